@@ -1,0 +1,50 @@
+#pragma once
+
+// Helpers for code page 932 byte strings. Positions are 1-based. "B" helpers count bytes,
+// "C" helpers count characters, a double-byte character counting as one. None of them throws.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The full-width space of code page 932.
+inline constexpr std::string_view FullWidthSpace = "\x81\x40";
+
+bool IsLeadByte(unsigned char byte);
+
+std::string AddPathDelim(const std::string& path);
+std::string DelPathDelim(const std::string& path);
+
+std::string SpaceStr(int count);
+std::string CopyB(const std::string& text, int from, int count);
+std::string CopyFromB(const std::string& text, int from);
+std::string CopyFromC(const std::string& text, int index);
+std::string LeftB(const std::string& text, int count);
+std::string RightB(const std::string& text, int count);
+int PosIn(const std::string& text, const std::string& sub);
+
+std::string IntToStrSafe(long long value);
+int StrToIntLoose(const std::string& text);
+
+std::string TrimRightAll(const std::string& text);
+std::string TrimLeftAll(const std::string& text);
+std::string TrimAll(const std::string& text);
+
+int PosC(const std::string& text, const std::string& sub);
+int AnsiPosB(const std::string& text, const std::string& sub);
+int AnsiPosFromB(int from, const std::string& text, const std::string& sub);
+int LengthC(const std::string& text);
+std::string CopyC(const std::string& text, int index, int count);
+
+// Cuts `text` at each `delimiter` found on a character boundary into fields[1..capacity];
+// fields[0] is unused. With `trim`, every field is trimmed and empty ones are dropped. A text
+// with more fields than the capacity keeps the rest, delimiters included, in the last field.
+// Returns the number of fields stored.
+int SplitFields(const std::string& text, const std::string& delimiter, bool trim, int capacity,
+                std::vector<std::string>& fields);
+int SplitTabFields(const std::string& text, std::vector<std::string>& fields, int capacity);
+
+// Byte string with every ASCII capital turned into a small letter; double-byte characters,
+// trail bytes included, stay as they are.
+std::string LowerCaseAnsi(const std::string& text);

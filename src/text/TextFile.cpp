@@ -1,0 +1,145 @@
+#include "TextFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char EndOfFileMark = '\x1A';
+
+// Follows a symbolic link at the target so that the file it points to is replaced, not the link.
+std::string ResolveTarget(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Permissions for the new file: those of the file it replaces, else the usual ones for a new file.
+mode_t PermissionsFor(const struct stat* existing) {
+    if (existing) return existing->st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+int WriteFileAtomic(const std::string& path, const std::string& bytes) {
+    const std::string target = ResolveTarget(path);
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return EISDIR;
+    if (exists && (existing.st_mode & 0222) == 0) return EACCES;
+
+    std::string temp = FolderOf(target) + "/." + BaseName(target) + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return errno;
+    int error = 0;
+    if (!WriteAll(fd, bytes) || fchmod(fd, PermissionsFor(exists ? &existing : nullptr)) != 0 ||
+        fsync(fd) != 0)
+        error = errno ? errno : EIO;
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) unlink(temp.c_str());
+    return error;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int TTextFile::OpenForReading(const std::string& path) {
+    if (!FileExists(path)) return -1;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return errno ? errno : EACCES;
+    content_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) return EIO;
+    const size_t mark = content_.find(EndOfFileMark);
+    if (mark != std::string::npos) content_.resize(mark);
+    path_ = path;
+    readAt_ = 0;
+    writing_ = false;
+    return 0;
+}
+
+int TTextFile::OpenForWriting(const std::string& path, bool keepContent) {
+    content_.clear();
+    if (keepContent && FileExists(path)) {
+        const int error = OpenForReading(path);
+        if (error != 0) return error;
+    }
+    path_ = path;
+    readAt_ = 0;
+    writing_ = true;
+    return 0;
+}
+
+std::string TTextFile::ReadTextLine() {
+    std::string line;
+    while (readAt_ < content_.size()) {
+        const char ch = content_[readAt_++];
+        if (ch == '\n') break;
+        if (ch != '\r') line += ch;
+    }
+    return line;
+}
+
+int TTextFile::Close() {
+    const int error = writing_ ? WriteFileAtomic(path_, content_) : 0;
+    content_.clear();
+    writing_ = false;
+    return error;
+}
+
+int OpenTextFile(const std::string& path, char mode, TTextFile& file) {
+    switch (mode) {
+    case 'I':
+    case 'R':
+        return file.OpenForReading(path);
+    case 'O':
+    case 'W':
+        return file.OpenForWriting(path, false);
+    case 'A':
+        return file.OpenForWriting(path, true);
+    default:
+        return -1;
+    }
+}
+
+int OpenDataFile(const std::string& path, TTextFile& file, int /*recordSize*/) {
+    return file.OpenForWriting(path, false);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+// Text and data files. A file opened for writing collects its content in memory; Close() writes
+// it whole to a new temporary file in the target's folder and renames that over the target, so a
+// failure at any point leaves the previous file as it was.
+
+#include <string>
+
+class TTextFile {
+public:
+    TTextFile() = default;
+    TTextFile(const TTextFile&) = delete;
+    TTextFile& operator=(const TTextFile&) = delete;
+
+    // Reading: one line, without its end; a line ends at LF or CR LF, a lone CR is dropped and the
+    // byte 0x1A ends the file. Past the end the line is empty.
+    std::string ReadTextLine();
+    bool Eof() const { return readAt_ >= content_.size(); }
+
+    // Writing: the bytes as they are, or the line followed by CR LF.
+    void Write(const std::string& bytes) { content_ += bytes; }
+    void WriteLine(const std::string& line) {
+        content_ += line;
+        content_ += "\r\n";
+    }
+
+    // For a file opened for writing, commits the content to disk. Returns 0 or an errno value.
+    int Close();
+
+private:
+    friend int OpenTextFile(const std::string&, char, TTextFile&);
+    friend int OpenDataFile(const std::string&, TTextFile&, int);
+
+    int OpenForReading(const std::string& path);
+    int OpenForWriting(const std::string& path, bool keepContent);
+
+    std::string path_;
+    std::string content_;
+    size_t readAt_ = 0;
+    bool writing_ = false;
+};
+
+// Opens `file` by the mode letter: 'I'/'R' reads an existing file (-1 when it does not exist),
+// 'O'/'W' writes a new content, 'A' appends to the existing content. Any other letter gives -1.
+// Returns 0 or an errno value.
+int OpenTextFile(const std::string& path, char mode, TTextFile& file);
+
+// Opens `file` for writing a block of bytes that replaces the file on Close(). The record size is
+// kept for callers' sake; only 1 is used.
+int OpenDataFile(const std::string& path, TTextFile& file, int recordSize);
+
+// Writes `bytes` as the whole new content of `path` (temporary file, flush, rename). A target
+// that is marked read-only (no write permission for anyone) is refused with EACCES. Returns 0 or
+// an errno value.
+int WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
