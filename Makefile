@@ -23,8 +23,11 @@ build: deps
 	cmake -S . -B $(BUILD) -DORVANIX_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Until the editor window exists, the main job is building the example site's feed.
 run: build
-	@$(BUILD)/bin/orvanix-feed examples/news.tbl
+	@mkdir -p $(BUILD)/example && cp examples/news.tbl $(BUILD)/example/
+	@echo "Feed of examples/news.tbl written to:"
+	@$(BUILD)/bin/orvanix-feed $(BUILD)/example/news.tbl
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

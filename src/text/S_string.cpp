@@ -6,9 +6,13 @@
 namespace {
 
 // Length in bytes of the character that starts at byte offset `at` (0-based). A lead byte in
-// the last position still counts as a two-byte character that ends beyond the text.
+// the last position still counts as a two-byte character that ends beyond the text. A lead byte
+// followed by a byte below 0x40, which no trail byte is, stands alone: so a damaged text can never
+// hide a following "<", "&" or '"' from a search, and agrees with how the code page converter reads it.
 size_t CharLength(const std::string& text, size_t at) {
-    return IsLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    if (!IsLeadByte(static_cast<unsigned char>(text[at]))) return 1;
+    const bool orphan = at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) < 0x40;
+    return orphan ? 1 : 2;
 }
 
 // Byte offset (0-based) of the last character of a non-empty text.
@@ -16,12 +20,6 @@ size_t LastCharOffset(const std::string& text) {
     size_t last = 0;
     for (size_t at = 0; at < text.size(); at += CharLength(text, at)) last = at;
     return last;
-}
-
-bool EndsWithSingleByte(const std::string& text, char ch) {
-    if (text.empty()) return false;
-    const size_t last = LastCharOffset(text);
-    return last == text.size() - 1 && text[last] == ch;
 }
 
 // Byte offset (0-based) of character `index` (1-based), or npos when the text is shorter.
@@ -79,13 +77,19 @@ bool IsLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+bool LastCharIs(const std::string& text, char ch) {
+    if (text.empty()) return false;
+    const size_t last = LastCharOffset(text);
+    return last == text.size() - 1 && text[last] == ch;
+}
+
 std::string AddPathDelim(const std::string& path) {
-    if (path.empty() || path == "/" || EndsWithSingleByte(path, '/')) return path;
+    if (path.empty() || path == "/" || LastCharIs(path, '/')) return path;
     return path + '/';
 }
 
 std::string DelPathDelim(const std::string& path) {
-    if (path.size() > 1 && EndsWithSingleByte(path, '/')) return path.substr(0, path.size() - 1);
+    if (path.size() > 1 && LastCharIs(path, '/')) return path.substr(0, path.size() - 1);
     return path;
 }
 

@@ -13,6 +13,9 @@ inline constexpr std::string_view FullWidthSpace = "\x81\x40";
 
 bool IsLeadByte(unsigned char byte);
 
+// True when the last character is the single-byte `ch` (a double-byte character never is).
+bool LastCharIs(const std::string& text, char ch);
+
 std::string AddPathDelim(const std::string& path);
 std::string DelPathDelim(const std::string& path);
 

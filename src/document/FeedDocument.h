@@ -1,0 +1,49 @@
+#pragma once
+
+// The document the editor keeps: one news feed, its channel fields and a fixed table of entries.
+// Every text is code page 932; paths too (they turn into UTF-8 only at the file system).
+
+#include <array>
+#include <string>
+
+inline constexpr int MaxItemRows = 50;  // entry rows of the grid, below its header row
+inline constexpr int MaxFeedItems = 15; // newest entries written into the feed
+inline constexpr int ItemColumns = 4;
+
+struct TChannelInfo {
+    std::string Title;
+    std::string HomeAddress;
+    std::string Description;
+    std::string FeedAddress; // web folder of the feed file, without its name
+    std::string LogoTitle;
+    std::string LogoImageAddress;
+    std::string LogoLinkAddress;
+    std::string SaveFolder; // local folder of the feed file; empty means beside the table file
+    int ExtensionIndex = 0; // 0 = "rdf", 1 = "xml"
+    bool AutoDate = true;
+    bool AutoAddress = true;
+    std::string StyleSheet;
+};
+
+struct TFeedItem {
+    std::string Title;
+    std::string Date;
+    std::string Address;
+    std::string Description;
+
+    // The cell of grid column 0 to 3: title, date, address, description.
+    std::string& Cell(int column);
+    const std::string& Cell(int column) const;
+    bool IsEmpty() const;
+};
+
+struct TFeedDocument {
+    TChannelInfo Channel;
+    std::array<TFeedItem, MaxItemRows> Items; // grid rows 1 to 50, oldest entry first
+    std::string FileName;                     // table file; empty for a new document
+    bool Modified = false;
+
+    // Grid row 1 to 50.
+    TFeedItem& Row(int row) { return Items[static_cast<size_t>(row - 1)]; }
+    const TFeedItem& Row(int row) const { return Items[static_cast<size_t>(row - 1)]; }
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+// The feed file's path and the RSS 1.0 text of a document.
+
+#include "FeedDocument.h"
+
+#include <string>
+#include <vector>
+
+// A moment in local time with its offset from UTC, as the channel date states it.
+struct TFeedTime {
+    int Year = 2000, Month = 1, Day = 1, Hour = 0, Minute = 0, Second = 0;
+    int UtcOffsetMinutes = 0;
+};
+
+TFeedTime CurrentFeedTime();
+
+// "yyyy-mm-ddThh:nn:ss+hh:mm".
+std::string FormatChannelDate(const TFeedTime& time);
+
+// The feed file's path for the document's FileName, ExtensionIndex and SaveFolder; empty when the
+// save folder is given but does not exist. Only the file name is lower-cased.
+std::string FeedFileName(const TFeedDocument& document);
+
+struct TFeedContext {
+    std::string FeedPath;          // its file name ends the channel's address
+    std::string StyleSheetOverride; // empty: the document's style sheet; "*": none; else the href
+    TFeedTime Now;
+    std::string VersionText;
+};
+
+// Fills `lines` with the feed (code page 932 text). Returns false when two written entries share
+// an identifier (compared without regard to case); they are written all the same.
+bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
+               const TFeedContext& context);
+
+// The lines as one text, each followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);

@@ -1,0 +1,30 @@
+#include "Messages.h"
+
+#include "CodePage.h"
+
+namespace {
+
+// Texts are written here in UTF-8 for readability and held as code page 932 like all others.
+std::string FromSource(const char* utf8) { return Utf8ToCp932(utf8).value(); }
+
+} // namespace
+
+#define ORVANIX_MESSAGE(name, text)                                                                \
+    const std::string& name() {                                                                    \
+        static const std::string message = FromSource(text);                                       \
+        return message;                                                                            \
+    }
+
+ORVANIX_MESSAGE(MsgTableSaveFailed, "テーブルファイルの保存ができません。")
+ORVANIX_MESSAGE(MsgTableLoadFailed, "テーブルファイルを読み込むことができません。")
+ORVANIX_MESSAGE(MsgFeedCreateFailed, "RSSファイルが作成できません。")
+ORVANIX_MESSAGE(MsgInvalidSaveFolder,
+                "[RSSファイルの保存先]の指定が不正です。 RSSファイルの保存はできません。")
+ORVANIX_MESSAGE(MsgSaveFolderNamed, "\r\n\r\n指定されている保存先 : ")
+ORVANIX_MESSAGE(MsgSaveComplete,
+                "テーブルファイルとRSSファイルの保存が完了しました。\r\n\r\nRSSファイルの名前 : ")
+ORVANIX_MESSAGE(MsgDuplicateWarning,
+                "\r\n\r\n警告 > 同じ日付でアドレス項目の重複があります。\r\n\r\n"
+                "RSS1.0では通常はアドレス項目の重複は処理できませんがOrvaneでは\r\n"
+                "日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。")
+ORVANIX_MESSAGE(UnresolvedFeedName, "[ファイル名未解決]")
