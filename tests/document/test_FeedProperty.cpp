@@ -1,0 +1,103 @@
+// Random documents, including quotes, markup characters, control bytes, damaged code page 932
+// and long texts, always give a well-formed feed whose parsed texts are the texts put in.
+
+#include "CodePage.h"
+#include "FeedWriter.h"
+#include "XmlEscape.h"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <random>
+
+namespace {
+
+class RandomText {
+public:
+    explicit RandomText(unsigned seed) : rng_(seed) {}
+
+    std::string Next() {
+        static const std::vector<std::string> pieces = {
+            "a", "Z", " ", "\"", "'", "<", ">", "&", "&amp;", "]]>", "\t", "\x01", "\x1F", "\x7F",
+            "\x83\x5C", "\x81\x40", "\x82\xA0", "\x81", "\xFF", "\xA0", "\x85\x40", "-", "/", "#",
+            "\xB1", "http://", "?q=1&r=2",
+        };
+        std::string text;
+        const int length = Pick(6) == 0 ? 0 : Pick(Pick(10) == 0 ? 600 : 12);
+        for (int n = 0; n < length; ++n) text += pieces[static_cast<size_t>(Pick(static_cast<int>(pieces.size())))];
+        return text;
+    }
+    int Pick(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(rng_); }
+
+private:
+    std::mt19937 rng_;
+};
+
+TFeedDocument RandomDocument(RandomText& random) {
+    TFeedDocument document;
+    TChannelInfo& c = document.Channel;
+    for (std::string* field : {&c.Title, &c.HomeAddress, &c.Description, &c.FeedAddress, &c.LogoTitle,
+                               &c.LogoImageAddress, &c.LogoLinkAddress, &c.StyleSheet})
+        *field = random.Next();
+    for (TFeedItem& item : document.Items) {
+        if (random.Pick(3) == 0) continue;
+        item = {random.Next(), random.Next(), random.Next(), random.Next()};
+    }
+    return document;
+}
+
+// What a reader should see of a text: the UTF-8 of the text without the bytes XML cannot carry.
+std::string Expected(const std::string& text) { return Cp932ToUtf8(RemoveXmlControlBytes(text)); }
+
+std::string ElementText(xmlNode* node, const char* name) {
+    for (xmlNode* child = node->children; child; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE && xmlStrEqual(child->name, BAD_CAST name)) {
+            xmlChar* content = xmlNodeGetContent(child);
+            std::string text = content ? reinterpret_cast<const char*>(content) : "";
+            xmlFree(content);
+            return text;
+        }
+    }
+    return "<missing>";
+}
+
+// XML parsers turn CR LF and lone CR into LF inside content.
+std::string NormalizeLineEnds(std::string text) {
+    for (size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) {
+        if (at + 1 < text.size() && text[at + 1] == '\n')
+            text.erase(at, 1);
+        else
+            text[at] = '\n';
+    }
+    return text;
+}
+
+TEST(FeedProperty, RandomDocumentsGiveWellFormedFeeds) {
+    RandomText random(20050401);
+    for (int round = 0; round < 3000; ++round) {
+        const TFeedDocument document = RandomDocument(random);
+        std::vector<std::string> lines;
+        BuildFeed(lines, document, {"/site/feed.rdf", {}, {}, "1.00"});
+        const std::string feed = Cp932ToUtf8(JoinLines(lines));
+
+        xmlDoc* xml = xmlReadMemory(feed.data(), static_cast<int>(feed.size()), "feed.rdf", nullptr,
+                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        ASSERT_NE(xml, nullptr) << "round " << round << "\n" << feed;
+
+        std::vector<const TFeedItem*> expected;
+        for (int row = MaxItemRows; row >= 1 && expected.size() < MaxFeedItems; --row)
+            if (!document.Row(row).Title.empty()) expected.push_back(&document.Row(row));
+        size_t index = 0;
+        for (xmlNode* node = xmlDocGetRootElement(xml)->children; node; node = node->next) {
+            if (node->type != XML_ELEMENT_NODE || !xmlStrEqual(node->name, BAD_CAST "item")) continue;
+            ASSERT_LT(index, expected.size());
+            EXPECT_EQ(ElementText(node, "title"), NormalizeLineEnds(Expected(expected[index]->Title)));
+            EXPECT_EQ(ElementText(node, "link"), NormalizeLineEnds(Expected(expected[index]->Address)));
+            ++index;
+        }
+        EXPECT_EQ(index, expected.size());
+        xmlFreeDoc(xml);
+    }
+}
+
+} // namespace

@@ -1,0 +1,184 @@
+#include "FeedWriter.h"
+#include "TableFile.h"
+#include "TestSupport.h"
+
+#include <filesystem>
+
+using namespace testsupport;
+
+namespace {
+
+const TFeedTime FixedTime{2005, 4, 1, 18, 5, 9, 9 * 60};
+
+TFeedContext Context(const std::string& feedPath = "/site/news.rdf", std::string sheet = {}) {
+    return {feedPath, std::move(sheet), FixedTime, "0.93"};
+}
+
+std::string Feed(const TFeedDocument& document, const TFeedContext& context = Context()) {
+    std::vector<std::string> lines;
+    BuildFeed(lines, document, context);
+    return JoinLines(lines);
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TFeedDocument WithTitledRows(int count) {
+    TFeedDocument document;
+    for (int row = 1; row <= count; ++row) {
+        document.Row(row).Title = "t" + std::to_string(row);
+        document.Row(row).Address = "https://a.example/" + std::to_string(row);
+        document.Row(row).Date = "2005-04-" + std::to_string(10 + row);
+    }
+    return document;
+}
+
+TEST(FeedWriter, GoldenFeedsOfTableFiles) {
+    for (const std::string name : {"empty", "escapes"}) {
+        TFeedDocument document;
+        ASSERT_TRUE(LoadTableFile(document, DataFile(name + ".tbl").string()));
+        ExpectGolden(name + ".rdf", Cp932ToUtf8(Feed(document, Context("/site/" + name + ".rdf"))));
+    }
+}
+
+TEST(FeedWriter, NewestFifteenNewestFirst) {
+    TFeedDocument document = WithTitledRows(20);
+    document.Row(12).Title.clear(); // skipped, does not count
+    std::vector<std::string> lines;
+    EXPECT_TRUE(BuildFeed(lines, document, Context()));
+    std::vector<int> order;
+    for (const std::string& line : lines) {
+        if (line.starts_with("    <title>t")) order.push_back(std::stoi(line.substr(12)));
+    }
+    EXPECT_EQ(order, (std::vector<int>{20, 19, 18, 17, 16, 15, 14, 13, 11, 10, 9, 8, 7, 6, 5}));
+}
+
+TEST(FeedWriter, ChannelAddress) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"https://s.example/news", R"(<channel rdf:about="https://s.example/news/news.rdf">)"},
+        {"https://s.example/news/", R"(<channel rdf:about="https://s.example/news/news.rdf">)"},
+        {"https://s.example/a\"b&c", R"(<channel rdf:about="https://s.example/a&quot;b&amp;c/news.rdf">)"},
+        {"", "  <channel>\r\n"},
+        {Sjis("https://s.example/ソ"), Sjis(R"(<channel rdf:about="https://s.example/ソ/news.rdf">)")},
+    };
+    for (const auto& [address, expected] : cases) {
+        TFeedDocument document;
+        document.Channel.FeedAddress = address;
+        EXPECT_TRUE(Contains(Feed(document), expected)) << address;
+    }
+}
+
+TEST(FeedWriter, StyleSheetLine) {
+    struct Case {
+        std::string sheet, override, expected; // expected href, empty for no line
+    } const cases[] = {
+        {"feed.xsl", "", "./feed.xsl"},
+        {"css/feed.xsl", "", "css/feed.xsl"},
+        {"https://s.example/f.xsl", "", "https://s.example/f.xsl"},
+        {"", "", ""},
+        {"feed.xsl", "*", ""},
+        {"feed.xsl", "file:///tmp/x.xsl", "file:///tmp/x.xsl"},
+        {"a\"b.xsl", "", "./a&quot;b.xsl"},
+    };
+    for (const auto& c : cases) {
+        TFeedDocument document;
+        document.Channel.StyleSheet = c.sheet;
+        const std::string feed = Feed(document, Context("/site/news.rdf", c.override));
+        const std::string line = R"(<?xml-stylesheet type="text/xsl" href=")" + c.expected + "\"?>";
+        EXPECT_EQ(Contains(feed, "xml-stylesheet"), !c.expected.empty()) << c.sheet << c.override;
+        if (!c.expected.empty()) {
+            EXPECT_TRUE(Contains(feed, line)) << line;
+        }
+    }
+}
+
+TEST(FeedWriter, LogoBlockOnlyWithImageAddress) {
+    TFeedDocument document;
+    document.Channel.LogoTitle = "logo";
+    document.Channel.LogoLinkAddress = "https://s.example/";
+    EXPECT_FALSE(Contains(Feed(document), "image"));
+    document.Channel.LogoImageAddress = "https://s.example/l.png";
+    const std::string feed = Feed(document);
+    EXPECT_TRUE(Contains(feed, "    <image rdf:resource=\"https://s.example/l.png\"/>\r\n"));
+    EXPECT_TRUE(Contains(feed, "  <image rdf:about=\"https://s.example/l.png\">\r\n"
+                               "    <title>logo</title>\r\n"
+                               "    <link>https://s.example/</link>\r\n"
+                               "    <url>https://s.example/l.png</url>\r\n"
+                               "  </image>\r\n"));
+}
+
+TEST(FeedWriter, DuplicateIdentifiers) {
+    struct Case {
+        std::string address1, date1, address2, date2;
+        bool unique;
+    } const cases[] = {
+        {"https://a/x", "2005-01-01", "https://a/x", "2005-01-01", false},
+        {"https://a/x", "2005-01-01", "https://a/x", "20050101", false},
+        {"https://a/x", "2005-01-01", "https://a/x", "2005-01-02", true},
+        {"https://A/X", "2005-01-01", "https://a/x", "2005-01-01", false},
+        {"https://a/x", "", "https://a/y", "", true},
+    };
+    for (const auto& c : cases) {
+        TFeedDocument document;
+        document.Row(1) = {"one", c.date1, c.address1, ""};
+        document.Row(2) = {"two", c.date2, c.address2, ""};
+        std::vector<std::string> lines;
+        EXPECT_EQ(BuildFeed(lines, document, Context()), c.unique) << c.address1 << c.date2;
+        EXPECT_TRUE(Contains(JoinLines(lines), "<title>one</title>"));
+    }
+}
+
+TEST(FeedWriter, DuplicatesBeyondTheNewestFifteenAreNotReported) {
+    TFeedDocument document = WithTitledRows(20);
+    document.Row(1).Address = document.Row(2).Address;
+    document.Row(1).Date = document.Row(2).Date;
+    std::vector<std::string> lines;
+    EXPECT_TRUE(BuildFeed(lines, document, Context()));
+}
+
+TEST(FeedWriter, ChannelDateCarriesTheRealOffset) {
+    const std::pair<TFeedTime, std::string> cases[] = {
+        {FixedTime, "2005-04-01T18:05:09+09:00"},
+        {{2026, 12, 7, 0, 0, 0, 0}, "2026-12-07T00:00:00+00:00"},
+        {{2026, 1, 2, 3, 4, 5, -(5 * 60 + 30)}, "2026-01-02T03:04:05-05:30"},
+    };
+    for (const auto& [time, text] : cases) EXPECT_EQ(FormatChannelDate(time), text);
+}
+
+TEST(FeedWriter, EmptyVersionEndsTheGeneratorAddressInQuery) {
+    TFeedDocument document;
+    TFeedContext context = Context();
+    context.VersionText.clear();
+    EXPECT_TRUE(Contains(Feed(document, context), "generator?v=\" />"));
+}
+
+class FeedFileNameTest : public TempDirTest {};
+
+TEST_F(FeedFileNameTest, DerivedFromTableFileAndSaveFolder) {
+    std::filesystem::create_directory(dir_ / "Out");
+    const std::string folder = Path("");
+    struct Case {
+        std::string fileName, saveFolder;
+        int extension;
+        std::string expected;
+    } const cases[] = {
+        {"/Site/News.tbl", "", 0, "/Site/news.rdf"},
+        {"/Site/News.tbl", "", 1, "/Site/news.xml"},
+        {"/Site.d/News", "", 0, "/Site.d/news.rdf"},
+        {"", "", 1, ".xml"},
+        {"/Site/News.tbl", folder + "Out", 0, folder + "Out/news.rdf"},
+        {"/Site/News.tbl", folder + "Out/", 0, folder + "Out/news.rdf"},
+        {"/Site/News.tbl", folder + "Missing", 0, ""},
+        {Sjis("/Site/ニュースNEWS.tbl"), "", 0, Sjis("/Site/ニュースnews.rdf")},
+    };
+    for (const auto& c : cases) {
+        TFeedDocument document;
+        document.FileName = c.fileName;
+        document.Channel.SaveFolder = c.saveFolder;
+        document.Channel.ExtensionIndex = c.extension;
+        EXPECT_EQ(FeedFileName(document), c.expected) << c.fileName << " " << c.saveFolder;
+    }
+}
+
+} // namespace

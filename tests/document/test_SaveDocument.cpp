@@ -1,0 +1,98 @@
+#include "Messages.h"
+#include "SaveDocument.h"
+#include "TestSupport.h"
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+const TFeedTime Time{2005, 4, 1, 18, 5, 9, 540};
+
+class SaveDocumentTest : public TempDirTest {
+protected:
+    TSaveResult Save(const std::string& name) {
+        return SaveDocumentFiles(document_, Path(name), Time, "0.93");
+    }
+    TFeedDocument document_ = [] {
+        TFeedDocument d;
+        d.Row(1) = {"title", "2005-04-01", "https://a.example/", ""};
+        d.Modified = true;
+        return d;
+    }();
+};
+
+TEST_F(SaveDocumentTest, WritesBothFilesBesideEachOther) {
+    document_.Channel.ExtensionIndex = 1;
+    const TSaveResult result = Save("News.tbl");
+    EXPECT_EQ(result.Outcome, TSaveOutcome::Saved);
+    EXPECT_EQ(result.FeedPath, Path("news.xml"));
+    EXPECT_EQ(result.Message, MsgSaveComplete() + "\"" + Path("news.xml") + "\"");
+    EXPECT_FALSE(document_.Modified);
+    EXPECT_EQ(document_.FileName, Path("News.tbl"));
+    const std::string feed = ReadBytes(dir_ / "news.xml");
+    EXPECT_TRUE(feed.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
+    EXPECT_TRUE(feed.ends_with("</rdf:RDF>\r\n"));
+}
+
+TEST_F(SaveDocumentTest, JapaneseFileNamesStayUtf8OnDisk) {
+    const TSaveResult result = Save("ニュース.tbl"); // Path() gives code page 932
+    EXPECT_EQ(result.Outcome, TSaveOutcome::Saved);
+    EXPECT_TRUE(fs::exists(dir_ / "ニュース.tbl"));
+    EXPECT_TRUE(fs::exists(dir_ / "ニュース.rdf"));
+}
+
+TEST_F(SaveDocumentTest, SaveFolderWithTrailingSlash) {
+    fs::create_directory(dir_ / "out");
+    document_.Channel.SaveFolder = Path("out/");
+    EXPECT_EQ(Save("n.tbl").FeedPath, Path("out/n.rdf"));
+    EXPECT_TRUE(fs::exists(dir_ / "out" / "n.rdf"));
+}
+
+TEST_F(SaveDocumentTest, MissingSaveFolderSavesOnlyTheTable) {
+    document_.Channel.SaveFolder = Path("missing");
+    const TSaveResult result = Save("n.tbl");
+    EXPECT_EQ(result.Outcome, TSaveOutcome::InvalidSaveFolder);
+    EXPECT_EQ(result.Message,
+              MsgInvalidSaveFolder() + MsgSaveFolderNamed() + "\"" + Path("missing") + "\"");
+    EXPECT_TRUE(fs::exists(dir_ / "n.tbl"));
+    EXPECT_TRUE(document_.Modified);
+    EXPECT_EQ(document_.FileName, Path("n.tbl"));
+}
+
+TEST_F(SaveDocumentTest, FeedThatCannotBeReplacedIsKept) {
+    WriteBytes(dir_ / "n.rdf", "old feed");
+    fs::permissions(dir_ / "n.rdf", fs::perms::owner_read);
+    const TSaveResult result = Save("n.tbl");
+    EXPECT_EQ(result.Outcome, TSaveOutcome::FeedFailed);
+    EXPECT_EQ(result.Message, MsgFeedCreateFailed());
+    EXPECT_EQ(ReadBytes(dir_ / "n.rdf"), "old feed");
+    EXPECT_TRUE(document_.Modified);
+    EXPECT_EQ(document_.FileName, Path("n.tbl"));
+}
+
+TEST_F(SaveDocumentTest, TableThatCannotBeWrittenChangesNothing) {
+    fs::create_directory(dir_ / "n.tbl");
+    document_.FileName = "/before.tbl";
+    const TSaveResult result = Save("n.tbl");
+    EXPECT_EQ(result.Outcome, TSaveOutcome::TableFailed);
+    EXPECT_EQ(result.Message, MsgTableSaveFailed());
+    EXPECT_EQ(document_.FileName, "/before.tbl");
+    EXPECT_FALSE(fs::exists(dir_ / "n.rdf"));
+}
+
+TEST_F(SaveDocumentTest, DuplicateWarningIsAppended) {
+    document_.Row(2) = document_.Row(1);
+    const TSaveResult result = Save("n.tbl");
+    EXPECT_EQ(result.Outcome, TSaveOutcome::Saved);
+    EXPECT_FALSE(result.IdentifiersUnique);
+    EXPECT_TRUE(result.Message.ends_with(MsgDuplicateWarning()));
+}
+
+TEST_F(SaveDocumentTest, InvalidCodePageBytesDoNotStopTheSave) {
+    document_.Row(1).Title = "bad \x81\x7F and \xFF";
+    EXPECT_EQ(Save("n.tbl").Outcome, TSaveOutcome::Saved);
+    EXPECT_NE(ReadBytes(dir_ / "n.rdf").find("\xEF\xBF\xBD"), std::string::npos);
+}
+
+} // namespace

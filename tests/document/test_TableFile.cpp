@@ -1,0 +1,136 @@
+#include "TableFile.h"
+#include "TestSupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+class TableFileTest : public TempDirTest {
+protected:
+    std::string Load(const std::string& bytes, TFeedDocument& document) {
+        WriteBytes(dir_ / "in.tbl", bytes);
+        EXPECT_TRUE(LoadTableFile(document, Path("in.tbl")));
+        return Path("in.tbl");
+    }
+    static std::string Header(const std::string& line10 = "0") {
+        return "1.00\r\nT\r\nH\r\nD\r\nF\r\nLT\r\nLI\r\nLL\r\nS\r\n" + line10 +
+               "\r\n1\r\n0\r\nX\r\n" + std::string("\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
+    }
+};
+
+TEST_F(TableFileTest, NewDocumentMatchesGolden) {
+    TFeedDocument document;
+    EXPECT_EQ(TableFileText(document), ReadBytes(DataFile("empty.tbl")));
+}
+
+TEST_F(TableFileTest, RoundTripOfExampleIsByteExact) {
+    const std::string original = ReadBytes(std::filesystem::path(ORVANIX_TEST_DATA) / "../../examples/news.tbl");
+    TFeedDocument document;
+    Load(original, document);
+    EXPECT_EQ(document.Row(20).Title, Sjis("春の限定ブレンド「さくら」再販"));
+    ASSERT_TRUE(WriteTableFile(document, Path("out.tbl")));
+    EXPECT_EQ(ReadBytes(dir_ / "out.tbl"), original);
+    EXPECT_EQ(document.FileName, Path("out.tbl"));
+}
+
+TEST_F(TableFileTest, RoundTripKeepsGapsAndAllFields) {
+    TFeedDocument document;
+    document.Channel = {"t", "h", "d", "f", "lt", "li", "ll", "/s", 1, false, true, "x.xsl"};
+    document.Row(3) = {Sjis("サイトを公開しました"), "2005-04-01", "https://a/", ""};
+    document.Row(50) = {"", "", "", "only description"};
+    ASSERT_TRUE(WriteTableFile(document, Path("a.tbl")));
+    TFeedDocument loaded;
+    loaded.Modified = true;
+    ASSERT_TRUE(LoadTableFile(loaded, Path("a.tbl")));
+    EXPECT_EQ(TableFileText(loaded), TableFileText(document));
+    EXPECT_FALSE(loaded.Modified);
+    const std::string bytes = ReadBytes(dir_ / "a.tbl");
+    EXPECT_NE(bytes.find(Sjis("サイトを公開しました\t2005-04-01\thttps://a/\t\r\n")), std::string::npos);
+}
+
+TEST_F(TableFileTest, FieldsNeverBreakTheLineStructure) {
+    TFeedDocument document;
+    document.Channel.Title = "a\tb\r\nc";
+    document.Row(1) = {"x\ty", "d\n", "a\rb", "e"};
+    ASSERT_TRUE(WriteTableFile(document, Path("b.tbl")));
+    TFeedDocument loaded;
+    ASSERT_TRUE(LoadTableFile(loaded, Path("b.tbl")));
+    EXPECT_EQ(loaded.Channel.Title, "a b  c");
+    EXPECT_EQ(loaded.Row(1).Title, "x y");
+    EXPECT_EQ(loaded.Row(1).Description, "e");
+    const std::string bytes = ReadBytes(dir_ / "b.tbl");
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 72);
+}
+
+TEST_F(TableFileTest, ReaderEdgeCases) {
+    TFeedDocument document;
+    document.Row(40).Title = "from an earlier document";
+    Load(Header() + "a\tb\r\nc\td\te\tf\tg\th\r\np\tq\tr\r\n", document);
+    EXPECT_EQ(document.Row(1).Title, "a");
+    EXPECT_EQ(document.Row(1).Date, "b");
+    EXPECT_EQ(document.Row(1).Address, "");
+    EXPECT_EQ(document.Row(2).Description, "f");
+    EXPECT_EQ(document.Row(3).Address, "r");
+    EXPECT_EQ(document.Row(3).Description, "");
+    EXPECT_TRUE(document.Row(40).IsEmpty()); // rows the file does not reach are emptied
+    EXPECT_EQ(document.Channel.StyleSheet, "X");
+    EXPECT_TRUE(document.Channel.AutoDate);
+    EXPECT_FALSE(document.Channel.AutoAddress);
+}
+
+TEST_F(TableFileTest, ExtensionLine) {
+    const std::pair<std::string, int> cases[] = {{"1", 1}, {"0", 0}, {"", 0}, {"7", 0}, {"1x", 1}};
+    for (const auto& [line, index] : cases) {
+        TFeedDocument document;
+        Load(Header(line), document);
+        EXPECT_EQ(document.Channel.ExtensionIndex, index) << line;
+    }
+}
+
+TEST_F(TableFileTest, LineEndsAndVersionLine) {
+    TFeedDocument crlf, lf;
+    Load(ReadBytes(DataFile("escapes.tbl")), crlf);
+    std::string bytes = ReadBytes(DataFile("escapes.tbl"));
+    std::erase(bytes, '\r');
+    bytes.replace(0, 4, "9.99");
+    Load(bytes, lf);
+    EXPECT_EQ(TableFileText(lf), TableFileText(crlf));
+
+    TFeedDocument loneCr;
+    Load(Header() + "ti\rtle\r\n", loneCr);
+    EXPECT_EQ(loneCr.Row(1).Title, "title");
+}
+
+TEST_F(TableFileTest, ShortFileReadsEmptyChannel) {
+    TFeedDocument document;
+    Load("1.00\r\nOnly title\r\n", document);
+    EXPECT_EQ(document.Channel.Title, "Only title");
+    EXPECT_EQ(document.Channel.HomeAddress, "");
+    EXPECT_FALSE(document.Channel.AutoDate);
+    EXPECT_EQ(document.Channel.ExtensionIndex, 0);
+}
+
+TEST_F(TableFileTest, MissingFileLeavesDocument) {
+    TFeedDocument document;
+    document.FileName = "/old.tbl";
+    document.Channel.Title = "kept";
+    document.Modified = true;
+    EXPECT_FALSE(LoadTableFile(document, Path("missing.tbl")));
+    EXPECT_EQ(document.FileName, "/old.tbl");
+    EXPECT_EQ(document.Channel.Title, "kept");
+    EXPECT_TRUE(document.Modified);
+}
+
+TEST_F(TableFileTest, FailedWriteKeepsOldFileAndFileName) {
+    WriteBytes(dir_ / "old.tbl", "old content");
+    std::filesystem::permissions(dir_ / "old.tbl", std::filesystem::perms::owner_read);
+    TFeedDocument document;
+    document.FileName = "/previous.tbl";
+    EXPECT_FALSE(WriteTableFile(document, Path("old.tbl")));
+    EXPECT_EQ(ReadBytes(dir_ / "old.tbl"), "old content");
+    EXPECT_EQ(document.FileName, "/previous.tbl");
+    std::filesystem::create_directory(dir_ / "adir");
+    EXPECT_FALSE(WriteTableFile(document, Path("adir")));
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+#include "CodePage.h"
+#include "Currency.h"
+#include "Version.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CodePage, RoundTripOfJapaneseText) {
+    const std::string utf8 = "ニュース ～ ①髙 ￥\\~";
+    const auto cp932 = Utf8ToCp932(utf8);
+    ASSERT_TRUE(cp932);
+    EXPECT_EQ(Cp932ToUtf8(*cp932), utf8);
+    EXPECT_EQ(Utf8ToCp932("ソ")->size(), 2u);
+}
+
+TEST(CodePage, InvalidBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(Cp932ToUtf8("a\x81<b"), "a\xEF\xBF\xBD<b");
+    EXPECT_EQ(Cp932ToUtf8("x\x83"), "x\xEF\xBF\xBD");
+    EXPECT_EQ(Cp932ToUtf8(std::string(5000, 'a') + "\xFF"), std::string(5000, 'a') + "\xEF\xBF\xBD");
+}
+
+TEST(CodePage, CharactersWithoutCodePageForm) {
+    const std::pair<char32_t, bool> cases[] = {
+        {U'A', true}, {U'ニ', true}, {U'\u0100', false}, {U'\U0001F600', false}, {0xD800, false},
+    };
+    for (const auto& [cp, ok] : cases) EXPECT_EQ(CanEncodeCp932(cp), ok) << static_cast<uint32_t>(cp);
+    EXPECT_FALSE(Utf8ToCp932("a\xF0\x9F\x98\x80"));
+    EXPECT_FALSE(Utf8ToCp932("bad \xC3"));
+}
+
+TEST(Currency, TextAndParsing) {
+    const std::pair<int64_t, std::string> cases[] = {
+        {0, "0"}, {125000, "12.5"}, {-1, "-0.0001"}, {1000000, "100"}, {-12345678, "-1234.5678"},
+    };
+    for (const auto& [raw, text] : cases) {
+        EXPECT_EQ(CurrToStrSafe(TCurrency::FromRaw(raw)), text);
+        EXPECT_EQ(StrToCurr(text), TCurrency::FromRaw(raw)) << text;
+    }
+    EXPECT_EQ(CurrToStrSafe(TCurrency::FromRaw(INT64_MIN)), "-922337203685477.5808");
+    EXPECT_EQ(CurrToStrNZ(TCurrency()), "");
+    EXPECT_EQ(StrToCurr(" 1,234.5 "), TCurrency::FromRaw(12345000));
+    EXPECT_FALSE(StrToCurr("1.23456"));
+    EXPECT_FALSE(StrToCurr("abc"));
+    EXPECT_FALSE(StrToCurr("99999999999999999999"));
+}
+
+TEST(Version, TextOfFileVersion) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"0.93.0.0", "0.93"}, {"1.5.2.0", "1.05b"}, {"1.0.0.0", "1.00"}, {"2.10.1.7", "2.10a"},
+        {"", ""},
+    };
+    for (const auto& [version, text] : cases) EXPECT_EQ(VersionTextOf(version), text) << version;
+    EXPECT_FALSE(GetVersionText().empty());
+    EXPECT_EQ(GetVersionText("/bin/sh"), "");
+}
+
+} // namespace
