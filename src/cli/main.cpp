@@ -88,8 +88,10 @@ int Run(const Options& options) {
                     document.Channel.SaveFolder + "\"");
     }
     std::vector<std::string> lines;
-    const TFeedContext context{feedPath.empty() ? UnresolvedFeedName() : feedPath, {},
-                               CurrentFeedTime(), GetVersionText()};
+    const TFeedContext context{feedPath.empty() ? UnresolvedFeedName() : feedPath,
+                               {},
+                               CurrentFeedTime(),
+                               GetVersionText()};
     const bool unique = BuildFeed(lines, document, context);
     const std::string feed = Cp932ToUtf8(JoinLines(lines));
 

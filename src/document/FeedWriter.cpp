@@ -11,19 +11,25 @@
 
 namespace {
 
-std::string Content(const std::string& text) { return EscapeXml(RemoveXmlControlBytes(text)); }
+std::string Content(const std::string& text) {
+    return EscapeXml(RemoveXmlControlBytes(text));
+}
 std::string Attribute(const std::string& text) {
     return EscapeXmlAttribute(RemoveXmlControlBytes(text));
 }
 
-std::string TwoDigits(int value) { return RightB("00" + IntToStrSafe(value), 2); }
+std::string TwoDigits(int value) {
+    return RightB("00" + IntToStrSafe(value), 2);
+}
 
 size_t FileNameStart(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-std::string FileNamePart(const std::string& path) { return path.substr(FileNameStart(path)); }
+std::string FileNamePart(const std::string& path) {
+    return path.substr(FileNameStart(path));
+}
 
 std::string ReplaceExtension(const std::string& path, const std::string& extension) {
     const size_t dot = path.rfind('.');
@@ -44,9 +50,10 @@ std::vector<const TFeedItem*> SelectEntries(const TFeedDocument& document) {
 // identifiers: "#he" and the date without its hyphens.
 std::string Identifier(const TFeedItem& item) {
     std::string fragment = "#he";
-    for (int index = 1; index <= LengthC(item.Date); ++index) {
-        const std::string ch = CopyC(item.Date, index, 1);
-        if (ch != "-") fragment += ch;
+    const std::string& date = item.Date;
+    for (size_t at = 0; at < date.size(); at += CharLengthAt(date, at)) {
+        if (date[at] != '-' || CharLengthAt(date, at) != 1)
+            fragment.append(date, at, CharLengthAt(date, at));
     }
     return item.Address + fragment;
 }
@@ -143,8 +150,13 @@ TFeedTime CurrentFeedTime() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-            local.tm_min,         local.tm_sec,     static_cast<int>(local.tm_gmtoff / 60)};
+    return {local.tm_year + 1900,
+            local.tm_mon + 1,
+            local.tm_mday,
+            local.tm_hour,
+            local.tm_min,
+            local.tm_sec,
+            static_cast<int>(local.tm_gmtoff / 60)};
 }
 
 std::string FormatChannelDate(const TFeedTime& t) {
@@ -174,7 +186,8 @@ bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
     AddHeader(lines, document, context);
     AddChannel(lines, document, context, entries);
     AddImage(lines, document.Channel);
-    for (const TFeedItem* item : entries) AddItem(lines, *item);
+    for (const TFeedItem* item : entries)
+        AddItem(lines, *item);
     lines.push_back("</rdf:RDF>");
     return IdentifiersUnique(entries);
 }

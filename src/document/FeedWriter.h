@@ -23,7 +23,7 @@ std::string FormatChannelDate(const TFeedTime& time);
 std::string FeedFileName(const TFeedDocument& document);
 
 struct TFeedContext {
-    std::string FeedPath;          // its file name ends the channel's address
+    std::string FeedPath;           // its file name ends the channel's address
     std::string StyleSheetOverride; // empty: the document's style sheet; "*": none; else the href
     TFeedTime Now;
     std::string VersionText;

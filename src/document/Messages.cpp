@@ -5,7 +5,9 @@
 namespace {
 
 // Texts are written here in UTF-8 for readability and held as code page 932 like all others.
-std::string FromSource(const char* utf8) { return Utf8ToCp932(utf8).value(); }
+std::string FromSource(const char* utf8) {
+    return Utf8ToCp932(utf8).value();
+}
 
 } // namespace
 

@@ -9,7 +9,9 @@
 
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 TSaveResult Failure(TSaveOutcome outcome, std::string message, std::string feedPath = {}) {
     return {outcome, std::move(feedPath), true, std::move(message)};

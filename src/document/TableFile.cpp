@@ -41,7 +41,8 @@ void AppendLine(std::string& text, const std::string& line) {
 }
 
 void AppendChannel(std::string& text, const TChannelInfo& channel) {
-    for (const std::string* field : LeadingTextFields(channel)) AppendLine(text, OneLine(*field));
+    for (const std::string* field : LeadingTextFields(channel))
+        AppendLine(text, OneLine(*field));
     AppendLine(text, IntToStrSafe(channel.ExtensionIndex));
     AppendLine(text, channel.AutoDate ? "1" : "0");
     AppendLine(text, channel.AutoAddress ? "1" : "0");
@@ -49,13 +50,15 @@ void AppendChannel(std::string& text, const TChannelInfo& channel) {
 }
 
 void ReadChannel(TTextFile& file, TChannelInfo& channel) {
-    for (std::string* field : LeadingTextFields(channel)) *field = file.ReadTextLine();
+    for (std::string* field : LeadingTextFields(channel))
+        *field = file.ReadTextLine();
     // The radio group knows only rdf (0) and xml (1).
     channel.ExtensionIndex = StrToIntLoose(file.ReadTextLine()) == 1 ? 1 : 0;
     channel.AutoDate = StrToIntLoose(file.ReadTextLine()) != 0;
     channel.AutoAddress = StrToIntLoose(file.ReadTextLine()) != 0;
     channel.StyleSheet = file.ReadTextLine();
-    for (int n = 0; n < ReservedLines; ++n) file.ReadTextLine();
+    for (int n = 0; n < ReservedLines; ++n)
+        file.ReadTextLine();
 }
 
 void ReadItems(TTextFile& file, TFeedDocument& document) {
@@ -73,7 +76,9 @@ void ReadItems(TTextFile& file, TFeedDocument& document) {
 }
 
 // File names on disk are UTF-8; the program holds them as code page 932.
-std::string DiskPath(const std::string& path) { return Cp932ToUtf8(path); }
+std::string DiskPath(const std::string& path) {
+    return Cp932ToUtf8(path);
+}
 
 } // namespace
 
@@ -81,8 +86,10 @@ std::string TableFileText(const TFeedDocument& document) {
     std::string text;
     AppendLine(text, FormatVersion);
     AppendChannel(text, document.Channel);
-    for (int n = 0; n < ReservedLines; ++n) AppendLine(text, "");
-    for (int row = 1; row <= MaxItemRows; ++row) AppendLine(text, ItemLine(document.Row(row)));
+    for (int n = 0; n < ReservedLines; ++n)
+        AppendLine(text, "");
+    for (int row = 1; row <= MaxItemRows; ++row)
+        AppendLine(text, ItemLine(document.Row(row)));
     return text;
 }
 

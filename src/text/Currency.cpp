@@ -5,18 +5,22 @@
 std::string CurrToStrSafe(TCurrency value) {
     const int64_t raw = value.Raw();
     // Work on the magnitude as unsigned so that the smallest value does not overflow.
-    const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
+    const uint64_t magnitude =
+        raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
     std::string text = (raw < 0 ? "-" : "") + std::to_string(magnitude / TCurrency::Scale);
     uint64_t fraction = magnitude % TCurrency::Scale;
     if (fraction != 0) {
         std::string digits = std::to_string(fraction + TCurrency::Scale).substr(1);
-        while (digits.back() == '0') digits.pop_back();
+        while (digits.back() == '0')
+            digits.pop_back();
         text += '.' + digits;
     }
     return text;
 }
 
-std::string CurrToStrNZ(TCurrency value) { return value.IsZero() ? std::string() : CurrToStrSafe(value); }
+std::string CurrToStrNZ(TCurrency value) {
+    return value.IsZero() ? std::string() : CurrToStrSafe(value);
+}
 
 std::optional<TCurrency> StrToCurr(const std::string& text) {
     size_t at = text.find_first_not_of(' ');

@@ -5,20 +5,11 @@
 
 namespace {
 
-// Length in bytes of the character that starts at byte offset `at` (0-based). A lead byte in
-// the last position still counts as a two-byte character that ends beyond the text. A lead byte
-// followed by a byte below 0x40, which no trail byte is, stands alone: so a damaged text can never
-// hide a following "<", "&" or '"' from a search, and agrees with how the code page converter reads it.
-size_t CharLength(const std::string& text, size_t at) {
-    if (!IsLeadByte(static_cast<unsigned char>(text[at]))) return 1;
-    const bool orphan = at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) < 0x40;
-    return orphan ? 1 : 2;
-}
-
 // Byte offset (0-based) of the last character of a non-empty text.
 size_t LastCharOffset(const std::string& text) {
     size_t last = 0;
-    for (size_t at = 0; at < text.size(); at += CharLength(text, at)) last = at;
+    for (size_t at = 0; at < text.size(); at += CharLengthAt(text, at))
+        last = at;
     return last;
 }
 
@@ -27,15 +18,17 @@ size_t CharOffset(const std::string& text, int index) {
     size_t at = 0;
     for (int n = 1; n < index; ++n) {
         if (at >= text.size()) return std::string::npos;
-        at += CharLength(text, at);
+        at += CharLengthAt(text, at);
     }
     return at < text.size() ? at : std::string::npos;
 }
 
 // First occurrence of `sub` starting on a character boundary at or after byte offset `from`.
-size_t FindOnBoundary(const std::string& text, const std::string& sub, size_t from) {
+// The walk over the characters starts at `boundary`, a character boundary not after `from`.
+size_t FindOnBoundary(const std::string& text, const std::string& sub, size_t from,
+                      size_t boundary = 0) {
     if (sub.empty() || text.find(sub, from) == std::string::npos) return std::string::npos;
-    for (size_t at = 0; at < text.size(); at += CharLength(text, at)) {
+    for (size_t at = boundary; at < text.size(); at += CharLengthAt(text, at)) {
         if (at >= from && text.compare(at, sub.size(), sub) == 0) return at;
     }
     return std::string::npos;
@@ -48,7 +41,8 @@ int ToPosition(size_t offset) {
 bool ParseInt(std::string_view digits, int base, bool negative, int& value) {
     if (digits.empty()) return false;
     long long parsed = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed, base);
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), parsed, base);
     if (error != std::errc() || end != digits.data() + digits.size()) return false;
     if (negative) parsed = -parsed;
     if (parsed < INT_MIN || parsed > INT_MAX) return false;
@@ -59,7 +53,8 @@ bool ParseInt(std::string_view digits, int base, bool negative, int& value) {
 // The strict conversion: optional leading blanks, a sign, and a decimal or "$"/"0x" hexadecimal
 // number that runs to the end of the text.
 bool StrToIntStrict(std::string_view text, int& value) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
@@ -75,6 +70,14 @@ bool StrToIntStrict(std::string_view text, int& value) {
 
 bool IsLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+size_t CharLengthAt(const std::string& text, size_t at) {
+    if (!IsLeadByte(static_cast<unsigned char>(text[at]))) return 1;
+    // No trail byte is below 0x40: a damaged text can never hide a following "<", "&" or '"'
+    // from a search, and it agrees with how the code page converter reads it.
+    const bool orphan = at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) < 0x40;
+    return orphan ? 1 : 2;
 }
 
 bool LastCharIs(const std::string& text, char ch) {
@@ -129,7 +132,9 @@ int PosIn(const std::string& text, const std::string& sub) {
     return sub.empty() ? 0 : ToPosition(text.find(sub));
 }
 
-std::string IntToStrSafe(long long value) { return std::to_string(value); }
+std::string IntToStrSafe(long long value) {
+    return std::to_string(value);
+}
 
 int StrToIntLoose(const std::string& text) {
     if (text.empty()) return 0;
@@ -139,13 +144,15 @@ int StrToIntLoose(const std::string& text) {
     size_t end = text.find_first_not_of(' ');
     if (end == std::string::npos) return 0;
     if (text[end] == '-' || text[end] == '+') ++end;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+        ++end;
     return StrToIntStrict(std::string_view(text).substr(0, end), value) ? value : 0;
 }
 
 std::string TrimRightAll(const std::string& text) {
     std::string result = text;
-    while (!result.empty() && static_cast<unsigned char>(result.back()) <= 0x20) result.pop_back();
+    while (!result.empty() && static_cast<unsigned char>(result.back()) <= 0x20)
+        result.pop_back();
     while (!result.empty() && (result.back() == ' ' || result.back() == '\x40')) {
         const size_t last = LastCharOffset(result);
         const std::string_view lastChar = std::string_view(result).substr(last);
@@ -159,7 +166,8 @@ std::string TrimRightAll(const std::string& text) {
 
 std::string TrimLeftAll(const std::string& text) {
     size_t start = 0;
-    while (start < text.size() && static_cast<unsigned char>(text[start]) <= 0x20) ++start;
+    while (start < text.size() && static_cast<unsigned char>(text[start]) <= 0x20)
+        ++start;
     for (;;) {
         const std::string_view rest = std::string_view(text).substr(start);
         if (rest.starts_with(' '))
@@ -172,13 +180,16 @@ std::string TrimLeftAll(const std::string& text) {
     return text.substr(start);
 }
 
-std::string TrimAll(const std::string& text) { return TrimRightAll(TrimLeftAll(text)); }
+std::string TrimAll(const std::string& text) {
+    return TrimRightAll(TrimLeftAll(text));
+}
 
 int PosC(const std::string& text, const std::string& sub) {
     const size_t offset = FindOnBoundary(text, sub, 0);
     if (offset == std::string::npos) return 0;
     int index = 1;
-    for (size_t at = 0; at < offset; at += CharLength(text, at)) ++index;
+    for (size_t at = 0; at < offset; at += CharLengthAt(text, at))
+        ++index;
     return index;
 }
 
@@ -193,7 +204,8 @@ int AnsiPosFromB(int from, const std::string& text, const std::string& sub) {
 
 int LengthC(const std::string& text) {
     int count = 0;
-    for (size_t at = 0; at < text.size(); at += CharLength(text, at)) ++count;
+    for (size_t at = 0; at < text.size(); at += CharLengthAt(text, at))
+        ++count;
     return count;
 }
 
@@ -202,7 +214,8 @@ std::string CopyC(const std::string& text, int index, int count) {
     const size_t start = CharOffset(text, index < 1 ? 1 : index);
     if (start == std::string::npos) return {};
     size_t end = start;
-    for (int n = 0; n < count && end < text.size(); ++n) end += CharLength(text, end);
+    for (int n = 0; n < count && end < text.size(); ++n)
+        end += CharLengthAt(text, end);
     return text.substr(start, end - start);
 }
 
@@ -218,7 +231,7 @@ int SplitFields(const std::string& text, const std::string& delimiter, bool trim
     };
     size_t start = 0;
     while (count < capacity - 1) {
-        const size_t cut = FindOnBoundary(text, delimiter, start);
+        const size_t cut = FindOnBoundary(text, delimiter, start, start);
         if (cut == std::string::npos) break;
         store(text.substr(start, cut - start));
         start = cut + delimiter.size();
@@ -233,7 +246,7 @@ int SplitTabFields(const std::string& text, std::vector<std::string>& fields, in
 
 std::string LowerCaseAnsi(const std::string& text) {
     std::string result = text;
-    for (size_t at = 0; at < result.size(); at += CharLength(result, at)) {
+    for (size_t at = 0; at < result.size(); at += CharLengthAt(result, at)) {
         if (result[at] >= 'A' && result[at] <= 'Z') result[at] = static_cast<char>(result[at] + 32);
     }
     return result;

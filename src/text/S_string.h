@@ -13,6 +13,10 @@ inline constexpr std::string_view FullWidthSpace = "\x81\x40";
 
 bool IsLeadByte(unsigned char byte);
 
+// Length in bytes of the character that starts at byte offset `at` (0-based): 2 after a lead
+// byte, even when it is the last byte; 1 for a lead byte followed by a byte below 0x40.
+size_t CharLengthAt(const std::string& text, size_t at);
+
 // True when the last character is the single-byte `ch` (a double-byte character never is).
 bool LastCharIs(const std::string& text, char ch);
 

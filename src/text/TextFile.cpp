@@ -109,12 +109,12 @@ int TTextFile::OpenForWriting(const std::string& path, bool keepContent) {
 }
 
 std::string TTextFile::ReadTextLine() {
-    std::string line;
-    while (readAt_ < content_.size()) {
-        const char ch = content_[readAt_++];
-        if (ch == '\n') break;
-        if (ch != '\r') line += ch;
-    }
+    if (Eof()) return {};
+    size_t end = content_.find('\n', readAt_);
+    if (end == std::string::npos) end = content_.size();
+    std::string line = content_.substr(readAt_, end - readAt_);
+    std::erase(line, '\r');
+    readAt_ = end + 1;
     return line;
 }
 

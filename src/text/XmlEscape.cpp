@@ -4,31 +4,43 @@
 
 namespace {
 
-// Replaces every `from` found on a character boundary, searching on behind each replacement so
-// that what was put in is never replaced again.
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (int at = AnsiPosB(text, from); at > 0;
-         at = AnsiPosFromB(at + static_cast<int>(to.size()), text, from)) {
-        text.replace(static_cast<size_t>(at) - 1, from.size(), to);
+// One walk over the characters, so a byte of a double-byte character is never taken for markup
+// and what was put in is never escaped again.
+std::string Escape(const std::string& text, bool quotes) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 8);
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = CharLengthAt(text, at);
+        switch (length == 1 ? text[at] : '\0') {
+        case '&':
+            result += "&amp;";
+            break;
+        case '<':
+            result += "&lt;";
+            break;
+        case '>':
+            result += "&gt;";
+            break;
+        case '"':
+            result += quotes ? "&quot;" : "\"";
+            break;
+        default:
+            result.append(text, at, length);
+        }
+        at += length;
     }
+    return result;
 }
 
 } // namespace
 
 std::string EscapeXml(const std::string& text) {
-    std::string result = text;
-    ReplaceAll(result, "&", "&amp;");
-    ReplaceAll(result, "<", "&lt;");
-    ReplaceAll(result, ">", "&gt;");
-    return result;
+    return Escape(text, false);
 }
 
 std::string EscapeXmlAttribute(const std::string& text) {
-    std::string result = EscapeXml(text);
-    ReplaceAll(result, "\"", "&quot;");
-    return result;
+    return Escape(text, true);
 }
-
 std::string RemoveXmlControlBytes(const std::string& text) {
     std::string result;
     result.reserve(text.size());

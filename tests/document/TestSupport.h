@@ -13,7 +13,9 @@
 namespace testsupport {
 
 // Code page 932 text of a UTF-8 literal.
-inline std::string Sjis(const char* utf8) { return Utf8ToCp932(utf8).value(); }
+inline std::string Sjis(const char* utf8) {
+    return Utf8ToCp932(utf8).value();
+}
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

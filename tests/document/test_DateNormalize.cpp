@@ -22,7 +22,8 @@ TEST(NormalizeDate, Examples) {
         {"today", "today"},
         {"2005-01-15", "2005-01-15"},
     };
-    for (const auto& [in, out] : cases) EXPECT_EQ(NormalizeDate(in), out) << in;
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(NormalizeDate(in), out) << in;
 }
 
 TEST(NormalizeDate, DoubleByteTextIsNeverCut) {

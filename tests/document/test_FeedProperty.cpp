@@ -18,13 +18,15 @@ public:
 
     std::string Next() {
         static const std::vector<std::string> pieces = {
-            "a", "Z", " ", "\"", "'", "<", ">", "&", "&amp;", "]]>", "\t", "\x01", "\x1F", "\x7F",
-            "\x83\x5C", "\x81\x40", "\x82\xA0", "\x81", "\xFF", "\xA0", "\x85\x40", "-", "/", "#",
-            "\xB1", "http://", "?q=1&r=2",
+            "a",        "Z",        " ",        "\"",   "'",       "<",        ">",
+            "&",        "&amp;",    "]]>",      "\t",   "\x01",    "\x1F",     "\x7F",
+            "\x83\x5C", "\x81\x40", "\x82\xA0", "\x81", "\xFF",    "\xA0",     "\x85\x40",
+            "-",        "/",        "#",        "\xB1", "http://", "?q=1&r=2",
         };
         std::string text;
         const int length = Pick(6) == 0 ? 0 : Pick(Pick(10) == 0 ? 600 : 12);
-        for (int n = 0; n < length; ++n) text += pieces[static_cast<size_t>(Pick(static_cast<int>(pieces.size())))];
+        for (int n = 0; n < length; ++n)
+            text += pieces[static_cast<size_t>(Pick(static_cast<int>(pieces.size())))];
         return text;
     }
     int Pick(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(rng_); }
@@ -36,8 +38,9 @@ private:
 TFeedDocument RandomDocument(RandomText& random) {
     TFeedDocument document;
     TChannelInfo& c = document.Channel;
-    for (std::string* field : {&c.Title, &c.HomeAddress, &c.Description, &c.FeedAddress, &c.LogoTitle,
-                               &c.LogoImageAddress, &c.LogoLinkAddress, &c.StyleSheet})
+    for (std::string* field :
+         {&c.Title, &c.HomeAddress, &c.Description, &c.FeedAddress, &c.LogoTitle,
+          &c.LogoImageAddress, &c.LogoLinkAddress, &c.StyleSheet})
         *field = random.Next();
     for (TFeedItem& item : document.Items) {
         if (random.Pick(3) == 0) continue;
@@ -47,7 +50,9 @@ TFeedDocument RandomDocument(RandomText& random) {
 }
 
 // What a reader should see of a text: the UTF-8 of the text without the bytes XML cannot carry.
-std::string Expected(const std::string& text) { return Cp932ToUtf8(RemoveXmlControlBytes(text)); }
+std::string Expected(const std::string& text) {
+    return Cp932ToUtf8(RemoveXmlControlBytes(text));
+}
 
 std::string ElementText(xmlNode* node, const char* name) {
     for (xmlNode* child = node->children; child; child = child->next) {
@@ -89,10 +94,13 @@ TEST(FeedProperty, RandomDocumentsGiveWellFormedFeeds) {
             if (!document.Row(row).Title.empty()) expected.push_back(&document.Row(row));
         size_t index = 0;
         for (xmlNode* node = xmlDocGetRootElement(xml)->children; node; node = node->next) {
-            if (node->type != XML_ELEMENT_NODE || !xmlStrEqual(node->name, BAD_CAST "item")) continue;
+            if (node->type != XML_ELEMENT_NODE || !xmlStrEqual(node->name, BAD_CAST "item"))
+                continue;
             ASSERT_LT(index, expected.size());
-            EXPECT_EQ(ElementText(node, "title"), NormalizeLineEnds(Expected(expected[index]->Title)));
-            EXPECT_EQ(ElementText(node, "link"), NormalizeLineEnds(Expected(expected[index]->Address)));
+            EXPECT_EQ(ElementText(node, "title"),
+                      NormalizeLineEnds(Expected(expected[index]->Title)));
+            EXPECT_EQ(ElementText(node, "link"),
+                      NormalizeLineEnds(Expected(expected[index]->Address)));
             ++index;
         }
         EXPECT_EQ(index, expected.size());

@@ -58,9 +58,11 @@ TEST(FeedWriter, ChannelAddress) {
     const std::pair<std::string, std::string> cases[] = {
         {"https://s.example/news", R"(<channel rdf:about="https://s.example/news/news.rdf">)"},
         {"https://s.example/news/", R"(<channel rdf:about="https://s.example/news/news.rdf">)"},
-        {"https://s.example/a\"b&c", R"(<channel rdf:about="https://s.example/a&quot;b&amp;c/news.rdf">)"},
+        {"https://s.example/a\"b&c",
+         R"(<channel rdf:about="https://s.example/a&quot;b&amp;c/news.rdf">)"},
         {"", "  <channel>\r\n"},
-        {Sjis("https://s.example/ソ"), Sjis(R"(<channel rdf:about="https://s.example/ソ/news.rdf">)")},
+        {Sjis("https://s.example/ソ"),
+         Sjis(R"(<channel rdf:about="https://s.example/ソ/news.rdf">)")},
     };
     for (const auto& [address, expected] : cases) {
         TFeedDocument document;
@@ -143,7 +145,8 @@ TEST(FeedWriter, ChannelDateCarriesTheRealOffset) {
         {{2026, 12, 7, 0, 0, 0, 0}, "2026-12-07T00:00:00+00:00"},
         {{2026, 1, 2, 3, 4, 5, -(5 * 60 + 30)}, "2026-01-02T03:04:05-05:30"},
     };
-    for (const auto& [time, text] : cases) EXPECT_EQ(FormatChannelDate(time), text);
+    for (const auto& [time, text] : cases)
+        EXPECT_EQ(FormatChannelDate(time), text);
 }
 
 TEST(FeedWriter, EmptyVersionEndsTheGeneratorAddressInQuery) {

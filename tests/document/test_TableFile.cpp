@@ -24,7 +24,8 @@ TEST_F(TableFileTest, NewDocumentMatchesGolden) {
 }
 
 TEST_F(TableFileTest, RoundTripOfExampleIsByteExact) {
-    const std::string original = ReadBytes(std::filesystem::path(ORVANIX_TEST_DATA) / "../../examples/news.tbl");
+    const std::string original =
+        ReadBytes(std::filesystem::path(ORVANIX_TEST_DATA) / "../../examples/news.tbl");
     TFeedDocument document;
     Load(original, document);
     EXPECT_EQ(document.Row(20).Title, Sjis("春の限定ブレンド「さくら」再販"));
@@ -45,7 +46,8 @@ TEST_F(TableFileTest, RoundTripKeepsGapsAndAllFields) {
     EXPECT_EQ(TableFileText(loaded), TableFileText(document));
     EXPECT_FALSE(loaded.Modified);
     const std::string bytes = ReadBytes(dir_ / "a.tbl");
-    EXPECT_NE(bytes.find(Sjis("サイトを公開しました\t2005-04-01\thttps://a/\t\r\n")), std::string::npos);
+    EXPECT_NE(bytes.find(Sjis("サイトを公開しました\t2005-04-01\thttps://a/\t\r\n")),
+              std::string::npos);
 }
 
 TEST_F(TableFileTest, FieldsNeverBreakTheLineStructure) {

@@ -17,14 +17,16 @@ TEST(CodePage, RoundTripOfJapaneseText) {
 TEST(CodePage, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(Cp932ToUtf8("a\x81<b"), "a\xEF\xBF\xBD<b");
     EXPECT_EQ(Cp932ToUtf8("x\x83"), "x\xEF\xBF\xBD");
-    EXPECT_EQ(Cp932ToUtf8(std::string(5000, 'a') + "\xFF"), std::string(5000, 'a') + "\xEF\xBF\xBD");
+    EXPECT_EQ(Cp932ToUtf8(std::string(5000, 'a') + "\xFF"),
+              std::string(5000, 'a') + "\xEF\xBF\xBD");
 }
 
 TEST(CodePage, CharactersWithoutCodePageForm) {
     const std::pair<char32_t, bool> cases[] = {
         {U'A', true}, {U'ニ', true}, {U'\u0100', false}, {U'\U0001F600', false}, {0xD800, false},
     };
-    for (const auto& [cp, ok] : cases) EXPECT_EQ(CanEncodeCp932(cp), ok) << static_cast<uint32_t>(cp);
+    for (const auto& [cp, ok] : cases)
+        EXPECT_EQ(CanEncodeCp932(cp), ok) << static_cast<uint32_t>(cp);
     EXPECT_FALSE(Utf8ToCp932("a\xF0\x9F\x98\x80"));
     EXPECT_FALSE(Utf8ToCp932("bad \xC3"));
 }
@@ -47,10 +49,14 @@ TEST(Currency, TextAndParsing) {
 
 TEST(Version, TextOfFileVersion) {
     const std::pair<std::string, std::string> cases[] = {
-        {"0.93.0.0", "0.93"}, {"1.5.2.0", "1.05b"}, {"1.0.0.0", "1.00"}, {"2.10.1.7", "2.10a"},
+        {"0.93.0.0", "0.93"},
+        {"1.5.2.0", "1.05b"},
+        {"1.0.0.0", "1.00"},
+        {"2.10.1.7", "2.10a"},
         {"", ""},
     };
-    for (const auto& [version, text] : cases) EXPECT_EQ(VersionTextOf(version), text) << version;
+    for (const auto& [version, text] : cases)
+        EXPECT_EQ(VersionTextOf(version), text) << version;
     EXPECT_FALSE(GetVersionText().empty());
     EXPECT_EQ(GetVersionText("/bin/sh"), "");
 }

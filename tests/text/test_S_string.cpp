@@ -1,4 +1,5 @@
 #include "S_string.h"
+#include "XmlEscape.h"
 
 #include <gtest/gtest.h>
 
@@ -46,11 +47,12 @@ TEST(S_string, ByteHelpers) {
 
 TEST(S_string, StrToIntLoose) {
     const std::pair<std::string, int> cases[] = {
-        {"", 0},      {"12", 12},   {"-7", -7},  {"1x", 1},         {"12abc", 12},
-        {"abc", 0},   {" 42", 42},  {"$1F", 31}, {"0x10", 16},      {"2005", 2005},
-        {"05", 5},    {"-", 0},     {"+3", 3},   {"99999999999", 0}, {"15 10:30", 15},
+        {"", 0},    {"12", 12},  {"-7", -7},  {"1x", 1},          {"12abc", 12},
+        {"abc", 0}, {" 42", 42}, {"$1F", 31}, {"0x10", 16},       {"2005", 2005},
+        {"05", 5},  {"-", 0},    {"+3", 3},   {"99999999999", 0}, {"15 10:30", 15},
     };
-    for (const auto& [text, value] : cases) EXPECT_EQ(StrToIntLoose(text), value) << text;
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(StrToIntLoose(text), value) << text;
 }
 
 TEST(S_string, TrimsKnowFullWidthSpaces) {
@@ -68,7 +70,8 @@ TEST(S_string, CharacterHelpersOnMixedText) {
     const std::string text = "a" + Nyuusu + "b"; // aニュースb
     EXPECT_EQ(LengthC(text), 6);
     EXPECT_EQ(CopyC(text, 2, 3), "\x83\x6A\x83\x85\x81\x5B"); // ニュー
-    EXPECT_EQ(CopyC(text, 5, 10), "\x83\x58" "b");
+    EXPECT_EQ(CopyC(text, 5, 10), "\x83\x58"
+                                  "b");
     EXPECT_EQ(CopyC(text, 7, 1), "");
     EXPECT_EQ(CopyC(text, 1, 0), "");
     EXPECT_EQ(CopyFromC(text, 6), "b");
@@ -93,7 +96,8 @@ TEST(S_string, SplitFields) {
     EXPECT_EQ(SplitTabFields("x\ty\tz\tw", f, 10), 4);
     EXPECT_EQ(f[1], "x");
     EXPECT_EQ(f[4], "w");
-    for (size_t i = 5; i <= 10; ++i) EXPECT_EQ(f[i], "");
+    for (size_t i = 5; i <= 10; ++i)
+        EXPECT_EQ(f[i], "");
 
     EXPECT_EQ(SplitTabFields("", f, 10), 1);
     EXPECT_EQ(f[1], "");
@@ -116,6 +120,24 @@ TEST(S_string, SplitFields) {
 TEST(S_string, LowerCaseKeepsDoubleByteCharacters) {
     // Full-width "Ａ" is 0x82 0x60; "\x83\x41" (ア) has the trail byte "A".
     EXPECT_EQ(LowerCaseAnsi("News\x83\x41.RDF"), "news\x83\x41.rdf");
+}
+
+TEST(XmlEscape, ContentAndAttributes) {
+    struct Case {
+        std::string in, content, attribute;
+    } const cases[] = {
+        {"a<b>&c", "a&lt;b&gt;&amp;c", "a&lt;b&gt;&amp;c"},
+        {"&amp;", "&amp;amp;", "&amp;amp;"},
+        {"say \"hi\" 'x'", "say \"hi\" 'x'", "say &quot;hi&quot; 'x'"},
+        {"", "", ""},
+        {So + "<", So + "&lt;", So + "&lt;"},
+        {"\x81<", "\x81&lt;", "\x81&lt;"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EscapeXml(c.in), c.content) << c.in;
+        EXPECT_EQ(EscapeXmlAttribute(c.in), c.attribute) << c.in;
+    }
+    EXPECT_EQ(RemoveXmlControlBytes("a\x01\tb\r\n\x1F" + So), "a\tb\r\n" + So);
 }
 
 } // namespace

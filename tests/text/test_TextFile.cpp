@@ -13,8 +13,9 @@ namespace {
 class TextFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("orvanix_textfile_" + std::to_string(getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() /
+               ("orvanix_textfile_" + std::to_string(getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -34,7 +35,8 @@ protected:
 };
 
 TEST_F(TextFileTest, LineRules) {
-    Put(Path("in.txt"), "one\r\ntwo\nth\rree\r\n\r\nlast\x1A" "after\r\n");
+    Put(Path("in.txt"), "one\r\ntwo\nth\rree\r\n\r\nlast\x1A"
+                        "after\r\n");
     TTextFile file;
     ASSERT_EQ(OpenTextFile(Path("in.txt"), 'I', file), 0);
     for (const char* expected : {"one", "two", "three", "", "last"}) {
