@@ -30,3 +30,6 @@ ORVANIX_MESSAGE(MsgDuplicateWarning,
                 "RSS1.0では通常はアドレス項目の重複は処理できませんがOrvaneでは\r\n"
                 "日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。")
 ORVANIX_MESSAGE(UnresolvedFeedName, "[ファイル名未解決]")
+ORVANIX_MESSAGE(MsgPreviewHeading, "構文のチェックを目的としますので以下の点に注意してください。")
+ORVANIX_MESSAGE(MsgPreviewXmlExtension, "●拡張子は\"xml\"でテストデータを生成します。")
+ORVANIX_MESSAGE(MsgPreviewNoStyleSheet, "●スタイルシートの場所特定できませんので使用しません。")

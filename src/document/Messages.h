@@ -4,11 +4,14 @@
 
 #include <string>
 
-const std::string& MsgTableSaveFailed();   // the table file cannot be written
-const std::string& MsgTableLoadFailed();   // the table file cannot be read
-const std::string& MsgFeedCreateFailed();  // the feed file cannot be written
-const std::string& MsgInvalidSaveFolder(); // the save folder does not exist
-const std::string& MsgSaveFolderNamed();   // precedes the folder's name in the message above
-const std::string& MsgSaveComplete();      // precedes the feed file's name
-const std::string& MsgDuplicateWarning();  // appended when two entries share an identifier
-const std::string& UnresolvedFeedName();   // stands for a feed path that cannot be derived
+const std::string& MsgTableSaveFailed();     // the table file cannot be written
+const std::string& MsgTableLoadFailed();     // the table file cannot be read
+const std::string& MsgFeedCreateFailed();    // the feed file cannot be written
+const std::string& MsgInvalidSaveFolder();   // the save folder does not exist
+const std::string& MsgSaveFolderNamed();     // precedes the folder's name in the message above
+const std::string& MsgSaveComplete();        // precedes the feed file's name
+const std::string& MsgDuplicateWarning();    // appended when two entries share an identifier
+const std::string& UnresolvedFeedName();     // stands for a feed path that cannot be derived
+const std::string& MsgPreviewHeading();      // heads the preview's notice lines
+const std::string& MsgPreviewXmlExtension(); // the test copy is named .xml
+const std::string& MsgPreviewNoStyleSheet(); // the style sheet cannot be found

@@ -72,6 +72,15 @@ int WriteFileAtomic(const std::string& path, const std::string& bytes) {
     return error;
 }
 
+int WriteFileExclusive(const std::string& path, const std::string& bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    int error = WriteAll(fd, bytes) ? 0 : (errno ? errno : EIO);
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) unlink(path.c_str());
+    return error;
+}
+
 bool FileExists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);

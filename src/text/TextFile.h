@@ -54,5 +54,9 @@ int OpenDataFile(const std::string& path, TTextFile& file, int recordSize);
 // an errno value.
 int WriteFileAtomic(const std::string& path, const std::string& bytes);
 
+// Creates `path` exclusively, never through a symbolic link, and writes `bytes` into it; a file
+// that is left incomplete is removed. Returns 0 or an errno value (EEXIST when the name is taken).
+int WriteFileExclusive(const std::string& path, const std::string& bytes);
+
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -1,0 +1,79 @@
+#include "Preview.h"
+
+#include "CodePage.h"
+#include "MakerPages.h"
+#include "Messages.h"
+#include "S_string.h"
+#include "TextFile.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+std::string WithSlash(const std::string& address) {
+    return address + (LastCharIs(address, '/') ? "" : "/");
+}
+
+std::string FileNamePart(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+TPreviewPlan PlanPreview(const TFeedDocument& document, const std::string& programFolder) {
+    const TChannelInfo& channel = document.Channel;
+    TPreviewPlan plan;
+    if (channel.ExtensionIndex == 0) plan.Notice += "\r\n" + MsgPreviewXmlExtension();
+    const std::string& sheet = channel.StyleSheet;
+    if (sheet.empty() || PosIn(sheet, "/") != 0) return plan;
+    if (!channel.FeedAddress.empty()) {
+        plan.StyleSheetOverride = WithSlash(channel.FeedAddress) + sheet;
+        return plan;
+    }
+    const std::string folder =
+        channel.SaveFolder.empty() ? programFolder : AddPathDelim(channel.SaveFolder);
+    if (FileExists(Cp932ToUtf8(folder + sheet))) {
+        plan.StyleSheetOverride = "file://" + folder + sheet;
+    } else {
+        plan.Notice += "\r\n" + MsgPreviewNoStyleSheet();
+        plan.StyleSheetOverride = "*";
+    }
+    return plan;
+}
+
+std::string PreviewQuestion(const std::string& notice) {
+    return MsgPreviewHeading() + "\r\n" + notice;
+}
+
+std::string PreviewCopyName(const std::string& tableFileName) {
+    std::string name = LowerCaseAnsi(FileNamePart(tableFileName));
+    if (name.empty()) name = "orvanetest";
+    const size_t dot = name.rfind('.');
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + ".xml";
+}
+
+bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
+    if (unlink(diskPath.c_str()) != 0 && errno != ENOENT) return false;
+    return WriteFileExclusive(diskPath, bytes) == 0;
+}
+
+std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string address = ValidatorAddress;
+    for (const char ch : Cp932ToUtf8(WithSlash(feedAddress) + FileNamePart(feedFileName))) {
+        const auto byte = static_cast<unsigned char>(ch);
+        const bool unreserved = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
+                                (ch >= '0' && ch <= '9') || ch == '-' || ch == '.' || ch == '_' ||
+                                ch == '~';
+        if (unreserved) {
+            address += ch;
+        } else {
+            address += '%';
+            address += Hex[byte >> 4];
+            address += Hex[byte & 0x0F];
+        }
+    }
+    return address;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+// The browser preview's test copy of the feed and the feed validation service's address.
+
+#include "FeedDocument.h"
+
+#include <string>
+
+struct TPreviewPlan {
+    std::string Notice;             // lines to confirm before the preview; empty: nothing to say
+    std::string StyleSheetOverride; // for the feed writer: empty, an href, or "*" for none
+};
+
+// What the test copy differs in from the saved feed, and which style sheet it can reference: a
+// bare style sheet name is looked up under the feed's web folder, else in the save folder or the
+// program's folder (as a file:// address).
+TPreviewPlan PlanPreview(const TFeedDocument& document, const std::string& programFolder);
+
+// The notice with its heading, as the confirmation question shows it.
+std::string PreviewQuestion(const std::string& notice);
+
+// The test copy's file name: the table file's name lower-cased, or "orvanetest", with ".xml".
+std::string PreviewCopyName(const std::string& tableFileName);
+
+// Writes the test copy: an old copy is deleted, the new one created exclusively and without
+// following a link planted in its place. Returns false when it cannot be written.
+bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes);
+
+// The validation service's address for the feed: its web folder and file name, encoded as the
+// query value.
+std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName);
