@@ -38,34 +38,6 @@ int ToPosition(size_t offset) {
     return offset == std::string::npos ? 0 : static_cast<int>(offset) + 1;
 }
 
-bool ParseInt(std::string_view digits, int base, bool negative, int& value) {
-    if (digits.empty()) return false;
-    long long parsed = 0;
-    const auto [end, error] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), parsed, base);
-    if (error != std::errc() || end != digits.data() + digits.size()) return false;
-    if (negative) parsed = -parsed;
-    if (parsed < INT_MIN || parsed > INT_MAX) return false;
-    value = static_cast<int>(parsed);
-    return true;
-}
-
-// The strict conversion: optional leading blanks, a sign, and a decimal or "$"/"0x" hexadecimal
-// number that runs to the end of the text.
-bool StrToIntStrict(std::string_view text, int& value) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.starts_with('$')) return ParseInt(text.substr(1), 16, negative, value);
-    if (text.starts_with("0x") || text.starts_with("0X"))
-        return ParseInt(text.substr(2), 16, negative, value);
-    return ParseInt(text, 10, negative, value);
-}
-
 } // namespace
 
 bool IsLeadByte(unsigned char byte) {
@@ -136,17 +108,42 @@ std::string IntToStrSafe(long long value) {
     return std::to_string(value);
 }
 
+std::optional<int> StrToIntStrict(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.starts_with('$')) {
+        base = 16;
+        text.remove_prefix(1);
+    } else if (text.starts_with("0x") || text.starts_with("0X")) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    // from_chars would take a second sign; only digits may follow.
+    if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (negative) value = -value;
+    if (value < INT_MIN || value > INT_MAX) return std::nullopt;
+    return static_cast<int>(value);
+}
+
 int StrToIntLoose(const std::string& text) {
     if (text.empty()) return 0;
-    int value = 0;
-    if (StrToIntStrict(text, value)) return value;
+    if (const auto value = StrToIntStrict(text)) return *value;
     // Fall back on the leading number: blanks, a sign and the decimal digits that follow.
     size_t end = text.find_first_not_of(' ');
     if (end == std::string::npos) return 0;
     if (text[end] == '-' || text[end] == '+') ++end;
     while (end < text.size() && text[end] >= '0' && text[end] <= '9')
         ++end;
-    return StrToIntStrict(std::string_view(text).substr(0, end), value) ? value : 0;
+    return StrToIntStrict(std::string_view(text).substr(0, end)).value_or(0);
 }
 
 std::string TrimRightAll(const std::string& text) {

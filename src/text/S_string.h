@@ -4,6 +4,7 @@
 // "C" helpers count characters, a double-byte character counting as one. None of them throws.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,11 @@ std::string RightB(const std::string& text, int count);
 int PosIn(const std::string& text, const std::string& sub);
 
 std::string IntToStrSafe(long long value);
+// Leading blanks, a sign, then decimal digits or "$"/"0x" and hexadecimal digits to the end of
+// the text, within the range of int; nothing otherwise.
+std::optional<int> StrToIntStrict(std::string_view text);
+// 0 for an empty text; else the strict value, or failing that the value of the leading sign
+// and decimal digits (12abc gives 12, abc gives 0). Never fails.
 int StrToIntLoose(const std::string& text);
 
 std::string TrimRightAll(const std::string& text);

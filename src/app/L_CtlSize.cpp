@@ -1,0 +1,124 @@
+#include "L_CtlSize.h"
+
+#include "L_Sizeing.h"
+
+#include <QEvent>
+
+namespace {
+
+std::string SlotKey(const char* prefix, size_t index) {
+    return prefix + std::to_string(index);
+}
+
+// A slot's key first holds its name and is then overwritten with its value, so after a load the
+// name is the value's text; only named slots take part.
+template <typename Table, typename Read>
+void ReadSlots(const TIniFile& ini, const std::string& section, const char* prefix, Table& table,
+               Read read) {
+    for (size_t k = 0; k < table.size(); ++k) {
+        const std::string key = SlotKey(prefix, k);
+        table[k].Name = ini.ReadString(section, key, table[k].Name);
+        if (!table[k].Name.empty()) table[k].Value = (ini.*read)(section, key, table[k].Value);
+    }
+}
+
+template <typename Table, typename Write>
+void WriteSlots(TIniFile& ini, const std::string& section, const char* prefix, const Table& table,
+                Write write) {
+    for (size_t k = 0; k < table.size(); ++k) {
+        if (table[k].Name.empty()) continue;
+        const std::string key = SlotKey(prefix, k);
+        ini.WriteString(section, key, table[k].Name);
+        (ini.*write)(section, key, table[k].Value);
+    }
+}
+
+} // namespace
+
+TControlSize::TControlSize(QWidget* owner)
+    : QObject(owner), window_(owner ? owner->window() : nullptr) {
+    if (window_) window_->installEventFilter(this);
+}
+
+TControlSize::~TControlSize() {
+    Notify(OnDestroy, this);
+    LoadSave('W');
+}
+
+std::string TControlSize::IniFile() const {
+    return iniFile_.empty() ? IniFileName : iniFile_;
+}
+
+void TControlSize::OwnerCreated() {
+    if (created_) return;
+    created_ = true;
+    if (!sizeOnShow_) Start();
+}
+
+void TControlSize::Start() {
+    Notify(OnCreate, this);
+    if (!manual_) LoadSave('R');
+    Notify(OnStart, this);
+}
+
+void TControlSize::LoadSave(char mode) {
+    try {
+        const std::string path = IniFile();
+        if (path.empty()) return;
+        if (mode == 'R')
+            Load(path);
+        else if (mode == 'W')
+            Save(path);
+    } catch (...) {
+        // Keeping the placement is a convenience: a failure leaves everything as it is.
+    }
+}
+
+void TControlSize::Load(const std::string& path) {
+    if (section_.empty() && control_) {
+        section_ = PlacementSection(control_);
+        if (control_->isWindow() && screenSenter_) CenterOnWorkArea(control_);
+    }
+    if (section_.empty()) return;
+    TIniFile ini = OpenIniRetry(path);
+    if (control_) IniPlacement(ini, control_, section_, style_, 'R');
+    ReadSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::ReadBool);
+    ReadSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::ReadInteger);
+}
+
+void TControlSize::Save(const std::string& path) {
+    // A component that never loaded has no section and nothing of its own in the file.
+    if (section_.empty()) return;
+    TIniFile ini = OpenIniRetry(path);
+    if (control_) IniPlacement(ini, control_, section_, style_, 'W');
+    WriteSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::WriteBool);
+    WriteSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::WriteInteger);
+    FlushIni(ini);
+}
+
+bool TControlSize::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != window_) return false;
+    if (event->type() == QEvent::Show && !event->spontaneous()) {
+        OwnerCreated();
+        if (sizeOnShow_) Start();
+    } else if (event->type() == QEvent::Close) {
+        HandleClose(event);
+        return true;
+    }
+    return false;
+}
+
+// The window's own close handler runs first: only a close it lets go ahead stores the placement.
+void TControlSize::HandleClose(QEvent* event) {
+    static_cast<QObject*>(window_.data())->event(event);
+    if (event->isAccepted() && !manual_) LoadSave('W');
+}
+
+void TControlSize::Notify(const TNotifyEvent& handler, QObject* sender) {
+    if (!handler) return;
+    try {
+        handler(sender);
+    } catch (...) {
+        // The placement's notifications must not stop the window's creation or destruction.
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+// Window placement in the settings file, and the desktop geometry it is checked against.
+// The rectangle arithmetic takes the desktop and work areas as arguments; the overloads without
+// them ask the screens.
+
+#include "IniFile.h"
+#include "L_CtlSize.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <string>
+
+class QWidget;
+
+// The settings file beside the executable: ProgramFolder() + "orvanix.ini", a file-system path.
+// Set before any window exists.
+extern std::string IniFileName;
+
+// "Sz_" + the control's object name.
+std::string PlacementSection(const QWidget* control);
+
+// Reads ('R') or writes ('W') the placement keys of `control` in `iniFile`. An empty `section` is
+// filled on reading and makes writing do nothing. Writing erases the section first, so it moves to
+// the end of the file. Errors are swallowed.
+void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
+                  TControlSizeStyle style, char mode);
+
+// The window's normal (not maximized) rectangle.
+QRect NormalBounds(const QWidget* form);
+
+// The rectangle spanning all screens; empty when there is no screen.
+QRect VirtualDesktop();
+
+// Cuts the size to the desktop and moves the rectangle inside it.
+void FitToDesktop(const QRect& desktop, int& left, int& top, int& width, int& height);
+void FitToDesktop(int& left, int& top, int& width, int& height);
+
+// The position of a window of `size` centred across the work area and a third of the way down.
+QPoint CenteredOnWorkArea(const QRect& workArea, const QSize& size);
+// Moves the window there on its own screen's work area (the primary one if it has none).
+void CenterOnWorkArea(QWidget* form);
+
+// The settings file held in memory, read on the third attempt at most (200 ms apart); when all
+// three fail, a file in write-through mode.
+TIniFile OpenIniRetry(const std::string& path);
+// Writes an in-memory file back; for a write-through file, reports its first failed write.
+// Returns 0 or an errno value.
+int FlushIni(TIniFile& file);

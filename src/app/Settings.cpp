@@ -1,0 +1,66 @@
+#include "Settings.h"
+
+#include "CodePage.h"
+#include "IniFile.h"
+
+#include <exception>
+
+namespace {
+
+const std::string Environ = "Environ";
+const std::string Grid = "Grid";
+
+std::string ColumnKey(size_t column) {
+    return "Col_" + std::to_string(column);
+}
+
+void ReadSettings(const TIniFile& ini, TEditorSettings& settings) {
+    settings.OpenLastFile = ini.ReadBool(Environ, "LastOpen", settings.OpenLastFile);
+    if (settings.OpenLastFile)
+        settings.FileName = ini.ReadString(Environ, "DefFileName", settings.FileName);
+    for (size_t column = 0; column < settings.ColWidths.size(); ++column) {
+        int& width = settings.ColWidths[column];
+        width = ini.ReadInteger(Grid, ColumnKey(column), width);
+    }
+}
+
+void WriteSettings(TIniFile& ini, const TEditorSettings& settings) {
+    ini.WriteBool(Environ, "LastOpen", settings.OpenLastFile);
+    ini.WriteString(Environ, "DefFileName", settings.FileName);
+    for (size_t column = 0; column < settings.ColWidths.size(); ++column)
+        ini.WriteInteger(Grid, ColumnKey(column), settings.ColWidths[column]);
+}
+
+std::string NotSavedMessage() {
+    return Utf8ToCp932("設定ファイル orvanix.ini が保存できません。\r\n"
+                       "フォルダにアクセス権があるか確認してください。")
+        .value();
+}
+
+// Writes the settings into the file as it is now; false when it cannot be read or replaced.
+bool WriteSettingsFile(TIniFile& ini, const TEditorSettings& settings) {
+    // Saving without the current content would lose the other sections: a failed read fails.
+    if (ini.Load() != 0) return false;
+    WriteSettings(ini, settings);
+    return ini.Save() == 0;
+}
+
+} // namespace
+
+std::optional<std::string> LoadSaveSettings(char mode, TEditorSettings& settings,
+                                            const std::string& iniPath) {
+    TIniFile ini(iniPath);
+    if (mode == 'R') {
+        // A file that cannot be read reads as empty, so every value keeps its default.
+        ini.Load();
+        ReadSettings(ini, settings);
+    } else if (mode == 'W') {
+        try {
+            if (WriteSettingsFile(ini, settings)) return std::nullopt;
+        } catch (const std::exception&) {
+            // Reported below like any other failure to save.
+        }
+        return NotSavedMessage();
+    }
+    return std::nullopt;
+}

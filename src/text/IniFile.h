@@ -1,0 +1,79 @@
+#pragma once
+
+// The program's settings file: sections of "key=value" lines in code page 932.
+//
+// Section and key names compare without regard to letter case; keys and values are trimmed of
+// surrounding blanks. Comment lines (";"), other lines without "=" and the lines before the first
+// section take no part in reading but are kept when the file is written back. Empty lines inside
+// sections are dropped, because the writer puts one after every section itself.
+//
+// A file is normally held in memory: Load() reads it, the Write and Erase calls change the copy
+// and Save() writes it back whole (temporary file and rename). In write-through mode every read
+// goes to the file as it is now and every change is saved at once.
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class TIniFile {
+public:
+    TIniFile() = default;
+    explicit TIniFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& Path() const { return path_; }
+
+    // Reads the file at Path(). A missing file reads as empty. On failure the content is empty too
+    // and the errno value is returned; 0 on success.
+    int Load();
+
+    // The whole content in the file's layout: every section followed by an empty line, CR LF.
+    std::string Text() const;
+    // Writes Text() over the file at Path(). Returns 0 or an errno value; on failure the file on
+    // disk is as it was.
+    int Save() const;
+
+    void SetWriteThrough(bool writeThrough) { writeThrough_ = writeThrough; }
+    bool WriteThrough() const { return writeThrough_; }
+    // The first failure of a write-through change (0 when there was none).
+    int WriteThroughError() const { return writeThroughError_; }
+
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& fallback) const;
+    // Decimal, or hexadecimal with a leading "$" or "0x"; anything else gives the fallback.
+    int ReadInteger(const std::string& section, const std::string& key, int fallback) const;
+    // An integer, true when it is not 0.
+    bool ReadBool(const std::string& section, const std::string& key, bool fallback) const;
+
+    // Names and values are trimmed, and CR and LF in them become blanks, so a value can never start
+    // a line of its own.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+    void EraseSection(const std::string& section);
+
+private:
+    struct TLine {
+        bool isEntry = false;
+        std::string key;   // entries
+        std::string value; // entries
+        std::string text;  // any other line, kept as it was read
+    };
+    struct TSection {
+        std::string name;
+        std::vector<TLine> lines;
+    };
+
+    void AddLine(const std::string& line, size_t& section);
+    size_t FindSection(const std::string& name) const;
+    static size_t FindEntry(const TSection& section, const std::string& key);
+    std::optional<std::string> Lookup(const std::string& section, const std::string& key) const;
+    void Put(const std::string& section, const std::string& key, const std::string& value);
+    template <typename Change> void ApplyChange(Change change);
+
+    std::string path_;
+    std::vector<std::string> preamble_;
+    std::vector<TSection> sections_;
+    bool writeThrough_ = false;
+    int writeThroughError_ = 0;
+};
