@@ -1,0 +1,210 @@
+#include "Cp932Edit.h"
+
+#include "Cp932Text.h"
+#include "S_string.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace {
+
+// The first line of `text` with every TAB turned into a blank.
+QString FirstLineWithoutTabs(const QString& text) {
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+        ++end;
+    return text.left(end).replace(u'\t', u' ');
+}
+
+// The longest run of whole characters from the start of `bytes` that fits into `limit` bytes.
+std::string LeadingCharactersWithin(const std::string& bytes, int limit) {
+    size_t end = 0;
+    while (end < bytes.size()) {
+        const size_t width =
+            IsLeadByte(static_cast<unsigned char>(bytes[end])) && end + 1 < bytes.size() ? 2 : 1;
+        if (end + width > static_cast<size_t>(limit)) break;
+        end += width;
+    }
+    return bytes.substr(0, end);
+}
+
+// Text a key event would insert, by the same test QLineEdit applies: printable and not a Ctrl
+// shortcut.
+bool IsTypedText(const QKeyEvent& event) {
+    const QString text = event.text();
+    if (text.isEmpty() || text.at(0).category() == QChar::Other_Control) return false;
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    return modifiers != Qt::ControlModifier &&
+           modifiers != (Qt::ShiftModifier | Qt::ControlModifier);
+}
+
+QString StorableText(const QString& text) {
+    QString storable = Cp932RoundTrip(text);
+    for (const QChar lineBreakOrTab : {u'\t', u'\r', u'\n'})
+        storable.replace(lineBreakOrTab, u' ');
+    return storable;
+}
+
+} // namespace
+
+TCp932Edit::TCp932Edit(QWidget* parent) : QLineEdit(parent) {
+    setAcceptDrops(false);
+    connect(this, &QLineEdit::textChanged, this, &TCp932Edit::KeepStorable);
+}
+
+void TCp932Edit::SetMaxLength(int bytes) {
+    maxLength_ = std::max(bytes, 0);
+}
+
+std::string TCp932Edit::TextCp932() const {
+    return ToCp932(text());
+}
+
+void TCp932Edit::SetTextCp932(const std::string& text) {
+    setText(FromCp932(text));
+}
+
+void TCp932Edit::PasteFromClipboard(QClipboard::Mode mode) {
+    if (isReadOnly()) return;
+    const QString clip = QGuiApplication::clipboard()->text(mode);
+    if (!clip.isEmpty()) InsertUserText(clip);
+}
+
+bool TCp932Edit::InsertUserText(const QString& text) {
+    return ReplaceSelection(FitUserText(text, TextOutsideSelection()));
+}
+
+std::optional<QString> TCp932Edit::FitUserText(const QString& input,
+                                               const QString& keptText) const {
+    std::optional<std::string> bytes = TryToCp932(FirstLineWithoutTabs(input));
+    if (!bytes) return std::nullopt;
+    if (maxLength_ > 0 && !isReadOnly()) {
+        const int room = std::max(maxLength_ - Cp932Length(keptText), 0);
+        *bytes = LeadingCharactersWithin(*bytes, room);
+    }
+    return FromCp932(*bytes);
+}
+
+QString TCp932Edit::TextOutsideSelection() const {
+    QString kept = text();
+    if (hasSelectedText()) kept.remove(selectionStart(), selectedText().size());
+    return kept;
+}
+
+// An input method may replace text around the caret besides the selection.
+QString TCp932Edit::TextOutsideCommit(const QInputMethodEvent& event) const {
+    QString kept = TextOutsideSelection();
+    if (event.replacementLength() > 0) {
+        const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
+        const int from = std::clamp(caret + event.replacementStart(), 0, int(kept.size()));
+        kept.remove(from, event.replacementLength());
+    }
+    return kept;
+}
+
+bool TCp932Edit::ReplaceSelection(const std::optional<QString>& fitted) {
+    if (!fitted) {
+        RefuseInput();
+        return false;
+    }
+    if (fitted->isEmpty()) return false;
+    insert(*fitted);
+    return true;
+}
+
+void TCp932Edit::RefuseInput() {
+    QApplication::beep();
+    emit inputRejected();
+}
+
+void TCp932Edit::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste)) {
+        PasteFromClipboard();
+        event->accept();
+        return;
+    }
+    if (!isReadOnly() && IsTypedText(*event)) {
+        const std::optional<QString> fitted = FitUserText(event->text(), TextOutsideSelection());
+        if (fitted != event->text()) {
+            ReplaceSelection(fitted);
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TCp932Edit::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = event->commitString();
+    if (isReadOnly() || commit.isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    const std::optional<QString> fitted = FitUserText(commit, TextOutsideCommit(*event));
+    if (fitted == commit) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    if (!fitted) RefuseInput();
+    // The preedit goes on as the input method sent it; only the committed text changes.
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    if (fitted && !fitted->isEmpty())
+        filtered.setCommitString(*fitted, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
+    event->setAccepted(filtered.isAccepted());
+}
+
+void TCp932Edit::mouseReleaseEvent(QMouseEvent* event) {
+    const bool pastesSelection = event->button() == Qt::MiddleButton && !isReadOnly() &&
+                                 QGuiApplication::clipboard()->supportsSelection();
+    if (!pastesSelection) {
+        QLineEdit::mouseReleaseEvent(event);
+        return;
+    }
+    deselect();
+    PasteFromClipboard(QClipboard::Selection);
+    event->accept();
+}
+
+void TCp932Edit::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = CreateEditMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+// The box's own edit menu, in Japanese, whose paste goes through the input filter.
+QMenu* TCp932Edit::CreateEditMenu() {
+    auto* menu = new QMenu(this);
+    const bool editable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    const auto add = [menu](const char* caption, bool enabled, auto handler) {
+        QAction* action = menu->addAction(QString::fromUtf8(caption), handler);
+        action->setEnabled(enabled);
+    };
+    add("元に戻す(&U)", editable && isUndoAvailable(), [this] { undo(); });
+    menu->addSeparator();
+    add("切り取り(&T)", editable && selected, [this] { cut(); });
+    add("コピー(&C)", selected, [this] { copy(); });
+    add("貼り付け(&P)", editable && !QGuiApplication::clipboard()->text().isEmpty(),
+        [this] { PasteFromClipboard(); });
+    add("削除(&D)", editable && selected, [this] { del(); });
+    menu->addSeparator();
+    add("すべて選択(&A)", !text().isEmpty(), [this] { selectAll(); });
+    return menu;
+}
+
+// Text set by the program passes here too: it is made storable, not cut.
+void TCp932Edit::KeepStorable(const QString& text) {
+    const QString storable = StorableText(text);
+    if (storable == text) return;
+    const int caret = cursorPosition();
+    setText(storable);
+    setCursorPosition(caret);
+}

@@ -1,0 +1,46 @@
+#include "Cp932Text.h"
+
+#include "CodePage.h"
+
+#include <QList>
+
+namespace {
+
+// Converts one code point at a time, so that an unencodable one costs only itself.
+std::string ToCp932WithQuestionMarks(const QString& text) {
+    std::string bytes;
+    for (const char32_t codePoint : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&codePoint, 1);
+        const std::optional<std::string> encoded = Utf8ToCp932(character.toStdString());
+        bytes += encoded ? *encoded : std::string("?");
+    }
+    return bytes;
+}
+
+} // namespace
+
+QString FromCp932(const std::string& text) {
+    return QString::fromStdString(Cp932ToUtf8(text));
+}
+
+std::optional<std::string> TryToCp932(const QString& text) {
+    // toStdString turns a lone surrogate into U+FFFD, which code page 932 refuses.
+    return Utf8ToCp932(text.toStdString());
+}
+
+std::string ToCp932(const QString& text) {
+    if (std::optional<std::string> bytes = TryToCp932(text)) return std::move(*bytes);
+    return ToCp932WithQuestionMarks(text);
+}
+
+int Cp932Length(const QString& text) {
+    return static_cast<int>(ToCp932(text).size());
+}
+
+bool IsCp932Encodable(const QString& text) {
+    return TryToCp932(text).has_value();
+}
+
+QString Cp932RoundTrip(const QString& text) {
+    return FromCp932(ToCp932(text));
+}
