@@ -1,0 +1,134 @@
+#pragma once
+
+// The program's message boxes. Every message goes through ShowMsg (one OK button) and every
+// question through AskYesNo (Yes and Cancel); both drive one shared TMsgDlg, which wraps
+// QMessageBox with the program's Japanese titles and buttons, places the box over the active
+// window, applies colours and can add a check box under the message.
+//
+// Tests answer boxes in advance with TMsgDlg::QueueAnswer: the next Execute then shows nothing,
+// returns the queued result and records what it would have shown (TakeAnsweredBoxes).
+
+#include <QColor>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+// Icon and title of a box, numbered 0 to 4.
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+
+enum TMsgDlgBtn {
+    mbYes,
+    mbNo,
+    mbOK,
+    mbCancel,
+    mbAbort,
+    mbRetry,
+    mbIgnore,
+    mbAll,
+    mbNoToAll,
+    mbYesToAll,
+    mbHelp
+};
+using TMsgDlgButtons = std::set<TMsgDlgBtn>;
+
+// What Execute returns for the button that closed the box.
+enum TModalResult : int {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
+    mrNoToAll = 9,
+    mrYesToAll = 10
+};
+
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+
+// Whether a box moves the mouse pointer onto its default button when it opens. No Linux desktop
+// offers this setting, so it is off; it can be switched on to exercise the behaviour.
+inline bool SnapToDefaultButton = false;
+
+// Program-wide colours for the shared box. A valid colour is copied into its Color or FontColor
+// before each use; the invalid colour (the default) leaves the box's own.
+inline QColor MsgBoxColor;
+inline QColor MsgBoxFontColor;
+
+// What a box answered from the queue would have shown.
+struct TMsgDlgRecord {
+    QString Text; // the message after trimming, lines joined with CR LF
+    QString Title;
+    TMsgDlgType DlgType = mtInformation;
+    TMsgDlgButtons Buttons;
+};
+
+class TMsgDlg : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TMsgDlg(QObject* owner = nullptr);
+
+    // The message text: reading joins Lines with CR LF, writing splits at CR LF, CR or LF.
+    QString Caption() const;
+    void SetCaption(const QString& text);
+    void SetCaption(const std::string& cp932Text);
+
+    QStringList Lines;
+    TMsgDlgType DlgType = mtInformation;
+    TMsgDlgButtons Buttons{mbOK};
+    int PosX = -1; // screen position used without an owner form; negative: not given
+    int PosY = -1;
+    int HelpConText = 0;      // kept for callers; there is no help viewer to pass it to
+    bool MessSwitch = false;  // show a check box under the message
+    QString Mess;             // its caption, "メッセージ" when empty
+    bool MessChecked = false; // its state, in and out
+    bool Bell = false;
+    TFormBorderStyle BorderStyle = TFormBorderStyle::bsDialog;
+    QColor Color;             // background, the palette's button face; invalid: the toolkit's own
+    QColor FontColor;         // text, the palette's button text; invalid: the toolkit's own
+    bool CancelFocus = false; // focus Cancel (or No) instead of the default button
+
+    // The form the next box is centred over; without one PosX/PosY or the toolkit place it.
+    QPointer<QWidget> OwnerForm;
+
+    // Shows the box modally and returns the modal result of the button that closed it.
+    int Execute();
+
+    // Answers the next Execute with `modalResult`; with `messChecked`, the check box comes back
+    // in that state.
+    static void QueueAnswer(int modalResult, std::optional<bool> messChecked = std::nullopt);
+    static int QueuedAnswerCount();
+    static void ClearQueuedAnswers();
+    // The boxes answered from the queue since the last call, oldest first.
+    static std::vector<TMsgDlgRecord> TakeAnsweredBoxes();
+
+    // The text the box shows: line breaks trimmed from both ends, padded with blanks to the
+    // check box caption's byte length when the check box is on.
+    QString MessageText() const;
+    QString CheckBoxCaption() const;
+};
+
+// The box shared by ShowMsg and AskYesNo, created on first use and owned by the application.
+TMsgDlg& SharedMsgDlg();
+
+// A message with an OK button. The std::string forms take code page 932 text.
+void ShowMsg(const std::string& text, TMsgDlgType type = mtInformation);
+void ShowMsg(const QString& text, TMsgDlgType type = mtInformation);
+
+// True exactly when the user answers Yes; Cancel, Escape and the close button give false.
+bool AskYesNo(const std::string& text, TMsgDlgType type = mtConfirmation, bool cancelFocus = false);
+bool AskYesNo(const QString& text, TMsgDlgType type = mtConfirmation, bool cancelFocus = false);
+
+// Moves the mouse pointer onto the centre of `control` when it is a push button, else onto its
+// first default push button, if SnapToDefaultButton is on.
+void MoveCursorToDefaultButton(QWidget* control);
