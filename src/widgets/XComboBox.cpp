@@ -1,0 +1,1008 @@
+#include "XComboBox.h"
+
+#include "Cp932Text.h"
+#include "L_Theme.h"
+#include "S_string.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMetaMethod>
+#include <QPainter>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTimer>
+#include <qdrawutil.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace {
+
+constexpr int RepeatFirstDelayMs = 400;
+constexpr int RepeatIntervalMs = 100;
+constexpr double CalendarTitleBandFontHeights = 2.5;
+
+QPointer<QTimer> sharedRepeatTimer;
+int repeatDirection = 1;
+QPointer<TXMonthCalendarExt> sharedCalendar;
+
+// A window of its own that shows without being activated and never takes the keyboard focus, so
+// the combo edit that opened it keeps typing. A tool-tip window rather than a tool window: window
+// systems that activate every newly shown tool window would take the focus from the box.
+void MakePopupWindow(QWidget* popup, QWidget* owner) {
+    popup->setParent(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    popup->setAttribute(Qt::WA_ShowWithoutActivating);
+    popup->setFocusPolicy(Qt::NoFocus);
+    for (QWidget* child : popup->findChildren<QWidget*>())
+        child->setFocusPolicy(Qt::NoFocus);
+}
+
+// True when `widget` is `root` or lies inside it, across window boundaries.
+bool IsWithin(const QWidget* widget, const QWidget* root) {
+    for (; widget && root; widget = widget->parentWidget())
+        if (widget == root) return true;
+    return false;
+}
+
+bool IsEnterKey(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// The modifiers that change a key's meaning; the keypad flag does not.
+Qt::KeyboardModifiers HeldModifiers(Qt::KeyboardModifiers modifiers) {
+    return modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+}
+
+// ASCII letters in upper case; double-byte characters, whose trail bytes may look like letters,
+// stay as they are.
+std::string UpperCaseAnsi(const std::string& text) {
+    std::string result = text;
+    for (size_t at = 0; at < result.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(result[at]);
+        if (IsLeadByte(byte))
+            ++at;
+        else
+            result[at] = static_cast<char>(std::toupper(byte));
+    }
+    return result;
+}
+
+std::string Digits(int value, int width) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
+    return buffer;
+}
+
+// The text of one run of a pattern letter; nothing when `letter` is no pattern letter.
+std::optional<std::string> FormatField(char letter, size_t run, const QDateTime& moment) {
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    const int width = run >= 2 ? 2 : 1;
+    switch (letter) {
+    case 'y':
+        return run >= 3 ? Digits(date.year(), 4) : Digits(date.year() % 100, 2);
+    case 'm':
+        return Digits(date.month(), width);
+    case 'd':
+        return Digits(date.day(), width);
+    case 'h':
+        return Digits(time.hour(), width);
+    case 'n':
+        return Digits(time.minute(), width);
+    case 's':
+        return Digits(time.second(), width);
+    default:
+        return std::nullopt;
+    }
+}
+
+// `value` + `times` × `step`, or nothing when the sum leaves the currency's range.
+std::optional<TCurrency> AddSteps(TCurrency value, TCurrency step, int64_t times) {
+    int64_t scaled = 0;
+    int64_t sum = 0;
+    if (__builtin_mul_overflow(step.Raw(), times, &scaled) ||
+        __builtin_add_overflow(value.Raw(), scaled, &sum))
+        return std::nullopt;
+    return TCurrency::FromRaw(sum);
+}
+
+// The widget inside `popup` that keys go to: its own focus child (the calendar's year editor, for
+// one), else the focus proxy, else the popup itself.
+QWidget* KeyTarget(QWidget* popup) {
+    QWidget* target = popup->focusWidget();
+    if (target && target->isVisible()) return target;
+    return popup->focusProxy() ? popup->focusProxy() : popup;
+}
+
+void DrawClassicFace(QPainter& painter, const QRect& rect, const QPalette& palette, bool pressed) {
+    if (pressed) {
+        qDrawPlainRect(&painter, rect, palette.color(QPalette::Dark), 1, &palette.button());
+        return;
+    }
+    qDrawWinButton(&painter, rect, palette, false, &palette.button());
+}
+
+void DrawClassicArrow(QPainter& painter, const QWidget* widget, QStyle::PrimitiveElement arrow,
+                      QRect rect, bool enabled, bool pressed) {
+    QStyleOption option;
+    option.initFrom(widget);
+    option.rect = pressed ? rect.translated(1, 1) : rect;
+    option.state = enabled ? QStyle::State_Enabled : QStyle::State_None;
+    if (!enabled) option.palette.setCurrentColorGroup(QPalette::Disabled);
+    widget->style()->drawPrimitive(arrow, &option, &painter, widget);
+}
+
+// The top-left corner of a popup `popupHeight` high for a box `boxHeight` high whose client
+// origin is `origin` on the screen: below the box, or above it when below it would reach past the
+// bottom of `screen`.
+QPoint PopupPosition(QPoint origin, int boxHeight, int popupHeight, const QRect& screen) {
+    int top = origin.y() + boxHeight;
+    if (top + popupHeight > screen.y() + screen.height()) top = origin.y() - popupHeight;
+    return {origin.x(), top};
+}
+
+} // namespace
+
+std::string FormatDateTimeText(const std::string& format, const QDateTime& moment) {
+    std::string text;
+    size_t at = 0;
+    while (at < format.size()) {
+        if (IsLeadByte(static_cast<unsigned char>(format[at])) && at + 1 < format.size()) {
+            text.append(format, at, 2);
+            at += 2;
+            continue;
+        }
+        const auto letter = static_cast<char>(std::tolower(static_cast<unsigned char>(format[at])));
+        size_t run = 1;
+        while (at + run < format.size() &&
+               std::tolower(static_cast<unsigned char>(format[at + run])) == letter)
+            ++run;
+        if (const std::optional<std::string> field = FormatField(letter, run, moment)) {
+            text += *field;
+            at += run;
+        } else {
+            text += format[at++];
+        }
+    }
+    return text;
+}
+
+std::optional<QDate> ReadDateText(const std::string& format, const std::string& text) {
+    const std::string markers = UpperCaseAnsi(format);
+    const int yearAt = PosC(markers, "YYYY");
+    const int monthAt = PosC(markers, "MM");
+    const int dayAt = PosC(markers, "DD");
+    if (yearAt == 0 || monthAt == 0 || dayAt == 0) return std::nullopt;
+    const QDate date(StrToIntLoose(CopyC(text, yearAt, 4)), StrToIntLoose(CopyC(text, monthAt, 2)),
+                     StrToIntLoose(CopyC(text, dayAt, 2)));
+    if (!date.isValid()) return std::nullopt;
+    return date;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TXPopupListNum::TXPopupListNum(TXComboEdit* combo) : TCustomListNum(combo) {
+    MakePopupWindow(this, combo);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setFlow(QListView::TopToBottom);
+    // The list never has the focus: show its selection in the active colours all the same.
+    QPalette colours = palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+    setPalette(colours);
+    hide();
+}
+
+void TXPopupListNum::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    TCustomListNum::mousePressEvent(event);
+}
+
+void TXPopupListNum::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    TCustomListNum::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit CloseUpRequested(viewport()->rect().contains(event->position().toPoint()));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TXMonthCalendarExt::TXMonthCalendarExt() {
+    // The program speaks Japanese whatever the desktop's language: 2009年2月, weeks from Sunday.
+    setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    setFirstDayOfWeek(Qt::Sunday);
+    setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    setContentsMargins(1, 1, 1, 1);
+    WatchChildren();
+}
+
+// A thin border around the calendar, as around the list.
+void TXMonthCalendarExt::paintEvent(QPaintEvent* event) {
+    QCalendarWidget::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(Qt::black);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+TXMonthCalendarExt* TXMonthCalendarExt::ForComboEdit(TXComboEdit* requester) {
+    if (!sharedCalendar) sharedCalendar = new TXMonthCalendarExt;
+    if (sharedCalendar->parentWidget() != requester) MakePopupWindow(sharedCalendar, requester);
+    sharedCalendar->closeTarget_ = requester;
+    return sharedCalendar;
+}
+
+TXMonthCalendarExt* TXMonthCalendarExt::Existing() {
+    return sharedCalendar;
+}
+
+void TXMonthCalendarExt::FreeShared() {
+    delete sharedCalendar.data();
+}
+
+int TXMonthCalendarExt::TitleBandHeight() const {
+    return static_cast<int>(CalendarTitleBandFontHeights * FontPixelHeight(font()));
+}
+
+// Releases land on the calendar's inner widgets (day grid, navigation bar); watch them all.
+void TXMonthCalendarExt::WatchChildren() {
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+bool TXMonthCalendarExt::eventFilter(QObject* watched, QEvent* event) {
+    if (redelivering_ || event->type() != QEvent::MouseButtonRelease)
+        return QCalendarWidget::eventFilter(watched, event);
+    const auto* release = static_cast<QMouseEvent*>(event);
+    const QPoint at = mapFromGlobal(release->globalPosition().toPoint());
+    if (release->button() != Qt::LeftButton || at.y() < TitleBandHeight())
+        return QCalendarWidget::eventFilter(watched, event);
+    // The day grid takes its date from the release: let it have it before the box reads it.
+    redelivering_ = true;
+    QCoreApplication::sendEvent(watched, event);
+    redelivering_ = false;
+    if (closeTarget_) closeTarget_->CloseUp(rect().contains(at));
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TXComboEdit::TXComboEdit(QWidget* parent) : TCp932Edit(parent) {
+    buttonWidth_ = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    setMouseTracking(true);
+    RepeatTimer();
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (IsRightAligned()) end(false);
+    });
+}
+
+TXComboEdit::~TXComboEdit() {
+    TXMonthCalendarExt::FreeShared();
+    if (sharedRepeatTimer) {
+        sharedRepeatTimer->stop();
+        sharedRepeatTimer->disconnect();
+    }
+}
+
+QTimer* TXComboEdit::RepeatTimer() {
+    if (!sharedRepeatTimer) sharedRepeatTimer = new QTimer(QCoreApplication::instance());
+    return sharedRepeatTimer;
+}
+
+void TXComboEdit::SetEditStyle(TEditStyle style) {
+    if (style == editStyle_) return;
+    CloseUp(false);
+    editStyle_ = style;
+    if (IsListStyle()) EnsureListPopup();
+    if (style == esDropList) {
+        setReadOnly(true);
+        SetItemIndex(itemIndex_);
+    }
+    if (style == esSpin) SetValue(Value());
+    UpdateEditRect(hasFocus());
+    update();
+}
+
+void TXComboEdit::SetItems(const std::vector<std::string>& items) {
+    items_ = items;
+    if (editStyle_ == esDropList) SetItemIndex(itemIndex_);
+}
+
+void TXComboEdit::SetItemIndex(int index) {
+    itemIndex_ = index;
+    if (editStyle_ != esDropList) return;
+    itemIndex_ = std::min(itemIndex_, static_cast<int>(items_.size()) - 1);
+    SyncDropListText();
+    update();
+}
+
+void TXComboEdit::SyncDropListText() {
+    const bool chosen = itemIndex_ >= 0 && itemIndex_ < static_cast<int>(items_.size());
+    const std::string wanted = chosen ? items_[static_cast<size_t>(itemIndex_)] : std::string();
+    if (TextCp932() != wanted) SetTextCp932(wanted);
+}
+
+void TXComboEdit::SetAlignment(Qt::Alignment horizontal) {
+    setAlignment((horizontal & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+}
+
+void TXComboEdit::SetNoFocusButton(bool on) {
+    noFocusButton_ = on;
+    UpdateEditRect(hasFocus());
+    update();
+}
+
+void TXComboEdit::SetMinValue(TCurrency value) {
+    minValue_ = value;
+    if (editStyle_ == esSpin) SetValue(Value());
+}
+
+void TXComboEdit::SetMaxValue(TCurrency value) {
+    maxValue_ = value;
+    if (editStyle_ == esSpin) SetValue(Value());
+}
+
+void TXComboEdit::SetNumKey(bool on) {
+    numKey_ = on;
+    if (listPopup_) ApplyListRowStyle();
+}
+
+TCurrency TXComboEdit::Value() const {
+    return StrToCurr(TextCp932()).value_or(TCurrency());
+}
+
+void TXComboEdit::SetValue(TCurrency value) {
+    if (!minValue_.IsZero() && value < minValue_) value = minValue_;
+    if (!maxValue_.IsZero() && value > maxValue_) value = maxValue_;
+    if (!minusMode_ && value < TCurrency()) value = TCurrency();
+    if (MaxLength() > 0 && static_cast<int>(CurrToStrSafe(value).size()) > MaxLength()) return;
+    SetTextCp932(CurrToStrNZ(value));
+}
+
+bool TXComboEdit::Usable() const {
+    return isEnabled() && isVisible() && (!isReadOnly() || editStyle_ == esDropList);
+}
+
+QRect TXComboEdit::ButtonRect() const {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect inner = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    return {inner.right() + 1 - buttonWidth_, inner.top(), buttonWidth_, inner.height()};
+}
+
+QRect TXComboEdit::UpperSpinRect() const {
+    QRect upper = ButtonRect();
+    upper.setHeight(upper.height() / 2);
+    return upper;
+}
+
+QRect TXComboEdit::LowerSpinRect() const {
+    QRect lower = ButtonRect();
+    lower.setTop(UpperSpinRect().bottom() + 1);
+    return lower;
+}
+
+bool TXComboEdit::ButtonShown() const {
+    return editStyle_ != esSimple && (hasFocus() || noFocusButton_ || buttonEventRunning_);
+}
+
+void TXComboEdit::Clear() {
+    clear();
+    items_.clear();
+    itemIndex_ = -1;
+    update();
+}
+
+void TXComboEdit::PasteFromClipboard(QClipboard::Mode mode) {
+    if (Usable()) TCp932Edit::PasteFromClipboard(mode);
+}
+
+TXComboEdit::TPopupKind TXComboEdit::PopupKind() const {
+    if (IsListStyle() && listPopup_) return TPopupKind::List;
+    if (IsCalendarStyle()) return TPopupKind::Calendar;
+    return TPopupKind::None;
+}
+
+bool TXComboEdit::HasDropDownKeys() const {
+    return editStyle_ != esSimple && editStyle_ != esSpin;
+}
+
+TXPopupListNum* TXComboEdit::EnsureListPopup() {
+    if (listPopup_) return listPopup_;
+    listPopup_ = new TXPopupListNum(this);
+    connect(listPopup_, &TXPopupListNum::CloseUpRequested, this, &TXComboEdit::CloseUp);
+    ApplyListRowStyle();
+    return listPopup_;
+}
+
+void TXComboEdit::ApplyListRowStyle() {
+    listPopup_->SetOwnerDraw(numKey_);
+    listPopup_->SetRowHeight(numKey_ ? FontPixelHeight(font()) + 2 : 0);
+}
+
+void TXComboEdit::ApplyDropListReadOnly() {
+    if (editStyle_ == esDropList && !isReadOnly()) setReadOnly(true);
+}
+
+void TXComboEdit::UpdateEditRect(bool focused) {
+    const bool withButton = editStyle_ != esSimple && (focused || noFocusButton_);
+    setTextMargins(0, 0, withButton ? buttonWidth_ + 2 : 0, 0);
+}
+
+// A right-aligned box shows the end of its text, where numbers end.
+void TXComboEdit::ApplyRightAlignmentRule() {
+    if (IsRightAligned()) SelectAllOrCaretToEnd();
+}
+
+void TXComboEdit::SelectAllOrCaretToEnd() {
+    if (autoSelect_)
+        selectAll();
+    else
+        end(false);
+}
+
+bool TXComboEdit::EditButtonAssigned() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&TXComboEdit::OnEditButtonClick));
+}
+
+void TXComboEdit::EditButtonClick() {
+    buttonEventRunning_ = true;
+    update();
+    emit OnEditButtonClick();
+    buttonEventRunning_ = false;
+    update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys
+
+bool TXComboEdit::event(QEvent* event) {
+    // Keys the box uses itself must not be taken by shortcuts of the window around it.
+    if (event->type() == QEvent::ShortcutOverride && HasDropDownKeys()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers held = HeldModifiers(key->modifiers());
+        const bool toggle =
+            ((held & Qt::AltModifier) &&
+             (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) ||
+            (key->key() == Qt::Key_F4 && held == Qt::NoModifier && !noFuncKeyDropDown_);
+        if (droppedDown_ || toggle) {
+            event->accept();
+            return true;
+        }
+    }
+    return TCp932Edit::event(event);
+}
+
+void TXComboEdit::keyPressEvent(QKeyEvent* event) {
+    if (HasDropDownKeys()) {
+        if (DropDownKey(event)) {
+            event->accept();
+            return;
+        }
+        if (droppedDown_) {
+            ForwardKeyToPopup(event);
+            return;
+        }
+    }
+    if (KeyDown(event) || KeyPress(event)) {
+        event->accept();
+        return;
+    }
+    TCp932Edit::keyPressEvent(event);
+}
+
+bool TXComboEdit::DropDownKey(QKeyEvent* event) {
+    const int key = event->key();
+    const Qt::KeyboardModifiers held = HeldModifiers(event->modifiers());
+    const bool alt = held & Qt::AltModifier;
+    if ((IsEnterKey(key) || key == Qt::Key_Escape) && droppedDown_ && !alt) {
+        CloseUp(IsEnterKey(key));
+        return true;
+    }
+    const bool toggle = (alt && (key == Qt::Key_Up || key == Qt::Key_Down)) ||
+                        (key == Qt::Key_F4 && held == Qt::NoModifier && !noFuncKeyDropDown_);
+    if (!toggle) return false;
+    if (editStyle_ == esEllipsis) {
+        if (EditButtonAssigned()) EditButtonClick();
+    } else {
+        ToggleDropDown();
+    }
+    return true;
+}
+
+void TXComboEdit::ToggleDropDown() {
+    if (droppedDown_)
+        CloseUp(true);
+    else
+        DropDown();
+}
+
+void TXComboEdit::ForwardKeyToPopup(QKeyEvent* event) {
+    if (popup_) QCoreApplication::sendEvent(KeyTarget(popup_), event);
+    event->accept();
+}
+
+bool TXComboEdit::KeyDown(QKeyEvent* event) {
+    const int key = event->key();
+    const Qt::KeyboardModifiers held = HeldModifiers(event->modifiers());
+    if (editStyle_ == esEllipsis && IsEnterKey(key) && held == Qt::ControlModifier &&
+        EditButtonAssigned() && Usable()) {
+        EditButtonClick();
+        return true;
+    }
+    if (editStyle_ == esSpin && upDownSpin_ && (key == Qt::Key_Up || key == Qt::Key_Down))
+        return StepKey(event);
+    // A right-aligned box grows from the right, so Delete at its end takes the last character.
+    if (key == Qt::Key_Delete && held == Qt::NoModifier && IsRightAligned() && !isReadOnly() &&
+        !hasSelectedText() && cursorPosition() == text().size()) {
+        backspace();
+        end(false);
+    }
+    return false;
+}
+
+bool TXComboEdit::StepKey(QKeyEvent* event) {
+    if (Usable()) Step(event->key() == Qt::Key_Up ? -1 : 1, event->modifiers());
+    return true;
+}
+
+bool TXComboEdit::KeyPress(QKeyEvent* event) {
+    const Qt::KeyboardModifiers held = HeldModifiers(event->modifiers());
+    // Ctrl+Enter would type a line feed, which a single line cannot hold.
+    if (IsEnterKey(event->key()) && (held & Qt::ControlModifier)) {
+        QApplication::beep();
+        return true;
+    }
+    if (editStyle_ != esSpin || isReadOnly() || (held & Qt::ControlModifier)) return false;
+    const QString typed = event->text();
+    if (typed.isEmpty() || typed.front().unicode() < 0x20) return false;
+    return SpinCharacter(typed.front());
+}
+
+// Characters of a spin box: "," appends thousands, "-" negates, digits and "." are typed, and
+// anything else is refused.
+bool TXComboEdit::SpinCharacter(QChar typed) {
+    if (typed == u',') {
+        if (MaxLength() > 0 && Cp932Length(text()) + 3 > MaxLength()) {
+            QApplication::beep();
+        } else {
+            deselect();
+            end(false);
+            insert(QStringLiteral("000"));
+        }
+        return true;
+    }
+    if (typed == u'-') {
+        const TCurrency value = Value();
+        if (minusMode_ && value.IsZero()) return false;
+        if (!minusMode_ ||
+            (MaxLength() > 0 && static_cast<int>(CurrToStrNZ(-value).size()) > MaxLength()))
+            QApplication::beep();
+        else
+            SetValue(-value);
+        return true;
+    }
+    if ((typed >= u'0' && typed <= u'9') || typed == u'.') return false;
+    QApplication::beep();
+    return true;
+}
+
+void TXComboEdit::Step(int direction, Qt::KeyboardModifiers modifiers) {
+    const int64_t times = (modifiers & Qt::ShiftModifier) ? 10 : 1;
+    if (const std::optional<TCurrency> next =
+            AddSteps(Value(), increment_, direction < 0 ? -times : times))
+        SetValue(*next);
+    SelectAllOrCaretToEnd();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Spin repeat
+
+void TXComboEdit::StartRepeat(int direction, Qt::KeyboardModifiers modifiers) {
+    repeatDirection = direction;
+    Step(direction, modifiers);
+    QTimer* timer = RepeatTimer();
+    timer->disconnect();
+    connect(timer, &QTimer::timeout, this, &TXComboEdit::RepeatTick);
+    timer->start(RepeatFirstDelayMs);
+}
+
+void TXComboEdit::RepeatTick() {
+    RepeatTimer()->setInterval(RepeatIntervalMs);
+    Step(repeatDirection, QGuiApplication::queryKeyboardModifiers());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drop-down and close-up
+
+void TXComboEdit::DropDown() {
+    emit OnDropDown();
+    // The shared calendar may have been freed while it was open here.
+    if (droppedDown_ && !popup_) CloseUp(false);
+    const TPopupKind kind = PopupKind();
+    if (droppedDown_ || kind == TPopupKind::None || !Usable()) return;
+    if (kind == TPopupKind::List && items_.empty()) return;
+    SelectAllOrCaretToEnd();
+    if (kind == TPopupKind::List) {
+        popup_ = listPopup_;
+        FillListPopup();
+        SizeListPopup();
+    } else {
+        TXMonthCalendarExt* calendar = TXMonthCalendarExt::ForComboEdit(this);
+        popup_ = calendar;
+        calendar->setFont(font());
+        OpenCalendarOnText(calendar);
+        calendar->adjustSize();
+    }
+    PlacePopup();
+    popup_->show();
+    if (kind == TPopupKind::List && listPopup_->currentItem())
+        listPopup_->scrollToItem(listPopup_->currentItem());
+
+    droppedDown_ = true;
+    savedInputMethod_ = testAttribute(Qt::WA_InputMethodEnabled);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    qApp->installEventFilter(this);
+    update();
+    setFocus();
+}
+
+void TXComboEdit::FillListPopup() {
+    TXPopupListNum* list = listPopup_;
+    list->LabelColor = QColor(255, 251, 240);
+    QPalette colours = list->palette();
+    colours.setColor(QPalette::Base, QColor(242, 242, 242));
+    colours.setColor(QPalette::Text, Qt::black);
+    list->setPalette(colours);
+    list->setFont(font());
+    list->clear();
+    for (const std::string& entry : items_)
+        list->addItem(FromCp932(entry));
+    list->SetRowHeight(FontPixelHeight(font()) + 2);
+    // Several columns: the rows run down the first column and on into the next.
+    list->setWrapping(columns_ > 1);
+    list->setHorizontalScrollBarPolicy(columns_ > 1 ? Qt::ScrollBarAsNeeded
+                                                    : Qt::ScrollBarAlwaysOff);
+}
+
+void TXComboEdit::SizeListPopup() {
+    TXPopupListNum* list = listPopup_;
+    const int count = static_cast<int>(items_.size());
+    const int rows = std::clamp(dropDownRows_, 1, count);
+    const QFontMetrics metrics(font());
+    const int labelRoom = numKey_ ? 12 : 4;
+    const std::string shown = TextCp932();
+    int wanted = 0;
+    int chosen = -1;
+    for (int row = 0; row < count; ++row) {
+        const std::string& entry = items_[static_cast<size_t>(row)];
+        wanted = std::max(wanted, metrics.horizontalAdvance(u'W' + FromCp932(entry)) + labelRoom);
+        if (entry == shown) chosen = row;
+    }
+    list->setCurrentRow(chosen);
+    if (chosen < 0) list->clearSelection();
+
+    const int frame = list->frameWidth();
+    const int scrollBar = count > rows && columns_ <= 1
+                              ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list)
+                              : 0;
+    list->setGridSize(columns_ > 1 ? QSize(wanted, list->RowHeight()) : QSize());
+    if (columns_ > 1) wanted *= columns_;
+    const int clientWidth = std::max(width() - 2 * frame - scrollBar + 1, wanted);
+    list->resize(clientWidth + 2 * frame + scrollBar, list->RowHeight() * rows + 2 * frame);
+}
+
+void TXComboEdit::OpenCalendarOnText(TXMonthCalendarExt* calendar) {
+    const std::optional<QDate> shown = ReadDateText(formatDateStr_, TextCp932());
+    calendar->setSelectedDate(shown.value_or(QDate::currentDate()));
+}
+
+void TXComboEdit::PlacePopup() {
+    popup_->move(
+        PopupPosition(mapToGlobal(QPoint(0, 0)), height(), popup_->height(), screen()->geometry()));
+}
+
+void TXComboEdit::CloseUp(bool accept) {
+    if (!droppedDown_) return;
+    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+    StopTracking();
+    dragTarget_ = nullptr;
+    qApp->removeEventFilter(this);
+    if (popup_) popup_->hide();
+    droppedDown_ = false;
+    setAttribute(Qt::WA_InputMethodEnabled, savedInputMethod_);
+    update();
+    if (popup_ && popup_ == listPopup_)
+        TakeListChoice(accept);
+    else if (popup_)
+        TakeCalendarDate(accept);
+    emit OnCloseUp();
+}
+
+void TXComboEdit::TakeListChoice(bool accept) {
+    const int row = listPopup_->currentRow();
+    const bool chosen = row >= 0 && listPopup_->item(row)->isSelected();
+    if (!accept || !chosen || !Usable()) return;
+    if (editStyle_ == esPickList)
+        SetTextCp932(ToCp932(listPopup_->item(row)->text()));
+    else if (editStyle_ == esDropList)
+        SetItemIndex(row);
+    setModified(true);
+    ApplyRightAlignmentRule();
+}
+
+void TXComboEdit::TakeCalendarDate(bool accept) {
+    if (!accept || !Usable()) return;
+    const auto* calendar = static_cast<const TXMonthCalendarExt*>(popup_.data());
+    // A failure to build the text leaves the box as it was.
+    try {
+        std::string chosen =
+            FormatDateTimeText(formatDateStr_, QDateTime(calendar->selectedDate(), QTime(0, 0)));
+        if (editStyle_ == esDateTime)
+            chosen += ' ' + FormatDateTimeText(formatTimeStr_, QDateTime::currentDateTime());
+        SetTextCp932(chosen);
+        setModified(true);
+        ApplyRightAlignmentRule();
+    } catch (const std::exception&) {
+    }
+}
+
+// A press anywhere outside the box and its popup closes the popup.
+bool TXComboEdit::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (droppedDown_ && watched->isWidgetType() &&
+        (type == QEvent::MouseButtonPress || type == QEvent::NonClientAreaMouseButtonPress)) {
+        const auto* widget = static_cast<QWidget*>(watched);
+        if (!IsWithin(widget, this) && !IsWithin(widget, popup_)) CloseUp(false);
+    }
+    return TCp932Edit::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse
+
+void TXComboEdit::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || editStyle_ == esSimple) {
+        TCp932Edit::mousePressEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    const bool onButton = ButtonRect().contains(at);
+    if (droppedDown_) {
+        CloseUp(false);
+        if (!onButton) TCp932Edit::mousePressEvent(event);
+        return;
+    }
+    if (!onButton) {
+        TCp932Edit::mousePressEvent(event);
+        return;
+    }
+    tracking_ = true;
+    UpdatePressed(at);
+    if (editStyle_ == esSpin) {
+        if (Usable()) StartRepeat(upPressed_ ? 1 : -1, event->modifiers());
+    } else if (PopupKind() != TPopupKind::None) {
+        DropDown();
+    }
+    event->accept();
+}
+
+void TXComboEdit::mouseMoveEvent(QMouseEvent* event) {
+    if (dragTarget_) {
+        ForwardDragEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    const bool overButton = editStyle_ != esSimple && ButtonRect().contains(at);
+    setCursor(overButton || isReadOnly() ? Qt::ArrowCursor : Qt::IBeamCursor);
+    if (!tracking_) {
+        TCp932Edit::mouseMoveEvent(event);
+        return;
+    }
+    UpdatePressed(at);
+    const QPoint global = event->globalPosition().toPoint();
+    if (droppedDown_ && PopupClientContains(global)) {
+        StopTracking();
+        ForwardDragStart(global);
+    } else if (editStyle_ == esSpin && !ButtonRect().contains(at)) {
+        StopTracking();
+    }
+    event->accept();
+}
+
+void TXComboEdit::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragTarget_) {
+        ForwardDragEvent(event);
+        dragTarget_ = nullptr;
+        return;
+    }
+    if (event->button() != Qt::LeftButton || !tracking_) {
+        TCp932Edit::mouseReleaseEvent(event);
+        return;
+    }
+    const bool wasPressed = buttonPressed_;
+    StopTracking();
+    if (editStyle_ == esEllipsis && wasPressed && EditButtonAssigned() && Usable())
+        EditButtonClick();
+    event->accept();
+}
+
+void TXComboEdit::UpdatePressed(QPoint at) {
+    const bool inButton = ButtonRect().contains(at);
+    const bool up = editStyle_ == esSpin && UpperSpinRect().contains(at);
+    const bool down = editStyle_ == esSpin && LowerSpinRect().contains(at);
+    if (inButton == buttonPressed_ && up == upPressed_ && down == downPressed_) return;
+    buttonPressed_ = inButton;
+    upPressed_ = up;
+    downPressed_ = down;
+    update(ButtonRect());
+}
+
+void TXComboEdit::StopTracking() {
+    tracking_ = false;
+    if (buttonPressed_ || upPressed_ || downPressed_) {
+        buttonPressed_ = upPressed_ = downPressed_ = false;
+        update(ButtonRect());
+    }
+    if (sharedRepeatTimer && sharedRepeatTimer->isActive()) sharedRepeatTimer->stop();
+}
+
+bool TXComboEdit::PopupClientContains(QPoint global) const {
+    if (!popup_) return false;
+    const QWidget* client = popup_ == listPopup_ ? listPopup_->viewport() : popup_.data();
+    return client->rect().contains(client->mapFromGlobal(global));
+}
+
+// A drag from the button into the open popup goes on there: the popup gets a press at the
+// pointer, and the moves and the release that follow.
+void TXComboEdit::ForwardDragStart(QPoint global) {
+    QWidget* target = popup_->childAt(popup_->mapFromGlobal(global));
+    dragTarget_ = target ? target : popup_.data();
+    QMouseEvent press(QEvent::MouseButtonPress, dragTarget_->mapFromGlobal(QPointF(global)),
+                      QPointF(global), Qt::LeftButton, Qt::LeftButton,
+                      QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(dragTarget_, &press);
+}
+
+void TXComboEdit::ForwardDragEvent(QMouseEvent* event) {
+    const QPointF global = event->globalPosition();
+    QMouseEvent forwarded(event->type(), dragTarget_->mapFromGlobal(global), global,
+                          event->button(), event->buttons(), event->modifiers());
+    QCoreApplication::sendEvent(dragTarget_, &forwarded);
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Focus
+
+void TXComboEdit::focusInEvent(QFocusEvent* event) {
+    // Qt selects the whole text on keyboard focus; without AutoSelect the caret stays put.
+    const Qt::FocusReason reason = event->reason();
+    if (autoSelect_) {
+        TCp932Edit::focusInEvent(event);
+    } else {
+        QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+        TCp932Edit::focusInEvent(&plain);
+    }
+    ApplyDropListReadOnly();
+    UpdateEditRect(true);
+    ApplyRightAlignmentRule();
+    const bool entered = reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason &&
+                         reason != Qt::PopupFocusReason;
+    if (entered && autoSelect_ && !IsRightAligned()) selectAll();
+    update();
+}
+
+// A popup never stays open for a box that is no longer shown.
+void TXComboEdit::hideEvent(QHideEvent* event) {
+    CloseUp(false);
+    TCp932Edit::hideEvent(event);
+}
+
+void TXComboEdit::focusOutEvent(QFocusEvent* event) {
+    TCp932Edit::focusOutEvent(event);
+    // A menu that opens (the box's own, or the calendar's month menu) does not end the edit.
+    if (event->reason() == Qt::PopupFocusReason) return;
+    CloseUp(false);
+    if (editStyle_ == esSpin) SetValue(Value());
+    UpdateEditRect(false);
+    update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+void TXComboEdit::paintEvent(QPaintEvent* event) {
+    if (firstPaint_) {
+        firstPaint_ = false;
+        ApplyDropListReadOnly();
+    }
+    TCp932Edit::paintEvent(event);
+    if (!ButtonShown()) return;
+    QPainter painter(this);
+    PaintButton(painter);
+}
+
+void TXComboEdit::PaintButton(QPainter& painter) {
+    const bool themed = VisualStylesInUse();
+    switch (editStyle_) {
+    case esSpin:
+        PaintSpinButtons(painter, themed);
+        break;
+    case esEllipsis:
+        if (Usable()) PaintEllipsisButton(painter, themed);
+        break;
+    case esPickList:
+    case esDropList:
+        if (listPopup_) PaintDropDownButton(painter, themed);
+        break;
+    case esDate:
+    case esDateTime:
+        PaintDropDownButton(painter, themed);
+        break;
+    case esSimple:
+        break;
+    }
+}
+
+void TXComboEdit::PaintSpinButtons(QPainter& painter, bool themed) {
+    const QRect halves[] = {UpperSpinRect(), LowerSpinRect()};
+    const bool pressed[] = {upPressed_, downPressed_};
+    for (int half = 0; half < 2; ++half) {
+        if (themed) {
+            const TThemeState state = !isEnabled()    ? TThemeState::Disabled
+                                      : pressed[half] ? TThemeState::Pressed
+                                                      : TThemeState::Normal;
+            DrawThemeBackground(painter, this,
+                                half == 0 ? TThemePart::SpinUp : TThemePart::SpinDown, state,
+                                halves[half]);
+            continue;
+        }
+        DrawClassicFace(painter, halves[half], palette(), pressed[half]);
+        DrawClassicArrow(painter, this,
+                         half == 0 ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown,
+                         halves[half], isEnabled(), pressed[half]);
+    }
+}
+
+void TXComboEdit::PaintEllipsisButton(QPainter& painter, bool themed) {
+    QRect face = ButtonRect();
+    int shift = 0;
+    if (themed) {
+        DrawThemeBackground(painter, this, TThemePart::PushButton,
+                            buttonPressed_ ? TThemeState::Pressed : TThemeState::Normal, face);
+        face.setLeft(face.left() + 1);
+    } else {
+        DrawClassicFace(painter, face, palette(), buttonPressed_);
+        shift = buttonPressed_ ? 1 : 0;
+    }
+    const int side = buttonWidth_ > 7 ? buttonWidth_ / 8 : 1;
+    const int x = face.left() + face.width() / 2 + shift - 1;
+    const int y = face.top() + face.height() / 2 + shift - 1;
+    for (const int dotX : {x - 2 * side, x, x + 2 * side})
+        painter.fillRect(dotX, y, side, side, Qt::black);
+}
+
+void TXComboEdit::PaintDropDownButton(QPainter& painter, bool themed) {
+    const bool active = (IsCalendarStyle() || !items_.empty()) && Usable();
+    const QRect face = ButtonRect();
+    if (themed) {
+        const TThemeState state = !active          ? TThemeState::Disabled
+                                  : buttonPressed_ ? TThemeState::Pressed
+                                                   : TThemeState::Normal;
+        DrawThemeBackground(painter, this, TThemePart::ComboDropDown, state, face);
+        return;
+    }
+    const bool pressed = active && buttonPressed_;
+    DrawClassicFace(painter, face, palette(), pressed);
+    DrawClassicArrow(painter, this, QStyle::PE_IndicatorArrowDown, face, active, pressed);
+}

@@ -1,0 +1,100 @@
+// Hand-overs to outside programs, with the desktop replaced by recorders.
+
+#include "AppUtils.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+class TestAppUtils : public QObject {
+    Q_OBJECT
+
+    struct Launch {
+        QString program;
+        QStringList arguments;
+    };
+    QList<Launch> launches_;
+    QList<QUrl> urls_;
+    bool launchSucceeds_ = true;
+
+private slots:
+    void init() {
+        launches_.clear();
+        urls_.clear();
+        launchSucceeds_ = true;
+        SetProgramLauncher([this](const QString& program, const QStringList& arguments) {
+            launches_.append({program, arguments});
+            return launchSucceeds_;
+        });
+        SetUrlOpener([this](const QUrl& url) {
+            urls_.append(url);
+            return true;
+        });
+    }
+
+    void execMapsProgramsToTheDesktop_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("parameter");
+        QTest::addColumn<QString>("started");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("browser") << "iexplore.exe"
+                                 << "/tmp/news.xml"
+                                 << "xdg-open" << QStringList{"/tmp/news.xml"};
+        QTest::newRow("editor") << "notepad.exe"
+                                << "/opt/orvanix/orvanix.txt"
+                                << "xdg-open" << QStringList{"/opt/orvanix/orvanix.txt"};
+        QTest::newRow("upper case") << "NOTEPAD.EXE"
+                                    << "a b.txt"
+                                    << "xdg-open" << QStringList{"a b.txt"};
+        QTest::newRow("other program") << "gedit"
+                                       << ""
+                                       << "gedit" << QStringList{};
+        QTest::newRow("no shell") << "sh"
+                                  << "x; rm -rf ~"
+                                  << "sh" << QStringList{"x; rm -rf ~"};
+    }
+    void execMapsProgramsToTheDesktop() {
+        QFETCH(QString, program);
+        QFETCH(QString, parameter);
+        QFETCH(QString, started);
+        QFETCH(QStringList, arguments);
+        QCOMPARE(ExecProgram(program, parameter), ExecSucceeded);
+        QCOMPARE(launches_.size(), 1);
+        QCOMPARE(launches_[0].program, started);
+        QCOMPARE(launches_[0].arguments, arguments);
+    }
+
+    void failedStartShowsTheErrorBox() {
+        launchSucceeds_ = false;
+        QString text, title;
+        QPoint position;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            title = box->windowTitle();
+            position = box->pos();
+            box->accept();
+        });
+        QCOMPARE(ExecProgram("missing-program", "x"), ExecFileNotFound);
+        QCOMPARE(text, QStringLiteral("指定のプロセスは実行出来ませんでした。Er=2"));
+        QCOMPARE(title, QStringLiteral("エラー"));
+        QCOMPARE(position, QPoint(50, 50));
+    }
+
+    void openWithShellHandsOverAddresses() {
+        OpenWithShell(
+            "https://validator.w3.org/feed/check.cgi?url=https%3A%2F%2Fa.example%2Fn.rdf");
+        OpenWithShell("/home/user/ニュース.xml");
+        QCOMPARE(urls_.size(), 2);
+        QCOMPARE(
+            urls_[0].toString(QUrl::FullyEncoded),
+            QStringLiteral(
+                "https://validator.w3.org/feed/check.cgi?url=https%3A%2F%2Fa.example%2Fn.rdf"));
+        QCOMPARE(urls_[1].toLocalFile(), QStringLiteral("/home/user/ニュース.xml"));
+    }
+};
+
+QTEST_MAIN(TestAppUtils)
+#include "test_AppUtils.moc"
