@@ -22,21 +22,6 @@ std::string TwoDigits(int value) {
     return RightB("00" + IntToStrSafe(value), 2);
 }
 
-size_t FileNameStart(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
-std::string FileNamePart(const std::string& path) {
-    return path.substr(FileNameStart(path));
-}
-
-std::string ReplaceExtension(const std::string& path, const std::string& extension) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || dot < FileNameStart(path)) return path + extension;
-    return path.substr(0, dot) + extension;
-}
-
 // Rows with a title, from the bottom row up, at most MaxFeedItems of them: the newest first.
 std::vector<const TFeedItem*> SelectEntries(const TFeedDocument& document) {
     std::vector<const TFeedItem*> entries;
@@ -74,10 +59,6 @@ std::string StyleSheetHref(const TFeedDocument& document, const std::string& ove
     return sheet;
 }
 
-std::string ChannelAddress(const std::string& feedAddress, const std::string& feedPath) {
-    return feedAddress + (LastCharIs(feedAddress, '/') ? "" : "/") + FileNamePart(feedPath);
-}
-
 void AddHeader(std::vector<std::string>& lines, const TFeedDocument& document,
                const TFeedContext& context) {
     lines.push_back(R"(<?xml version="1.0" encoding="UTF-8"?>)");
@@ -104,8 +85,10 @@ void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
     if (channel.FeedAddress.empty())
         lines.push_back("  <channel>");
     else
-        lines.push_back(R"(  <channel rdf:about=")" +
-                        Attribute(ChannelAddress(channel.FeedAddress, context.FeedPath)) + R"(">)");
+        lines.push_back(
+            R"(  <channel rdf:about=")" +
+            Attribute(WebAddressIn(channel.FeedAddress, ExtractFileName(context.FeedPath))) +
+            R"(">)");
     AddElementIfAny(lines, "    ", "title", channel.Title);
     AddElementIfAny(lines, "    ", "link", channel.HomeAddress);
     lines.push_back("    <dc:date>" + FormatChannelDate(context.Now) + "</dc:date>");
@@ -146,6 +129,10 @@ void AddItem(std::vector<std::string>& lines, const TFeedItem& item) {
 
 } // namespace
 
+std::string WebAddressIn(const std::string& folderAddress, const std::string& name) {
+    return folderAddress + (LastCharIs(folderAddress, '/') ? "" : "/") + name;
+}
+
 TFeedTime CurrentFeedTime() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -170,13 +157,13 @@ std::string FormatChannelDate(const TFeedTime& t) {
 std::string FeedFileName(const TFeedDocument& document) {
     const TChannelInfo& channel = document.Channel;
     std::string path =
-        ReplaceExtension(document.FileName, channel.ExtensionIndex == 0 ? ".rdf" : ".xml");
+        ChangeFileExt(document.FileName, channel.ExtensionIndex == 0 ? ".rdf" : ".xml");
     if (!channel.SaveFolder.empty()) {
         if (!DirectoryExists(Cp932ToUtf8(DelPathDelim(channel.SaveFolder)))) return {};
-        path = AddPathDelim(channel.SaveFolder) + FileNamePart(path);
+        path = AddPathDelim(channel.SaveFolder) + ExtractFileName(path);
     }
-    const size_t nameStart = FileNameStart(path);
-    return path.substr(0, nameStart) + LowerCaseAnsi(path.substr(nameStart));
+    const std::string name = ExtractFileName(path);
+    return path.substr(0, path.size() - name.size()) + LowerCaseAnsi(name);
 }
 
 bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,

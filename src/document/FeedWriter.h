@@ -22,6 +22,9 @@ std::string FormatChannelDate(const TFeedTime& time);
 // save folder is given but does not exist. Only the file name is lower-cased.
 std::string FeedFileName(const TFeedDocument& document);
 
+// The web address of `name` in the web folder `folderAddress`: one "/" between them.
+std::string WebAddressIn(const std::string& folderAddress, const std::string& name);
+
 struct TFeedContext {
     std::string FeedPath;           // its file name ends the channel's address
     std::string StyleSheetOverride; // empty: the document's style sheet; "*": none; else the href

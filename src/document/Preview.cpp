@@ -1,6 +1,7 @@
 #include "Preview.h"
 
 #include "CodePage.h"
+#include "FeedWriter.h"
 #include "MakerPages.h"
 #include "Messages.h"
 #include "S_string.h"
@@ -9,19 +10,6 @@
 #include <cerrno>
 #include <unistd.h>
 
-namespace {
-
-std::string WithSlash(const std::string& address) {
-    return address + (LastCharIs(address, '/') ? "" : "/");
-}
-
-std::string FileNamePart(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-} // namespace
-
 TPreviewPlan PlanPreview(const TFeedDocument& document, const std::string& programFolder) {
     const TChannelInfo& channel = document.Channel;
     TPreviewPlan plan;
@@ -29,7 +17,7 @@ TPreviewPlan PlanPreview(const TFeedDocument& document, const std::string& progr
     const std::string& sheet = channel.StyleSheet;
     if (sheet.empty() || PosIn(sheet, "/") != 0) return plan;
     if (!channel.FeedAddress.empty()) {
-        plan.StyleSheetOverride = WithSlash(channel.FeedAddress) + sheet;
+        plan.StyleSheetOverride = WebAddressIn(channel.FeedAddress, sheet);
         return plan;
     }
     const std::string folder =
@@ -48,10 +36,9 @@ std::string PreviewQuestion(const std::string& notice) {
 }
 
 std::string PreviewCopyName(const std::string& tableFileName) {
-    std::string name = LowerCaseAnsi(FileNamePart(tableFileName));
+    std::string name = LowerCaseAnsi(ExtractFileName(tableFileName));
     if (name.empty()) name = "orvanetest";
-    const size_t dot = name.rfind('.');
-    return (dot == std::string::npos ? name : name.substr(0, dot)) + ".xml";
+    return ChangeFileExt(name, ".xml");
 }
 
 bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
@@ -62,7 +49,7 @@ bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
 std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName) {
     static constexpr char Hex[] = "0123456789ABCDEF";
     std::string address = ValidatorAddress;
-    for (const char ch : Cp932ToUtf8(WithSlash(feedAddress) + FileNamePart(feedFileName))) {
+    for (const char ch : Cp932ToUtf8(WebAddressIn(feedAddress, ExtractFileName(feedFileName)))) {
         const auto byte = static_cast<unsigned char>(ch);
         const bool unreserved = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
                                 (ch >= '0' && ch <= '9') || ch == '-' || ch == '.' || ch == '_' ||

@@ -241,6 +241,19 @@ int SplitTabFields(const std::string& text, std::vector<std::string>& fields, in
     return SplitFields(text, "\t", false, capacity, fields);
 }
 
+std::string ExtractFileName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& extension) {
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + extension;
+    return path.substr(0, dot) + extension;
+}
+
 std::string LowerCaseAnsi(const std::string& text) {
     std::string result = text;
     for (size_t at = 0; at < result.size(); at += CharLengthAt(result, at)) {

@@ -58,6 +58,11 @@ int SplitFields(const std::string& text, const std::string& delimiter, bool trim
                 std::vector<std::string>& fields);
 int SplitTabFields(const std::string& text, std::vector<std::string>& fields, int capacity);
 
+// The file-name part of a path (after the last "/"), and the path with its file name's extension
+// (from its last ".") replaced by `extension`, or `extension` appended when it has none.
+std::string ExtractFileName(const std::string& path);
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+
 // Byte string with every ASCII capital turned into a small letter; double-byte characters,
 // trail bytes included, stay as they are.
 std::string LowerCaseAnsi(const std::string& text);

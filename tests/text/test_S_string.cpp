@@ -117,6 +117,20 @@ TEST(S_string, SplitFields) {
     EXPECT_EQ(f[1], So);
 }
 
+TEST(S_string, FileNameParts) {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"/site/News.tbl", "News.tbl", "/site/News.rdf"},
+        {"/site.d/News", "News", "/site.d/News.rdf"},
+        {"News", "News", "News.rdf"},
+        {"", "", ".rdf"},
+        {"/a/b.c.tbl", "b.c.tbl", "/a/b.c.rdf"},
+    };
+    for (const auto& [path, name, changed] : cases) {
+        EXPECT_EQ(ExtractFileName(path), name) << path;
+        EXPECT_EQ(ChangeFileExt(path, ".rdf"), changed) << path;
+    }
+}
+
 TEST(S_string, LowerCaseKeepsDoubleByteCharacters) {
     // Full-width "Ａ" is 0x82 0x60; "\x83\x41" (ア) has the trail byte "A".
     EXPECT_EQ(LowerCaseAnsi("News\x83\x41.RDF"), "news\x83\x41.rdf");
