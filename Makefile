@@ -1,6 +1,6 @@
-# Set-up and everyday commands. `make run` builds and starts the program's main job,
+# Set-up and everyday commands. `make run` builds everything and starts the editor,
 # `make test` builds everything and runs the whole test suite. Both install the Debian
-# packages they need when they are missing.
+# packages they need when they are missing. `make install` puts the editor into ~/.local.
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -8,7 +8,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
 	libbenchmark-dev libxml2-dev libxml2-utils xvfb xauth fonts-ipafont-gothic
 
-.PHONY: deps build run test bench format clean
+.PHONY: deps build run install screenshots test bench format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | \
@@ -23,11 +23,22 @@ build: deps
 	cmake -S . -B $(BUILD) -DORVANIX_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Until the editor window exists, the main job is building the example site's feed.
+# The editor needs a desktop; without one, the feed builder does the main job on its own.
 run: build
-	@mkdir -p $(BUILD)/example && cp examples/news.tbl $(BUILD)/example/
-	@echo "Feed of examples/news.tbl written to:"
-	@$(BUILD)/bin/orvanix-feed $(BUILD)/example/news.tbl
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD)/bin/orvanix; \
+	else \
+		echo "No display: the editor window needs a desktop (DISPLAY or WAYLAND_DISPLAY)."; \
+		echo "Without one, build a feed from a table file with the command-line feed builder:"; \
+		echo "  $(BUILD)/bin/orvanix-feed --stdout examples/news.tbl"; \
+	fi
+
+install: build
+	cmake --install $(BUILD)
+
+# The window's three pages at 100% and 200%, as PNG files in $(BUILD)/screenshots.
+screenshots: build
+	tests/app/window_screenshots.sh $(BUILD) $(BUILD)/screenshots
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
