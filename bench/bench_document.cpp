@@ -1,6 +1,6 @@
 // Feed building, table file reading and writing, and date normalisation on full documents.
 
-#include "CodePage.h"
+#include "BenchDocument.h"
 #include "DateNormalize.h"
 #include "FeedWriter.h"
 #include "TableFile.h"
@@ -10,29 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string Sjis(const char* utf8) {
-    return Utf8ToCp932(utf8).value();
-}
-
-// 50 rows of Japanese text as long as the column captions allow.
-TFeedDocument FullDocument() {
-    TFeedDocument document;
-    document.Channel.Title = Sjis("ひだまり珈琲店 お知らせ");
-    document.Channel.FeedAddress = "https://hidamari-coffee.example/news";
-    document.Channel.Description = Sjis("東京・谷中の小さな自家焙煎珈琲店です。");
-    std::string title, description;
-    while (title.size() < 100)
-        title += Sjis("新しい豆が入荷しました");
-    while (description.size() < 400)
-        description += Sjis("柑橘のような酸味と<甘み>が特徴です & ");
-    for (int row = 1; row <= MaxItemRows; ++row) {
-        document.Row(row) = {
-            title, "2025-04-" + std::to_string(10 + row % 20),
-            "https://hidamari-coffee.example/news/" + std::to_string(row) + ".html", description};
-    }
-    return document;
-}
 
 std::string TempPath(const char* name) {
     return (std::filesystem::temp_directory_path() / (std::to_string(getpid()) + name)).string();

@@ -5,7 +5,7 @@
 // the toolkit needs for any window).
 // Without a display it runs on Qt's offscreen platform; under xvfb-run it draws for real.
 
-#include "CodePage.h"
+#include "BenchDocument.h"
 #include "L_Sizeing.h"
 #include "MiniForm.h"
 #include "TableFile.h"
@@ -22,23 +22,6 @@
 #include <string>
 
 namespace {
-
-std::string Sjis(const char* utf8) {
-    return Utf8ToCp932(utf8).value();
-}
-
-TFeedDocument FullDocument() {
-    TFeedDocument document;
-    document.Channel.Title = Sjis("ひだまり珈琲店 お知らせ");
-    document.Channel.HomeAddress = "https://hidamari-coffee.example/";
-    document.Channel.FeedAddress = "https://hidamari-coffee.example/news";
-    for (int row = 1; row <= MaxItemRows; ++row) {
-        document.Row(row) = {Sjis("新しい豆が入荷しました") + std::to_string(row), "2005-04-01",
-                             "https://hidamari-coffee.example/news/" + std::to_string(row),
-                             Sjis("柑橘のような酸味と甘みが特徴です")};
-    }
-    return document;
-}
 
 // Kilobytes of a field of /proc/self/status ("VmHWM", "VmRSS").
 long StatusKb(const std::string& field) {
