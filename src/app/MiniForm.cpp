@@ -50,11 +50,6 @@ constexpr int PasteButtonPoll = 500;   // ms between looks at the clipboard
 constexpr int PageTabWidth = 80;
 constexpr int WheelNotch = 120; // angle delta of one notch of a mouse wheel
 
-// Editing options of the item grid.
-constexpr TGridOptions GridEditingOptions = goFixedVertLine | goFixedHorzLine | goVertLine |
-                                            goHorzLine | goColSizing | goEditing | goTabs |
-                                            goAlwaysShowEditor;
-
 const QStringList HtmlExtensions{u"htm"_s, u"html"_s, u"shtm"_s, u"shtml"_s};
 
 QFont PixelFont(int pixels, bool bold = false) {
@@ -811,10 +806,14 @@ void TMiniForm::FillConfirmationPage() {
     const TFeedDocument document = DocumentFromControls();
     std::string feedName = FeedFileName(document);
     if (feedName.empty()) feedName = UnresolvedFeedName();
-    Memo->setUpdatesEnabled(false);
-    const auto endUpdate = qScopeGuard([this] { Memo->setUpdatesEnabled(true); });
     std::vector<std::string> lines;
     BuildFeed(lines, document, {feedName, {}, CurrentFeedTime(), VersionText});
+    ShowFeedText(lines);
+}
+
+void TMiniForm::ShowFeedText(const std::vector<std::string>& lines) {
+    Memo->setUpdatesEnabled(false);
+    const auto endUpdate = qScopeGuard([this] { Memo->setUpdatesEnabled(true); });
     std::string text;
     for (const std::string& line : lines)
         text += line + '\n';
@@ -942,6 +941,8 @@ void TMiniForm::PageControlChange() {
 }
 
 bool TMiniForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride)
+        return EditShortcutOverride(watched, *static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::Wheel) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this)
@@ -953,13 +954,21 @@ bool TMiniForm::eventFilter(QObject* watched, QEvent* event) {
     if (mouse.button() != Qt::LeftButton) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || !widget->rect().contains(mouse.position().toPoint())) return false;
-    if (widget == Edit_StyleSheet || widget == Edit_RssSave)
+    if (widget == Edit_StyleSheet || widget == Edit_RssSave) {
         ED_Informer_TitleChange();
-    else if (widget == ThemePanelExt1 || widget == Label5 || widget == Version ||
-             widget == LB_MakerNotice || widget == Label10)
+        return false;
+    }
+    // A click on a label of the title plate would go on to the plate as well; taking it here
+    // opens the page once.
+    if (widget == ThemePanelExt1 || widget == Label5 || widget == Version ||
+        widget == LB_MakerNotice || widget == Label10) {
         ImageClick();
-    else if (widget == Label7)
+        return true;
+    }
+    if (widget == Label7) {
         N9Click();
+        return true;
+    }
     return false;
 }
 
@@ -993,10 +1002,6 @@ bool TMiniForm::FormMouseWheel(const QWheelEvent& event) {
     return true;
 }
 
-void TMiniForm::ED_Informer_TitleChange() {
-    Modified = true;
-}
-
 void TMiniForm::File1Click() {
     Save2->setEnabled(!FileName.empty());
 }
@@ -1017,76 +1022,4 @@ void TMiniForm::Mn_LastOpenClick() {
 
 void TMiniForm::Exit1Click() {
     close();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Document commands, preview and outside programs
-
-void TMiniForm::N2Click() {}
-
-void TMiniForm::R1Click() {}
-
-void TMiniForm::Save2Click() {}
-
-void TMiniForm::Save1Click() {}
-
-void TMiniForm::SB_SansyoClick() {}
-
-void TMiniForm::InternetExplorer1Click() {}
-
-void TMiniForm::Mn_feedAnalyzerClick() {}
-
-void TMiniForm::M1Click() {}
-
-void TMiniForm::ReadmeR1Click() {}
-
-void TMiniForm::N9Click() {}
-
-void TMiniForm::ImageClick() {}
-
-// ---------------------------------------------------------------------------------------------
-// Item grid commands
-
-void TMiniForm::UpdateGridStatus(int) {}
-
-void TMiniForm::SB_LineInsClick() {}
-
-void TMiniForm::SB_LineDeleteClick() {}
-
-void TMiniForm::Mn_LinePasteClick() {}
-
-void TMiniForm::SB_LineDownClick() {}
-
-void TMiniForm::SB_LineUpClick() {}
-
-void TMiniForm::Mn_LineUndoClick() {}
-
-void TMiniForm::Mn_LineCutClick() {}
-
-void TMiniForm::Mn_LineCopyClick() {}
-
-void TMiniForm::Mn_LineDeleteClick() {}
-
-void TMiniForm::Mn_LineSelectClick() {}
-
-void TMiniForm::Edit1Click() {}
-
-void TMiniForm::PopupMenuPopup() {}
-
-void TMiniForm::Timer_PasteTimer() {}
-
-void TMiniForm::FillPickList() {}
-
-void TMiniForm::XStringGridDrawCell(TXStringGrid*, QPainter&, int, int, const QRect&,
-                                    TGridDrawState) {}
-
-void TMiniForm::XStringGridKeyDown(TXStringGrid*, int&, Qt::KeyboardModifiers) {}
-
-void TMiniForm::XStringGridMouseDown(TXStringGrid*, Qt::MouseButton, Qt::KeyboardModifiers, int,
-                                     int) {}
-
-void TMiniForm::XStringGridSelectCell(TXStringGrid*, int, int, bool&) {}
-
-void TMiniForm::XStringGridSetEditText(TXStringGrid*, int, int, const std::string&) {
-    Modified = true;
 }

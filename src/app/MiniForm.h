@@ -16,6 +16,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -26,6 +27,7 @@ class QStatusBar;
 class QTabWidget;
 class QTimer;
 class QToolButton;
+class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
 class TControlSize;
@@ -62,6 +64,9 @@ public:
     // Reads the table file into the window; a file that cannot be read is reported and leaves the
     // window as it was. Returns false then.
     bool LoadTableFile(const std::string& path);
+    // Writes the table file and its feed, asking for the file name first when the document has
+    // none or `saveAs` is set, and reports the outcome.
+    void SaveDocument(bool saveAs);
     // Empties the document; without keepTab the confirmation page is refreshed too.
     void ResetDocument(bool keepTab);
     void UpdateCaption();
@@ -75,6 +80,34 @@ public:
     // The text of status bar panel 0 or 1.
     QString StatusText(int panel) const;
     void SetStatusText(int panel, const QString& text);
+
+    // The item grid's options while cells are edited (cell mode) and while whole rows are
+    // selected (row mode).
+    static constexpr TGridOptions GridEditingOptions = goFixedVertLine | goFixedHorzLine |
+                                                       goVertLine | goHorzLine | goColSizing |
+                                                       goEditing | goTabs | goAlwaysShowEditor;
+    static constexpr TGridOptions GridRowOptions = goFixedVertLine | goFixedHorzLine | goVertLine |
+                                                   goHorzLine | goRangeSelect | goColSizing |
+                                                   goRowSelect;
+    bool RowMode = false;
+
+    // The edit commands of menus, toolbar and keys: 'U' undo, 'X' cut, 'C' copy, 'P' paste,
+    // 'A' select all and 'D' delete act on the focused text box, or on the selected rows in row
+    // mode; 'T' tells whether rows are selected, 'B' whether a paste would insert rows.
+    bool EditCommand(char letter);
+    // Row commands on the item rows 1 .. MaxItemRows. They refuse (false) what does not apply;
+    // InsertRows and PasteRows also refuse, with a message, to push text out at the bottom.
+    bool InsertRows(int row, int count);
+    bool DeleteRows(int first, int last);
+    bool CopyRowsToClipboard(int first, int last);
+    bool PasteRows(int row);
+    // False when the grid already is (Enter) or is not (Leave) in row mode. Leaving puts the
+    // current cell on the selection's top row (where -1), bottom row (1) or leaves it (0).
+    bool EnterRowMode();
+    bool LeaveRowMode(int where);
+    // The toolbar's states and the status bar's row counter for `row` (-1: the current row).
+    void UpdateGridStatus(int row = -1);
+    void UpdatePasteButton();
 
     // Components, named as the rest of the program knows them.
     QStatusBar* StatusBar;
@@ -204,6 +237,8 @@ private:
     void AddSeparator(QMenu* menu, const QString& name);
     std::array<TPaintEdit*, 9> ChannelEdits() const;
     void FillConfirmationPage();
+    // Shows the feed's lines on the confirmation page.
+    void ShowFeedText(const std::vector<std::string>& lines);
     void ApplyItemRows(const TFeedDocument& document);
     TXStringGrid* GridUnderPointer() const;
     void AskHtmlImport();
@@ -237,7 +272,6 @@ private:
     void ImageClick();
 
     // Item grid commands.
-    void UpdateGridStatus(int row = -1);
     void SB_LineInsClick();
     void SB_LineDeleteClick();
     void Mn_LinePasteClick();
@@ -258,8 +292,16 @@ private:
     void XStringGridMouseDown(TXStringGrid* Sender, Qt::MouseButton Button,
                               Qt::KeyboardModifiers Shift, int X, int Y);
     void XStringGridSelectCell(TXStringGrid* Sender, int ACol, int ARow, bool& CanSelect);
-    // A committed cell edit marks the document modified.
+    // A committed cell edit marks the document modified and fills the row's empty date and
+    // address when the options on the first page ask for it.
     void XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
+    bool GridCommandKey(int key, Qt::KeyboardModifiers shift);
+    bool PullRowsUp(int first, int last);
+    bool RemoveSelectedRows(const TGridRect& selection, bool copyFirst);
+    void MoveCurrentRow(int step);
+    void UpdateEditItems(QAction* undo, QAction* cut, QAction* copy, QAction* paste, QAction* del,
+                         QAction* selectAll);
+    bool EditShortcutOverride(QObject* watched, QKeyEvent& event);
 
     bool shown_ = false;
     int wheelRemainder_ = 0;

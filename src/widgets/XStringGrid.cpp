@@ -1611,6 +1611,16 @@ bool TComboInplace::event(QEvent* event) {
 }
 
 void TComboInplace::keyPressEvent(QKeyEvent* event) {
+    if (Grid() && !DroppedDown() && IsFunctionKey(event->key())) {
+        // F1 to F12 reach the grid before the combo edit's own keys, of which F4 drops down.
+        int key = event->key();
+        Qt::KeyboardModifiers modifiers = HeldModifiers(event->modifiers());
+        Grid()->KeyDown(key, modifiers);
+        if (key == 0) {
+            event->accept();
+            return;
+        }
+    }
     TXComboEdit::keyPressEvent(event);
     if (Grid()) event->accept();
 }
@@ -1698,8 +1708,7 @@ bool TComboInplace::GridKey(int& key, Qt::KeyboardModifiers& modifiers) {
                  selection.Left != selection.Right;
         break;
     }
-    default:
-        toGrid = IsFunctionKey(key);
+    default: // function keys went to the grid before (keyPressEvent)
         break;
     }
 

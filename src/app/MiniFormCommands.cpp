@@ -1,0 +1,173 @@
+// TMiniForm's document commands (new, open, save, the save folder) and the commands that hand
+// work to programs outside the editor (browser preview, feed validation, readme, maker's pages).
+
+#include "MiniForm.h"
+
+#include "AppUtils.h"
+#include "CodePage.h"
+#include "Cp932Text.h"
+#include "FeedWriter.h"
+#include "FileDialog.h"
+#include "L_CCmbo.h"
+#include "L_Dialog.h"
+#include "MakerPages.h"
+#include "Messages.h"
+#include "Platform.h"
+#include "Preview.h"
+#include "SHBFFEX.h"
+#include "S_string.h"
+#include "SaveDocument.h"
+#include "Startup.h"
+
+#include <QApplication>
+#include <QTabWidget>
+
+#include <optional>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The busy cursor while a program or page is handed over, the default one again afterwards.
+class TBusyCursor {
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+void OpenPage(const char* address) {
+    const TBusyCursor busy;
+    OpenWithShell(QString::fromLatin1(address));
+}
+
+// The program's folder as the program's texts hold paths.
+std::string ProgramFolderText() {
+    return ToCp932(QString::fromStdString(ProgramFolder()));
+}
+
+// Shows `dialog` with `current` proposed when there is one. The chosen table file as code page
+// 932 text; nothing when the user cancels, or when the path cannot be held in the program's texts,
+// which `refusal` then reports.
+std::optional<std::string> ChooseTableFile(TFileDialog& dialog, QWidget* parent,
+                                           const std::string& current, const std::string& refusal) {
+    if (!current.empty()) dialog.FileName = FromCp932(current);
+    if (!dialog.Execute(parent)) return std::nullopt;
+    std::optional<std::string> path = TryToCp932(dialog.FileName);
+    if (!path) ShowMsg(refusal);
+    return path;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// New, open, save
+
+void TMiniForm::N2Click() {
+    XStringGrid->EndCellEdit(false);
+    if (Modified && !AskYesNo(u"内容が変更されていますが保存せずに新規作成しますか？"_s)) return;
+    LeaveRowMode(0);
+    ResetDocument(false);
+}
+
+void TMiniForm::R1Click() {
+    XStringGrid->EndCellEdit(false);
+    if (Modified && !AskYesNo(u"内容が変更されていますが保存せずに他のデータを開きますか？"_s))
+        return;
+    const std::optional<std::string> path =
+        ChooseTableFile(*OpenDialog, this, FileName, MsgTableLoadFailed());
+    if (!path) return;
+    LeaveRowMode(0);
+    LoadTableFile(*path);
+}
+
+void TMiniForm::Save2Click() {
+    SaveDocument(false);
+}
+
+void TMiniForm::Save1Click() {
+    SaveDocument(true);
+}
+
+void TMiniForm::SaveDocument(bool saveAs) {
+    std::string target = FileName;
+    if (saveAs || FileName.empty()) {
+        const std::optional<std::string> chosen =
+            ChooseTableFile(*SaveDialog, this, FileName, MsgTableSaveFailed());
+        if (!chosen) return;
+        target = *chosen;
+    }
+    TFeedDocument document = DocumentFromControls();
+    const TSaveResult result = SaveDocumentFiles(document, target, CurrentFeedTime(), VersionText);
+    // The save decides both: the table file names the document once it is written, and only a
+    // complete save clears the modified flag.
+    FileName = document.FileName;
+    Modified = document.Modified;
+    if (!result.IdentifiersUnique) QApplication::beep();
+    ShowMsg(result.Message);
+    if (result.Outcome == TSaveOutcome::Saved || result.Outcome == TSaveOutcome::FeedFailed)
+        UpdateCaption();
+}
+
+void TMiniForm::SB_SansyoClick() {
+    const std::string saveFolder = Edit_RssSave->TextCp932();
+    SHBrowseForFolderEx->SelectFolderName =
+        DelPathDelim(saveFolder.empty() ? ProgramFolderText() : saveFolder);
+    if (!SHBrowseForFolderEx->Execute(this)) return;
+    Edit_RssSave->SetTextCp932(SHBrowseForFolderEx->Folder());
+    // Choosing the same folder again changes no text but counts as an edit all the same.
+    Modified = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Preview and outside programs
+
+// The browser checks the feed's syntax on a test copy in the temporary folder. The copy differs
+// from the saved feed only where a browser needs it: the extension .xml and a style sheet it can
+// reach.
+void TMiniForm::InternetExplorer1Click() {
+    LeaveRowMode(0);
+    const TFeedDocument document = DocumentFromControls();
+    const TPreviewPlan plan = PlanPreview(document, ProgramFolderText());
+    if (!plan.Notice.empty() && !AskYesNo(PreviewQuestion(plan.Notice), mtConfirmation, false))
+        return;
+    std::string feedPath = FeedFileName(document);
+    if (feedPath.empty()) feedPath = UnresolvedFeedName();
+    std::vector<std::string> lines;
+    BuildFeed(lines, document, {feedPath, plan.StyleSheetOverride, CurrentFeedTime(), VersionText});
+    // Turning to the page shows the saved feed's text; the test copy's replaces it.
+    PageControl->setCurrentIndex(pgConfirm);
+    ShowFeedText(lines);
+
+    const std::string copyPath =
+        TempFolder() + "/" + Cp932ToUtf8(PreviewCopyName(document.FileName));
+    // A copy that cannot be written ends the command quietly: the text is on the page.
+    if (!WritePreviewCopy(copyPath, Cp932ToUtf8(JoinLines(lines)))) return;
+    ExecProgram(u"iexplore.exe"_s, QString::fromStdString(copyPath));
+}
+
+void TMiniForm::Mn_feedAnalyzerClick() {
+    const TBusyCursor busy;
+    const TFeedDocument document = DocumentFromControls();
+    OpenWithShell(QString::fromStdString(
+        ValidationAddress(document.Channel.FeedAddress, FeedFileName(document))));
+}
+
+void TMiniForm::M1Click() {
+    OpenPage(ManualAddress);
+}
+
+void TMiniForm::ReadmeR1Click() {
+    const TBusyCursor busy;
+    ExecProgram(u"notepad.exe"_s, QString::fromStdString(ProgramFolder()) + u"orvanix.txt"_s);
+}
+
+void TMiniForm::N9Click() {
+    OpenPage(FullEditionAddress);
+}
+
+void TMiniForm::ImageClick() {
+    OpenPage(HomePageAddress);
+}

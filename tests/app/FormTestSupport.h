@@ -1,0 +1,73 @@
+#pragma once
+
+// Helpers for the tests that drive the main window's commands: files on disk, the boxes answered
+// from the queue, and the outside programs replaced by a recorder.
+
+#include "AppUtils.h"
+#include "Cp932Text.h"
+#include "L_Dialog.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFile>
+#include <QStringList>
+#include <QUrl>
+
+#include <string>
+
+namespace formtest {
+
+inline std::string Cp(const QString& text) {
+    return ToCp932(text);
+}
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The texts of the boxes answered from the queue since the last call.
+inline QStringList AnsweredTexts() {
+    QStringList texts;
+    for (const TMsgDlgRecord& box : TMsgDlg::TakeAnsweredBoxes())
+        texts << box.Text;
+    return texts;
+}
+
+// Stands in for the desktop: records every program started and every address opened, with the
+// cursor shape the user saw at that moment.
+struct THandOverRecorder {
+    struct THandOver {
+        QString program; // empty for an opened address
+        QStringList arguments;
+        QUrl url;
+        bool busyCursor = false;
+    };
+    QList<THandOver> handOvers;
+    bool programsStart = true;
+
+    void Install() {
+        handOvers.clear();
+        programsStart = true;
+        SetProgramLauncher([this](const QString& program, const QStringList& arguments) {
+            handOvers.append({program, arguments, {}, IsBusy()});
+            return programsStart;
+        });
+        SetUrlOpener([this](const QUrl& url) {
+            handOvers.append({{}, {}, url, IsBusy()});
+            return true;
+        });
+    }
+
+    static bool IsBusy() {
+        const QCursor* cursor = QApplication::overrideCursor();
+        return cursor && cursor->shape() == Qt::WaitCursor;
+    }
+};
+
+} // namespace formtest

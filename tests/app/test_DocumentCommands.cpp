@@ -1,0 +1,334 @@
+// New, open and save in the main window, and the choice of the feed's save folder. File dialogs,
+// the folder picker and the message boxes are answered in advance.
+
+#include "FileDialog.h"
+#include "FormTestSupport.h"
+#include "L_CCmbo.h"
+#include "MiniForm.h"
+#include "Platform.h"
+#include "RadioGroup.h"
+#include "SHBFFEX.h"
+#include "S_string.h"
+#include "Settings.h"
+#include "TableFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+using namespace Qt::StringLiterals;
+using namespace formtest;
+
+namespace {
+
+// A dialog answer that stands for Cancel; an empty answer means the dialog must not be shown.
+const QString Cancel = u"<cancel>"_s;
+
+const QString SaveComplete = u"テーブルファイルとRSSファイルの保存が完了しました。\r\n\r\n"
+                             u"RSSファイルの名前 : \"%1/%2\""_s;
+const QString DuplicateWarning =
+    u"\r\n\r\n警告 > 同じ日付でアドレス項目の重複があります。\r\n\r\n"
+    u"RSS1.0では通常はアドレス項目の重複は処理できませんがOrvaneでは\r\n"
+    u"日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。"_s;
+const QString TableSaveFailed = u"テーブルファイルの保存ができません。"_s;
+const QString NewQuestion = u"内容が変更されていますが保存せずに新規作成しますか？"_s;
+const QString OpenQuestion = u"内容が変更されていますが保存せずに他のデータを開きますか？"_s;
+
+} // namespace
+
+class TestDocumentCommands : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+
+    QString TempPath(const QString& name) const { return dir_->filePath(name); }
+    std::string TempPathCp(const QString& name) const { return Cp(TempPath(name)); }
+
+    // Queues the file dialog's answer. Without one a Cancel is queued that must stay unused.
+    void QueueFileAnswer(const QString& answer) const {
+        if (answer.isEmpty() || answer == Cancel)
+            TFileDialog::QueueCancel();
+        else
+            TFileDialog::QueueAnswer(TempPath(answer));
+    }
+
+    static void CheckDialogShown(const QString& answer) {
+        QCOMPARE(TFileDialog::QueuedAnswerCount(), answer.isEmpty() ? 1 : 0);
+        TFileDialog::ClearQueuedAnswers();
+    }
+
+    static void FillDocument(TMiniForm& form, bool duplicate) {
+        form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
+        form.ED_Informer_RssAddress->setText(u"http://hinata.example/news/"_s);
+        const std::array<std::string, ItemColumns> entry{"Open", "2005-04-01",
+                                                         "http://hinata.example/", ""};
+        for (int row = 1; row <= (duplicate ? 2 : 1); ++row) {
+            for (int col = 0; col < ItemColumns; ++col)
+                form.XStringGrid->SetCells(col, row, entry[static_cast<size_t>(col)]);
+        }
+    }
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
+        TMsgDlg::ClearQueuedAnswers();
+        TMsgDlg::TakeAnsweredBoxes();
+        TFileDialog::ClearQueuedAnswers();
+        TSHBrowseForFolderEx::ClearQueuedAnswers();
+    }
+
+    void cleanup() {
+        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
+        QCOMPARE(TSHBrowseForFolderEx::QueuedAnswerCount(), 0);
+        dir_.reset();
+    }
+
+    void save_data() {
+        QTest::addColumn<bool>("named");     // the document is Site.tbl before the command
+        QTest::addColumn<bool>("saveAs");    // 名前を付けて保存 instead of 上書き保存
+        QTest::addColumn<QString>("answer"); // the save dialog's answer
+        QTest::addColumn<int>("extension");
+        QTest::addColumn<QString>("saveFolder");
+        QTest::addColumn<QString>("obstacle"); // "read-only feed", "folder named like the table"
+        QTest::addColumn<bool>("duplicate");
+        QTest::addColumn<QString>("message"); // %1 stands for the folder; empty: no box
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("feed"); // the feed file written; empty: none
+
+        const QString plain = u"Orvane Lite版"_s;
+        const QString site = u"Orvane Lite版 [Site]"_s;
+        const QString news = u"Orvane Lite版 [News]"_s;
+        QTest::newRow("first save cancelled writes nothing") << false << false << Cancel << 0 << ""
+                                                             << "" << false << ""
+                                                             << "" << true << plain << "";
+        QTest::newRow("first save asks for the name")
+            << false << false << "News.tbl" << 0 << ""
+            << "" << false << SaveComplete.arg(u"%1"_s, u"news.rdf"_s) << "News.tbl" << false
+            << news << "news.rdf";
+        QTest::newRow("named document saves without a dialog")
+            << true << false << "" << 1 << ""
+            << "" << false << SaveComplete.arg(u"%1"_s, u"site.xml"_s) << "Site.tbl" << false
+            << site << "site.xml";
+        QTest::newRow("save as renames the document")
+            << true << true << "Other.tbl" << 0 << ""
+            << "" << false << SaveComplete.arg(u"%1"_s, u"other.rdf"_s) << "Other.tbl" << false
+            << u"Orvane Lite版 [Other]"_s << "other.rdf";
+        QTest::newRow("save as cancelled keeps everything") << true << true << Cancel << 0 << ""
+                                                            << "" << false << ""
+                                                            << "Site.tbl" << true << site << "";
+        QTest::newRow("save folder") << true << false << "" << 0 << "out"
+                                     << "" << false << SaveComplete.arg(u"%1"_s, u"out/site.rdf"_s)
+                                     << "Site.tbl" << false << site << "out/site.rdf";
+        QTest::newRow("save folder with a trailing slash")
+            << true << false << "" << 0 << "out/"
+            << "" << false << SaveComplete.arg(u"%1"_s, u"out/site.rdf"_s) << "Site.tbl" << false
+            << site << "out/site.rdf";
+        QTest::newRow("missing save folder saves only the table")
+            << false << false << "News.tbl" << 0 << "missing"
+            << "" << false
+            << u"[RSSファイルの保存先]の指定が不正です。 RSSファイルの保存はできません。\r\n\r\n"
+               u"指定されている保存先 : \"%1/missing\""_s
+            << "News.tbl" << true << plain << "";
+        QTest::newRow("feed that cannot be replaced is kept")
+            << false << false << "News.tbl" << 0 << ""
+            << "read-only feed" << false << u"RSSファイルが作成できません。"_s << "News.tbl" << true
+            << news << "";
+        QTest::newRow("duplicate entries are saved with a warning")
+            << true << false << "" << 0 << ""
+            << "" << true << SaveComplete.arg(u"%1"_s, u"site.rdf"_s) + DuplicateWarning
+            << "Site.tbl" << false << site << "site.rdf";
+        QTest::newRow("table file that cannot be written")
+            << false << false << "Busy.tbl" << 0 << ""
+            << "folder named like the table" << false << TableSaveFailed << "" << true << plain
+            << "";
+        QTest::newRow("name outside code page 932 is refused")
+            << false << false << u"\U0001F600.tbl"_s << 0 << ""
+            << "" << false << TableSaveFailed << "" << true << plain << "";
+    }
+
+    void save() {
+        QFETCH(bool, named);
+        QFETCH(bool, saveAs);
+        QFETCH(QString, answer);
+        QFETCH(int, extension);
+        QFETCH(QString, saveFolder);
+        QFETCH(QString, obstacle);
+        QFETCH(bool, duplicate);
+        QFETCH(QString, message);
+        QFETCH(QString, fileName);
+        QFETCH(QString, feed);
+        QVERIFY(QDir(dir_->path()).mkdir(u"out"_s));
+        if (obstacle == u"read-only feed") {
+            QVERIFY(WriteAll(TempPath(u"news.rdf"_s), "old feed"));
+            QVERIFY(QFile::setPermissions(TempPath(u"news.rdf"_s), QFile::ReadOwner));
+        }
+        if (obstacle == u"folder named like the table") QVERIFY(QDir(dir_->path()).mkdir(answer));
+
+        TMiniForm form;
+        if (named) form.FileName = TempPathCp(u"Site.tbl"_s);
+        form.UpdateCaption();
+        FillDocument(form, duplicate);
+        form.RadioGroup_Ext->SetItemIndex(extension);
+        if (!saveFolder.isEmpty()) form.Edit_RssSave->setText(TempPath(saveFolder));
+        QueueFileAnswer(answer);
+        if (!message.isEmpty()) TMsgDlg::QueueAnswer(mrOk);
+
+        (saveAs ? form.Save1 : form.Save2)->trigger();
+
+        CheckDialogShown(answer);
+        const QStringList expectedBoxes =
+            message.isEmpty() ? QStringList() : QStringList{message.replace(u"%1"_s, dir_->path())};
+        QCOMPARE(AnsweredTexts(), expectedBoxes);
+        QCOMPARE(form.FileName, fileName.isEmpty() ? std::string() : TempPathCp(fileName));
+        QTEST(form.Modified, "modified");
+        QTEST(form.windowTitle(), "caption");
+        if (answer == Cancel && named) QCOMPARE(form.SaveDialog->FileName, TempPath(u"Site.tbl"_s));
+        // A table file is written whenever a box reports on the save; it is code page 932, the
+        // feed UTF-8.
+        if (!fileName.isEmpty() && !message.isEmpty())
+            QVERIFY(ReadAll(TempPath(fileName))
+                        .contains(QByteArray::fromStdString(Cp(u"\r\n喫茶ひなた\r\n"_s))));
+        if (feed.isEmpty()) {
+            const QStringList feeds =
+                QDir(dir_->path()).entryList({u"*.rdf"_s, u"*.xml"_s}, QDir::Files);
+            QCOMPARE(feeds,
+                     obstacle == u"read-only feed" ? QStringList{u"news.rdf"_s} : QStringList());
+            if (!feeds.isEmpty()) QCOMPARE(ReadAll(TempPath(feeds[0])), QByteArray("old feed"));
+        } else {
+            const QByteArray written = ReadAll(TempPath(feed));
+            QVERIFY(written.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
+            QVERIFY(written.contains("<title>喫茶ひなた</title>"));
+        }
+        if (fileName.isEmpty() && obstacle.isEmpty())
+            QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList());
+    }
+
+    void discardQuestions_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<int>("answer"); // to the question; mrNone: none is asked
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("outcome"); // "kept", "reset" or "loaded"
+
+        QTest::newRow("new, unchanged")
+            << "new" << false << int(mrNone) << "" << QStringList() << "reset";
+        QTest::newRow("new, changed, cancel")
+            << "new" << true << int(mrCancel) << "" << QStringList{NewQuestion} << "kept";
+        QTest::newRow("new, changed, yes")
+            << "new" << true << int(mrYes) << "" << QStringList{NewQuestion} << "reset";
+        QTest::newRow("open, changed, cancel shows no dialog")
+            << "open" << true << int(mrCancel) << "" << QStringList{OpenQuestion} << "kept";
+        QTest::newRow("open, dialog cancelled")
+            << "open" << false << int(mrNone) << Cancel << QStringList() << "kept";
+        QTest::newRow("open, changed, yes")
+            << "open" << true << int(mrYes) << "Saved.tbl" << QStringList{OpenQuestion} << "loaded";
+        QTest::newRow("open, missing file")
+            << "open" << false << int(mrNone) << "Gone.tbl"
+            << QStringList{u"テーブルファイルを読み込むことができません。"_s} << "kept";
+    }
+
+    void discardQuestions() {
+        QFETCH(QString, command);
+        QFETCH(bool, modified);
+        QFETCH(int, answer);
+        QFETCH(QString, dialog);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, outcome);
+        TFeedDocument saved;
+        saved.Channel.Title = Cp(u"保存済み"_s);
+        saved.Row(1) = {"Saved entry", "2005-04-01", "", ""};
+        QVERIFY(
+            WriteAll(TempPath(u"Saved.tbl"_s), QByteArray::fromStdString(TableFileText(saved))));
+
+        TMiniForm form;
+        form.FileName = TempPathCp(u"Current.tbl"_s);
+        form.UpdateCaption();
+        form.ED_Informer_Title->setText(u"編集中"_s);
+        form.XStringGrid->SetCells(0, 1, "Draft");
+        form.Modified = modified;
+        if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
+        if (outcome != u"reset") QueueFileAnswer(dialog);
+        if (boxes.size() > (answer != mrNone ? 1 : 0)) TMsgDlg::QueueAnswer(mrOk);
+
+        (command == u"new" ? form.N2 : form.R1)->trigger();
+
+        if (outcome != u"reset") CheckDialogShown(dialog);
+        QCOMPARE(AnsweredTexts(), boxes);
+        if (dialog == Cancel) QCOMPARE(form.OpenDialog->FileName, TempPath(u"Current.tbl"_s));
+        const std::map<QString, std::tuple<QString, std::string, std::string, bool, QString>>
+            expected{
+                {u"kept"_s,
+                 {u"編集中"_s, "Draft", TempPathCp(u"Current.tbl"_s), modified,
+                  u"Orvane Lite版 [Current]"_s}},
+                {u"reset"_s, {u""_s, "", "", false, u"Orvane Lite版"_s}},
+                {u"loaded"_s,
+                 {u"保存済み"_s, "Saved entry", TempPathCp(u"Saved.tbl"_s), false,
+                  u"Orvane Lite版 [Saved]"_s}},
+            };
+        const auto& [title, cell, fileName, stillModified, caption] = expected.at(outcome);
+        QCOMPARE(form.ED_Informer_Title->text(), title);
+        QCOMPARE(form.XStringGrid->Cells(0, 1), cell);
+        QCOMPARE(form.FileName, fileName);
+        QCOMPARE(form.Modified, stillModified);
+        QCOMPARE(form.windowTitle(), caption);
+    }
+
+    void saveFolderButton_data() {
+        QTest::addColumn<QString>("saveFolder"); // "<dir>" stands for the test's folder
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("start"); // "<program>": the program's folder
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("empty field starts in the program's folder") << ""
+                                                                    << "<dir>"
+                                                                    << "<program>"
+                                                                    << "<dir>" << true;
+        QTest::newRow("the same folder again counts as an edit") << "<dir>"
+                                                                 << "<dir>"
+                                                                 << "<dir>"
+                                                                 << "<dir>" << true;
+        QTest::newRow("trailing slash dropped for the start, cancelled")
+            << "<dir>/" << Cancel << "<dir>"
+            << "<dir>/" << false;
+    }
+
+    void saveFolderButton() {
+        QFETCH(QString, saveFolder);
+        QFETCH(QString, answer);
+        QFETCH(QString, start);
+        QFETCH(QString, field);
+        QFETCH(bool, modified);
+        const auto resolve = [this](QString text) {
+            const QString program = QString::fromStdString(DelPathDelim(ProgramFolder()));
+            return text.replace(u"<dir>"_s, dir_->path()).replace(u"<program>"_s, program);
+        };
+        TMiniForm form;
+        form.Edit_RssSave->setText(resolve(saveFolder));
+        form.Modified = false;
+        if (answer == Cancel)
+            TSHBrowseForFolderEx::QueueCancel();
+        else
+            TSHBrowseForFolderEx::QueueAnswer(Cp(resolve(answer)));
+
+        form.SB_Sansyo->click();
+
+        QCOMPARE(form.SHBrowseForFolderEx->SelectFolderName, Cp(resolve(start)));
+        QCOMPARE(form.SHBrowseForFolderEx->Caption, Cp(u"RSSファイルの保存先"_s));
+        QCOMPARE(form.Edit_RssSave->text(), resolve(field));
+        QCOMPARE(form.Modified, modified);
+    }
+};
+
+QTEST_MAIN(TestDocumentCommands)
+#include "test_DocumentCommands.moc"

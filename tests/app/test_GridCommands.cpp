@@ -1,0 +1,734 @@
+#include "Cp932Text.h"
+#include "L_CCmbo.h"
+#include "L_Dialog.h"
+#include "L_EdtPos.h"
+#include "L_Sizeing.h"
+#include "MiniForm.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDate>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QStyleFactory>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString InsertRefused = u"これ以上の挿入は行えません。"_s;
+const QString DeleteQuestion = u"現在の行を削除してもよろしいですか？"_s;
+
+QClipboard& Clipboard() {
+    return *QGuiApplication::clipboard();
+}
+
+QStringList AnsweredTexts() {
+    QStringList texts;
+    for (const TMsgDlgRecord& box : TMsgDlg::TakeAnsweredBoxes())
+        texts << box.Text;
+    return texts;
+}
+
+QString Today() {
+    return QDate::currentDate().toString(u"yyyy-MM-dd"_s);
+}
+
+// Keys written as "S-Down", "C-Insert", "CS-Up" (Ctrl and Shift) or "Esc", "F5", "V".
+QKeyCombination ParseKey(const QString& text) {
+    const qsizetype dash = text.indexOf(u'-');
+    Qt::KeyboardModifiers modifiers;
+    if (dash > 0 && text.left(dash).contains(u'S')) modifiers |= Qt::ShiftModifier;
+    if (dash > 0 && text.left(dash).contains(u'C')) modifiers |= Qt::ControlModifier;
+    const QString name = text.mid(dash + 1);
+    const int key = name == u"Esc"_s ? Qt::Key_Escape : QKeySequence(name)[0].key();
+    return QKeyCombination(modifiers, Qt::Key(key));
+}
+
+void Press(const QString& keys) {
+    for (const QString& key : keys.split(u' ', Qt::SkipEmptyParts)) {
+        const QKeyCombination combination = ParseKey(key);
+        QTest::keyClick(QApplication::focusWidget(), combination.key(),
+                        combination.keyboardModifiers());
+    }
+}
+
+// Counts the paint events of the grid's body that reach beyond the cell editor: the area behind
+// the editor is painted again on its own whenever the editor shows a new text.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(const QWidget& editor) : editor_(editor) {}
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint &&
+            !(static_cast<QPaintEvent*>(event)->region() - editor_.geometry()).isEmpty())
+            ++Count;
+        return false;
+    }
+
+private:
+    const QWidget& editor_;
+};
+
+} // namespace
+
+class TestGridCommands : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TMiniForm> form_;
+
+    TMiniForm& Form() { return *form_; }
+    TXStringGrid& Grid() { return *form_->XStringGrid; }
+
+    // A row's cells as "title|date|address|description". The open cell editor shows the new
+    // text, as after a command, so that it does not commit its old one.
+    void SetRow(int row, const QString& cells) {
+        const QStringList parts = cells.split(u'|');
+        for (int col = 0; col < ItemColumns; ++col)
+            Grid().SetCellQString(col, row, parts.value(col));
+        Grid().RestartCellEdit();
+    }
+    QString Row(int row) {
+        QStringList parts;
+        for (int col = 0; col < ItemColumns; ++col)
+            parts << Grid().CellQString(col, row);
+        return parts.join(u'|');
+    }
+    // "n=cells;m=cells" for the listed rows.
+    void CompareRows(const QString& expected) {
+        for (const QString& entry : expected.split(u';', Qt::SkipEmptyParts)) {
+            const int row = entry.section(u'=', 0, 0).toInt();
+            QString cells = entry.section(u'=', 1);
+            cells.replace(u"today"_s, Today());
+            QCOMPARE(Row(row), cells);
+        }
+    }
+    // Every item row, for comparing before and after.
+    QString Rows() {
+        QStringList rows;
+        for (int row = 1; row <= MaxItemRows; ++row)
+            rows << Row(row);
+        return rows.join(u';');
+    }
+    void FillTitles(int first, int last) {
+        for (int row = first; row <= last; ++row)
+            SetRow(row, u"r%1"_s.arg(row));
+    }
+
+    // Makes (col, row) current with its cell editor open and focused, as a click does.
+    bool GoTo(int col, int row) {
+        Grid().EndCellEdit(true);
+        Grid().FocusWithoutEditing();
+        if (!Grid().FocusCell(col, row, true)) return false;
+        return QTest::qWaitFor([] {
+            auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
+            return editor && editor->isVisible();
+        });
+    }
+    void FocusField(QWidget* field) {
+        Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+    }
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
+        TMsgDlg::ClearQueuedAnswers();
+        TMsgDlg::TakeAnsweredBoxes();
+        Clipboard().clear();
+        form_ = std::make_unique<TMiniForm>();
+        QSignalSpy finished(form_.get(), &TMiniForm::StartupFinished);
+        form_->show();
+        QVERIFY(finished.wait(5000));
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    }
+
+    void cleanup() {
+        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
+        form_.reset();
+        dir_.reset();
+    }
+
+    // The toolbar's row commands and their keys on the current row of rows r1 .. r5 (and "last" in
+    // row 50): the rows afterwards, the current row and the question asked.
+    void rowCommands_data() {
+        QTest::addColumn<bool>("bottomFilled");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("current");
+        const QString noRows = u"1=r1|||;5=r5|||;6=|||"_s;
+        QTest::newRow("insert") << false << 3 << u"ins"_s << 0 << u""_s
+                                << u"2=r2|||;3=|||;4=r3|||;6=r5|||"_s << 3;
+        QTest::newRow("insert, row 50 holds text")
+            << true << 3 << u"ins"_s << int(mrOk) << InsertRefused << u"3=r3|||;50=last|||"_s << 3;
+        QTest::newRow("insert on row 5")
+            << false << 5 << u"ins"_s << 0 << u""_s << u"5=|||;6=r5|||"_s << 5;
+        QTest::newRow("delete, yes") << true << 3 << u"del"_s << int(mrYes) << DeleteQuestion
+                                     << u"3=r4|||;5=|||;49=last|||;50=|||"_s << 3;
+        QTest::newRow("delete, cancel") << true << 3 << u"del"_s << int(mrCancel) << DeleteQuestion
+                                        << u"3=r3|||;50=last|||"_s << 3;
+        QTest::newRow("delete row 50")
+            << true << 50 << u"del"_s << int(mrYes) << DeleteQuestion << u"49=|||;50=|||"_s << 50;
+        QTest::newRow("F2 inserts")
+            << false << 1 << u"F2"_s << 0 << u""_s << u"1=|||;2=r1|||"_s << 1;
+        QTest::newRow("F3 deletes") << false << 1 << u"F3"_s << int(mrYes) << DeleteQuestion
+                                    << u"1=r2|||;4=r5|||;5=|||"_s << 1;
+        QTest::newRow("down") << false << 2 << u"down"_s << 0 << u""_s << u"2=r3|||;3=r2|||"_s << 3;
+        QTest::newRow("up") << false << 2 << u"up"_s << 0 << u""_s << u"1=r2|||;2=r1|||"_s << 1;
+        QTest::newRow("up on row 1") << false << 1 << u"up"_s << 0 << u""_s << noRows << 1;
+        QTest::newRow("down on row 50")
+            << true << 50 << u"down"_s << 0 << u""_s << u"50=last|||"_s << 50;
+        QTest::newRow("F5 into an empty row")
+            << false << 5 << u"F5"_s << 0 << u""_s << u"5=|||;6=r5|||"_s << 6;
+        QTest::newRow("F6 from row 50")
+            << true << 50 << u"F6"_s << 0 << u""_s << u"49=last|||;50=|||"_s << 49;
+    }
+
+    void rowCommands() {
+        QFETCH(bool, bottomFilled);
+        QFETCH(int, row);
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        QFETCH(QString, rows);
+        FillTitles(1, 5);
+        if (bottomFilled) SetRow(50, u"last"_s);
+        QVERIFY(GoTo(2, row));
+        const QString before = Rows();
+        TMsgDlg::QueueAnswer(answer);
+        const std::map<QString, QToolButton*> buttons{{u"ins"_s, Form().SB_LineIns},
+                                                      {u"del"_s, Form().SB_LineDelete},
+                                                      {u"down"_s, Form().SB_LineDown},
+                                                      {u"up"_s, Form().SB_LineUp}};
+        if (buttons.contains(command))
+            buttons.at(command)->click();
+        else
+            Press(command);
+        QTEST(AnsweredTexts().join(u'/'), "asked");
+        TMsgDlg::ClearQueuedAnswers();
+        CompareRows(rows);
+        QCOMPARE(Form().Modified, Rows() != before);
+        QTEST(Grid().Row(), "current");
+        QCOMPARE(Grid().Col(), 2);
+    }
+
+    void insertWorksAgainAfterADelete() {
+        SetRow(50, u"last"_s);
+        QVERIFY(GoTo(0, 3));
+        TMsgDlg::QueueAnswer(mrOk);
+        QVERIFY(!Form().InsertRows(3, 1));
+        TMsgDlg::QueueAnswer(mrYes);
+        Form().SB_LineDelete->click();
+        Form().SB_LineIns->click();
+        QCOMPARE(AnsweredTexts(), QStringList({InsertRefused, DeleteQuestion}));
+        CompareRows(u"50=last|||"_s);
+    }
+
+    void insertRowsLimits_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("filledRow");
+        QTest::addColumn<bool>("inserted");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("all 50 rows") << 1 << 50 << 0 << true << false;
+        QTest::newRow("more rows than the grid") << 1 << 51 << 0 << false << true;
+        QTest::newRow("would push out row 48") << 10 << 3 << 48 << false << true;
+        QTest::newRow("row 47 reaches row 50") << 10 << 3 << 47 << true << false;
+        QTest::newRow("header row") << 0 << 1 << 0 << false << false;
+        QTest::newRow("no rows") << 5 << 0 << 0 << false << false;
+    }
+
+    void insertRowsLimits() {
+        QFETCH(int, row);
+        QFETCH(int, count);
+        QFETCH(int, filledRow);
+        QFETCH(bool, refused);
+        if (filledRow > 0) SetRow(filledRow, u"x"_s);
+        if (refused) TMsgDlg::QueueAnswer(mrOk);
+        QTEST(Form().InsertRows(row, count), "inserted");
+        QCOMPARE(AnsweredTexts(), refused ? QStringList{InsertRefused} : QStringList());
+        QCOMPARE(Grid().CellQString(0, 0), u"タイトル(必須 100バイト以内)"_s);
+    }
+
+    void pasteRows_data() {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("filled");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("3 lines on row 5")
+            << u"x\t2005/1/5\tu\td\r\ny\t\t\t\r\nz\r\n"_s << 5 << 47 << true
+            << u"4=r4|||;5=x|2005-01-05|u|d;6=y|||;7=z|||;8=r5|||;50=r47|||"_s << false;
+        QTest::newRow("more lines than rows")
+            << QString(u"a\tb\r\n"_s).repeated(51) << 1 << 0 << false << u"1=|||"_s << true;
+        QTest::newRow("lines below row 50")
+            << u"a\tb\r\nc\td\r\ne\tf\r\n"_s << 49 << 0 << false << u"49=|||;50=|||"_s << true;
+        QTest::newRow("row 50 holds text") << u"a\tb"_s << 5 << 50 << false << u"5=r5|||"_s << true;
+        QTest::newRow("each row's own date") << u"a\t2005/1/5\r\nb\t2005/01\r\n"_s << 1 << 0 << true
+                                             << u"1=a|2005-01-05||;2=b|2005-01||"_s << false;
+        QTest::newRow("more than four fields")
+            << u"a\tb\tc\td\te\tf"_s << 1 << 0 << true << u"1=a|b|c|d;2=|||"_s << false;
+        QTest::newRow("line without TAB")
+            << u"a\tb\r\nplain"_s << 1 << 0 << true << u"1=a|b||;2=plain|||"_s << false;
+        QTest::newRow("lone CR and LF")
+            << u"a\tb\rc\td\ne\tf"_s << 1 << 0 << true << u"1=a|b||;2=c|d||;3=e|f||"_s << false;
+        QTest::newRow("Japanese") << u"お知らせ\t05/01/15"_s << 1 << 0 << true
+                                  << u"1=お知らせ|2005-01-15||"_s << false;
+        QTest::newRow("outside the code page")
+            << u"a\t😀"_s << 1 << 0 << false << u"1=|||"_s << false;
+        QTest::newRow("empty clipboard") << u""_s << 1 << 0 << false << u"1=|||"_s << false;
+    }
+
+    void pasteRows() {
+        QFETCH(QString, clipboard);
+        QFETCH(int, row);
+        QFETCH(int, filled);
+        QFETCH(bool, pasted);
+        QFETCH(QString, rows);
+        QFETCH(bool, refused);
+        FillTitles(1, filled);
+        Clipboard().setText(clipboard);
+        if (refused) TMsgDlg::QueueAnswer(mrOk);
+        QCOMPARE(Form().PasteRows(row), pasted);
+        CompareRows(rows);
+        QCOMPARE(Form().Modified, pasted);
+        QCOMPARE(AnsweredTexts(), refused ? QStringList{InsertRefused} : QStringList());
+    }
+
+    void copyRowsAndPasteThemBack() {
+        SetRow(2, u"a|b|c|d"_s);
+        SetRow(3, u"e|f|g|h"_s);
+        QVERIFY(GoTo(0, 2));
+        Press(u"S-Down S-Down"_s);
+        Form().SB_LineIns->click();
+        QCOMPARE(Clipboard().text(), u"a\tb\tc\td\r\ne\tf\tg\th\r\n"_s);
+        QVERIFY(Form().RowMode);
+        Press(u"Esc"_s);
+        QVERIFY(GoTo(0, 2));
+        Form().SB_LinePaste->click();
+        CompareRows(u"1=|||;2=a|b|c|d;3=e|f|g|h;4=a|b|c|d;5=e|f|g|h;6=|||"_s);
+        QVERIFY(Form().Modified);
+    }
+
+    void rowModeKeys_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("rowMode");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("bottom");
+        QTest::addColumn<int>("col");
+        QTest::newRow("Shift+Down") << u"S-Down"_s << true << 3 << 3 << 1;
+        QTest::newRow("Shift+Down twice") << u"S-Down S-Down"_s << true << 3 << 4 << 1;
+        QTest::newRow("Shift+Up twice") << u"S-Up S-Up"_s << true << 2 << 3 << 1;
+        QTest::newRow("Ctrl+Shift+Down") << u"CS-Down"_s << true << 3 << 3 << 1;
+        QTest::newRow("Esc leaves") << u"S-Down Esc"_s << false << 3 << 3 << 1;
+        QTest::newRow("Down leaves on the current row")
+            << u"S-Down S-Down Down"_s << false << 4 << 4 << 1;
+        QTest::newRow("Right leaves") << u"S-Down Right"_s << false << 3 << 3 << 1;
+        QTest::newRow("Ctrl+Insert copies, stays") << u"S-Down C-Insert"_s << true << 3 << 3 << 1;
+    }
+
+    void rowModeKeys() {
+        QFETCH(QString, keys);
+        QFETCH(bool, rowMode);
+        QFETCH(int, top);
+        QFETCH(int, bottom);
+        QFETCH(int, col);
+        QVERIFY(GoTo(1, 3));
+        Press(keys);
+        QCOMPARE(Form().RowMode, rowMode);
+        const TGridRect selection = Grid().Selection();
+        QCOMPARE(selection.Top, top);
+        QCOMPARE(selection.Bottom, bottom);
+        QCOMPARE(Form().StatusText(0), u"%1 : 50"_s.arg(Grid().Row()));
+        QCOMPARE(Form().SB_LineIns->text(), rowMode ? u"コピー"_s : u"１行挿入"_s);
+        QCOMPARE(Form().SB_LineIns->toolTip(),
+                 rowMode ? u"選択範囲をコピーします"_s : u"現在の行に１行挿入します"_s);
+        QCOMPARE(Form().SB_LineDelete->text(), rowMode ? u"切り取り"_s : u"１行削除"_s);
+        QCOMPARE(Form().SB_LineDelete->toolTip(),
+                 rowMode ? u"選択範囲を切り取ります"_s : u"現在の行を削除します"_s);
+        if (rowMode) {
+            QCOMPARE(QApplication::focusWidget(), &Grid());
+        } else {
+            QCOMPARE(Grid().Col(), col);
+            QTRY_VERIFY(Form().ComboCellEditor_Date->ComboControl()->hasFocus());
+        }
+        if (keys.contains(u"Insert"_s)) QCOMPARE(Clipboard().text(), u"\t\t\t\r\n"_s);
+    }
+
+    void removeSelectedRows_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("clipboard");
+        const QString rows = u"r3\t\t\t\r\nr4\t\t\t\r\n"_s;
+        QTest::newRow("Delete") << u"Delete"_s << u"kept"_s;
+        QTest::newRow("Shift+Delete cuts") << u"S-Delete"_s << rows;
+        QTest::newRow("cut button") << u"button"_s << rows;
+        QTest::newRow("delete menu item") << u"menu"_s << u"kept"_s;
+    }
+
+    void removeSelectedRows() {
+        QFETCH(QString, command);
+        FillTitles(1, 6);
+        Clipboard().setText(u"kept"_s);
+        QVERIFY(GoTo(1, 3));
+        Press(u"S-Down S-Down"_s);
+        // A question would take this answer.
+        TMsgDlg::QueueAnswer(mrCancel);
+        if (command == u"button"_s)
+            Form().SB_LineDelete->click();
+        else if (command == u"menu"_s)
+            Form().Mn_LineDelete2->trigger();
+        else
+            Press(command);
+        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 1);
+        TMsgDlg::ClearQueuedAnswers();
+        CompareRows(u"2=r2|||;3=r5|||;4=r6|||;5=|||"_s);
+        QTEST(Clipboard().text(), "clipboard");
+        QVERIFY(!Form().RowMode);
+        QVERIFY(Form().Modified);
+        QCOMPARE(Grid().Row(), 3);
+        QCOMPARE(Grid().Col(), 0);
+        QTRY_VERIFY(Form().ComboCellEditor_Title->ComboControl()->hasFocus());
+    }
+
+    void toolbarStates_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("rowMode");
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<bool>("up");
+        QTest::newRow("first row") << 1 << false << true << false;
+        QTest::newRow("middle row") << 25 << false << true << true;
+        QTest::newRow("last row") << 50 << false << false << true;
+        QTest::newRow("row mode") << 25 << true << false << false;
+    }
+
+    void toolbarStates() {
+        QFETCH(int, row);
+        QFETCH(bool, rowMode);
+        if (row == 1) QCOMPARE(Form().StatusText(0), u"1 : 50"_s);
+        QVERIFY(GoTo(0, row));
+        if (rowMode) QVERIFY(Form().EnterRowMode());
+        QTEST(Form().SB_LineDown->isEnabled(), "down");
+        QTEST(Form().SB_LineUp->isEnabled(), "up");
+        QCOMPARE(Form().StatusText(0), u"%1 : 50"_s.arg(row));
+        QCOMPARE(Form().StatusText(1), QString());
+    }
+
+    void pasteButtonFollowsTheClipboard_data() {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("row text") << u"a\tb"_s << true;
+        QTest::newRow("no TAB") << u"ab"_s << false;
+        QTest::newRow("empty") << u""_s << false;
+    }
+
+    void pasteButtonFollowsTheClipboard() {
+        QFETCH(QString, clipboard);
+        QFETCH(bool, enabled);
+        Form().SB_LinePaste->setEnabled(!enabled);
+        Clipboard().setText(clipboard);
+        QTRY_COMPARE_WITH_TIMEOUT(Form().SB_LinePaste->isEnabled(), enabled, 1500);
+    }
+
+    void pickList_data() {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("addresses")
+            << 2
+            << QStringList{"http://a/", "http://b/", "HTTP://A/", "", "http://b/  ", "http://c/"}
+            << QStringList{"http://a/", "http://b/", "http://c/"};
+        QTest::newRow("empty column") << 2 << QStringList{} << QStringList{""};
+        QTest::newRow("Japanese titles") << 0 << QStringList{u"新着"_s, u"新着 "_s, u"休業"_s}
+                                         << QStringList{u"新着"_s, u"休業"_s};
+    }
+
+    void pickList() {
+        QFETCH(int, col);
+        QFETCH(QStringList, cells);
+        for (int row = 1; row <= cells.size(); ++row)
+            Grid().SetCellQString(col, row, cells[row - 1]);
+        Grid().RestartCellEdit();
+        QVERIFY(GoTo(col, 1));
+        TComboInplace* combo = Form().ComboCellEditor_Title->ComboControl();
+        combo->DropDown();
+        QStringList items;
+        for (const std::string& item : combo->Items())
+            items << FromCp932(item);
+        combo->CloseUp(false);
+        QTEST(items, "items");
+        QCOMPARE(Form().ComboCellEditor_Title->Items(), std::vector<std::string>{std::string()});
+    }
+
+    void autoFill_data() {
+        QTest::addColumn<bool>("autoDate");
+        QTest::addColumn<bool>("autoAddress");
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("after");
+        const QString home = u"http://hinata.example/"_s;
+        QTest::newRow("title") << true << true << home << 0 << u"|||"_s << u"News"_s
+                               << u"News|today|"_s + home + "|";
+        QTest::newRow("date") << true << true << home << 1 << u"|||"_s << u"2006-03-09"_s
+                              << u"|2006-03-09|"_s + home + "|";
+        QTest::newRow("address") << true << true << home << 2 << u"|||"_s << u"http://x/"_s
+                                 << u"|today|http://x/|"_s;
+        QTest::newRow("date and address kept")
+            << true << true << home << 3 << u"|2005-01-01|a|"_s << u"d"_s << u"|2005-01-01|a|d"_s;
+        QTest::newRow("cleared date filled again")
+            << true << false << home << 3 << u"t|||d"_s << u"e"_s << u"t|today||e"_s;
+        QTest::newRow("options off")
+            << false << false << home << 0 << u"|||"_s << u"News"_s << u"News|||"_s;
+        QTest::newRow("no home address")
+            << true << true << u""_s << 0 << u"|||"_s << u"News"_s << u"News|today||"_s;
+        QTest::newRow("cleared cell")
+            << true << true << home << 0 << u"x|||"_s << u""_s << u"|||"_s;
+    }
+
+    void autoFill() {
+        QFETCH(bool, autoDate);
+        QFETCH(bool, autoAddress);
+        QFETCH(QString, home);
+        QFETCH(int, col);
+        QFETCH(QString, before);
+        QFETCH(QString, typed);
+        QFETCH(QString, after);
+        Form().CB_AutoData->setChecked(autoDate);
+        Form().CB_AutoAddress->setChecked(autoAddress);
+        Form().ED_Informer_Address->setText(home);
+        SetRow(1, before);
+        Form().Modified = false;
+        QVERIFY(GoTo(col, 1));
+        auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QTest::keyClicks(editor, typed);
+        QVERIFY(GoTo(col == 0 ? 1 : 0, 2));
+        CompareRows("1=" + after);
+        QVERIFY(Form().Modified);
+    }
+
+    void editCommandsOnAField_data() {
+        QTest::addColumn<char>("letter");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("selectionStart");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("clipboardAfter");
+        QTest::newRow("cut") << 'X' << u""_s << 1 << u""_s << true << u"ad"_s << u""_s << u"bc"_s;
+        QTest::newRow("copy") << 'C' << u""_s << 1 << u""_s << true << u"abcd"_s << u"bc"_s
+                              << u"bc"_s;
+        QTest::newRow("delete") << 'D' << u""_s << 1 << u"k"_s << true << u"ad"_s << u""_s
+                                << u"k"_s;
+        QTest::newRow("paste") << 'P' << u""_s << 1 << u"xy"_s << true << u"axyd"_s << u""_s
+                               << u"xy"_s;
+        QTest::newRow("paste rows as one line")
+            << 'P' << u""_s << 1 << u"x\ty\r\nz"_s << true << u"ax yd"_s << u""_s << u"x\ty\r\nz"_s;
+        QTest::newRow("paste, empty clipboard")
+            << 'P' << u""_s << 1 << u""_s << false << u"abcd"_s << u"bc"_s << u""_s;
+        QTest::newRow("paste outside the code page")
+            << 'P' << u""_s << 1 << u"😀"_s << true << u"abcd"_s << u"bc"_s << u"😀"_s;
+        QTest::newRow("select all")
+            << 'A' << u""_s << 1 << u""_s << true << u"abcd"_s << u"abcd"_s << u""_s;
+        QTest::newRow("undo") << 'U' << u"z"_s << 4 << u""_s << true << u"abcd"_s << u""_s << u""_s;
+    }
+
+    void editCommandsOnAField() {
+        QFETCH(char, letter);
+        QFETCH(QString, typed);
+        QFETCH(int, selectionStart);
+        QFETCH(QString, clipboard);
+        TPaintEdit* field = Form().ED_Informer_Title;
+        FocusField(field);
+        field->setText(u"abcd"_s);
+        field->setCursorPosition(4);
+        QTest::keyClicks(field, typed);
+        field->setSelection(selectionStart, typed.isEmpty() ? 2 : 0);
+        Clipboard().setText(clipboard);
+        QTEST(Form().EditCommand(letter), "result");
+        QTEST(field->text(), "text");
+        QTEST(field->selectedText(), "selected");
+        QTEST(Clipboard().text(), "clipboardAfter");
+    }
+
+    // Item states in menu order: undo, cut, copy, paste, delete, select all.
+    void editMenuStates_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("states");
+        QTest::newRow("rows selected") << u"rows"_s << u"x"_s << u"011010"_s;
+        QTest::newRow("field, part selected") << u"part"_s << u"x"_s << u"011111"_s;
+        QTest::newRow("field, all selected") << u"all"_s << u""_s << u"011010"_s;
+        QTest::newRow("empty field") << u"empty"_s << u"x"_s << u"000100"_s;
+        QTest::newRow("field after typing") << u"typed"_s << u""_s << u"100001"_s;
+        QTest::newRow("check box") << u"check"_s << u"x"_s << u"000000"_s;
+        QTest::newRow("read-only memo") << u"memo"_s << u"x"_s << u"001001"_s;
+        QTest::newRow("cell editor, row text") << u"cell"_s << u"a\tb"_s << u"000101"_s;
+    }
+
+    void editMenuStates() {
+        QFETCH(QString, focus);
+        QFETCH(QString, clipboard);
+        TPaintEdit* field = Form().ED_Informer_Title;
+        if (focus == u"rows"_s) {
+            QVERIFY(GoTo(0, 3));
+            Press(u"S-Down"_s);
+        } else if (focus == u"check"_s) {
+            FocusField(Form().CB_AutoData);
+        } else if (focus == u"memo"_s) {
+            Form().PageControl->setCurrentIndex(TMiniForm::pgConfirm);
+            Form().Memo->setFocus();
+            QTRY_VERIFY(Form().Memo->hasFocus());
+            QTextCursor cursor = Form().Memo->textCursor();
+            cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 5);
+            Form().Memo->setTextCursor(cursor);
+        } else if (focus == u"cell"_s) {
+            SetRow(1, u"abc"_s);
+            QVERIFY(GoTo(0, 1));
+        } else {
+            FocusField(field);
+            if (focus == u"typed"_s)
+                QTest::keyClicks(field, u"x"_s);
+            else if (focus != u"empty"_s)
+                field->setText(u"abcd"_s);
+            if (focus == u"part"_s) field->setSelection(1, 2);
+            if (focus == u"all"_s) field->selectAll();
+        }
+        Clipboard().setText(clipboard);
+        // Each menu sets its items as it opens.
+        for (QMenu* menu : {Form().Edit1, Form().PopupMenu}) {
+            menu->popup(Form().mapToGlobal(QPoint(20, 20)));
+            QTRY_VERIFY(menu->isVisible());
+            menu->close();
+        }
+        const auto states = [](const std::array<QAction*, 6>& items) {
+            QString flags;
+            for (const QAction* item : items)
+                flags += item->isEnabled() ? u'1' : u'0';
+            return flags;
+        };
+        TMiniForm& form = Form();
+        QTEST(states({form.Mn_LineUndo2, form.Mn_LineCut2, form.Mn_LineCopy2, form.Mn_LinePaste2,
+                      form.Mn_LineDelete2, form.Mn_LineSelect2}),
+              "states");
+        QTEST(states({form.Mn_LineUndo, form.Mn_LineCut, form.Mn_LineCopy, form.Mn_LinePaste,
+                      form.Mn_LineDelete, form.Mn_LineSelect}),
+              "states");
+    }
+
+    void rowPasteKeys_data() {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("Ctrl+V") << u"C-V"_s;
+        QTest::newRow("Shift+Insert") << u"S-Insert"_s;
+        QTest::newRow("F4 in the cell editor") << u"F4"_s;
+        QTest::newRow("paste button") << u"button"_s;
+    }
+
+    void rowPasteKeys() {
+        QFETCH(QString, key);
+        FillTitles(1, 3);
+        Clipboard().setText(u"a\tb\r\nc\td"_s);
+        QVERIFY(GoTo(0, 2));
+        if (key == u"button"_s) {
+            Form().SB_LinePaste->click();
+        } else {
+            Press(key);
+        }
+        CompareRows(u"1=r1|||;2=a|b||;3=c|d||;4=r2|||;5=r3|||"_s);
+    }
+
+    void copyKeysInRowMode_data() {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("Ctrl+C") << u"C-C"_s;
+        QTest::newRow("Ctrl+Insert") << u"C-Insert"_s;
+        QTest::newRow("copy button") << u"button"_s;
+    }
+
+    void copyKeysInRowMode() {
+        QFETCH(QString, key);
+        SetRow(4, u"a|b|c|d"_s);
+        // The edit menu last opened over an empty field, where copy is off.
+        FocusField(Form().ED_Informer_Title);
+        emit Form().Edit1->aboutToShow();
+        QVERIFY(!Form().Mn_LineCopy2->isEnabled());
+        Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
+        QVERIFY(GoTo(0, 4));
+        Press(u"S-Down"_s);
+        if (key == u"button"_s)
+            Form().SB_LineIns->click();
+        else
+            Press(key);
+        QCOMPARE(Clipboard().text(), u"a\tb\tc\td\r\n"_s);
+        CompareRows(u"4=a|b|c|d"_s);
+        QVERIFY(!Form().Modified);
+    }
+
+    void mousePressLeavesRowMode() {
+        QVERIFY(GoTo(0, 2));
+        Press(u"S-Down S-Down"_s);
+        const QRect cell = Grid().CellRect(1, 5);
+        QTest::mouseClick(Grid().viewport(), Qt::RightButton, {}, cell.center());
+        QVERIFY(Form().RowMode);
+        QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, cell.center());
+        QVERIFY(!Form().RowMode);
+        QCOMPARE(Grid().Row(), 5);
+        QCOMPARE(Grid().Col(), 1);
+        QCOMPARE(Grid().Selection(), (TGridRect{1, 5, 1, 5}));
+    }
+
+    void pasteOf10RowsPaintsOnce() {
+        QVERIFY(GoTo(0, 1));
+        QString lines;
+        for (int row = 1; row <= 10; ++row)
+            lines += u"t%1\t2005/1/%1\r\n"_s.arg(row);
+        Clipboard().setText(lines);
+        QTest::qWait(100);
+        TPaintCounter counter(*Form().ComboCellEditor_Title->ComboControl());
+        Grid().viewport()->installEventFilter(&counter);
+        QVERIFY(Form().EditCommand('P'));
+        QTest::qWait(100);
+        QCOMPARE(counter.Count, 1);
+        CompareRows(u"10=t10|2005-01-10||"_s);
+    }
+
+    void themedHeader_data() {
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<bool>("plainHeader");
+        QTest::newRow("visual styles") << u"Fusion"_s << false;
+        QTest::newRow("plain Windows style") << u"Windows"_s << true;
+    }
+
+    void themedHeader() {
+        QFETCH(QString, style);
+        QFETCH(bool, plainHeader);
+        QApplication::setStyle(QStyleFactory::create(style));
+        const auto restore =
+            qScopeGuard([] { QApplication::setStyle(QStyleFactory::create(u"Fusion"_s)); });
+        // A point of the title column's header cell, clear of its centred caption.
+        const QPoint at = Grid().viewport()->geometry().topLeft() + QPoint(8, -6);
+        const QColor header = Grid().grab().toImage().pixelColor(at);
+        QCOMPARE(header == QColor(0, 0, 0x88), plainHeader);
+    }
+};
+
+QTEST_MAIN(TestGridCommands)
+#include "test_GridCommands.moc"

@@ -1,0 +1,380 @@
+// The browser preview, the feed validation service, the readme and the maker's pages. Outside
+// programs and addresses reach a recorder instead of the desktop; boxes are answered in advance.
+
+#include "FormTestSupport.h"
+#include "L_CCmbo.h"
+#include "L_Theme.h"
+#include "MakerPages.h"
+#include "MiniForm.h"
+#include "Platform.h"
+#include "RadioGroup.h"
+#include "Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace formtest;
+
+namespace {
+
+const QString Heading = u"構文のチェックを目的としますので以下の点に注意してください。\r\n"_s;
+const QString XmlLine = u"\r\n●拡張子は\"xml\"でテストデータを生成します。"_s;
+const QString SheetLine = u"\r\n●スタイルシートの場所特定できませんので使用しません。"_s;
+const QString Validator = u"https://validator.w3.org/feed/check.cgi?url="_s;
+// A style sheet that the test puts beside the program for one case only.
+const QString ProgramSheet = u"orvanix-preview-test.xsl"_s;
+
+// The confirmation page's text as the test copy holds it: CR LF line ends.
+QByteArray WithCrLf(QString memoText) {
+    return memoText.replace(u'\n', u"\r\n"_s).toUtf8();
+}
+
+// A click as the window sees it: the release of the left button inside the widget.
+void Click(QWidget* widget) {
+    const QPointF at(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton, {},
+                        {});
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+
+} // namespace
+
+class TestPreviewAndTools : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    THandOverRecorder recorder_;
+    QByteArray savedTmpDir_;
+
+    QString TempPath(const QString& name) const { return dir_->filePath(name); }
+    // The temporary folder the program sees: a folder of the test's own.
+    QString TmpFolder() const { return TempPath(u"tmp"_s); }
+
+    QString Resolve(QString text) const {
+        return text.replace(u"<site>"_s, TempPath(u"site"_s))
+            .replace(u"<missing>"_s, TempPath(u"missing"_s))
+            .replace(u"<program>"_s, QString::fromStdString(ProgramFolder()));
+    }
+
+private slots:
+    void initTestCase() { savedTmpDir_ = qgetenv("TMPDIR"); }
+
+    void cleanupTestCase() { qputenv("TMPDIR", savedTmpDir_); }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir(dir_->path()).mkpath(u"tmp"_s));
+        QVERIFY(QDir(dir_->path()).mkpath(u"site"_s));
+        QVERIFY(WriteAll(TempPath(u"site/feed.xsl"_s), ""));
+        qputenv("TMPDIR", TmpFolder().toUtf8());
+        IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
+        TMsgDlg::ClearQueuedAnswers();
+        TMsgDlg::TakeAnsweredBoxes();
+        recorder_.Install();
+    }
+
+    void cleanup() {
+        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
+        QVERIFY(!QApplication::overrideCursor());
+        dir_.reset();
+    }
+
+    void preview_data() {
+        QTest::addColumn<int>("extension");
+        QTest::addColumn<QString>("styleSheet");
+        QTest::addColumn<QString>("feedAddress");
+        QTest::addColumn<QString>("saveFolder");
+        QTest::addColumn<int>("answer"); // mrNone: no question is expected
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("href"); // of the copy's style sheet instruction; empty: none
+
+        QTest::newRow("xml without style sheet asks nothing") << 1 << ""
+                                                              << ""
+                                                              << "" << int(mrNone) << ""
+                                                              << "";
+        QTest::newRow("rdf is previewed as xml") << 0 << ""
+                                                 << ""
+                                                 << "" << int(mrYes) << Heading + XmlLine << "";
+        QTest::newRow("bare sheet under the feed address") << 1 << "feed.xsl"
+                                                           << "http://s.example/news"
+                                                           << "" << int(mrNone) << ""
+                                                           << "http://s.example/news/feed.xsl";
+        QTest::newRow("feed address with its slash") << 1 << "feed.xsl"
+                                                     << "http://s.example/news/"
+                                                     << "" << int(mrNone) << ""
+                                                     << "http://s.example/news/feed.xsl";
+        QTest::newRow("bare sheet in the save folder") << 1 << "feed.xsl"
+                                                       << ""
+                                                       << "<site>" << int(mrNone) << ""
+                                                       << "file://<site>/feed.xsl";
+        QTest::newRow("bare sheet in the program's folder") << 1 << ProgramSheet << ""
+                                                            << "" << int(mrNone) << ""
+                                                            << "file://<program>" + ProgramSheet;
+        QTest::newRow("bare sheet not found")
+            << 1 << "gone.xsl"
+            << ""
+            << "<site>" << int(mrYes) << Heading + SheetLine << "";
+        QTest::newRow("sheet with a folder is left to the writer") << 1 << "css/feed.xsl"
+                                                                   << ""
+                                                                   << "" << int(mrNone) << ""
+                                                                   << "css/feed.xsl";
+        QTest::newRow("both notices")
+            << 0 << "gone.xsl"
+            << ""
+            << "<site>" << int(mrYes) << Heading + XmlLine + SheetLine << "";
+        QTest::newRow("cancel changes nothing")
+            << 0 << "feed.xsl"
+            << ""
+            << "<site>" << int(mrCancel) << Heading + XmlLine << "";
+        QTest::newRow("missing save folder still previews") << 1 << ""
+                                                            << "http://s.example/news/"
+                                                            << "<missing>" << int(mrNone) << ""
+                                                            << "";
+    }
+
+    void preview() {
+        QFETCH(int, extension);
+        QFETCH(QString, styleSheet);
+        QFETCH(QString, feedAddress);
+        QFETCH(QString, saveFolder);
+        QFETCH(int, answer);
+        QFETCH(QString, question);
+        QFETCH(QString, href);
+        const QString programSheet = Resolve(u"<program>"_s) + ProgramSheet;
+        if (styleSheet == ProgramSheet) {
+            if (QFile::exists(programSheet))
+                QSKIP("a file of the test's name is beside the program");
+            QVERIFY(WriteAll(programSheet, ""));
+        }
+        const auto removeSheet = qScopeGuard([&] {
+            if (styleSheet == ProgramSheet) QFile::remove(programSheet);
+        });
+
+        TMiniForm form;
+        form.FileName = Cp(TempPath(u"Site News.TBL"_s));
+        form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
+        form.RadioGroup_Ext->SetItemIndex(extension);
+        form.Edit_StyleSheet->setText(styleSheet);
+        form.ED_Informer_RssAddress->setText(feedAddress);
+        form.Edit_RssSave->setText(Resolve(saveFolder));
+        form.PageControl->setCurrentIndex(TMiniForm::pgChannel);
+        if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
+
+        form.InternetExplorer1->trigger();
+
+        QCOMPARE(AnsweredTexts(), question.isEmpty() ? QStringList() : QStringList{question});
+        const QString copy = TmpFolder() + u"/site news.xml"_s;
+        if (answer == mrCancel) {
+            QCOMPARE(form.PageControl->currentIndex(), int(TMiniForm::pgChannel));
+            QVERIFY(!QFile::exists(copy));
+            QVERIFY(recorder_.handOvers.isEmpty());
+            return;
+        }
+        QCOMPARE(form.PageControl->currentIndex(), int(TMiniForm::pgConfirm));
+        const QByteArray written = ReadAll(copy);
+        QCOMPARE(written, WithCrLf(form.Memo->toPlainText()));
+        QVERIFY(written.contains("<title>喫茶ひなた</title>"));
+        if (href.isEmpty())
+            QVERIFY(!written.contains("<?xml-stylesheet"));
+        else
+            QVERIFY(written.contains("href=\"" + Resolve(href).toUtf8() + "\"?>"));
+        if (saveFolder == u"<missing>") QVERIFY(written.contains("news/[ファイル名未解決]\""));
+        QCOMPARE(recorder_.handOvers.size(), 1);
+        QCOMPARE(recorder_.handOvers[0].program, u"xdg-open"_s);
+        QCOMPARE(recorder_.handOvers[0].arguments, QStringList{copy});
+        QVERIFY(!recorder_.handOvers[0].busyCursor);
+    }
+
+    void testCopy_data() {
+        QTest::addColumn<QString>("fileName"); // the table file; empty for a new document
+        QTest::addColumn<QString>("tmp");      // "old copy": one is there; "missing": no folder
+        QTest::addColumn<QString>("copyName");
+        QTest::newRow("new document") << ""
+                                      << ""
+                                      << "orvanetest.xml";
+        QTest::newRow("name lower-cased") << "Site News.TBL"
+                                          << ""
+                                          << "site news.xml";
+        QTest::newRow("Japanese name") << "ニュース.tbl"
+                                       << ""
+                                       << "ニュース.xml";
+        QTest::newRow("old copy rewritten") << "news.tbl"
+                                            << "old copy"
+                                            << "news.xml";
+        QTest::newRow("copy that cannot be written ends silently") << "news.tbl"
+                                                                   << "missing"
+                                                                   << "news.xml";
+    }
+
+    void testCopy() {
+        QFETCH(QString, fileName);
+        QFETCH(QString, tmp);
+        QFETCH(QString, copyName);
+        const QString copy = TmpFolder() + u'/' + copyName;
+        if (tmp == u"old copy") QVERIFY(WriteAll(copy, QByteArray(100000, 'x')));
+        if (tmp == u"missing") QVERIFY(QDir(TmpFolder()).removeRecursively());
+
+        TMiniForm form;
+        if (!fileName.isEmpty()) form.FileName = Cp(TempPath(fileName));
+        form.RadioGroup_Ext->SetItemIndex(1);
+        form.InternetExplorer1->trigger();
+
+        QCOMPARE(AnsweredTexts(), QStringList());
+        QVERIFY(form.Memo->toPlainText().startsWith(u"<?xml"_s));
+        if (tmp == u"missing") {
+            QVERIFY(recorder_.handOvers.isEmpty());
+            return;
+        }
+        QCOMPARE(ReadAll(copy), WithCrLf(form.Memo->toPlainText()));
+        QCOMPARE(recorder_.handOvers.size(), 1);
+        QCOMPARE(recorder_.handOvers[0].arguments, QStringList{copy});
+    }
+
+    void openEditIsPreviewed() {
+        TMiniForm form;
+        QSignalSpy finished(&form, &TMiniForm::StartupFinished);
+        form.show();
+        QVERIFY(finished.wait(5000));
+        form.RadioGroup_Ext->SetItemIndex(1);
+        form.XStringGrid->FocusWithoutEditing();
+        QVERIFY(form.XStringGrid->FocusCell(0, 1, true));
+        QWidget* editor = form.ComboCellEditor_Title->ComboControl();
+        QTRY_VERIFY(editor->hasFocus());
+        QTest::keyClicks(editor, u"Opening day"_s);
+
+        form.InternetExplorer1->trigger();
+
+        QVERIFY(ReadAll(TmpFolder() + u"/orvanetest.xml"_s).contains("<title>Opening day</title>"));
+        QCOMPARE(form.XStringGrid->Cells(0, 1), std::string("Opening day"));
+    }
+
+    void validation_data() {
+        QTest::addColumn<QString>("feedAddress");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<int>("extension");
+        QTest::addColumn<QString>("query");
+        QTest::newRow("folder without slash")
+            << "http://s.example/news"
+            << "/site/News.tbl" << 0 << "http%3A%2F%2Fs.example%2Fnews%2Fnews.rdf";
+        QTest::newRow("folder with slash")
+            << "http://s.example/news/"
+            << "/site/News.tbl" << 1 << "http%3A%2F%2Fs.example%2Fnews%2Fnews.xml";
+        QTest::newRow("query and fragment characters")
+            << "http://s.example/a?b=1&c=2#top/"
+            << "/site/news.tbl" << 0
+            << "http%3A%2F%2Fs.example%2Fa%3Fb%3D1%26c%3D2%23top%2Fnews.rdf";
+        QTest::newRow("Japanese folder")
+            << "http://s.example/ニュース"
+            << "/site/news.tbl" << 0
+            << "http%3A%2F%2Fs.example%2F%E3%83%8B%E3%83%A5%E3%83%BC%E3%82%B9%2Fnews.rdf";
+        QTest::newRow("Japanese file name")
+            << "http://s.example/"
+            << "/site/お知らせ.tbl" << 0
+            << "http%3A%2F%2Fs.example%2F%E3%81%8A%E7%9F%A5%E3%82%89%E3%81%9B.rdf";
+    }
+
+    void validation() {
+        QFETCH(QString, feedAddress);
+        QFETCH(QString, fileName);
+        QFETCH(int, extension);
+        QFETCH(QString, query);
+        TMiniForm form;
+        form.FileName = Cp(fileName);
+        form.ED_Informer_RssAddress->setText(feedAddress);
+        form.RadioGroup_Ext->SetItemIndex(extension);
+        form.Mn_feedAnalyzer->trigger();
+        QCOMPARE(recorder_.handOvers.size(), 1);
+        QCOMPARE(recorder_.handOvers[0].url.toString(QUrl::FullyEncoded), Validator + query);
+        QVERIFY(recorder_.handOvers[0].busyCursor);
+    }
+
+    void handOvers_data() {
+        QTest::addColumn<QString>("source"); // a menu item or a widget of the window
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("target"); // the program's parameter or the address opened
+        const QString readme = QString::fromStdString(ProgramFolder()) + u"orvanix.txt"_s;
+        const QString home = QString::fromLatin1(HomePageAddress);
+        const QString fullEdition = QString::fromLatin1(FullEditionAddress);
+        QTest::newRow("manual") << "M1"
+                                << "" << QString::fromLatin1(ManualAddress);
+        QTest::newRow("readme") << "ReadmeR1"
+                                << "xdg-open" << readme;
+        QTest::newRow("full edition") << "N9"
+                                      << "" << fullEdition;
+        QTest::newRow("full edition notice") << "Label7"
+                                             << "" << fullEdition;
+        QTest::newRow("home page") << "N8"
+                                   << "" << home;
+        QTest::newRow("latest version notice") << "Label10"
+                                               << "" << home;
+        QTest::newRow("title plate") << "ThemePanelExt1"
+                                     << "" << home;
+        QTest::newRow("version on the plate") << "Version"
+                                              << "" << home;
+    }
+
+    void handOvers() {
+        QFETCH(QString, source);
+        QFETCH(QString, program);
+        QFETCH(QString, target);
+        TMiniForm form;
+        if (auto* action = form.findChild<QAction*>(source))
+            action->trigger();
+        else
+            Click(form.findChild<QWidget*>(source));
+        QCOMPARE(recorder_.handOvers.size(), 1);
+        const THandOverRecorder::THandOver& handOver = recorder_.handOvers[0];
+        QCOMPARE(handOver.program, program);
+        if (program.isEmpty())
+            QCOMPARE(handOver.url.toString(), target);
+        else
+            QCOMPARE(handOver.arguments, QStringList{target});
+        QVERIFY(handOver.busyCursor);
+    }
+
+    void missingProgram_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("browser") << "InternetExplorer1";
+        QTest::newRow("text editor") << "ReadmeR1";
+    }
+
+    void missingProgram() {
+        QFETCH(QString, command);
+        recorder_.programsStart = false;
+        TMiniForm form;
+        form.RadioGroup_Ext->SetItemIndex(1);
+        QString text;
+        QPoint position;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            position = box->pos();
+            box->accept();
+        });
+        form.findChild<QAction*>(command)->trigger();
+        QCOMPARE(text, u"指定のプロセスは実行出来ませんでした。Er=2"_s);
+        QCOMPARE(position, QPoint(50, 50));
+        QCOMPARE(recorder_.handOvers.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestPreviewAndTools)
+#include "test_PreviewAndTools.moc"
