@@ -34,13 +34,10 @@ std::vector<const TFeedItem*> SelectEntries(const TFeedDocument& document) {
 // The entry's address with a fragment of its date, so one page announced on two dates has two
 // identifiers: "#he" and the date without its hyphens.
 std::string Identifier(const TFeedItem& item) {
-    std::string fragment = "#he";
-    const std::string& date = item.Date;
-    for (size_t at = 0; at < date.size(); at += CharLengthAt(date, at)) {
-        if (date[at] != '-' || CharLengthAt(date, at) != 1)
-            fragment.append(date, at, CharLengthAt(date, at));
-    }
-    return item.Address + fragment;
+    // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own.
+    std::string date = item.Date;
+    std::erase(date, '-');
+    return item.Address + "#he" + date;
 }
 
 bool IdentifiersUnique(const std::vector<const TFeedItem*>& entries) {
