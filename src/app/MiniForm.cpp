@@ -48,7 +48,8 @@ constexpr int StartupDelay = 100;      // ms from showing the window to the star
 constexpr int HtmlQuestionDelay = 300; // ms before the HTML question
 constexpr int PasteButtonPoll = 500;   // ms between looks at the clipboard
 constexpr int PageTabWidth = 80;
-constexpr int WheelNotch = 120; // angle delta of one notch of a mouse wheel
+constexpr int TitleLabelPixels = 13; // the labels of the two title fields stand out a little
+constexpr int WheelNotch = 120;      // angle delta of one notch of a mouse wheel
 
 const QStringList HtmlExtensions{u"htm"_s, u"html"_s, u"shtm"_s, u"shtml"_s};
 
@@ -216,10 +217,18 @@ TPaintEdit* TMiniForm::AddField(QWidget* parent, const QString& name, const QRec
     return edit;
 }
 
+QGroupBox* TMiniForm::AddGroupBox(const QString& name, const QString& caption, const QRect& box) {
+    auto* group = new QGroupBox(caption, TabSheet1);
+    group->setObjectName(name);
+    group->setGeometry(box);
+    return group;
+}
+
 QLabel* TMiniForm::AddFieldLabel(QWidget* parent, const QString& name, QPoint at,
-                                 const QString& caption, QWidget* field) {
+                                 const QString& caption, QWidget* field, int fontPixels) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
+    if (fontPixels > 0) label->setFont(PixelFont(fontPixels));
     SetTextColor(label, Qt::red);
     label->setBuddy(field);
     label->move(at);
@@ -238,15 +247,11 @@ void TMiniForm::CreateChannelPage() {
 }
 
 void TMiniForm::CreateChannelFields() {
-    GroupBox1 = new QGroupBox(u"提供者情報"_s, TabSheet1);
-    GroupBox1->setObjectName(u"GroupBox1"_s);
-    GroupBox1->setGeometry(16, 20, 353, 217);
+    GroupBox1 = AddGroupBox(u"GroupBox1"_s, u"提供者情報"_s, {16, 20, 353, 217});
     ED_Informer_Title = AddField(GroupBox1, u"ED_Informer_Title"_s, {16, 40, 236, 21}, 40,
                                  u"一般的にホームページの名前を簡素に入力します"_s);
     LB_Informer_Name = AddFieldLabel(GroupBox1, u"LB_Informer_Name"_s, {16, 24},
-                                     u"タイトル(必須)"_s, ED_Informer_Title);
-    LB_Informer_Name->setFont(PixelFont(13));
-    LB_Informer_Name->adjustSize();
+                                     u"タイトル(必須)"_s, ED_Informer_Title, TitleLabelPixels);
     ED_Informer_Address =
         AddField(GroupBox1, u"ED_Informer_Address"_s, {16, 88, 321, 21}, 255,
                  u"ホームページのトップページか新着情報ページのアドレスを入力します"_s);
@@ -264,15 +269,12 @@ void TMiniForm::CreateChannelFields() {
                            u"RSSファイルを設置するアドレス(必須) http:// から入力します"_s,
                            ED_Informer_RssAddress);
 
-    GroupBox2 = new QGroupBox(u"ロゴ(任意)"_s, TabSheet1);
-    GroupBox2->setObjectName(u"GroupBox2"_s);
-    GroupBox2->setGeometry(380, 20, 353, 173);
+    GroupBox2 = AddGroupBox(u"GroupBox2"_s, u"ロゴ(任意)"_s, {380, 20, 353, 173});
     Edit_Logo_Title = AddField(GroupBox2, u"Edit_Logo_Title"_s, {16, 40, 236, 21}, 40,
                                u"一般的にホームページの名前を入力します"_s);
     Label1 = AddFieldLabel(GroupBox2, u"Label1"_s, {16, 24},
-                           u"タイトル(必須) ロゴのタイトルを入力します"_s, Edit_Logo_Title);
-    Label1->setFont(PixelFont(13));
-    Label1->adjustSize();
+                           u"タイトル(必須) ロゴのタイトルを入力します"_s, Edit_Logo_Title,
+                           TitleLabelPixels);
     Edit_Logo_Address = AddField(GroupBox2, u"Edit_Logo_Address"_s, {16, 88, 321, 21}, 255,
                                  u"ロゴ(画像)の存在するアドレス(ファイル名を含む)を入力します"_s);
     Label2 = AddFieldLabel(GroupBox2, u"Label2"_s, {16, 72},
@@ -740,7 +742,7 @@ bool TMiniForm::LoadTableFile(const std::string& path) {
     } else {
         ShowMsg(MsgTableLoadFailed());
     }
-    if (PageControl->currentIndex() == pgConfirm) FillConfirmationPage();
+    RefreshConfirmationPage();
     return loaded;
 }
 
@@ -809,6 +811,11 @@ void TMiniForm::FillConfirmationPage() {
     std::vector<std::string> lines;
     BuildFeed(lines, document, {feedName, {}, CurrentFeedTime(), VersionText});
     ShowFeedText(lines);
+}
+
+// The confirmation page, when it is shown, follows the document and its file name.
+void TMiniForm::RefreshConfirmationPage() {
+    if (PageControl->currentIndex() == pgConfirm) FillConfirmationPage();
 }
 
 void TMiniForm::ShowFeedText(const std::vector<std::string>& lines) {
@@ -899,7 +906,11 @@ void TMiniForm::FormShow() {
 void TMiniForm::Timer_StartTimer() {
     Timer_Start->stop();
     CheckCommandLine();
-    if (OpenLastFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
+    // Started for an HTML page, the program works on the default table file, so it is read even
+    // when the last file is not reopened: a save must never replace it with a document that did
+    // not come from it.
+    const bool openTableFile = OpenLastFile || !ImportFileName.empty();
+    if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
     if (!ImportFileName.empty()) {
         // The window is drawn before the question covers it.
         QThread::msleep(HtmlQuestionDelay);
@@ -937,7 +948,7 @@ void TMiniForm::FormResize() {
 
 void TMiniForm::PageControlChange() {
     XStringGrid->EndCellEdit(false);
-    if (PageControl->currentIndex() == pgConfirm) FillConfirmationPage();
+    RefreshConfirmationPage();
 }
 
 bool TMiniForm::eventFilter(QObject* watched, QEvent* event) {

@@ -230,13 +230,16 @@ private:
     void SetChannelTabOrder();
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
                          const QString& hint);
+    QGroupBox* AddGroupBox(const QString& name, const QString& caption, const QRect& box);
+    // A label in the window's font unless `fontPixels` gives another height.
     QLabel* AddFieldLabel(QWidget* parent, const QString& name, QPoint at, const QString& caption,
-                          QWidget* field);
+                          QWidget* field, int fontPixels = 0);
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
                          void (TMiniForm::*handler)(), const QKeySequence& shortcut = {});
     void AddSeparator(QMenu* menu, const QString& name);
     std::array<TPaintEdit*, 9> ChannelEdits() const;
     void FillConfirmationPage();
+    void RefreshConfirmationPage();
     // Shows the feed's lines on the confirmation page.
     void ShowFeedText(const std::vector<std::string>& lines);
     void ApplyItemRows(const TFeedDocument& document);

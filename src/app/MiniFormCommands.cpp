@@ -107,8 +107,9 @@ void TMiniForm::SaveDocument(bool saveAs) {
     Modified = document.Modified;
     if (!result.IdentifiersUnique) QApplication::beep();
     ShowMsg(result.Message);
-    if (result.Outcome == TSaveOutcome::Saved || result.Outcome == TSaveOutcome::FeedFailed)
-        UpdateCaption();
+    // The caption names the file the next 上書き保存 writes to, also when the feed was not written.
+    UpdateCaption();
+    RefreshConfirmationPage();
 }
 
 void TMiniForm::SB_SansyoClick() {

@@ -14,6 +14,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -138,7 +140,7 @@ private slots:
             << "" << false
             << u"[RSSファイルの保存先]の指定が不正です。 RSSファイルの保存はできません。\r\n\r\n"
                u"指定されている保存先 : \"%1/missing\""_s
-            << "News.tbl" << true << plain << "";
+            << "News.tbl" << true << news << "";
         QTest::newRow("feed that cannot be replaced is kept")
             << false << false << "News.tbl" << 0 << ""
             << "read-only feed" << false << u"RSSファイルが作成できません。"_s << "News.tbl" << true
@@ -211,6 +213,34 @@ private slots:
         }
         if (fileName.isEmpty() && obstacle.isEmpty())
             QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList());
+    }
+
+    // A save names the feed after the table file, and the confirmation page shows it so.
+    void confirmationPageFollowsTheSave_data() {
+        QTest::addColumn<bool>("feedBlocked");
+        QTest::newRow("complete save") << false;
+        QTest::newRow("feed that cannot be replaced") << true;
+    }
+
+    void confirmationPageFollowsTheSave() {
+        QFETCH(bool, feedBlocked);
+        if (feedBlocked) {
+            QVERIFY(WriteAll(TempPath(u"news.rdf"_s), "old feed"));
+            QVERIFY(QFile::setPermissions(TempPath(u"news.rdf"_s), QFile::ReadOwner));
+        }
+        TMiniForm form;
+        FillDocument(form, false);
+        form.PageControl->setCurrentIndex(TMiniForm::pgConfirm);
+        const QString savedChannel =
+            u"<channel rdf:about=\"http://hinata.example/news/news.rdf\">"_s;
+        QVERIFY(!form.Memo->toPlainText().contains(savedChannel));
+        TFileDialog::QueueAnswer(TempPath(u"News.tbl"_s));
+        TMsgDlg::QueueAnswer(mrOk);
+
+        form.Save2->trigger();
+
+        QCOMPARE(AnsweredTexts().size(), 1);
+        QVERIFY(form.Memo->toPlainText().contains(savedChannel));
     }
 
     void discardQuestions_data() {

@@ -429,12 +429,16 @@ private slots:
 
     void htmlQuestionAnswer_data() {
         QTest::addColumn<int>("answer");
-        QTest::newRow("yes") << int(mrYes);
-        QTest::newRow("cancel") << int(mrCancel);
+        QTest::addColumn<bool>("lastOpen");
+        QTest::newRow("yes") << int(mrYes) << true;
+        QTest::newRow("cancel") << int(mrCancel) << true;
+        // The document is named after the default table file, so that file is what it shows.
+        QTest::newRow("cancel, last file not reopened") << int(mrCancel) << false;
     }
 
     void htmlQuestionAnswer() {
         QFETCH(int, answer);
+        QFETCH(bool, lastOpen);
         // The default table file lives beside the program; a real one is never touched.
         const QString defaultTable = QString::fromStdString(ProgramFolder()) + u"orvanix.tbl"_s;
         if (QFile::exists(defaultTable)) QSKIP("a default table file exists beside the program");
@@ -443,7 +447,7 @@ private slots:
         QVERIFY(WriteAll(defaultTable, QByteArray::fromStdString(TableFileText(document))));
         const QString page = TempPath(u"news.html"_s);
         QVERIFY(WriteAll(page, "<html></html>"));
-        WriteSettings(LastOpenSettings(true, TempPath(u"last.tbl"_s)));
+        WriteSettings(LastOpenSettings(lastOpen, TempPath(u"last.tbl"_s)));
         TMsgDlg::QueueAnswer(answer);
 
         TMiniForm form;

@@ -1,6 +1,7 @@
 #include "CodePage.h"
 #include "IniFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -20,9 +21,11 @@ std::string Sjis(const char* utf8) {
 class IniFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Parameterised tests are named "Test/Case": one folder, not a folder inside another.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
         dir_ = fs::temp_directory_path() /
-               ("orvanix_inifile_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("orvanix_inifile_" + std::to_string(getpid()) + "_" + name);
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
