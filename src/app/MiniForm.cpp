@@ -949,6 +949,8 @@ void TMiniForm::FormResize() {
 void TMiniForm::PageControlChange() {
     XStringGrid->EndCellEdit(false);
     RefreshConfirmationPage();
+    // The items page is for typing entries: the keyboard goes to the grid at once.
+    if (PageControl->currentIndex() == pgItems) XStringGrid->setFocus(Qt::OtherFocusReason);
 }
 
 bool TMiniForm::eventFilter(QObject* watched, QEvent* event) {

@@ -520,9 +520,12 @@ bool TMiniForm::GridCommandKey(int key, Qt::KeyboardModifiers shift) {
     case Qt::Key_F3:
         SB_LineDeleteClick();
         return false;
-    case Qt::Key_F4:
-        EditCommand('P');
-        return false;
+    case Qt::Key_F4: {
+        // A row paste, done or refused, uses the key up, so that the cell editor's F4 does not
+        // drop its list down over the result.
+        const bool rowPaste = EditCommand('B');
+        return EditCommand('P') || rowPaste;
+    }
     case Qt::Key_F5:
         SB_LineDownClick();
         return false;

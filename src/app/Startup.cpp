@@ -5,7 +5,9 @@
 #include "MiniForm.h"
 #include "Version.h"
 
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 #include <exception>
 
@@ -25,6 +27,13 @@ QString ExceptionText(const std::exception_ptr& error) {
     } catch (...) {
         return u"不明なエラーが発生しました。"_s;
     }
+}
+
+// Qt's own dialogs (file dialogs, standard buttons) speak Japanese like the rest of the program.
+void LoadJapaneseQtTexts(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (translator->load(u"qtbase_ja"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        application.installTranslator(translator);
 }
 
 } // namespace
@@ -65,7 +74,9 @@ int RunProgram(int argc, char** argv) {
         ShowMsg(u"画面色をHigh Color(16ビット)以上に設定してください。"_s);
         return 0;
     }
-    QGuiApplication::setApplicationDisplayName(u"Orvane (Lite版)"_s);
+    // The application's title; as a display name Qt would append it to every window caption.
+    QCoreApplication::setApplicationName(u"Orvane (Lite版)"_s);
+    LoadJapaneseQtTexts(application);
     QGuiApplication::setDesktopFileName(u"orvanix"_s);
     QGuiApplication::setWindowIcon(QIcon(u":/orvanix.png"_s));
     try {

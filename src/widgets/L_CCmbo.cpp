@@ -26,12 +26,16 @@ public:
 };
 
 // One wide-caret style for all boxes, following the application style they were made under.
+// Keyed on the application style's name rather than the base style's: a style the factory cannot
+// make (one the program built itself) would otherwise never match and cost a new style per box.
 QStyle* WideCaretStyle() {
     static QPointer<TWideCaretStyle> shared;
+    static QString sharedFor;
     const QString appStyle = QApplication::style()->name();
-    if (!shared || shared->baseStyle()->name() != appStyle) {
+    if (!shared || sharedFor != appStyle) {
         shared = new TWideCaretStyle(QStyleFactory::create(appStyle));
         shared->setParent(QCoreApplication::instance());
+        sharedFor = appStyle;
     }
     return shared;
 }

@@ -245,6 +245,12 @@ TXMonthCalendarExt* TXMonthCalendarExt::Existing() {
 }
 
 void TXMonthCalendarExt::FreeShared() {
+    if (!sharedCalendar) return;
+    // The box that has the calendar open must not stay dropped down without it: it would send
+    // every key on to a popup that no longer exists.
+    if (TXComboEdit* owner = sharedCalendar->closeTarget_;
+        owner && owner->OpenPopup() == sharedCalendar)
+        owner->CloseUp(false);
     delete sharedCalendar.data();
 }
 
@@ -286,6 +292,8 @@ TXComboEdit::TXComboEdit(QWidget* parent) : TCp932Edit(parent) {
 }
 
 TXComboEdit::~TXComboEdit() {
+    // A box going away raises no close-up of its own.
+    droppedDown_ = false;
     TXMonthCalendarExt::FreeShared();
     if (sharedRepeatTimer) {
         sharedRepeatTimer->stop();

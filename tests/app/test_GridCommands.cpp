@@ -654,6 +654,16 @@ private slots:
             Press(key);
         }
         CompareRows(u"1=r1|||;2=a|b||;3=c|d||;4=r2|||;5=r3|||"_s);
+        // A key that pasted rows is used up: no pick list drops down over the result.
+        QVERIFY(!Form().ComboCellEditor_Title->ComboControl()->DroppedDown());
+    }
+
+    void itemsPageTakesTheKeyboard() {
+        Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
+        QTRY_VERIFY(!Grid().isAncestorOf(QApplication::focusWidget()));
+        Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
+        QTRY_VERIFY(Grid().isAncestorOf(QApplication::focusWidget()) ||
+                    QApplication::focusWidget() == &Grid());
     }
 
     void copyKeysInRowMode_data() {

@@ -1,7 +1,10 @@
 #include "L_CCmbo.h"
 
 #include <QApplication>
+#include <QCommonStyle>
+#include <QScopeGuard>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -45,6 +48,7 @@ private slots:
     void clickIntoUnfocusedBox_data();
     void clickIntoUnfocusedBox();
     void paintEditHasWideCaret();
+    void paintEditsShareOneStyle();
 };
 
 void TestL_CCmbo::enterNextKeys_data() {
@@ -240,6 +244,19 @@ void TestL_CCmbo::paintEditHasWideCaret() {
     QCOMPARE(edit.style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, &edit), 2);
     QCOMPARE(edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &edit),
              QApplication::style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
+}
+
+// A style the style factory cannot make again (the program's own) still gives all boxes one
+// shared wide-caret style.
+void TestL_CCmbo::paintEditsShareOneStyle() {
+    const QString appStyle = QApplication::style()->name();
+    QApplication::setStyle(new QCommonStyle);
+    const auto restore =
+        qScopeGuard([appStyle] { QApplication::setStyle(QStyleFactory::create(appStyle)); });
+    TPaintEdit first;
+    TPaintEdit second;
+    QCOMPARE(first.style(), second.style());
+    QCOMPARE(first.style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, &first), 2);
 }
 
 QTEST_MAIN(TestL_CCmbo)

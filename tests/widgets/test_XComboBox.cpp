@@ -576,6 +576,23 @@ private slots:
         QVERIFY(first->OpenPopup());
     }
 
+    // Another box going away frees the calendar; the box that had it open must type again.
+    void calendarFreedUnderOpenBox() {
+        TXComboEdit* box = ShownBox(esDate, "2009-02-28");
+        QSignalSpy closeUps(box, &TXComboEdit::OnCloseUp);
+        box->DropDown();
+        QVERIFY(box->DroppedDown());
+        delete new TXComboEdit(window_.get());
+        QVERIFY(!TXMonthCalendarExt::Existing());
+        QVERIFY(!box->DroppedDown());
+        QCOMPARE(closeUps.count(), 1);
+        QVERIFY(box->testAttribute(Qt::WA_InputMethodEnabled));
+        QCOMPARE(box->text(), u"2009-02-28"_s);
+        box->end(false);
+        QTest::keyClick(box, Qt::Key_1);
+        QCOMPARE(box->text(), u"2009-02-281"_s);
+    }
+
     void popupOpensAboveNearScreenBottom() {
         TXComboEdit* box = ShownBox(esPickList);
         box->SetItems(Numbered(8));
