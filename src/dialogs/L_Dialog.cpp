@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
+#include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QShowEvent>
 
 #include <algorithm>
@@ -205,6 +207,7 @@ public:
         setIcon(MsgDlgIcon(settings.DlgType));
         setTextFormat(Qt::PlainText);
         setText(QString(text).replace(u"\r\n"_s, u"\n"_s));
+        KeepLinesWhole();
         AddButtons();
         if (settings.MessSwitch) AddCheckBox();
         ApplyColours();
@@ -256,6 +259,21 @@ private:
     }
 
     int TextHeight() const { return fontMetrics().height(); }
+
+    // The box wraps lines beyond half the screen or 500 pixels, which cuts a long Japanese line
+    // (it has no blanks) at an arbitrary character: the text label is made as wide as the widest
+    // line, up to most of the screen, so the message's own line breaks are the only ones.
+    void KeepLinesWhole() {
+        auto* label = findChild<QLabel*>(u"qt_msgbox_label"_s);
+        if (!label) return;
+        int widest = 0;
+        for (const QString& line : text().split(u'\n'))
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+        const QScreen* screen =
+            settings_.OwnerForm ? settings_.OwnerForm->screen() : QGuiApplication::primaryScreen();
+        const int most = screen ? screen->availableGeometry().width() * 4 / 5 : widest;
+        label->setMinimumWidth(std::min(widest, most));
+    }
 
     // Wide enough for the caption with its box; never narrower than the style needs, so the
     // caption is not clipped.

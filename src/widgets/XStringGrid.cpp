@@ -1751,7 +1751,9 @@ void TComboInplace::focusOutEvent(QFocusEvent* event) {
     if (!editor_) return;
     switch (event->reason()) {
     case Qt::PopupFocusReason:
-        // A menu over the control does not end the edit.
+    case Qt::MenuBarFocusReason:
+        // A menu over the control, or the menu bar reached by the keyboard, does not end the
+        // edit: the focus comes back to the control when the menu closes.
         return;
     case Qt::ActiveWindowFocusReason:
         // The window lost activation: the text is kept in the cell, the edit goes on when the

@@ -658,6 +658,28 @@ private slots:
         QVERIFY(!Form().ComboCellEditor_Title->ComboControl()->DroppedDown());
     }
 
+    void keyboardMenuKeepsTheCellEditor() {
+        QVERIFY(GoTo(0, 2));
+        QWidget* editor = QApplication::focusWidget();
+        QVERIFY(editor && editor->isVisible());
+        QTest::keyClick(editor, Qt::Key_E, Qt::AltModifier);
+        QTRY_VERIFY(Form().Edit1->isVisible());
+        QTest::keyClick(Form().Edit1, Qt::Key_Escape);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!Form().Edit1->isVisible());
+        QVERIFY(editor->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), editor);
+
+        // A command chosen from the menu by keys works on the cell editor it came from.
+        FillTitles(1, 3);
+        Clipboard().setText(u"a\tb\r\n"_s);
+        QVERIFY(GoTo(0, 2));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
+        QTRY_VERIFY(Form().Edit1->isVisible());
+        QTest::keyClick(Form().Edit1, Qt::Key_P);
+        CompareRows(u"1=r1|||;2=a|b||;3=r2|||;4=r3|||"_s);
+    }
+
     void itemsPageTakesTheKeyboard() {
         Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
         QTRY_VERIFY(!Grid().isAncestorOf(QApplication::focusWidget()));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -55,6 +56,7 @@ private slots:
     void titlesAndButtons_data();
     void titlesAndButtons();
     void cp932TextIsShownDecoded();
+    void longLinesAreNotWrapped();
     void askYesNoAnswers_data();
     void askYesNoAnswers();
     void checkBoxStateComesBack_data();
@@ -272,6 +274,21 @@ void TestMsgDlg::renderGallery() {
     });
     box.Execute();
     QVERIFY(saved);
+}
+
+void TestMsgDlg::longLinesAreNotWrapped() {
+    const QString longLine =
+        u"日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。"_s;
+    int labelWidth = 0, lineWidth = 0;
+    WhenBoxIsUp([&](QWidget* box) {
+        const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+        labelWidth = label->contentsRect().width();
+        lineWidth = label->fontMetrics().horizontalAdvance(longLine);
+        PressKey(box, Qt::Key_Return);
+    });
+    ShowMsg(u"保存が完了しました。\r\n"_s + longLine);
+    QVERIFY(lineWidth > 0);
+    QVERIFY2(labelWidth >= lineWidth, qPrintable(u"%1 < %2"_s.arg(labelWidth).arg(lineWidth)));
 }
 
 QTEST_MAIN(TestMsgDlg)
