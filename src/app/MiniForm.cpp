@@ -312,7 +312,6 @@ void TMiniForm::CreateTitlePlate() {
     ThemePanelExt1->setGeometry(16, 248, 217, 89);
     ThemePanelExt1->SetBevelOuter(bvLowered);
     ThemePanelExt1->setCursor(Qt::PointingHandCursor);
-    ThemePanelExt1->setFocusPolicy(Qt::TabFocus);
     auto* layout = new QVBoxLayout(ThemePanelExt1);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
@@ -384,11 +383,13 @@ void TMiniForm::CreateChannelOptions() {
 }
 
 void TMiniForm::SetChannelTabOrder() {
-    const std::array<QWidget*, 14> order{
+    // The title plate ends the order on paper, but a panel shows no focus and has nothing to
+    // do with keys: it takes no focus, so Tab never stops on it unseen.
+    const std::array<QWidget*, 13> order{
         ED_Informer_Title, ED_Informer_Address, ED_Informer_Setumei, ED_Informer_RssAddress,
         Edit_Logo_Title,   Edit_Logo_Address,   Edit_Logo_Setumei,   Edit_StyleSheet,
         RadioGroup_Ext,    CB_AutoData,         CB_AutoAddress,      Edit_RssSave,
-        SB_Sansyo,         ThemePanelExt1};
+        SB_Sansyo};
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -598,8 +598,7 @@ private slots:
                                        form.CB_AutoData,
                                        form.CB_AutoAddress,
                                        form.Edit_RssSave,
-                                       form.SB_Sansyo,
-                                       form.ThemePanelExt1};
+                                       form.SB_Sansyo};
         form.ED_Informer_Title->setFocus();
         for (QWidget* next : expected.mid(1)) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
