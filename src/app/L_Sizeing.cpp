@@ -49,17 +49,15 @@ void WriteBounds(TIniFile& ini, const std::string& section, const QRect& bounds)
 void ReadFormPlacement(const TIniFile& ini, QWidget* form, const std::string& section,
                        TControlSizeStyle style) {
     if (!StoresBounds(style)) return;
-    const QRect stored = ReadBounds(ini, section, form->geometry());
+    const QRect stored = ReadBounds(ini, section, WindowBounds(form));
     int left = stored.x(), top = stored.y(), width = stored.width(), height = stored.height();
     FitToDesktop(left, top, width, height);
     const bool maximized =
         ini.ReadInteger(section, "szWindowState", form->isMaximized() ? 1 : 0) != 0;
     // The stored rectangle is the normal one, so it is given while the window is not maximized.
     form->setWindowState(Qt::WindowNoState);
-    if (IsResizable(form))
-        form->setGeometry(left, top, width, height);
-    else
-        form->setGeometry(left, top, form->width(), form->height());
+    if (IsResizable(form)) form->resize(width, height);
+    form->move(left, top);
     if (maximized) form->setWindowState(Qt::WindowMaximized);
 }
 
@@ -124,12 +122,14 @@ void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
     }
 }
 
+QRect WindowBounds(const QWidget* form) { return {form->pos(), form->size()}; }
+
 QRect NormalBounds(const QWidget* form) {
     if (form->isMaximized()) {
         const QRect normal = form->normalGeometry();
         if (normal.isValid()) return normal;
     }
-    return form->geometry();
+    return WindowBounds(form);
 }
 
 QRect VirtualDesktop() {

@@ -28,6 +28,9 @@ std::string PlacementSection(const QWidget* control);
 void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
                   TControlSizeStyle style, char mode);
 
+// A window's place and size: the position of its frame (so that a place kept on the desktop
+// keeps the title bar there too) and the size inside the frame.
+QRect WindowBounds(const QWidget* form);
 // The window's normal (not maximized) rectangle.
 QRect NormalBounds(const QWidget* form);
 
