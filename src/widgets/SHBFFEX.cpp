@@ -241,6 +241,10 @@ TBrowseFolderDialog::TBrowseFolderDialog(TSHBrowseForFolderEx& browser, const QS
     connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
         if (IsSameOrBelow(SelectedPath(), folder)) tree_->scrollTo(tree_->currentIndex());
     });
+    // The model sorts what it loaded a moment later, which moves the selection again.
+    const auto keepSelectionInView = [this] { tree_->scrollTo(tree_->currentIndex()); };
+    connect(treeFilter_, &QAbstractItemModel::layoutChanged, tree_, keepSelectionInView);
+    connect(treeFilter_, &QAbstractItemModel::rowsInserted, tree_, keepSelectionInView);
     if (!SelectPath(initialPath)) SelectPath(rootPath);
 }
 
