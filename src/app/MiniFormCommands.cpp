@@ -70,6 +70,9 @@ void TMiniForm::N2Click() {
     if (Modified && !AskYesNo(u"内容が変更されていますが保存せずに新規作成しますか？"_s)) return;
     LeaveRowMode(0);
     ResetDocument(false);
+    // A new document starts at its first entry, not where the old one was left.
+    XStringGrid->FocusCell(0, 1, true);
+    XStringGrid->scrollToTop();
 }
 
 void TMiniForm::R1Click() {

@@ -286,6 +286,7 @@ private slots:
         form.UpdateCaption();
         form.ED_Informer_Title->setText(u"編集中"_s);
         form.XStringGrid->SetCells(0, 1, "Draft");
+        form.XStringGrid->FocusCell(2, 40, true);
         form.Modified = modified;
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
         if (outcome != u"reset") QueueFileAnswer(dialog);
@@ -307,6 +308,7 @@ private slots:
                   u"Orvane Lite版 [Saved]"_s}},
             };
         const auto& [title, cell, fileName, stillModified, caption] = expected.at(outcome);
+        if (command == u"new") QCOMPARE(form.XStringGrid->Row(), outcome == u"reset" ? 1 : 40);
         QCOMPARE(form.ED_Informer_Title->text(), title);
         QCOMPARE(form.XStringGrid->Cells(0, 1), cell);
         QCOMPARE(form.FileName, fileName);
