@@ -74,8 +74,9 @@ int RunProgram(int argc, char** argv) {
         ShowMsg(u"画面色をHigh Color(16ビット)以上に設定してください。"_s);
         return 0;
     }
-    // The application's title; as a display name Qt would append it to every window caption.
-    QCoreApplication::setApplicationName(u"Orvane (Lite版)"_s);
+    // The application's title "Orvane (Lite版)" is the desktop entry's name: given to Qt as a
+    // display name it would be appended to every window caption, and as the application name it
+    // would become the window class that the desktop entry matches ("orvanix").
     LoadJapaneseQtTexts(application);
     QGuiApplication::setDesktopFileName(u"orvanix"_s);
     QGuiApplication::setWindowIcon(QIcon(u":/orvanix.png"_s));
