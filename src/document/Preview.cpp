@@ -4,6 +4,7 @@
 #include "FeedWriter.h"
 #include "MakerPages.h"
 #include "Messages.h"
+#include "PercentEncode.h"
 #include "S_string.h"
 #include "TextFile.h"
 
@@ -47,20 +48,7 @@ bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
 }
 
 std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName) {
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string address = ValidatorAddress;
-    for (const char ch : Cp932ToUtf8(WebAddressIn(feedAddress, ExtractFileName(feedFileName)))) {
-        const auto byte = static_cast<unsigned char>(ch);
-        const bool unreserved = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
-                                (ch >= '0' && ch <= '9') || ch == '-' || ch == '.' || ch == '_' ||
-                                ch == '~';
-        if (unreserved) {
-            address += ch;
-        } else {
-            address += '%';
-            address += Hex[byte >> 4];
-            address += Hex[byte & 0x0F];
-        }
-    }
-    return address;
+    const std::string feed = WebAddressIn(feedAddress, ExtractFileName(feedFileName));
+    return std::string(ValidatorAddress) +
+           PercentEncode(Cp932ToUtf8(feed), TPercentEncoding::QueryValue);
 }
