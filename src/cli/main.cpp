@@ -76,6 +76,14 @@ int Fail(const std::string& message) {
     return ExitFailure;
 }
 
+// A feed that cannot be written: the file as the file system names it, what failed and why, on
+// one line.
+int FailWriting(const std::string& diskPath, const TResult& result) {
+    std::cerr << "orvanix-feed: " << diskPath << ": " << Cp932ToUtf8(MsgFeedCreateFailed()) << ' '
+              << Cp932ToUtf8(result.Reason()) << '\n';
+    return ExitFailure;
+}
+
 int Run(const Options& options) {
     const std::string absolute = std::filesystem::absolute(options.tableFile).lexically_normal();
     const std::optional<std::string> tablePath = Utf8ToCp932(absolute);
@@ -101,11 +109,11 @@ int Run(const Options& options) {
         break;
     case Destination::File:
         if (const TResult written = WriteFileAtomic(options.outputFile, feed); !written)
-            return Fail(written.Describe(MsgFeedCreateFailed()));
+            return FailWriting(options.outputFile, written);
         break;
     case Destination::SaveLocation:
         if (const TResult written = WriteFileAtomic(Cp932ToUtf8(feedPath), feed); !written)
-            return Fail(written.Describe(MsgFeedCreateFailed()));
+            return FailWriting(Cp932ToUtf8(feedPath), written);
         std::cout << Cp932ToUtf8(feedPath) << '\n';
         break;
     }
