@@ -258,6 +258,7 @@ TEST_F(IniFileTest, UnreadableFileIsNeitherReadNorOverwritten) {
         {dir_, Path()});
     if (!failure) GTEST_SKIP() << "cannot drop to an unprivileged user";
     EXPECT_EQ(*failure, "");
+    chmod(Path().c_str(), 0600);
     EXPECT_EQ(Get(Path()), "[A]\r\nx=1\r\n");
 }
 
