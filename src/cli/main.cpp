@@ -2,6 +2,7 @@
 // who rebuild their feed in a script.
 
 #include "CodePage.h"
+#include "FeedCheck.h"
 #include "FeedWriter.h"
 #include "Messages.h"
 #include "S_string.h"
@@ -19,10 +20,10 @@
 
 namespace {
 
-enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
+enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitFindings = 3 };
 
 constexpr const char* Usage =
-    "Usage: orvanix-feed [--stdout | -o FILE] TABLE.tbl\n"
+    "Usage: orvanix-feed [--stdout | -o FILE] [--check [--strict]] TABLE.tbl\n"
     "\n"
     "Builds the RSS 1.0 feed of an Orvane Lite table file.\n"
     "\n"
@@ -31,10 +32,14 @@ constexpr const char* Usage =
     "               the table file; print its path\n"
     "  --stdout     write the feed to standard output instead\n"
     "  -o FILE      write the feed to FILE instead\n"
+    "  --check      then check the feed offline for what a feed reader or validator would\n"
+    "               reject (errors) or may misread (warnings); print one finding per line,\n"
+    "               to standard error with --stdout, else to standard output\n"
+    "  --strict     with --check: warnings count as errors\n"
     "  -h, --help   show this help\n"
     "\n"
     "Exit status: 0 done (a duplicate-identifier warning still exits 0), 1 the table file\n"
-    "could not be read or the feed not written, 2 wrong usage.\n";
+    "could not be read or the feed not written, 2 wrong usage, 3 the check found an error.\n";
 
 enum class Destination { SaveLocation, StandardOutput, File };
 
@@ -42,6 +47,8 @@ struct Options {
     Destination destination = Destination::SaveLocation;
     std::string outputFile;
     std::string tableFile;
+    bool check = false;
+    bool strict = false; // warnings of the check count as errors
 };
 
 std::optional<Options> ParseArguments(const std::vector<std::string>& args) {
@@ -54,6 +61,10 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args) {
                    options.destination == Destination::SaveLocation) {
             options.destination = Destination::File;
             options.outputFile = args[++i];
+        } else if (arg == "--check") {
+            options.check = true;
+        } else if (arg == "--strict") {
+            options.check = options.strict = true;
         } else if (!arg.starts_with('-') && options.tableFile.empty()) {
             options.tableFile = arg;
         } else {
@@ -82,6 +93,17 @@ int FailWriting(const std::string& diskPath, const TResult& result) {
     std::cerr << "orvanix-feed: " << diskPath << ": " << Cp932ToUtf8(MsgFeedCreateFailed()) << ' '
               << Cp932ToUtf8(result.Reason()) << '\n';
     return ExitFailure;
+}
+
+// Prints the check's findings, one a line; ExitFindings when one of them counts as an error.
+int ReportFindings(const TFeedDocument& document, bool strict, std::ostream& out) {
+    const std::vector<TFeedFinding> findings = CheckFeed(document);
+    for (const TFeedFinding& finding : findings)
+        out << Cp932ToUtf8(FindingLine(finding)) << '\n';
+    out << std::flush;
+    const int errors = CountFindings(findings, TFindingSeverity::Error) +
+                       (strict ? CountFindings(findings, TFindingSeverity::Warning) : 0);
+    return errors > 0 ? ExitFindings : ExitSuccess;
 }
 
 int Run(const Options& options) {
@@ -118,7 +140,11 @@ int Run(const Options& options) {
         break;
     }
     if (!unique) Report(MsgDuplicateWarning());
-    return ExitSuccess;
+    if (!options.check) return ExitSuccess;
+    // The feed's text alone goes to standard output when it carries the feed.
+    return ReportFindings(document, options.strict,
+                          options.destination == Destination::StandardOutput ? std::cerr
+                                                                             : std::cout);
 }
 
 } // namespace
