@@ -61,9 +61,9 @@ bool IsHexDigit(char ch) {
 // Addresses
 
 bool IsAbsoluteWebAddress(const std::string& address) {
-    const std::string lower = LowerCaseAnsi(address);
+    const std::string start = LowerCaseAnsi(address.substr(0, 8)); // "https://"
     for (const std::string_view scheme : {"http://", "https://"}) {
-        if (lower.size() > scheme.size() && lower.starts_with(scheme)) return true;
+        if (address.size() > scheme.size() && start.starts_with(scheme)) return true;
     }
     return false;
 }
