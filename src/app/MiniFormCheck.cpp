@@ -32,7 +32,6 @@ void TMiniForm::CreateFeedCheck() {
 
 void TMiniForm::Mn_FeedCheckClick() {
     LeaveRowMode(0);
-    XStringGrid->EndCellEdit(false);
     const std::vector<TFeedFinding> findings = CheckFeed(DocumentFromControls());
     if (findings.empty()) {
         ShowMsg(u"問題は見つかりませんでした。"_s);
