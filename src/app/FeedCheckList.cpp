@@ -28,7 +28,7 @@ QTableWidgetItem* ReadOnlyItem(const QString& text) {
 TFeedCheckList::TFeedCheckList(QWidget* parent) : QDialog(parent) {
     setObjectName(u"FeedCheckList"_s);
     setWindowTitle(u"フィードの検査"_s);
-    resize(720, 320);
+    resize(760, 360);
 
     Summary = new QLabel(this);
     Summary->setObjectName(u"Summary"_s);
@@ -41,7 +41,10 @@ TFeedCheckList::TFeedCheckList(QWidget* parent) : QDialog(parent) {
     List->setEditTriggers(QAbstractItemView::NoEditTriggers);
     List->verticalHeader()->hide();
     List->horizontalHeader()->setStretchLastSection(true);
-    List->setWordWrap(false);
+    // Messages wrap within the width the window leaves them.
+    List->setWordWrap(true);
+    connect(List->horizontalHeader(), &QHeaderView::sectionResized, List,
+            &QTableWidget::resizeRowsToContents);
     connect(List, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { Choose(row); });
     connect(List, &QTableWidget::cellActivated, this, [this](int row, int) { Choose(row); });
 
@@ -69,9 +72,10 @@ void TFeedCheckList::SetFindings(const std::vector<TFeedFinding>& findings) {
         List->setItem(row, lcField, ReadOnlyItem(FromCp932(FindingFieldName(finding))));
         List->setItem(row, lcMessage, ReadOnlyItem(FromCp932(finding.Message)));
     }
-    // The message fills what is left; a long one is whole in its tooltip.
+    // The message fills what is left.
     for (const int column : {lcSeverity, lcPlace, lcField})
         List->resizeColumnToContents(column);
+    List->resizeRowsToContents();
     if (List->rowCount() > 0) List->selectRow(0);
 }
 
