@@ -81,11 +81,11 @@ TEST_F(OrvanixFeedTest, FailuresAndUsage) {
         std::string errorPart;
     } const cases[] = {
         {(dir_ / "missing.tbl").string(), 1, "テーブルファイルを読み込むことができません。"},
-        {"", 2, "Usage:"},
-        {"--bogus x.tbl", 2, "Usage:"},
-        {"--stdout -o f x.tbl", 2, "Usage:"},
-        {"a.tbl b.tbl", 2, "Usage:"},
-        {"-o", 2, "Usage:"},
+        {"", 2, "no table file given"},
+        {"--bogus x.tbl", 2, "unknown option '--bogus'"},
+        {"--stdout -o f x.tbl", 2, "--stdout and -o"},
+        {"a.tbl b.tbl", 2, "only one table file"},
+        {"-o", 2, "-o needs a file name"},
     };
     for (const auto& c : cases) {
         const RunResult result = Run(c.arguments);

@@ -65,7 +65,7 @@ TEST_F(SaveDocumentTest, FeedThatCannotBeReplacedIsKept) {
     fs::permissions(dir_ / "n.rdf", fs::perms::owner_read);
     const TSaveResult result = Save("n.tbl");
     EXPECT_EQ(result.Outcome, TSaveOutcome::FeedFailed);
-    EXPECT_EQ(result.Message, MsgFeedCreateFailed());
+    EXPECT_TRUE(result.Message.starts_with(MsgFeedCreateFailed() + "\r\n")) << result.Message;
     EXPECT_EQ(ReadBytes(dir_ / "n.rdf"), "old feed");
     EXPECT_TRUE(document_.Modified);
     EXPECT_EQ(document_.FileName, Path("n.tbl"));
