@@ -121,14 +121,18 @@ bool WriteStandardOutput(const std::string& bytes) {
            std::fflush(stdout) == 0;
 }
 
-// Messages are held as code page 932 with CR LF line ends; the terminal reads UTF-8 and LF. The
-// file the message is about (the file system's bytes) leads it as it is.
-void Report(std::string message, const std::string& file = {}) {
-    for (size_t at = message.find("\r\n"); at != std::string::npos; at = message.find("\r\n", at))
-        message.erase(at, 1);
+// Messages are held as code page 932 with CR LF line ends; the terminal reads UTF-8, and a script
+// reads one line per message, so every line end becomes a blank. The file the message is about (the
+// file system's bytes) leads it as it is.
+void Report(const std::string& message, const std::string& file = {}) {
+    std::string line;
+    for (const char ch : TrimAll(message)) {
+        const bool lineEnd = ch == '\r' || ch == '\n';
+        if (!lineEnd) line += ch;
+        else if (!line.ends_with(' ')) line += ' ';
+    }
     const std::string subject = file.empty() ? std::string() : file + ": ";
-    std::fprintf(stderr, "%s: %s%s\n", Program, subject.c_str(),
-                 Cp932ToUtf8(TrimAll(message)).c_str());
+    std::fprintf(stderr, "%s: %s%s\n", Program, subject.c_str(), Cp932ToUtf8(line).c_str());
 }
 
 int Fail(const std::string& message, const std::string& file = {}) {

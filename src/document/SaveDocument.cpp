@@ -21,8 +21,8 @@ TSaveResult Failure(TSaveOutcome outcome, std::string message, std::string feedP
 
 // True when both paths lead to one file, through links or other names alike.
 bool SameFile(const std::string& a, const std::string& b) {
-    struct stat infoA {
-    }, infoB{};
+    struct stat infoA {};
+    struct stat infoB {};
     return stat(a.c_str(), &infoA) == 0 && stat(b.c_str(), &infoB) == 0 &&
            infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
 }
@@ -30,7 +30,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 TResult WriteFeedText(const std::string& path, const std::string& tablePath,
                       const std::string& text) {
     if (SameFile(path, tablePath)) return TResult::Because(MsgFeedIsTableFile());
-    return TResult::FromErrno(WriteFileAtomic(path, text));
+    return WriteFileAtomic(path, text);
 }
 
 } // namespace
@@ -67,8 +67,8 @@ TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target
     std::string name;
     if (const TResult named = FileNameText(target, name); !named)
         return Failure(TSaveOutcome::TableFailed, named.Describe(MsgTableSaveFailed()));
-    if (!WriteTableFile(document, target))
-        return Failure(TSaveOutcome::TableFailed, MsgTableSaveFailed());
+    if (const TResult written = WriteTableFile(document, target); !written)
+        return Failure(TSaveOutcome::TableFailed, written.Describe(MsgTableSaveFailed()));
 
     const TSaveResult result = WriteFeedFile(document, BuildFeedFile(document, now, versionText));
     if (result.Outcome == TSaveOutcome::Saved) document.Modified = false;

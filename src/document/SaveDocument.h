@@ -23,7 +23,7 @@ struct TSaveResult {
     TSaveOutcome Outcome = TSaveOutcome::TableFailed;
     std::string FeedPath;          // the feed file's path when it could be derived
     bool IdentifiersUnique = true; // false: the message carries the warning and a beep is due
-    std::string Message;           // code page 932 text the window shows
+    std::string Message; // code page 932 text the window shows; a failure's reason on line two
 };
 
 // The feed of a document whose FileName names its table file.

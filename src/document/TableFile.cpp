@@ -121,13 +121,13 @@ std::string TableFileText(const TFeedDocument& document) {
     return text;
 }
 
-bool WriteTableFile(TFeedDocument& document, const std::string& path) {
+TResult WriteTableFile(TFeedDocument& document, const std::string& path) {
     TTextFile file;
-    if (OpenTextFile(path, 'O', file) != 0) return false;
+    if (TResult opened = OpenTextFile(path, 'O', file); !opened) return opened;
     file.Write(TableFileText(document));
-    if (file.Close() != 0) return false;
+    if (TResult closed = file.Close(); !closed) return closed;
     document.FileName = path;
-    return true;
+    return {};
 }
 
 TResult LoadTableFile(TFeedDocument& document, const std::string& path) {

@@ -12,8 +12,8 @@ std::string TableFileText(const TFeedDocument& document);
 
 // Writes the document to `path` (the file system's bytes) as a whole: on failure the previous file
 // is left as it was and the document is unchanged. On success the document's FileName becomes
-// `path`. Returns false on failure; the caller shows MsgTableSaveFailed().
-bool WriteTableFile(TFeedDocument& document, const std::string& path);
+// `path`. On failure the result says why; the caller shows MsgTableSaveFailed() with it.
+TResult WriteTableFile(TFeedDocument& document, const std::string& path);
 
 // Reads the table file at `path` (the file system's bytes; FileName becomes it) into the
 // document: the channel fields and every item row (rows the file does not reach are emptied),

@@ -156,8 +156,9 @@ private slots:
             << "Site.tbl" << false << site << "site.rdf";
         QTest::newRow("table file that cannot be written")
             << false << false << "Busy.tbl" << 0 << ""
-            << "folder named like the table" << false << TableSaveFailed << "" << true << plain
-            << "";
+            << "folder named like the table" << false
+            << TableSaveFailed + u"\r\nフォルダです。ファイルではありません。"_s << "" << true
+            << plain << "";
         QTest::newRow("name outside code page 932 is refused")
             << false << false << u"\U0001F600.tbl"_s << 0 << ""
             << "" << false
