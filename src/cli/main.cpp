@@ -128,8 +128,10 @@ void Report(const std::string& message, const std::string& file = {}) {
     std::string line;
     for (const char ch : TrimAll(message)) {
         const bool lineEnd = ch == '\r' || ch == '\n';
-        if (!lineEnd) line += ch;
-        else if (!line.ends_with(' ')) line += ' ';
+        if (!lineEnd)
+            line += ch;
+        else if (!line.ends_with(' '))
+            line += ' ';
     }
     const std::string subject = file.empty() ? std::string() : file + ": ";
     std::fprintf(stderr, "%s: %s%s\n", Program, subject.c_str(), Cp932ToUtf8(line).c_str());

@@ -65,7 +65,7 @@ public:
         budget_ -= line.size();
         return line;
     }
-    bool AtEnd() const { return !result_ || file_.AtEnd(); }
+    bool AtEnd() { return !result_ || file_.AtEnd(); }
     const TResult& Result() const { return result_; }
 
 private:

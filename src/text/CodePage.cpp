@@ -1,5 +1,6 @@
 #include "CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -89,9 +90,16 @@ template <typename OnChar> void ForEachCharExact(const std::string& text, OnChar
     for (size_t at = 0; at < text.size();) {
         const size_t length = Utf8CharLength(static_cast<unsigned char>(text[at]));
         const std::string ch = text.substr(at, length == 0 ? 1 : length);
-        std::optional<std::string> converted = length == 0 ? std::nullopt : Utf8ToCp932(ch);
+        const bool malformed =
+            length == 0 || ch.size() < length ||
+            std::any_of(ch.begin() + 1, ch.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        std::optional<std::string> converted = malformed ? std::nullopt : Utf8ToCp932(ch);
         if (converted && Cp932ToUtf8(*converted) != ch) converted.reset();
-        if (!onChar(ch, converted, length == 0)) return;
+        if (!onChar(malformed ? ch.substr(0, 1) : ch, converted, malformed)) return;
+        if (malformed) {
+            ++at;
+            continue;
+        }
         at += ch.size();
     }
 }

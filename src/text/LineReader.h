@@ -28,7 +28,9 @@ public:
     // The next line without its end into `line`; empty at the end of the file. A line longer
     // than `limit` bytes fails with EFBIG; a read error with its errno.
     TResult ReadLine(std::string& line, size_t limit);
-    bool AtEnd() const { return atEnd_ && next_ == filled_; }
+    // True when no byte is left (it may read ahead to find out); false while a read error waits
+    // to be reported by ReadLine.
+    bool AtEnd() { return next_ == filled_ && !Fill() && error_ == 0; }
 
 private:
     bool Fill();
