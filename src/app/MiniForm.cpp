@@ -1,6 +1,5 @@
 #include "MiniForm.h"
 
-#include "CodePage.h"
 #include "Cp932Text.h"
 #include "FeedWriter.h"
 #include "FileDialog.h"
