@@ -2,8 +2,6 @@
 #include "TableFile.h"
 #include "TestSupport.h"
 
-#include <sys/stat.h>
-
 using namespace testsupport;
 
 namespace {
@@ -167,23 +165,6 @@ TEST_F(TableFileTest, FileThatIsNoTableFileIsRefusedAndChangesNothing) {
         EXPECT_EQ(TableFileText(document), before);
         EXPECT_EQ(document.FileName, "/kept.tbl");
         EXPECT_TRUE(document.Modified);
-    }
-}
-
-// A path that is no regular file is refused before any read, which could block (a FIFO) or never
-// end (/dev/zero); a missing file says so.
-TEST_F(TableFileTest, PathThatIsNoRegularFileIsRefused) {
-    ASSERT_EQ(mkfifo((dir_ / "fifo.tbl").c_str(), 0600), 0);
-    std::filesystem::create_directory(dir_ / "folder.tbl");
-    for (const std::string& path :
-         {Path("fifo.tbl"), std::string("/dev/zero"), Path("folder.tbl"), Path("missing.tbl")}) {
-        TFeedDocument document;
-        document.Channel.Title = "kept";
-        const TResult loaded = LoadTableFile(document, path);
-        EXPECT_FALSE(loaded) << path;
-        EXPECT_FALSE(loaded.Reason().empty()) << path;
-        EXPECT_EQ(document.Channel.Title, "kept") << path;
-        EXPECT_TRUE(document.FileName.empty()) << path;
     }
 }
 
