@@ -10,7 +10,6 @@
 #include "L_EdtPos.h"
 #include "L_Theme.h"
 #include "Messages.h"
-#include "Platform.h"
 #include "RadioGroup.h"
 #include "SHBFFEX.h"
 #include "S_string.h"
@@ -18,6 +17,7 @@
 #include "Startup.h"
 #include "TableFile.h"
 #include "ToolGlyphs.h"
+#include "UserPlaces.h"
 #include "XStringGrid.h"
 
 #include <QCheckBox>
@@ -776,7 +776,7 @@ void TMiniForm::CheckCommandLine() {
         const std::optional<std::string> importName = TryToCp932(param);
         if (!importName) continue;
         ImportFileName = *importName;
-        FileName = ToCp932(QString::fromStdString(ProgramFolder()) + u"orvanix.tbl"_s);
+        FileName = ToCp932(QString::fromStdString(UserPlaces().DefaultTableFile));
         return;
     }
 }
@@ -884,9 +884,9 @@ void TMiniForm::FormCreate() {
         connect(combo, &TXComboEdit::OnDropDown, this, &TMiniForm::FillPickList);
         combo->SetDropDownRows(15);
     }
-    const QString programFolder = QString::fromStdString(DelPathDelim(ProgramFolder()));
-    OpenDialog->InitialDir = programFolder;
-    SaveDialog->InitialDir = programFolder;
+    const QString dialogFolder = QString::fromStdString(UserPlaces().DialogFolder);
+    OpenDialog->InitialDir = dialogFolder;
+    SaveDialog->InitialDir = dialogFolder;
 }
 
 void TMiniForm::showEvent(QShowEvent* event) {
