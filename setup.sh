@@ -25,7 +25,7 @@ missing_packages() {
 install_packages() {
     why=$1
     shift
-    missing=$(missing_packages "$@" | tr '\n' ' ')
+    missing=$(missing_packages "$@" | paste -sd ' ')
     [ -n "$missing" ] || return 0
     echo "These Debian packages are needed $why and are not installed yet:"
     echo "  $missing"
