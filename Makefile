@@ -31,8 +31,6 @@ run: build
 
 install: build
 	cmake --install $(BUILD)
-	@# The desktop finds the table file type once its database knows it.
-	-update-mime-database "$$(cmake -L -N $(BUILD) | sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p')/share/mime"
 
 # A Debian package of the editor in $(BUILD)/, installed with: sudo apt install ./$(BUILD)/orvanix_*.deb
 package: build
