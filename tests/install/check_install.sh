@@ -39,12 +39,15 @@ check_tree() {
         fail "orvanix-feed --help does not run"
 }
 
-# The freedesktop database built from the installed type knows table files by name and content.
+# The desktop's databases, updated by the install, know table files by name and content and open
+# them in the editor.
 check_mime_database() {
     mime=$1/share/mime
     grep -q ':application/x-orvanix-table:\*\.tbl' "$mime/globs2" ||
         fail "the MIME database has no *.tbl glob"
     grep -q 'application/x-orvanix-table' "$mime/magic" || fail "the MIME database has no magic"
+    grep -qx 'application/x-orvanix-table=orvanix.desktop;' \
+        "$1/share/applications/mimeinfo.cache" || fail "table files do not open in the editor"
 }
 
 field() {
