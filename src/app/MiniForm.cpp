@@ -10,7 +10,6 @@
 #include "L_EdtPos.h"
 #include "L_Theme.h"
 #include "Messages.h"
-#include "Platform.h"
 #include "RadioGroup.h"
 #include "SHBFFEX.h"
 #include "S_string.h"
@@ -18,6 +17,7 @@
 #include "Startup.h"
 #include "TableFile.h"
 #include "ToolGlyphs.h"
+#include "UserPlaces.h"
 #include "XStringGrid.h"
 
 #include <QCheckBox>
@@ -779,7 +779,7 @@ void TMiniForm::CheckCommandLine() {
         }
         if (!info.exists() || info.isDir()) continue;
         ImportFileName = FileSystemPath(param);
-        FileName = ProgramFolder() + "orvanix.tbl";
+        FileName = UserPlaces().DefaultTableFile;
         return;
     }
     OpenFileName = FileSystemPath(tableFile);
@@ -886,9 +886,9 @@ void TMiniForm::FormCreate() {
         connect(combo, &TXComboEdit::OnDropDown, this, &TMiniForm::FillPickList);
         combo->SetDropDownRows(15);
     }
-    const QString programFolder = ShownPath(DelPathDelim(ProgramFolder()));
-    OpenDialog->InitialDir = programFolder;
-    SaveDialog->InitialDir = programFolder;
+    const QString dialogFolder = ShownPath(UserPlaces().DialogFolder);
+    OpenDialog->InitialDir = dialogFolder;
+    SaveDialog->InitialDir = dialogFolder;
 }
 
 void TMiniForm::showEvent(QShowEvent* event) {

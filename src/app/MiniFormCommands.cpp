@@ -19,6 +19,7 @@
 #include "S_string.h"
 #include "SaveDocument.h"
 #include "Startup.h"
+#include "UserPlaces.h"
 
 #include <QApplication>
 #include <QTabWidget>
@@ -113,8 +114,9 @@ void TMiniForm::SaveDocument(bool saveAs) {
 
 void TMiniForm::SB_SansyoClick() {
     const std::string saveFolder = Edit_RssSave->TextCp932();
-    SHBrowseForFolderEx->SelectFolderName =
-        DelPathDelim(saveFolder.empty() ? ProgramFolderText() : saveFolder);
+    SHBrowseForFolderEx->SelectFolderName = saveFolder.empty()
+                                                ? ToCp932(ShownPath(UserPlaces().DialogFolder))
+                                                : DelPathDelim(saveFolder);
     if (!SHBrowseForFolderEx->Execute(this)) return;
     Edit_RssSave->SetTextCp932(SHBrowseForFolderEx->Folder());
     // Choosing the same folder again changes no text but counts as an edit all the same.

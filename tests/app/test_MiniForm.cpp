@@ -6,9 +6,9 @@
 #include "L_EdtPos.h"
 #include "L_Sizeing.h"
 #include "MiniForm.h"
-#include "Platform.h"
 #include "RadioGroup.h"
 #include "TableFile.h"
+#include "UserPlaces.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -423,7 +423,7 @@ private slots:
         TMiniForm form;
         QVERIFY(StartUp(form, {u"--verbose"_s, path}));
         QCOMPARE(AnsweredTexts(), asked ? QStringList{HtmlQuestion} : QStringList());
-        const std::string defaultTable = ProgramFolder() + "orvanix.tbl";
+        const std::string defaultTable = UserPlaces().DefaultTableFile;
         QCOMPARE(form.FileName, asked ? defaultTable : TempPath(u"last.tbl"_s).toStdString());
         QCOMPARE(form.ImportFileName, asked ? path.toStdString() : std::string());
     }
@@ -489,9 +489,9 @@ private slots:
     void htmlQuestionAnswer() {
         QFETCH(int, answer);
         QFETCH(bool, lastOpen);
-        // The default table file lives beside the program; a real one is never touched.
-        const QString defaultTable = QString::fromStdString(ProgramFolder()) + u"orvanix.tbl"_s;
-        if (QFile::exists(defaultTable)) QSKIP("a default table file exists beside the program");
+        // A real default table file is never touched.
+        const QString defaultTable = QString::fromStdString(UserPlaces().DefaultTableFile);
+        if (QFile::exists(defaultTable)) QSKIP("a default table file exists already");
         const auto removeTable = qScopeGuard([&] { QFile::remove(defaultTable); });
         const TFeedDocument document = SampleDocument();
         QVERIFY(WriteAll(defaultTable, QByteArray::fromStdString(TableFileText(document))));
