@@ -1,6 +1,7 @@
 #include "MiniForm.h"
 
 #include "CodePage.h"
+#include "Cp932Edit.h"
 #include "Cp932Text.h"
 #include "FeedWriter.h"
 #include "FileDialog.h"
@@ -673,6 +674,12 @@ void TMiniForm::ConnectChangeNotifications() {
     connect(RadioGroup_Ext, &TRadioGroup::Click, this, &TMiniForm::ED_Informer_TitleChange);
     for (QCheckBox* box : {CB_AutoData, CB_AutoAddress})
         connect(box, &QCheckBox::toggled, this, &TMiniForm::ED_Informer_TitleChange);
+    // What an edit box left out of an input is explained in the status bar until the next edit.
+    for (TCp932Edit* edit : findChildren<TCp932Edit*>()) {
+        connect(edit, &TCp932Edit::InputRefused, this,
+                [this](const QString& message) { SetStatusText(1, message); });
+        connect(edit, &QLineEdit::textEdited, this, [this] { SetStatusText(1, QString()); });
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -737,6 +744,7 @@ bool TMiniForm::LoadTableFile(const std::string& path) {
     const bool loaded = ::LoadTableFile(document, path);
     if (loaded) {
         DocumentToControls(document);
+        RecordTableFileState();
         FocusGrid();
         UpdateGridStatus(-1);
         UpdateCaption();
@@ -756,6 +764,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     ClearItemRows();
     Modified = false;
     FileName.clear();
+    tableFileState_.reset();
     UpdateCaption();
     if (!keepTab) PageControlChange();
 }
