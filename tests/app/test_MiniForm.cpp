@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "Cp932Text.h"
+#include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
 #include "L_EdtPos.h"
@@ -118,6 +119,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { formtest::FailOnUnexpectedBoxes(); }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
