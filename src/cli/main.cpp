@@ -76,6 +76,14 @@ int Fail(const std::string& message) {
     return ExitFailure;
 }
 
+// A feed that cannot be written: the file as the file system names it, what failed and why, on
+// one line.
+int FailWriting(const std::string& diskPath, const TResult& result) {
+    std::cerr << "orvanix-feed: " << diskPath << ": " << Cp932ToUtf8(MsgFeedCreateFailed()) << ' '
+              << Cp932ToUtf8(result.Reason()) << '\n';
+    return ExitFailure;
+}
+
 int Run(const Options& options) {
     const std::string absolute = std::filesystem::absolute(options.tableFile).lexically_normal();
     const std::optional<std::string> tablePath = Utf8ToCp932(absolute);
@@ -100,10 +108,12 @@ int Run(const Options& options) {
         std::cout << feed << std::flush;
         break;
     case Destination::File:
-        if (WriteFileAtomic(options.outputFile, feed) != 0) return Fail(MsgFeedCreateFailed());
+        if (const TResult written = WriteFileAtomic(options.outputFile, feed); !written)
+            return FailWriting(options.outputFile, written);
         break;
     case Destination::SaveLocation:
-        if (WriteFileAtomic(Cp932ToUtf8(feedPath), feed) != 0) return Fail(MsgFeedCreateFailed());
+        if (const TResult written = WriteFileAtomic(Cp932ToUtf8(feedPath), feed); !written)
+            return FailWriting(Cp932ToUtf8(feedPath), written);
         std::cout << Cp932ToUtf8(feedPath) << '\n';
         break;
     }

@@ -520,7 +520,8 @@ private slots:
         TMsgDlg::QueueAnswer(mrOk);
         QVERIFY(form.close());
         QCOMPARE(AnsweredTexts(), QStringList{u"設定ファイル orvanix.ini が保存できません。\r\n"
-                                              u"フォルダにアクセス権があるか確認してください。"_s});
+                                              u"フォルダにアクセス権があるか確認してください。\r\n"
+                                              u"ファイルまたはフォルダが見つかりません。"_s});
         QVERIFY(!form.isVisible());
     }
 

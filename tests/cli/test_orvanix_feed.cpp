@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace testsupport;
@@ -98,12 +99,34 @@ TEST_F(OrvanixFeedTest, FailuresAndUsage) {
     EXPECT_TRUE(help.out.starts_with("Usage: orvanix-feed"));
 }
 
+// A feed that cannot be written fails with the file's name and the reason, and leaves what is
+// there as it was.
 TEST_F(OrvanixFeedTest, FeedThatCannotBeWritten) {
     const std::string table = Table("c.tbl");
     fs::create_directory(dir_ / "c.xml");
-    const RunResult result = Run(table);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("RSSファイルが作成できません。"), std::string::npos);
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
+    fs::create_symlink(dir_ / "nowhere", dir_ / "dangling");
+    struct Case {
+        std::string output; // empty: beside the table file
+        fs::path named;
+        std::string reason;
+    } const cases[] = {
+        {"", dir_ / "c.xml", "フォルダです。ファイルではありません。"},
+        {(dir_ / "missing/out.rdf").string(), dir_ / "missing/out.rdf",
+         "ファイルまたはフォルダが見つかりません。"},
+        {(dir_ / "fifo").string(), dir_ / "fifo", "通常のファイルではないため"},
+        {(dir_ / "dangling").string(), dir_ / "dangling", "リンク先のファイルがありません。"},
+    };
+    for (const Case& c : cases) {
+        const RunResult result = Run((c.output.empty() ? "" : "-o " + c.output + " ") + table);
+        EXPECT_EQ(result.exitCode, 1) << c.named;
+        EXPECT_TRUE(result.err.starts_with("orvanix-feed: " + c.named.string() +
+                                           ": RSSファイルが作成できません。 " + c.reason))
+            << result.err;
+    }
+    EXPECT_TRUE(fs::is_fifo(dir_ / "fifo"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "dangling"));
+    EXPECT_FALSE(fs::exists(dir_ / "nowhere"));
 }
 
 TEST_F(OrvanixFeedTest, DuplicateWarningStillSucceeds) {
