@@ -23,6 +23,10 @@ struct TChangeCase {
     bool changed;
 };
 
+void PrintTo(const TChangeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class DiskStateTest : public TempDirTest, public ::testing::WithParamInterface<TChangeCase> {};
 
 TEST_P(DiskStateTest, TellsAChangeThatOverwritingWouldLose) {
