@@ -21,6 +21,7 @@
 #include "ToolGlyphs.h"
 #include "XStringGrid.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -696,6 +697,9 @@ TChannelInfo TMiniForm::ChannelFromControls() const {
 }
 
 TFeedDocument TMiniForm::DocumentFromControls() {
+    // A conversion still open in a field belongs to the document that is read now.
+    if (auto* edit = qobject_cast<TCp932Edit*>(QApplication::focusWidget()))
+        edit->CommitComposition();
     XStringGrid->EndCellEdit(false);
     TFeedDocument document;
     document.Channel = ChannelFromControls();

@@ -780,6 +780,14 @@ private slots:
         QVERIFY(Form().Modified);
     }
 
+    // A save reads a field's open conversion too: the menu that starts it does not end it.
+    void openCompositionInAFieldIsSaved() {
+        FocusField(Form().ED_Informer_Title);
+        Compose(u"喫茶ひなた"_s);
+        QCOMPARE(Form().DocumentFromControls().Channel.Title, formtest::Cp(u"喫茶ひなた"_s));
+        QCOMPARE(Form().ED_Informer_Title->text(), u"喫茶ひなた"_s);
+    }
+
     // What an edit box or the row paste leaves out is named in the status bar.
     void refusedCharactersAreNamed_data() {
         QTest::addColumn<QString>("where");
