@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "Cp932Text.h"
+#include "FilePaths.h"
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
@@ -102,7 +103,7 @@ private:
 
     static QByteArray LastOpenSettings(bool lastOpen, const QString& fileName) {
         return "[Environ]\r\nLastOpen=" + QByteArray(lastOpen ? "1" : "0") +
-               "\r\nDefFileName=" + QByteArray::fromStdString(Cp(fileName)) + "\r\n";
+               "\r\nDefFileName=" + QFile::encodeName(fileName) + "\r\n";
     }
 
     // Moves the grid's current cell as a click does: the open editor ends, the cell's starts.
@@ -179,7 +180,7 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(bool, modified);
         TMiniForm form;
-        form.FileName = Cp(fileName);
+        form.FileName = FileSystemPath(fileName);
         form.Modified = modified;
         form.UpdateCaption();
         QTEST(form.windowTitle(), "caption");
@@ -240,7 +241,8 @@ private slots:
         QVERIFY(form.LoadTableFile(path.toStdString()));
         TMsgDlg::QueueAnswer(mrOk);
         QVERIFY(!form.LoadTableFile(TempPath(u"gone.tbl"_s).toStdString()));
-        QCOMPARE(AnsweredTexts(), QStringList{u"テーブルファイルを読み込むことができません。"_s});
+        QCOMPARE(AnsweredTexts(), QStringList{u"テーブルファイルを読み込むことができません。\r\n"
+                                              u"ファイルまたはフォルダが見つかりません。"_s});
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
         QCOMPARE(form.FileName, path.toStdString());
         QCOMPARE(form.DocumentFromControls().Row(3).Title, std::string("Autumn menu"));
@@ -409,7 +411,6 @@ private slots:
         QTest::newRow("upper case extension") << "NEWS.HTML" << true << true;
         QTest::newRow("shtm") << "news.shtm" << true << true;
         QTest::newRow("missing page") << "gone.htm" << false << false;
-        QTest::newRow("text file") << "news.txt" << true << false;
         QTest::newRow("folder named like a page") << "folder.html" << false << false;
     }
 
@@ -428,6 +429,55 @@ private slots:
         const std::string defaultTable = ProgramFolder() + "orvanix.tbl";
         QCOMPARE(form.FileName, asked ? defaultTable : TempPath(u"last.tbl"_s).toStdString());
         QCOMPARE(form.ImportFileName, asked ? path.toStdString() : std::string());
+    }
+
+    // A file named on the command line (as the desktop entry's %f does) is opened instead of the
+    // last one; one that cannot be read is reported and the window starts empty.
+    void tableFileOnCommandLine_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("content"); // "table", "none" or the file's bytes
+        QTest::addColumn<QString>("reason");  // second line of the load message; empty: loaded
+        QTest::newRow("table file") << "news.tbl"
+                                    << "table"
+                                    << "";
+        QTest::newRow("folder code page 932 cannot hold") << "café/news.tbl"
+                                                          << "table"
+                                                          << "";
+        QTest::newRow("missing file") << "gone.tbl"
+                                      << "none" << u"ファイルまたはフォルダが見つかりません。"_s;
+        QTest::newRow("text file")
+            << "news.txt"
+            << "<html></html>"
+            << u"テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。"_s;
+    }
+
+    void tableFileOnCommandLine() {
+        QFETCH(QString, name);
+        QFETCH(QString, content);
+        QFETCH(QString, reason);
+        const QString path = TempPath(name);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        if (content == u"table")
+            WriteTable(name, SampleDocument());
+        else if (content != u"none")
+            QVERIFY(WriteAll(path, content.toUtf8()));
+        TFeedDocument last;
+        last.Channel.Title = "last";
+        WriteSettings(LastOpenSettings(true, WriteTable(u"last.tbl"_s, last)));
+        if (!reason.isEmpty()) TMsgDlg::QueueAnswer(mrOk);
+
+        TMiniForm form;
+        QVERIFY(StartUp(form, {u"--verbose"_s, path}));
+
+        const bool loaded = reason.isEmpty();
+        QCOMPARE(AnsweredTexts(),
+                 loaded
+                     ? QStringList()
+                     : QStringList{u"テーブルファイルを読み込むことができません。\r\n"_s + reason});
+        QCOMPARE(form.FileName, loaded ? FileSystemPath(path) : std::string());
+        QCOMPARE(TableFileText(form.DocumentFromControls()),
+                 TableFileText(loaded ? SampleDocument() : TFeedDocument()));
+        QCOMPARE(form.windowTitle(), loaded ? u"Orvane Lite版 [news]"_s : u"Orvane Lite版"_s);
     }
 
     void htmlQuestionAnswer_data() {
@@ -554,7 +604,7 @@ private slots:
         QFETCH(QString, feedAddress);
         QFETCH(QString, saveFolder);
         TMiniForm form;
-        form.FileName = Cp(fileName);
+        form.FileName = FileSystemPath(fileName);
         form.Edit_RssSave->setText(saveFolder);
         form.ED_Informer_RssAddress->setText(feedAddress);
         emit form.File1->aboutToShow();
