@@ -7,6 +7,7 @@
 // entries the cells of XStringGrid, and FileName and Modified are fields of the window.
 // DocumentFromControls and DocumentToControls move it between the controls and a TFeedDocument.
 
+#include "DiskState.h"
 #include "FeedDocument.h"
 #include "XStringGrid.h"
 
@@ -15,6 +16,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -302,6 +304,7 @@ private:
     // address when the options on the first page ask for it.
     void XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
     bool GridCommandKey(int key, Qt::KeyboardModifiers shift);
+    bool PasteKey();
     bool PullRowsUp(int first, int last);
     bool RemoveSelectedRows(const TGridRect& selection, bool copyFirst);
     void MoveCurrentRow(int step);
@@ -309,6 +312,13 @@ private:
                          QAction* selectAll);
     bool EditShortcutOverride(QObject* watched, QKeyEvent& event);
 
+    // The table file is changed on disk since it was loaded or saved, and the user does not want
+    // to overwrite it.
+    bool KeepChangedTableFile(const std::string& target) const;
+    void RecordTableFileState();
+
     bool shown_ = false;
     int wheelRemainder_ = 0;
+    // The table file FileName names, as it was on disk when it was last loaded or saved.
+    std::optional<TDiskState> tableFileState_;
 };
