@@ -11,7 +11,7 @@
 // What the main window keeps between runs.
 struct TEditorSettings {
     bool OpenLastFile = true;   // reopen the last table file at start-up
-    std::string FileName;       // the document's file name, code page 932
+    std::string FileName;       // the document's file name, the file system's bytes
     std::vector<int> ColWidths; // widths of the item grid's columns, from column 0
 };
 

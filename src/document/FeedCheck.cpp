@@ -307,7 +307,7 @@ private:
             AddChannel(TFindingSeverity::Warning, field,
                        RelativeAddressWarning(ChannelFieldName(field), folder));
         const bool named = !document_.FileName.empty() && !feedPath.empty();
-        const std::string own = named ? WebAddressIn(folder, ExtractFileName(feedPath)) : "";
+        const std::string own = named ? WebAddressIn(folder, FeedNameText(feedPath)) : "";
         const std::string fileName = TrailingFileName(folder);
         if (!fileName.empty())
             AddChannel(TFindingSeverity::Warning, field,

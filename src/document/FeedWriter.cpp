@@ -1,7 +1,9 @@
 #include "FeedWriter.h"
 
 #include "CodePage.h"
+#include "FileNames.h"
 #include "MakerPages.h"
+#include "Messages.h"
 #include "S_string.h"
 #include "TextFile.h"
 #include "XmlEscape.h"
@@ -64,8 +66,7 @@ void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
     else
         lines.push_back(
             R"(  <channel rdf:about=")" +
-            Attribute(WebAddressIn(channel.FeedAddress, ExtractFileName(context.FeedPath))) +
-            R"(">)");
+            Attribute(WebAddressIn(channel.FeedAddress, FeedNameText(context.FeedPath))) + R"(">)");
     AddElementIfAny(lines, "    ", "title", channel.Title);
     AddElementIfAny(lines, "    ", "link", channel.HomeAddress);
     lines.push_back("    <dc:date>" + FormatChannelDate(context.Now) + "</dc:date>");
@@ -105,6 +106,12 @@ void AddItem(std::vector<std::string>& lines, const TFeedItem& item) {
 }
 
 } // namespace
+
+std::string FeedNameText(const std::string& feedPath) {
+    std::string name;
+    if (feedPath.empty() || !FileNameText(feedPath, name)) return UnresolvedFeedName();
+    return name;
+}
 
 std::vector<int> PublishedRows(const TFeedDocument& document) {
     std::vector<int> rows;
@@ -159,14 +166,14 @@ std::string FormatChannelDate(const TFeedTime& t) {
 
 std::string FeedFileName(const TFeedDocument& document) {
     const TChannelInfo& channel = document.Channel;
-    std::string path =
-        ChangeFileExt(document.FileName, channel.ExtensionIndex == 0 ? ".rdf" : ".xml");
+    const std::string tableName = ExtractFileName(document.FileName);
+    std::string folder = document.FileName.substr(0, document.FileName.size() - tableName.size());
     if (!channel.SaveFolder.empty()) {
         if (!DirectoryExists(Cp932ToUtf8(DelPathDelim(channel.SaveFolder)))) return {};
-        path = AddPathDelim(channel.SaveFolder) + ExtractFileName(path);
+        folder = Cp932ToUtf8(AddPathDelim(channel.SaveFolder));
     }
-    const std::string name = ExtractFileName(path);
-    return path.substr(0, path.size() - name.size()) + LowerCaseAnsi(name);
+    return folder + LowerCaseFileName(
+                        ChangeFileExt(tableName, channel.ExtensionIndex == 0 ? ".rdf" : ".xml"));
 }
 
 bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,

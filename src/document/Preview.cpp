@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "FeedWriter.h"
+#include "FileNames.h"
 #include "MakerPages.h"
 #include "Messages.h"
 #include "PercentEncode.h"
@@ -37,7 +38,7 @@ std::string PreviewQuestion(const std::string& notice) {
 }
 
 std::string PreviewCopyName(const std::string& tableFileName) {
-    std::string name = LowerCaseAnsi(ExtractFileName(tableFileName));
+    std::string name = LowerCaseFileName(ExtractFileName(tableFileName));
     if (name.empty()) name = "orvanetest";
     return ChangeFileExt(name, ".xml");
 }
@@ -48,7 +49,7 @@ bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
 }
 
 std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName) {
-    const std::string feed = WebAddressIn(feedAddress, ExtractFileName(feedFileName));
-    return std::string(ValidatorAddress) +
-           PercentEncode(Cp932ToUtf8(feed), TPercentEncoding::QueryValue);
+    const std::string feed =
+        Cp932ToUtf8(WebAddressIn(feedAddress, {})) + ExtractFileName(feedFileName);
+    return std::string(ValidatorAddress) + PercentEncode(feed, TPercentEncoding::QueryValue);
 }

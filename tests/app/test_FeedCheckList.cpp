@@ -3,6 +3,7 @@
 
 #include "FeedCheckList.h"
 #include "FileDialog.h"
+#include "FilePaths.h"
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "MiniForm.h"
@@ -146,7 +147,7 @@ private slots:
         QFETCH(QString, change);
         TMiniForm form;
         FillCleanDocument(form);
-        form.FileName = Cp(dir_->filePath(u"Site.tbl"_s));
+        form.FileName = FileSystemPath(dir_->filePath(u"Site.tbl"_s));
         form.XStringGrid->SetCells(1, 2, "2005/04/02");
         form.ED_Informer_Title->clear();
         TMsgDlg::QueueAnswer(mrOk);

@@ -188,6 +188,19 @@ private slots:
         QTEST(settings.ColWidths, "widths");
     }
 
+    // The last file's path is the file system's bytes (UTF-8), which the settings file keeps as
+    // they are, also where a byte looks like a code page 932 lead byte (ニ ends in 0x8B).
+    void lastFileNameKeepsTheFileSystemsBytes() {
+        for (const std::string path :
+             {"/サイト/ニュース.tbl", "/café/Проекты/n.tbl", "/x/ニ", "/x/ニ=ニ]/[n].tbl"}) {
+            TEditorSettings written{true, path, {400, 90, 400, 400}};
+            QVERIFY(!LoadSaveSettings('W', written, ini_.toStdString()));
+            TEditorSettings read{true, "", {400, 90, 400, 400}};
+            QVERIFY(!LoadSaveSettings('R', read, ini_.toStdString()));
+            QCOMPARE(read.FileName, path);
+        }
+    }
+
     void lastOpenOffStillWritesFileNameAndKeepsOtherSections() {
         WriteAll(ini_, "; by hand\r\n[Other]\r\nkeep=yes\r\n[Environ]\r\nDefFileName=/old.tbl\r\n"
                        "LastOpen=0\r\n");

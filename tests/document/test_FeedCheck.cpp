@@ -81,7 +81,7 @@ const TCheckCase CheckCases[] = {
      [](TFeedDocument& d) { d.Channel.FeedAddress = "https://s.example/v1.2"; },
      {}},
     {"feed's own address takes the table file's name",
-     [](TFeedDocument& d) { d.FileName = Sjis("/site/ニュース.tbl"); },
+     [](TFeedDocument& d) { d.FileName = "/site/ニュース.tbl"; },
      {"チャンネル RSSファイルを設置するアドレス: [警告] "
       "フィードのアドレスに英数字と記号以外の文字か空白があります。エンコードした「https://"
       "s.example/news/%E3%83%8B%E3%83%A5%E3%83%BC%E3%82%B9.rdf」が使えます。"}},

@@ -100,6 +100,11 @@ struct ReadCase {
     std::string expected;
 };
 
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class IniReadTest : public IniFileTest, public ::testing::WithParamInterface<ReadCase> {};
 
 TEST_P(IniReadTest, ReadsHandEditedFile) {
@@ -153,6 +158,10 @@ struct LayoutCase {
     std::function<void(TIniFile&)> change;
     std::string after;
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class IniLayoutTest : public IniFileTest, public ::testing::WithParamInterface<LayoutCase> {};
 
