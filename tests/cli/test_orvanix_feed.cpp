@@ -372,20 +372,25 @@ TEST_F(OrvanixFeedTest, ReadmeExamplesWorkAsWritten) {
     const std::string readme = ReadBytes(fs::path(ORVANIX_SOURCE_DIR) / "README.md");
     const size_t section = readme.find("## The command-line feed builder");
     ASSERT_NE(section, std::string::npos);
-    const size_t begin = readme.find("```sh\n", section) + 6;
-    const size_t end = readme.find("```", begin);
+    const size_t sectionEnd = readme.find("\n## ", section);
     Example("news.tbl");
-    std::istringstream block(readme.substr(begin, end - begin));
     int commands = 0;
-    for (std::string line; std::getline(block, line);) {
-        line = line.substr(0, line.find("  #"));
-        const size_t program = line.find("build/bin/orvanix-feed");
-        if (program != std::string::npos) line.replace(program, 22, ORVANIX_FEED_EXE);
-        const std::string command = "cd " + dir_.string() + " && " + line + " >/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << line;
-        ++commands;
+    for (size_t begin = readme.find("```sh\n", section); begin < sectionEnd;
+         begin = readme.find("```sh\n", begin)) {
+        begin += 6;
+        const size_t end = readme.find("```", begin);
+        std::istringstream block(readme.substr(begin, end - begin));
+        for (std::string line; std::getline(block, line);) {
+            line = line.substr(0, line.find("  #"));
+            const size_t program = line.find("build/bin/orvanix-feed");
+            if (program != std::string::npos) line.replace(program, 22, ORVANIX_FEED_EXE);
+            const std::string command = "cd " + dir_.string() + " && " + line + " >/dev/null";
+            EXPECT_EQ(std::system(command.c_str()), 0) << line;
+            ++commands;
+        }
+        begin = end + 3;
     }
-    EXPECT_GE(commands, 3);
+    EXPECT_GE(commands, 6);
     EXPECT_TRUE(fs::exists(dir_ / "news.rdf"));
     EXPECT_TRUE(fs::exists(dir_ / "public" / "feed.rdf"));
 }
