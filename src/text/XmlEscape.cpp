@@ -24,6 +24,16 @@ std::string Escape(const std::string& text, bool quotes) {
         case '"':
             result += quotes ? "&quot;" : "\"";
             break;
+        // A reader turns TAB, LF and CR in an attribute into blanks; references keep them.
+        case '\t':
+            result += quotes ? "&#9;" : "\t";
+            break;
+        case '\n':
+            result += quotes ? "&#10;" : "\n";
+            break;
+        case '\r':
+            result += quotes ? "&#13;" : "\r";
+            break;
         default:
             result.append(text, at, length);
         }
