@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TIniFile reread = Reloaded(path, written);
     fuzz::Require(reread.Text() == written, "written settings read back to the same file");
     for (const auto& [section, key] : names)
-        fuzz::Require(reread.ReadString(section, key, "\x01") == ini.ReadString(section, key, "\x01"),
+        fuzz::Require(reread.ReadString(section, key, "\x01") ==
+                          ini.ReadString(section, key, "\x01"),
                       "a written setting reads back as written");
     return 0;
 }
