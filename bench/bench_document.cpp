@@ -3,6 +3,7 @@
 #include "BenchDocument.h"
 #include "DateNormalize.h"
 #include "FeedWriter.h"
+#include "IniFile.h"
 #include "TableFile.h"
 
 #include <benchmark/benchmark.h>
@@ -76,5 +77,30 @@ void BM_NormalizeDate(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_NormalizeDate);
+
+// A pasted date field of nothing but slashes, 1,000 to 100,000 of them: linear time.
+void BM_NormalizeDateSlashes(benchmark::State& state) {
+    const std::string slashes(static_cast<size_t>(state.range(0)), '/');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NormalizeDate(slashes));
+}
+BENCHMARK(BM_NormalizeDateSlashes)->RangeMultiplier(10)->Range(1000, 100000);
+
+// A settings file of 2,000 to 20,000 sections of two keys each, loaded and saved: linear time.
+void BM_LoadAndSaveSettings(benchmark::State& state) {
+    const std::string path = TempPath("bench.ini");
+    TIniFile ini(path);
+    for (int n = 0; n < state.range(0); ++n) {
+        ini.WriteInteger("Section" + std::to_string(n), "szLeft", n);
+        ini.WriteInteger("Section" + std::to_string(n), "szTop", n);
+    }
+    ini.Save();
+    for (auto _ : state) {
+        ini.Load();
+        ini.Save();
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_LoadAndSaveSettings)->Arg(2000)->Arg(20000);
 
 } // namespace
