@@ -183,13 +183,13 @@ void CenterOnWorkArea(QWidget* form) {
 TIniFile OpenIniRetry(const std::string& path) {
     TIniFile file(path);
     for (int attempt = 1; attempt <= OpenAttempts; ++attempt) {
-        if (file.Load() == 0) return file;
+        if (file.Load()) return file;
         if (attempt < OpenAttempts) std::this_thread::sleep_for(RetryDelay);
     }
     file.SetWriteThrough(true);
     return file;
 }
 
-int FlushIni(TIniFile& file) {
+TResult FlushIni(TIniFile& file) {
     return file.WriteThrough() ? file.WriteThroughError() : file.Save();
 }

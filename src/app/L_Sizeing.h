@@ -50,5 +50,4 @@ void CenterOnWorkArea(QWidget* form);
 // three fail, a file in write-through mode.
 TIniFile OpenIniRetry(const std::string& path);
 // Writes an in-memory file back; for a write-through file, reports its first failed write.
-// Returns 0 or an errno value.
-int FlushIni(TIniFile& file);
+TResult FlushIni(TIniFile& file);

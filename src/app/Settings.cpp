@@ -40,9 +40,9 @@ std::string NotSavedMessage() {
 // Writes the settings into the file as it is now; false when it cannot be read or replaced.
 bool WriteSettingsFile(TIniFile& ini, const TEditorSettings& settings) {
     // Saving without the current content would lose the other sections: a failed read fails.
-    if (ini.Load() != 0) return false;
+    if (!ini.Load()) return false;
     WriteSettings(ini, settings);
-    return ini.Save() == 0;
+    return ini.Save().Ok();
 }
 
 } // namespace

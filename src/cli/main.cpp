@@ -100,10 +100,12 @@ int Run(const Options& options) {
         std::cout << feed << std::flush;
         break;
     case Destination::File:
-        if (WriteFileAtomic(options.outputFile, feed) != 0) return Fail(MsgFeedCreateFailed());
+        if (const TResult written = WriteFileAtomic(options.outputFile, feed); !written)
+            return Fail(written.Describe(MsgFeedCreateFailed()));
         break;
     case Destination::SaveLocation:
-        if (WriteFileAtomic(Cp932ToUtf8(feedPath), feed) != 0) return Fail(MsgFeedCreateFailed());
+        if (const TResult written = WriteFileAtomic(Cp932ToUtf8(feedPath), feed); !written)
+            return Fail(written.Describe(MsgFeedCreateFailed()));
         std::cout << Cp932ToUtf8(feedPath) << '\n';
         break;
     }

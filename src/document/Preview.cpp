@@ -43,7 +43,7 @@ std::string PreviewCopyName(const std::string& tableFileName) {
 
 bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
     if (unlink(diskPath.c_str()) != 0 && errno != ENOENT) return false;
-    return WriteFileExclusive(diskPath, bytes) == 0;
+    return WriteFileExclusive(diskPath, bytes).Ok();
 }
 
 std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName) {

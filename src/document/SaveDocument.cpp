@@ -17,19 +17,19 @@ TSaveResult Failure(TSaveOutcome outcome, std::string message, std::string feedP
     return {outcome, std::move(feedPath), true, std::move(message)};
 }
 
-bool WriteFeedFile(const std::string& feedPath, const std::string& text) {
+TResult WriteFeedFile(const std::string& feedPath, const std::string& text) {
     TTextFile file;
-    if (OpenDataFile(Cp932ToUtf8(feedPath), file, 1) != 0) return false;
+    if (TResult opened = OpenDataFile(Cp932ToUtf8(feedPath), file, 1); !opened) return opened;
     file.Write(Cp932ToUtf8(text));
-    return file.Close() == 0;
+    return file.Close();
 }
 
 } // namespace
 
 TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target,
                               const TFeedTime& now, const std::string& versionText) {
-    if (!WriteTableFile(document, target))
-        return Failure(TSaveOutcome::TableFailed, MsgTableSaveFailed());
+    if (const TResult written = WriteTableFile(document, target); !written)
+        return Failure(TSaveOutcome::TableFailed, written.Describe(MsgTableSaveFailed()));
 
     const std::string feedPath = FeedFileName(document);
     if (feedPath.empty()) {
@@ -41,8 +41,8 @@ TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target
 
     std::vector<std::string> lines;
     const bool unique = BuildFeed(lines, document, {feedPath, {}, now, versionText});
-    if (!WriteFeedFile(feedPath, JoinLines(lines)))
-        return Failure(TSaveOutcome::FeedFailed, MsgFeedCreateFailed(), feedPath);
+    if (const TResult written = WriteFeedFile(feedPath, JoinLines(lines)); !written)
+        return Failure(TSaveOutcome::FeedFailed, written.Describe(MsgFeedCreateFailed()), feedPath);
 
     document.Modified = false;
     std::string message = MsgSaveComplete() + Quoted(feedPath);

@@ -18,7 +18,7 @@ struct TSaveResult {
     TSaveOutcome Outcome = TSaveOutcome::TableFailed;
     std::string FeedPath;          // the feed file's path when it could be derived
     bool IdentifiersUnique = true; // false: the message carries the warning and a beep is due
-    std::string Message;           // code page 932 text the window shows
+    std::string Message; // code page 932 text the window shows; a failure's reason on line two
 };
 
 // Writes the table file to `target` and the feed file beside it or into the save folder.

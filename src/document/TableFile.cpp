@@ -94,18 +94,18 @@ std::string TableFileText(const TFeedDocument& document) {
     return text;
 }
 
-bool WriteTableFile(TFeedDocument& document, const std::string& path) {
+TResult WriteTableFile(TFeedDocument& document, const std::string& path) {
     TTextFile file;
-    if (OpenTextFile(DiskPath(path), 'O', file) != 0) return false;
+    if (TResult opened = OpenTextFile(DiskPath(path), 'O', file); !opened) return opened;
     file.Write(TableFileText(document));
-    if (file.Close() != 0) return false;
+    if (TResult closed = file.Close(); !closed) return closed;
     document.FileName = path;
-    return true;
+    return {};
 }
 
 bool LoadTableFile(TFeedDocument& document, const std::string& path) {
     TTextFile file;
-    if (OpenTextFile(DiskPath(path), 'I', file) != 0) return false;
+    if (!OpenTextFile(DiskPath(path), 'I', file)) return false;
     document.FileName = path;
     file.ReadTextLine(); // the format version is not checked
     ReadChannel(file, document.Channel);

@@ -52,16 +52,16 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 } // namespace
 
-int WriteFileAtomic(const std::string& path, const std::string& bytes) {
+TResult WriteFileAtomic(const std::string& path, const std::string& bytes) {
     const std::string target = ResolveTarget(path);
     struct stat existing {};
     const bool exists = stat(target.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return EISDIR;
-    if (exists && (existing.st_mode & 0222) == 0) return EACCES;
+    if (exists && S_ISDIR(existing.st_mode)) return TResult::FromErrno(EISDIR);
+    if (exists && (existing.st_mode & 0222) == 0) return TResult::FromErrno(EACCES);
 
     std::string temp = FolderOf(target) + "/." + BaseName(target) + ".XXXXXX";
     const int fd = mkstemp(temp.data());
-    if (fd < 0) return errno;
+    if (fd < 0) return TResult::FromErrno(errno);
     int error = 0;
     if (!WriteAll(fd, bytes) || fchmod(fd, PermissionsFor(exists ? &existing : nullptr)) != 0 ||
         fsync(fd) != 0)
@@ -69,16 +69,16 @@ int WriteFileAtomic(const std::string& path, const std::string& bytes) {
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) unlink(temp.c_str());
-    return error;
+    return TResult::FromErrno(error);
 }
 
-int WriteFileExclusive(const std::string& path, const std::string& bytes) {
+TResult WriteFileExclusive(const std::string& path, const std::string& bytes) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return errno;
+    if (fd < 0) return TResult::FromErrno(errno);
     int error = WriteAll(fd, bytes) ? 0 : (errno ? errno : EIO);
     if (close(fd) != 0 && error == 0) error = errno;
     if (error != 0) unlink(path.c_str());
-    return error;
+    return TResult::FromErrno(error);
 }
 
 bool FileExists(const std::string& path) {
@@ -91,30 +91,30 @@ bool DirectoryExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-int TTextFile::OpenForReading(const std::string& path) {
-    if (!FileExists(path)) return -1;
+TResult TTextFile::OpenForReading(const std::string& path) {
+    if (!FileExists(path)) return TResult::FromErrno(ENOENT);
     std::ifstream in(path, std::ios::binary);
-    if (!in) return errno ? errno : EACCES;
+    if (!in) return TResult::FromErrno(errno ? errno : EACCES);
     content_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) return EIO;
+    if (in.bad()) return TResult::FromErrno(EIO);
     const size_t mark = content_.find(EndOfFileMark);
     if (mark != std::string::npos) content_.resize(mark);
     path_ = path;
     readAt_ = 0;
     writing_ = false;
-    return 0;
+    return {};
 }
 
-int TTextFile::OpenForWriting(const std::string& path, bool keepContent) {
+TResult TTextFile::OpenForWriting(const std::string& path, bool keepContent) {
     content_.clear();
     if (keepContent && FileExists(path)) {
-        const int error = OpenForReading(path);
-        if (error != 0) return error;
+        const TResult read = OpenForReading(path);
+        if (!read) return read;
     }
     path_ = path;
     readAt_ = 0;
     writing_ = true;
-    return 0;
+    return {};
 }
 
 std::string TTextFile::ReadTextLine() {
@@ -127,14 +127,14 @@ std::string TTextFile::ReadTextLine() {
     return line;
 }
 
-int TTextFile::Close() {
-    const int error = writing_ ? WriteFileAtomic(path_, content_) : 0;
+TResult TTextFile::Close() {
+    const TResult result = writing_ ? WriteFileAtomic(path_, content_) : TResult();
     content_.clear();
     writing_ = false;
-    return error;
+    return result;
 }
 
-int OpenTextFile(const std::string& path, char mode, TTextFile& file) {
+TResult OpenTextFile(const std::string& path, char mode, TTextFile& file) {
     switch (mode) {
     case 'I':
     case 'R':
@@ -145,10 +145,10 @@ int OpenTextFile(const std::string& path, char mode, TTextFile& file) {
     case 'A':
         return file.OpenForWriting(path, true);
     default:
-        return -1;
+        return TResult::FromErrno(EINVAL);
     }
 }
 
-int OpenDataFile(const std::string& path, TTextFile& file, int /*recordSize*/) {
+TResult OpenDataFile(const std::string& path, TTextFile& file, int /*recordSize*/) {
     return file.OpenForWriting(path, false);
 }

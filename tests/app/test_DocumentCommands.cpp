@@ -143,16 +143,18 @@ private slots:
             << "News.tbl" << true << news << "";
         QTest::newRow("feed that cannot be replaced is kept")
             << false << false << "News.tbl" << 0 << ""
-            << "read-only feed" << false << u"RSSファイルが作成できません。"_s << "News.tbl" << true
-            << news << "";
+            << "read-only feed" << false
+            << u"RSSファイルが作成できません。\r\nアクセスの権限がありません。"_s << "News.tbl"
+            << true << news << "";
         QTest::newRow("duplicate entries are saved with a warning")
             << true << false << "" << 0 << ""
             << "" << true << SaveComplete.arg(u"%1"_s, u"site.rdf"_s) + DuplicateWarning
             << "Site.tbl" << false << site << "site.rdf";
         QTest::newRow("table file that cannot be written")
             << false << false << "Busy.tbl" << 0 << ""
-            << "folder named like the table" << false << TableSaveFailed << "" << true << plain
-            << "";
+            << "folder named like the table" << false
+            << TableSaveFailed + u"\r\nフォルダです。ファイルではありません。"_s << "" << true
+            << plain << "";
         QTest::newRow("name outside code page 932 is refused")
             << false << false << u"\U0001F600.tbl"_s << 0 << ""
             << "" << false << TableSaveFailed << "" << true << plain << "";

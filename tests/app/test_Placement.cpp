@@ -352,7 +352,7 @@ private slots:
         QTEST(!panel.isHidden(), "visible");
         QTEST(panel.geometry(), "bounds");
         IniPlacement(ini, &panel, section, TControlSizeStyle(style), 'W');
-        QCOMPARE(FlushIni(ini), 0);
+        QVERIFY(FlushIni(ini).Ok());
         QFETCH(QByteArray, written);
         QCOMPARE(ReadAll(ini_), "[Sz_Panel]\r\n" + written + "\r\n");
     }

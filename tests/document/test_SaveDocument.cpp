@@ -1,6 +1,9 @@
 #include "Messages.h"
+#include "Result.h"
 #include "SaveDocument.h"
 #include "TestSupport.h"
+
+#include <cerrno>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -65,7 +68,7 @@ TEST_F(SaveDocumentTest, FeedThatCannotBeReplacedIsKept) {
     fs::permissions(dir_ / "n.rdf", fs::perms::owner_read);
     const TSaveResult result = Save("n.tbl");
     EXPECT_EQ(result.Outcome, TSaveOutcome::FeedFailed);
-    EXPECT_EQ(result.Message, MsgFeedCreateFailed());
+    EXPECT_EQ(result.Message, TResult::FromErrno(EACCES).Describe(MsgFeedCreateFailed()));
     EXPECT_EQ(ReadBytes(dir_ / "n.rdf"), "old feed");
     EXPECT_TRUE(document_.Modified);
     EXPECT_EQ(document_.FileName, Path("n.tbl"));
@@ -76,7 +79,7 @@ TEST_F(SaveDocumentTest, TableThatCannotBeWrittenChangesNothing) {
     document_.FileName = "/before.tbl";
     const TSaveResult result = Save("n.tbl");
     EXPECT_EQ(result.Outcome, TSaveOutcome::TableFailed);
-    EXPECT_EQ(result.Message, MsgTableSaveFailed());
+    EXPECT_EQ(result.Message, TResult::FromErrno(EISDIR).Describe(MsgTableSaveFailed()));
     EXPECT_EQ(document_.FileName, "/before.tbl");
     EXPECT_FALSE(fs::exists(dir_ / "n.rdf"));
 }

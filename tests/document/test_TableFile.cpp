@@ -31,7 +31,7 @@ TEST_F(TableFileTest, RoundTripOfExampleIsByteExact) {
     TFeedDocument document;
     Load(original, document);
     EXPECT_EQ(document.Row(20).Title, Sjis("春の限定ブレンド「さくら」再販"));
-    ASSERT_TRUE(WriteTableFile(document, Path("out.tbl")));
+    ASSERT_TRUE(WriteTableFile(document, Path("out.tbl")).Ok());
     EXPECT_EQ(ReadBytes(dir_ / "out.tbl"), original);
     EXPECT_EQ(document.FileName, Path("out.tbl"));
 }
@@ -41,7 +41,7 @@ TEST_F(TableFileTest, RoundTripKeepsGapsAndAllFields) {
     document.Channel = {"t", "h", "d", "f", "lt", "li", "ll", "/s", 1, false, true, "x.xsl"};
     document.Row(3) = {Sjis("サイトを公開しました"), "2005-04-01", "https://a/", ""};
     document.Row(50) = {"", "", "", "only description"};
-    ASSERT_TRUE(WriteTableFile(document, Path("a.tbl")));
+    ASSERT_TRUE(WriteTableFile(document, Path("a.tbl")).Ok());
     TFeedDocument loaded;
     loaded.Modified = true;
     ASSERT_TRUE(LoadTableFile(loaded, Path("a.tbl")));
@@ -56,7 +56,7 @@ TEST_F(TableFileTest, FieldsNeverBreakTheLineStructure) {
     TFeedDocument document;
     document.Channel.Title = "a\tb\r\nc";
     document.Row(1) = {"x\ty", "d\n", "a\rb", "e"};
-    ASSERT_TRUE(WriteTableFile(document, Path("b.tbl")));
+    ASSERT_TRUE(WriteTableFile(document, Path("b.tbl")).Ok());
     TFeedDocument loaded;
     ASSERT_TRUE(LoadTableFile(loaded, Path("b.tbl")));
     EXPECT_EQ(loaded.Channel.Title, "a b  c");
@@ -146,11 +146,11 @@ TEST_F(TableFileTest, FailedWriteKeepsOldFileAndFileName) {
     std::filesystem::permissions(dir_ / "old.tbl", std::filesystem::perms::owner_read);
     TFeedDocument document;
     document.FileName = "/previous.tbl";
-    EXPECT_FALSE(WriteTableFile(document, Path("old.tbl")));
+    EXPECT_FALSE(WriteTableFile(document, Path("old.tbl")).Ok());
     EXPECT_EQ(ReadBytes(dir_ / "old.tbl"), "old content");
     EXPECT_EQ(document.FileName, "/previous.tbl");
     std::filesystem::create_directory(dir_ / "adir");
-    EXPECT_FALSE(WriteTableFile(document, Path("adir")));
+    EXPECT_FALSE(WriteTableFile(document, Path("adir")).Ok());
 }
 
 } // namespace

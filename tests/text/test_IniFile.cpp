@@ -47,7 +47,7 @@ protected:
     TIniFile Loaded(const std::string& bytes) {
         Put(Path(), bytes);
         TIniFile ini(Path());
-        EXPECT_EQ(ini.Load(), 0);
+        EXPECT_TRUE(ini.Load().Ok());
         return ini;
     }
     fs::path dir_;
@@ -156,11 +156,11 @@ TEST_P(IniLayoutTest, WritesWholeFile) {
     const LayoutCase& c = GetParam();
     TIniFile ini = Loaded(c.before);
     c.change(ini);
-    ASSERT_EQ(ini.Save(), 0);
+    ASSERT_TRUE(ini.Save().Ok());
     EXPECT_EQ(Get(Path()), c.after);
     // What was written reads back to the same file.
-    ASSERT_EQ(ini.Load(), 0);
-    ASSERT_EQ(ini.Save(), 0);
+    ASSERT_TRUE(ini.Load().Ok());
+    ASSERT_TRUE(ini.Save().Ok());
     EXPECT_EQ(Get(Path()), c.after);
 }
 
@@ -287,14 +287,14 @@ TEST_F(IniFileTest, FailedSaveLeavesFileAsItWas) {
     Put(Path(), "[A]\r\nx=1\r\n\r\n");
     chmod(Path().c_str(), 0444);
     TIniFile ini(Path());
-    ASSERT_EQ(ini.Load(), 0);
+    ASSERT_TRUE(ini.Load().Ok());
     ini.WriteInteger("A", "x", 2);
-    EXPECT_EQ(ini.Save(), EACCES);
+    EXPECT_EQ(ini.Save().Errno(), EACCES);
     EXPECT_EQ(Get(Path()), "[A]\r\nx=1\r\n\r\n");
 
     fs::create_directory(Path("folder"));
-    EXPECT_EQ(TIniFile(Path("folder")).Save(), EISDIR);
-    EXPECT_EQ(TIniFile(Path("missing/orvanix.ini")).Save(), ENOENT);
+    EXPECT_EQ(TIniFile(Path("folder")).Save().Errno(), EISDIR);
+    EXPECT_EQ(TIniFile(Path("missing/orvanix.ini")).Save().Errno(), ENOENT);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
@@ -309,13 +309,13 @@ TEST_F(IniFileTest, WriteThroughGoesToTheFileAtOnce) {
     EXPECT_EQ(direct.ReadInteger("Sz_Form", "szLeft", 0), 20);
     direct.EraseSection("Sz_Form");
     EXPECT_EQ(Get(Path()), "");
-    EXPECT_EQ(direct.WriteThroughError(), 0);
+    EXPECT_TRUE(direct.WriteThroughError().Ok());
 
     TIniFile intoFolder(dir_.string());
     intoFolder.SetWriteThrough(true);
     intoFolder.WriteInteger("A", "x", 1);
     intoFolder.WriteInteger("A", "y", 1);
-    EXPECT_EQ(intoFolder.WriteThroughError(), EISDIR);
+    EXPECT_EQ(intoFolder.WriteThroughError().Errno(), EISDIR);
 }
 
 TEST_F(IniFileTest, UnreadableFileIsNeitherReadNorOverwritten) {
@@ -323,12 +323,12 @@ TEST_F(IniFileTest, UnreadableFileIsNeitherReadNorOverwritten) {
     Put(Path(), "[A]\r\nx=1\r\n");
     chmod(Path().c_str(), 0200);
     TIniFile ini(Path());
-    EXPECT_EQ(ini.Load(), EACCES);
+    EXPECT_EQ(ini.Load().Errno(), EACCES);
     EXPECT_EQ(ini.ReadInteger("A", "x", 7), 7);
 
     ini.SetWriteThrough(true);
     ini.WriteInteger("A", "y", 2);
-    EXPECT_EQ(ini.WriteThroughError(), EACCES);
+    EXPECT_EQ(ini.WriteThroughError().Errno(), EACCES);
     chmod(Path().c_str(), 0600);
     EXPECT_EQ(Get(Path()), "[A]\r\nx=1\r\n");
 }

@@ -38,7 +38,7 @@ TEST_F(TextFileTest, LineRules) {
     Put(Path("in.txt"), "one\r\ntwo\nth\rree\r\n\r\nlast\x1A"
                         "after\r\n");
     TTextFile file;
-    ASSERT_EQ(OpenTextFile(Path("in.txt"), 'I', file), 0);
+    ASSERT_TRUE(OpenTextFile(Path("in.txt"), 'I', file).Ok());
     for (const char* expected : {"one", "two", "three", "", "last"}) {
         EXPECT_FALSE(file.Eof());
         EXPECT_EQ(file.ReadTextLine(), expected);
@@ -49,25 +49,25 @@ TEST_F(TextFileTest, LineRules) {
 
 TEST_F(TextFileTest, OpenModes) {
     TTextFile file;
-    EXPECT_EQ(OpenTextFile(Path("missing"), 'R', file), -1);
-    EXPECT_EQ(OpenTextFile(Path("x"), 'Z', file), -1);
+    EXPECT_EQ(OpenTextFile(Path("missing"), 'R', file).Errno(), ENOENT);
+    EXPECT_EQ(OpenTextFile(Path("x"), 'Z', file).Errno(), EINVAL);
 
-    ASSERT_EQ(OpenTextFile(Path("w.txt"), 'W', file), 0);
+    ASSERT_TRUE(OpenTextFile(Path("w.txt"), 'W', file).Ok());
     file.WriteLine("a");
-    ASSERT_EQ(file.Close(), 0);
-    ASSERT_EQ(OpenTextFile(Path("w.txt"), 'A', file), 0);
+    ASSERT_TRUE(file.Close().Ok());
+    ASSERT_TRUE(OpenTextFile(Path("w.txt"), 'A', file).Ok());
     file.WriteLine("b");
-    ASSERT_EQ(file.Close(), 0);
+    ASSERT_TRUE(file.Close().Ok());
     EXPECT_EQ(Get(Path("w.txt")), "a\r\nb\r\n");
-    ASSERT_EQ(OpenTextFile(Path("w.txt"), 'O', file), 0);
-    ASSERT_EQ(file.Close(), 0);
+    ASSERT_TRUE(OpenTextFile(Path("w.txt"), 'O', file).Ok());
+    ASSERT_TRUE(file.Close().Ok());
     EXPECT_EQ(Get(Path("w.txt")), "");
 }
 
 TEST_F(TextFileTest, AtomicWriteReplacesAndKeepsPermissions) {
     Put(Path("f"), "old");
     chmod(Path("f").c_str(), 0640);
-    ASSERT_EQ(WriteFileAtomic(Path("f"), "new"), 0);
+    ASSERT_TRUE(WriteFileAtomic(Path("f"), "new").Ok());
     EXPECT_EQ(Get(Path("f")), "new");
     struct stat info {};
     stat(Path("f").c_str(), &info);
@@ -78,7 +78,7 @@ TEST_F(TextFileTest, AtomicWriteReplacesAndKeepsPermissions) {
 TEST_F(TextFileTest, AtomicWriteThroughSymlinkReplacesTheTarget) {
     Put(Path("real"), "old");
     fs::create_symlink(Path("real"), Path("link"));
-    ASSERT_EQ(WriteFileAtomic(Path("link"), "new"), 0);
+    ASSERT_TRUE(WriteFileAtomic(Path("link"), "new").Ok());
     EXPECT_TRUE(fs::is_symlink(Path("link")));
     EXPECT_EQ(Get(Path("real")), "new");
 }
@@ -86,16 +86,16 @@ TEST_F(TextFileTest, AtomicWriteThroughSymlinkReplacesTheTarget) {
 TEST_F(TextFileTest, FailedWritesLeaveTheOldFile) {
     fs::create_directory(Path("dir"));
     Put(Path("dir/inside"), "keep");
-    EXPECT_NE(WriteFileAtomic(Path("dir"), "x"), 0);
+    EXPECT_FALSE(WriteFileAtomic(Path("dir"), "x").Ok());
     EXPECT_EQ(Get(Path("dir/inside")), "keep");
 
     Put(Path("ro"), "old");
     chmod(Path("ro").c_str(), 0444);
-    EXPECT_EQ(WriteFileAtomic(Path("ro"), "x"), EACCES);
+    EXPECT_EQ(WriteFileAtomic(Path("ro"), "x").Errno(), EACCES);
     EXPECT_EQ(Get(Path("ro")), "old");
 
-    EXPECT_NE(WriteFileAtomic(Path("nofolder/f"), "x"), 0);
-    EXPECT_NE(WriteFileAtomic(Path("ro/f"), "x"), 0); // a file is no folder
+    EXPECT_FALSE(WriteFileAtomic(Path("nofolder/f"), "x").Ok());
+    EXPECT_FALSE(WriteFileAtomic(Path("ro/f"), "x").Ok()); // a file is no folder
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
@@ -103,7 +103,7 @@ TEST_F(TextFileTest, ReadOnlyFolderRefusesWriting) {
     if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
     Put(Path("f"), "old");
     fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_NE(WriteFileAtomic(Path("f"), "new"), 0);
+    EXPECT_FALSE(WriteFileAtomic(Path("f"), "new").Ok());
     EXPECT_EQ(Get(Path("f")), "old");
 }
 
