@@ -17,7 +17,7 @@ namespace {
 TIniFile Reloaded(const std::string& path, const std::string& text) {
     fuzz::WriteBytes(path, text);
     TIniFile ini(path);
-    fuzz::Require(ini.Load() == 0, "the settings file can be read");
+    fuzz::Require(ini.Load().Ok(), "the settings file can be read");
     return ini;
 }
 

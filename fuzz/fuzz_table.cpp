@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Require(xml != nullptr, "the feed is well-formed XML");
     xmlFreeDoc(xml);
 
-    fuzz::Require(WriteTableFile(document, output), "the loaded document can be written");
+    fuzz::Require(WriteTableFile(document, output).Ok(), "the loaded document can be written");
     TFeedDocument reread;
     fuzz::Require(LoadTableFile(reread, output), "the written table file can be read");
     fuzz::Require(TableFileText(reread) == TableFileText(document),

@@ -220,11 +220,11 @@ TEST_P(IniHostileWriteTest, ReadsBackWhatItAccepts) {
     TIniFile ini = Loaded("[Before]\r\nold=1\r\n");
     EXPECT_EQ(ini.WriteString(c.section, c.key, c.value), c.accepted);
     ini.WriteString("After", "later", "kept");
-    ASSERT_EQ(ini.Save(), 0);
+    ASSERT_TRUE(ini.Save().Ok());
     const std::string written = Get(Path());
 
     TIniFile reread(Path());
-    ASSERT_EQ(reread.Load(), 0);
+    ASSERT_TRUE(reread.Load().Ok());
     EXPECT_EQ(reread.ReadString(c.section, c.key, "none"), c.readBack);
     EXPECT_EQ(reread.ReadString("Before", "old", ""), "1");
     EXPECT_EQ(reread.ReadString("After", "later", ""), "kept");
@@ -259,8 +259,8 @@ TEST_F(IniFileTest, ParseWriteParseIsStable) {
     for (const auto& [file, section] : cases) {
         TIniFile ini = Loaded(file);
         const std::string first = ini.Text();
-        ASSERT_EQ(ini.Save(), 0);
-        ASSERT_EQ(ini.Load(), 0);
+        ASSERT_TRUE(ini.Save().Ok());
+        ASSERT_TRUE(ini.Load().Ok());
         EXPECT_EQ(ini.Text(), first) << file;
         EXPECT_NE(ini.ReadString(section, "k", "none"), "none") << file;
     }
@@ -274,8 +274,8 @@ TEST_F(IniFileTest, ManySectionsAndKeys) {
     ini.EraseSection("s3");
     for (int n = 0; n < 2000; ++n)
         ini.WriteInteger("Big", "key" + std::to_string(n), n);
-    ASSERT_EQ(ini.Save(), 0);
-    ASSERT_EQ(ini.Load(), 0);
+    ASSERT_TRUE(ini.Save().Ok());
+    ASSERT_TRUE(ini.Load().Ok());
     EXPECT_EQ(ini.ReadInteger("S3", "K3", -1), -1);
     EXPECT_EQ(ini.ReadInteger("s1999", "k4", -1), 1999);
     EXPECT_EQ(ini.ReadInteger("BIG", "KEY1234", -1), 1234);
