@@ -51,7 +51,6 @@ bench: build
 .PHONY: test-sanitize fuzz
 SANITIZE_BUILD ?= build-sanitize
 SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 test-sanitize: deps
