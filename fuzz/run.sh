@@ -16,7 +16,7 @@ for target in $targets; do
     case $target in
     table) seeds="$root/examples $root/tests/data"; options="-max_len=65536" ;;
     settings) seeds="$root/fuzz/seeds/settings"; options="-max_len=8192" ;;
-    # Long inputs with a short time limit: a date slower than linear shows as a timeout.
+    # Long pastes with a short time limit: a date slower than linear shows as a timeout.
     date) seeds="$root/fuzz/seeds/date"; options="-max_len=200000 -timeout=2" ;;
     *) seeds="$root/tests/data $root/examples"; options="-max_len=16384" ;;
     esac
