@@ -1,7 +1,7 @@
 #include "L_Sizeing.h"
 
 #include "CodePage.h"
-#include "Platform.h"
+#include "UserPlaces.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -11,7 +11,7 @@
 #include <chrono>
 #include <thread>
 
-std::string IniFileName = ProgramFolder() + "orvanix.ini";
+std::string IniFileName = UserPlaces().IniFileName;
 
 namespace {
 

@@ -15,8 +15,8 @@
 
 class QWidget;
 
-// The settings file beside the executable: ProgramFolder() + "orvanix.ini", a file-system path.
-// Set before any window exists.
+// The settings file "orvanix.ini" (see UserPlaces.h), a file-system path. Set before any window
+// exists.
 extern std::string IniFileName;
 
 // "Sz_" + the control's object name.

@@ -7,6 +7,7 @@
 // entries the cells of XStringGrid, and FileName and Modified are fields of the window.
 // DocumentFromControls and DocumentToControls move it between the controls and a TFeedDocument.
 
+#include "DiskState.h"
 #include "FeedDocument.h"
 #include "XStringGrid.h"
 
@@ -15,6 +16,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,10 +51,12 @@ public:
     explicit TMiniForm(QWidget* parent = nullptr);
 
     // The document's file name and state; its contents live in the controls (see above).
-    std::string FileName; // table file, code page 932; empty for a new document
+    // Paths are the file system's bytes (FilePaths.h).
+    std::string FileName; // table file; empty for a new document
     bool Modified = false;
     bool OpenLastFile = true;   // reopen the last table file at start-up
-    std::string ImportFileName; // the HTML file named on the command line, code page 932
+    std::string ImportFileName; // the HTML file named on the command line
+    std::string OpenFileName;   // the table file named on the command line, opened at start-up
 
     // The command line's parameters, program name excluded; read by CheckCommandLine.
     QStringList CommandLineParams;
@@ -70,7 +74,8 @@ public:
     // Empties the document; without keepTab the confirmation page is refreshed too.
     void ResetDocument(bool keepTab);
     void UpdateCaption();
-    // Looks for an HTML file among CommandLineParams; see ImportFileName.
+    // Looks for an HTML file among CommandLineParams (see ImportFileName), else for a table file
+    // to open (the first other parameter that is no option, see OpenFileName).
     void CheckCommandLine();
     // 'R' reads the open-last-file option, the last file's name and the column widths from the
     // settings file, 'W' writes them (and reports a settings file that cannot be written).
@@ -299,6 +304,7 @@ private:
     // address when the options on the first page ask for it.
     void XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
     bool GridCommandKey(int key, Qt::KeyboardModifiers shift);
+    bool PasteKey();
     bool PullRowsUp(int first, int last);
     bool RemoveSelectedRows(const TGridRect& selection, bool copyFirst);
     void MoveCurrentRow(int step);
@@ -306,6 +312,13 @@ private:
                          QAction* selectAll);
     bool EditShortcutOverride(QObject* watched, QKeyEvent& event);
 
+    // The table file is changed on disk since it was loaded or saved, and the user does not want
+    // to overwrite it.
+    bool KeepChangedTableFile(const std::string& target) const;
+    void RecordTableFileState();
+
     bool shown_ = false;
     int wheelRemainder_ = 0;
+    // The table file FileName names, as it was on disk when it was last loaded or saved.
+    std::optional<TDiskState> tableFileState_;
 };

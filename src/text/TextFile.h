@@ -51,8 +51,18 @@ TResult OpenTextFile(const std::string& path, char mode, TTextFile& file);
 // kept for callers' sake; only 1 is used.
 TResult OpenDataFile(const std::string& path, TTextFile& file, int recordSize);
 
-// Writes `bytes` as the whole new content of `path` (temporary file, flush, rename). A target
-// that is marked read-only (no write permission for anyone) is refused with EACCES.
+// Writes `bytes` as the whole new content of `path`: a temporary file in the same folder, written
+// and flushed to disk, then renamed over the target, so the target always holds either its old or
+// its new content, and on failure it is as it was and no temporary file remains.
+// - A symbolic link is followed and the file it names replaced. Only a regular file or a free name
+//   is replaced: a folder (EISDIR), a device, FIFO or socket, and a link that leads nowhere are
+//   refused, as is a file without any write permission (EACCES).
+// - The new file keeps the replaced file's permissions, and its owner and group where the process
+//   may give them (as root); otherwise it belongs to the process, as a new file would.
+// - The temporary file is named ".orvanix-HHHHHHHH-XXXXXX" (24 bytes, whatever the target's name
+//   length): H is a hash of the target's name, X random. Such files of the same target that are
+//   regular files and unchanged for a minute are left by a save that was killed; they are removed
+//   at the next save of that target.
 TResult WriteFileAtomic(const std::string& path, const std::string& bytes);
 
 // Creates `path` exclusively, never through a symbolic link, and writes `bytes` into it; a file

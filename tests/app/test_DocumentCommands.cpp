@@ -2,6 +2,7 @@
 // the folder picker and the message boxes are answered in advance.
 
 #include "FileDialog.h"
+#include "FilePaths.h"
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "MiniForm.h"
@@ -39,8 +40,13 @@ const QString DuplicateWarning =
     u"RSS1.0では通常はアドレス項目の重複は処理できませんがOrvaneでは\r\n"
     u"日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。"_s;
 const QString TableSaveFailed = u"テーブルファイルの保存ができません。"_s;
+const QString LoadFailed = u"テーブルファイルを読み込むことができません。"_s;
+const QString NotTableFile =
+    u"テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。"_s;
 const QString NewQuestion = u"内容が変更されていますが保存せずに新規作成しますか？"_s;
 const QString OpenQuestion = u"内容が変更されていますが保存せずに他のデータを開きますか？"_s;
+const QString ChangedOnDiskQuestion =
+    u"ファイルが他のプログラムで変更されています。上書きしますか？"_s;
 
 } // namespace
 
@@ -51,7 +57,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
 
     QString TempPath(const QString& name) const { return dir_->filePath(name); }
-    std::string TempPathCp(const QString& name) const { return Cp(TempPath(name)); }
+    std::string TempPathCp(const QString& name) const { return FileSystemPath(TempPath(name)); }
 
     // Queues the file dialog's answer. Without one a Cancel is queued that must stay unused.
     void QueueFileAnswer(const QString& answer) const {
@@ -78,6 +84,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { FailOnUnexpectedBoxes(); }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
@@ -157,7 +165,21 @@ private slots:
             << plain << "";
         QTest::newRow("name outside code page 932 is refused")
             << false << false << u"\U0001F600.tbl"_s << 0 << ""
-            << "" << false << TableSaveFailed << "" << true << plain << "";
+            << "" << false
+            << TableSaveFailed +
+                   u"\r\nファイル名の文字 U+1F600 はこのプログラムでは使用できません。"_s
+            << "" << true << plain << "";
+        // 〜 would come back from code page 932 as ～: another file than the one asked for.
+        QTest::newRow("name that code page 932 changes is refused")
+            << false << false << u"お知らせ〜.tbl"_s << 0 << ""
+            << "" << false
+            << TableSaveFailed +
+                   u"\r\nファイル名の文字 U+301C は「～」に変わってしまうため使用できません。"_s
+            << "" << true << plain << "";
+        QTest::newRow("folder that code page 932 cannot hold")
+            << false << false << u"café/News.tbl"_s << 0 << ""
+            << "" << false << SaveComplete.arg(u"%1"_s, u"caf?/news.rdf"_s) << "café/News.tbl"
+            << false << news << "café/news.rdf";
     }
 
     void save() {
@@ -177,6 +199,7 @@ private slots:
             QVERIFY(QFile::setPermissions(TempPath(u"news.rdf"_s), QFile::ReadOwner));
         }
         if (obstacle == u"folder named like the table") QVERIFY(QDir(dir_->path()).mkdir(answer));
+        if (answer.contains(u'/')) QVERIFY(QDir(dir_->path()).mkdir(QFileInfo(answer).path()));
 
         TMiniForm form;
         if (named) form.FileName = TempPathCp(u"Site.tbl"_s);
@@ -267,7 +290,17 @@ private slots:
             << "open" << true << int(mrYes) << "Saved.tbl" << QStringList{OpenQuestion} << "loaded";
         QTest::newRow("open, missing file")
             << "open" << false << int(mrNone) << "Gone.tbl"
-            << QStringList{u"テーブルファイルを読み込むことができません。"_s} << "kept";
+            << QStringList{LoadFailed + u"\r\nファイルまたはフォルダが見つかりません。"_s}
+            << "kept";
+        // A file that is not a table file is refused, so that a save cannot overwrite it.
+        for (const char* name : {"logo.png", "memo.txt", "empty.tbl", "folder.tbl"}) {
+            const QString reason = QString::fromLatin1(name) == u"folder.tbl"_s
+                                       ? u"フォルダです。ファイルではありません。"_s
+                                       : NotTableFile;
+            QTest::addRow("open, %s", name)
+                << "open" << true << int(mrYes) << name
+                << QStringList{OpenQuestion, LoadFailed + u"\r\n"_s + reason} << "kept";
+        }
     }
 
     void discardQuestions() {
@@ -282,6 +315,10 @@ private slots:
         saved.Row(1) = {"Saved entry", "2005-04-01", "", ""};
         QVERIFY(
             WriteAll(TempPath(u"Saved.tbl"_s), QByteArray::fromStdString(TableFileText(saved))));
+        QVERIFY(WriteAll(TempPath(u"logo.png"_s), QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)));
+        QVERIFY(WriteAll(TempPath(u"memo.txt"_s), u"買い物メモ\n牛乳\n"_s.toUtf8()));
+        QVERIFY(WriteAll(TempPath(u"empty.tbl"_s), QByteArray()));
+        QVERIFY(QDir(dir_->path()).mkdir(u"folder.tbl"_s));
 
         TMiniForm form;
         form.FileName = TempPathCp(u"Current.tbl"_s);
@@ -294,8 +331,11 @@ private slots:
         if (outcome != u"reset") QueueFileAnswer(dialog);
         if (boxes.size() > (answer != mrNone ? 1 : 0)) TMsgDlg::QueueAnswer(mrOk);
 
+        const std::string before = TableFileText(form.DocumentFromControls());
+
         (command == u"new" ? form.N2 : form.R1)->trigger();
 
+        if (outcome == u"kept") QCOMPARE(TableFileText(form.DocumentFromControls()), before);
         if (outcome != u"reset") CheckDialogShown(dialog);
         QCOMPARE(AnsweredTexts(), boxes);
         if (dialog == Cancel) QCOMPARE(form.OpenDialog->FileName, TempPath(u"Current.tbl"_s));
@@ -316,6 +356,78 @@ private slots:
         QCOMPARE(form.FileName, fileName);
         QCOMPARE(form.Modified, stillModified);
         QCOMPARE(form.windowTitle(), caption);
+    }
+
+    // Editor A has news.tbl open; another program changes it; A saves. The table file on disk
+    // afterwards is A's only when nothing was lost or the user agreed to overwrite.
+    void tableFileChangedByAnotherProgram_data() {
+        QTest::addColumn<QString>("change"); // what the other program did
+        QTest::addColumn<QString>("saveAs"); // empty: 上書き保存; else the name chosen
+        QTest::addColumn<int>("answer");     // to the question; mrNone: none is asked
+        QTest::addColumn<bool>("overwritten");
+        QTest::newRow("unchanged") << "none"
+                                   << "" << int(mrNone) << true;
+        QTest::newRow("row added, overwrite") << "row"
+                                              << "" << int(mrYes) << true;
+        QTest::newRow("row added, keep") << "row"
+                                         << "" << int(mrCancel) << false;
+        QTest::newRow("same file by save as, keep") << "row"
+                                                    << "news.tbl" << int(mrCancel) << false;
+        QTest::newRow("other file by save as") << "row"
+                                               << "other.tbl" << int(mrNone) << false;
+        QTest::newRow("removed") << "removed"
+                                 << "" << int(mrNone) << true;
+        QTest::newRow("after the window's own save") << "own save"
+                                                     << "" << int(mrNone) << true;
+    }
+
+    void tableFileChangedByAnotherProgram() {
+        QFETCH(QString, change);
+        QFETCH(QString, saveAs);
+        QFETCH(int, answer);
+        QFETCH(bool, overwritten);
+        const QString path = TempPath(u"news.tbl"_s);
+        TFeedDocument original;
+        original.Row(1) = {"first", "2005-04-01", "", ""};
+        QVERIFY(WriteAll(path, QByteArray::fromStdString(TableFileText(original))));
+
+        TMiniForm form;
+        QVERIFY(form.LoadTableFile(FileSystemPath(path)));
+        if (change == u"own save") {
+            TMsgDlg::QueueAnswer(mrOk);
+            form.Save2->trigger();
+            AnsweredTexts();
+        }
+        TFeedDocument other = original;
+        other.Row(2) = {"added elsewhere", "2005-04-02", "", ""};
+        const QByteArray otherBytes = QByteArray::fromStdString(TableFileText(other));
+        if (change == u"row") QVERIFY(WriteAll(path, otherBytes));
+        if (change == u"removed") QVERIFY(QFile::remove(path));
+        const QByteArray before = ReadAll(path);
+        form.XStringGrid->SetCells(0, 3, "mine");
+        form.Modified = true;
+        const TFeedDocument mine = form.DocumentFromControls();
+
+        if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
+        if (answer != mrCancel) TMsgDlg::QueueAnswer(mrOk);
+        if (saveAs.isEmpty()) {
+            form.Save2->trigger();
+        } else {
+            TFileDialog::QueueAnswer(TempPath(saveAs));
+            form.Save1->trigger();
+        }
+
+        QStringList expected;
+        if (answer != mrNone) expected << ChangedOnDiskQuestion;
+        const QStringList boxes = AnsweredTexts();
+        QCOMPARE(boxes.mid(0, expected.size()), expected);
+        QCOMPARE(ReadAll(path),
+                 overwritten ? QByteArray::fromStdString(TableFileText(mine)) : before);
+        if (answer == mrCancel) {
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY(form.Modified);
+            QVERIFY(!QFile::exists(TempPath(u"news.rdf"_s)));
+        }
     }
 
     void saveFolderButton_data() {

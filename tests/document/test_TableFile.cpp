@@ -1,3 +1,4 @@
+#include "Messages.h"
 #include "TableFile.h"
 #include "TestSupport.h"
 
@@ -139,6 +140,78 @@ TEST_F(TableFileTest, MissingFileLeavesDocument) {
     EXPECT_EQ(document.FileName, "/old.tbl");
     EXPECT_EQ(document.Channel.Title, "kept");
     EXPECT_TRUE(document.Modified);
+}
+
+// The first line of a table file is a format version; a file without one is no table file, and
+// reading it as one would let the next save overwrite it.
+TEST_F(TableFileTest, FileThatIsNoTableFileIsRefusedAndChangesNothing) {
+    const std::string png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+    const std::string jpeg("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11);
+    const std::string rest = Header().substr(6);
+    const struct {
+        std::string bytes;
+        bool accepted;
+    } cases[] = {
+        {png, false},
+        {jpeg, false},
+        {"買い物メモ\n牛乳\n", false},
+        {"", false},
+        {"\r\n" + rest, false},
+        {"1.00x\r\n" + rest, false},
+        {"v1.00\r\n" + rest, false},
+        {"1.\r\n" + rest, false},
+        {".00\r\n" + rest, false},
+        {"100\r\n" + rest, false},
+        {std::string(100000, '1') + ".00\r\n" + rest, false},
+        {"1.00\r\n" + rest, true},
+        {"12.345\n" + rest, true},
+        {"1.00", true},
+        {"1.00\x1A", true},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(dir_ / "in.tbl", c.bytes);
+        TFeedDocument document;
+        document.FileName = "/kept.tbl";
+        document.Channel.Title = "kept";
+        document.Row(1).Title = "row";
+        document.Modified = true;
+        const std::string before = TableFileText(document);
+        const TResult loaded = LoadTableFile(document, Path("in.tbl"));
+        EXPECT_EQ(loaded.Ok(), c.accepted) << c.bytes.substr(0, 16);
+        if (c.accepted) continue;
+        EXPECT_EQ(loaded.Reason(), MsgNotTableFile());
+        EXPECT_EQ(TableFileText(document), before);
+        EXPECT_EQ(document.FileName, "/kept.tbl");
+        EXPECT_TRUE(document.Modified);
+    }
+}
+
+// Only the document's own 72 lines are read: what follows them, however much, is never read. A
+// sparse file of several gigabytes would exhaust memory and time if it were.
+TEST_F(TableFileTest, ReadsOnlyTheLinesOfOneDocument) {
+    const std::string original =
+        ReadBytes(std::filesystem::path(ORVANIX_TEST_DATA) / "../../examples/news.tbl");
+    WriteBytes(dir_ / "huge.tbl", original);
+    std::filesystem::resize_file(dir_ / "huge.tbl", std::uintmax_t{8} << 30);
+    TFeedDocument document;
+    ASSERT_TRUE(LoadTableFile(document, Path("huge.tbl")));
+    EXPECT_EQ(TableFileText(document), original);
+}
+
+// Paths are the file system's bytes: a folder code page 932 cannot hold is as good as any.
+TEST_F(TableFileTest, AnyFolderWorks) {
+    TFeedDocument document;
+    document.Row(1).Title = Sjis("開店");
+    for (const std::string folder : {"café", "Проекты", "ニュース"}) {
+        std::filesystem::create_directory(dir_ / folder);
+        const std::string path = Path(folder + "/news.tbl");
+        ASSERT_TRUE(WriteTableFile(document, path)) << folder;
+        EXPECT_EQ(document.FileName, path);
+        TFeedDocument loaded;
+        ASSERT_TRUE(LoadTableFile(loaded, path)) << folder;
+        EXPECT_EQ(loaded.FileName, path);
+        EXPECT_EQ(TableFileText(loaded), TableFileText(document));
+    }
 }
 
 TEST_F(TableFileTest, FailedWriteKeepsOldFileAndFileName) {

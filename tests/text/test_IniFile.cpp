@@ -1,5 +1,7 @@
 #include "CodePage.h"
 #include "IniFile.h"
+#include "SystemCallFaults.h"
+#include "Unprivileged.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,10 +9,12 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using testsupport::RunUnprivileged;
 
 namespace {
 
@@ -96,6 +100,11 @@ struct ReadCase {
     std::string expected;
 };
 
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class IniReadTest : public IniFileTest, public ::testing::WithParamInterface<ReadCase> {};
 
 TEST_P(IniReadTest, ReadsHandEditedFile) {
@@ -149,6 +158,10 @@ struct LayoutCase {
     std::function<void(TIniFile&)> change;
     std::string after;
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class IniLayoutTest : public IniFileTest, public ::testing::WithParamInterface<LayoutCase> {};
 
@@ -319,18 +332,37 @@ TEST_F(IniFileTest, WriteThroughGoesToTheFileAtOnce) {
 }
 
 TEST_F(IniFileTest, UnreadableFileIsNeitherReadNorOverwritten) {
-    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
     Put(Path(), "[A]\r\nx=1\r\n");
     chmod(Path().c_str(), 0200);
-    TIniFile ini(Path());
-    EXPECT_EQ(ini.Load().Errno(), EACCES);
-    EXPECT_EQ(ini.ReadInteger("A", "x", 7), 7);
-
-    ini.SetWriteThrough(true);
-    ini.WriteInteger("A", "y", 2);
-    EXPECT_EQ(ini.WriteThroughError().Errno(), EACCES);
+    const std::optional<std::string> failure = RunUnprivileged(
+        [&]() -> std::string {
+            TIniFile ini(Path());
+            if (ini.Load().Errno() != EACCES) return "read";
+            if (ini.ReadInteger("A", "x", 7) != 7) return "value taken";
+            ini.SetWriteThrough(true);
+            ini.WriteInteger("A", "y", 2);
+            return ini.WriteThroughError().Errno() == EACCES ? "" : "written";
+        },
+        {dir_, Path()});
+    if (!failure) GTEST_SKIP() << "cannot drop to an unprivileged user";
+    EXPECT_EQ(*failure, "");
     chmod(Path().c_str(), 0600);
     EXPECT_EQ(Get(Path()), "[A]\r\nx=1\r\n");
+}
+
+// A change in write-through mode after a read that failed would write the file without the rest
+// of its content: the change is given up and the failure kept.
+TEST_F(IniFileTest, WriteThroughChangeAfterAFailedReadLeavesTheFile) {
+    Put(Path(), "[A]\r\nx=1\r\n");
+    TIniFile ini(Path());
+    ini.SetWriteThrough(true);
+    FailNextCall(TSystemCall::Read, EIO);
+    ini.WriteInteger("A", "y", 2);
+    EXPECT_TRUE(DisarmCalls());
+    EXPECT_EQ(ini.WriteThroughError().Errno(), EIO);
+    EXPECT_EQ(Get(Path()), "[A]\r\nx=1\r\n");
+    ini.WriteInteger("A", "z", 3);
+    EXPECT_EQ(ini.WriteThroughError().Errno(), EIO) << "the first failure is kept";
 }
 
 } // namespace
