@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     fuzz::Require(WriteTableFile(document, output).Ok(), "the loaded document can be written");
     TFeedDocument reread;
-    fuzz::Require(LoadTableFile(reread, output), "the written table file can be read");
+    fuzz::Require(LoadTableFile(reread, output).Ok(), "the written table file can be read");
     fuzz::Require(TableFileText(reread) == TableFileText(document),
                   "the written table file reads back the same document");
     return 0;
