@@ -466,7 +466,8 @@ int TXStringGrid::ColWidths(int col) const {
 
 void TXStringGrid::SetColWidths(int col, int width) {
     if (col < 0 || col >= ColCount()) return;
-    width = std::max(0, width);
+    // A width from the settings file may be any int; the header ignores one it cannot hold.
+    width = std::clamp(width, 0, horizontalHeader()->maximumSectionSize() - LineWidth);
     if (col < fixedCols_) {
         fixedColWidths_[static_cast<size_t>(col)] = width;
         UpdateHeaderGeometry();

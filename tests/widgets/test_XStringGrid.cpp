@@ -66,6 +66,18 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.Columns()->Items(5));
     }
 
+    void columnWidthsOfAnyIntStayWithinAWidget() {
+        TXStringGrid grid;
+        const int widest = grid.horizontalHeader()->maximumSectionSize() - 1; // less the grid line
+        const std::pair<int, int> cases[] = {{120, 120}, {-5, 0}, {INT_MAX, widest}, {INT_MIN, 0}};
+        for (const auto& [width, kept] : cases) {
+            for (int col : {0, 2}) { // a fixed column and a body column
+                grid.SetColWidths(col, width);
+                QCOMPARE(grid.ColWidths(col), kept);
+            }
+        }
+    }
+
     void captionIsTheRowZeroCell_data() {
         QTest::addColumn<bool>("throughCaption");
         QTest::addColumn<QString>("text");
