@@ -254,10 +254,24 @@ std::string ChangeFileExt(const std::string& path, const std::string& extension)
     return path.substr(0, dot) + extension;
 }
 
-std::string LowerCaseAnsi(const std::string& text) {
+namespace {
+
+// `text` with every single-byte character in `from` .. `to` moved by `shift`.
+std::string ShiftAsciiLetters(const std::string& text, char from, char to, int shift) {
     std::string result = text;
     for (size_t at = 0; at < result.size(); at += CharLengthAt(result, at)) {
-        if (result[at] >= 'A' && result[at] <= 'Z') result[at] = static_cast<char>(result[at] + 32);
+        if (result[at] >= from && result[at] <= to)
+            result[at] = static_cast<char>(result[at] + shift);
     }
     return result;
+}
+
+} // namespace
+
+std::string LowerCaseAnsi(const std::string& text) {
+    return ShiftAsciiLetters(text, 'A', 'Z', 'a' - 'A');
+}
+
+std::string UpperCaseAnsi(const std::string& text) {
+    return ShiftAsciiLetters(text, 'a', 'z', 'A' - 'a');
 }

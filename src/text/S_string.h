@@ -63,6 +63,8 @@ int SplitTabFields(const std::string& text, std::vector<std::string>& fields, in
 std::string ExtractFileName(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
 
-// Byte string with every ASCII capital turned into a small letter; double-byte characters,
-// trail bytes included, stay as they are.
+// Byte string with every ASCII capital turned into a small letter (LowerCaseAnsi) or every ASCII
+// small letter into a capital (UpperCaseAnsi); double-byte characters, trail bytes included, stay
+// as they are.
 std::string LowerCaseAnsi(const std::string& text);
+std::string UpperCaseAnsi(const std::string& text);

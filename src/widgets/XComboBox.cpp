@@ -55,20 +55,6 @@ Qt::KeyboardModifiers HeldModifiers(Qt::KeyboardModifiers modifiers) {
     return modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
 }
 
-// ASCII letters in upper case; double-byte characters, whose trail bytes may look like letters,
-// stay as they are.
-std::string UpperCaseAnsi(const std::string& text) {
-    std::string result = text;
-    for (size_t at = 0; at < result.size(); ++at) {
-        const auto byte = static_cast<unsigned char>(result[at]);
-        if (IsLeadByte(byte))
-            ++at;
-        else
-            result[at] = static_cast<char>(std::toupper(byte));
-    }
-    return result;
-}
-
 std::string Digits(int value, int width) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%0*d", width, value);

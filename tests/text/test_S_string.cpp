@@ -131,10 +131,22 @@ TEST(S_string, FileNameParts) {
     }
 }
 
-TEST(S_string, LowerCaseKeepsDoubleByteCharacters) {
-    // Full-width "Ａ" is 0x82 0x60; "\x83\x41" (ア) has the trail byte "A".
-    EXPECT_EQ(LowerCaseAnsi("News\x83\x41.RDF"), "news\x83\x41.rdf");
-    EXPECT_EQ(LowerCaseAnsi("AZ@[az"), "az@[az");
+TEST(S_string, LetterCaseKeepsDoubleByteCharacters) {
+    // "\x83\x41" (ア) has the trail byte "A", "\x83\x61" (ャ) the trail byte "a"; half-width
+    // katakana (0xB1) and the bytes around the letters stay as they are.
+    struct Case {
+        std::string in, lower, upper;
+    } const cases[] = {
+        {"News\x83\x41.RDF", "news\x83\x41.rdf", "NEWS\x83\x41.RDF"},
+        {"yy\x83\x61mm", "yy\x83\x61mm", "YY\x83\x61MM"},
+        {"@AZ[`az{", "@az[`az{", "@AZ[`AZ{"},
+        {"\xB1x\xDF", "\xB1x\xDF", "\xB1X\xDF"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LowerCaseAnsi(c.in), c.lower) << c.in;
+        EXPECT_EQ(UpperCaseAnsi(c.in), c.upper) << c.in;
+    }
 }
 
 TEST(S_string, LeadBytesAtTheEndsOfTheirRanges) {
@@ -148,8 +160,10 @@ TEST(S_string, LeadBytesAtTheEndsOfTheirRanges) {
         EXPECT_EQ(IsLeadByte(byte), lead) << int{byte};
         EXPECT_EQ(LengthC(text), lead ? 1 : 2) << int{byte};
         EXPECT_EQ(CharLengthAt(text, 0), lead ? 2u : 1u) << int{byte};
-        // A capital taken for a trail byte is never lower-cased.
+        // A letter taken for a trail byte never changes its case.
         EXPECT_EQ(LowerCaseAnsi(text)[1], lead ? 'A' : 'a') << int{byte};
+        EXPECT_EQ(UpperCaseAnsi(std::string{static_cast<char>(byte), 'a'})[1], lead ? 'a' : 'A')
+            << int{byte};
     }
 }
 
