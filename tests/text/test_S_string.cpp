@@ -1,5 +1,4 @@
 #include "S_string.h"
-#include "XmlEscape.h"
 
 #include <gtest/gtest.h>
 
@@ -164,30 +163,6 @@ TEST(S_string, LeadBytesAtTheEndsOfTheirRanges) {
         EXPECT_EQ(LowerCaseAnsi(text)[1], lead ? 'A' : 'a') << int{byte};
         EXPECT_EQ(UpperCaseAnsi(std::string{static_cast<char>(byte), 'a'})[1], lead ? 'a' : 'A')
             << int{byte};
-    }
-}
-
-TEST(XmlEscape, ContentAndAttributes) {
-    struct Case {
-        std::string in, content, attribute;
-    } const cases[] = {
-        {"a<b>&c", "a&lt;b&gt;&amp;c", "a&lt;b&gt;&amp;c"},
-        {"&amp;", "&amp;amp;", "&amp;amp;"},
-        {"say \"hi\" 'x'", "say \"hi\" 'x'", "say &quot;hi&quot; 'x'"},
-        {"", "", ""},
-        {So + "<", So + "&lt;", So + "&lt;"},
-        {"\x81<", "\x81&lt;", "\x81&lt;"},
-        {"a\tb\nc\rd", "a\tb\nc\rd", "a&#9;b&#10;c&#13;d"},
-        {"\x81\t", "\x81\t", "\x81&#9;"},
-        {"a\x01\x1F\x1A" + So + "\x7F", "a" + So + "\x7F", "a" + So + "\x7F"},
-        {std::string("\0<\0", 3), "&lt;", "&lt;"},
-    };
-    for (const auto& c : cases) {
-        std::string content = "(", attribute = "(";
-        AppendXmlContent(content, c.in);
-        AppendXmlAttribute(attribute, c.in);
-        EXPECT_EQ(content, "(" + c.content) << c.in;
-        EXPECT_EQ(attribute, "(" + c.attribute) << c.in;
     }
 }
 
