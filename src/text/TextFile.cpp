@@ -257,6 +257,6 @@ TResult OpenTextFile(const std::string& path, char mode, TTextFile& file) {
     }
 }
 
-TResult OpenDataFile(const std::string& path, TTextFile& file, int /*recordSize*/) {
+TResult OpenDataFile(const std::string& path, TTextFile& file) {
     return file.OpenForWriting(path, false);
 }

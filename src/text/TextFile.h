@@ -31,7 +31,7 @@ public:
 
 private:
     friend TResult OpenTextFile(const std::string&, char, TTextFile&);
-    friend TResult OpenDataFile(const std::string&, TTextFile&, int);
+    friend TResult OpenDataFile(const std::string&, TTextFile&);
 
     TResult OpenForReading(const std::string& path);
     TResult OpenForWriting(const std::string& path, bool keepContent);
@@ -47,9 +47,8 @@ private:
 // ENOENT, any other letter with EINVAL.
 TResult OpenTextFile(const std::string& path, char mode, TTextFile& file);
 
-// Opens `file` for writing a block of bytes that replaces the file on Close(). The record size is
-// kept for callers' sake; only 1 is used.
-TResult OpenDataFile(const std::string& path, TTextFile& file, int recordSize);
+// Opens `file` for writing a block of bytes that replaces the file on Close().
+TResult OpenDataFile(const std::string& path, TTextFile& file);
 
 // Writes `bytes` as the whole new content of `path`: a temporary file in the same folder, written
 // and flushed to disk, then renamed over the target, so the target always holds either its old or
