@@ -1,5 +1,7 @@
 #pragma once
 
+// L_CtlSize: control placement (TControlSize).
+//
 // TControlSize keeps a control's placement in the settings file. Placed on a window, it restores
 // the placement when the window has been created (or each time it is shown, with SizeOnShow) and
 // stores it when the window closes and when the window is destroyed.

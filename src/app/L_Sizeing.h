@@ -1,5 +1,7 @@
 #pragma once
 
+// L_Sizeing: window placement (sizing).
+//
 // Window placement in the settings file, and the desktop geometry it is checked against.
 // The rectangle arithmetic takes the desktop and work areas as arguments; the overloads without
 // them ask the screens.

@@ -54,8 +54,8 @@ public:
 
     // The document's file name and state; its contents live in the controls (see above).
     // Paths are the file system's bytes (FilePaths.h).
-    std::string FileName; // table file; empty for a new document
-    bool Modified = false;
+    std::string FileName;       // table file; empty for a new document
+    bool Modified = false;      // changed since it was loaded, saved or emptied
     bool OpenLastFile = true;   // reopen the last table file at start-up
     std::string ImportFileName; // the HTML file named on the command line
     std::string OpenFileName;   // the table file named on the command line, opened at start-up
@@ -118,100 +118,106 @@ public:
     void UpdateGridStatus(int row = -1);
     void UpdatePasteButton();
 
-    // Components, named as the rest of the program knows them.
-    QStatusBar* StatusBar;
-    std::array<QLabel*, 2> StatusPanels;
-    TNoPaintPanel* Panel2;
-    QTabWidget* PageControl;
-    TTabSheetEx* TabSheet1;
-    TTabSheetEx* TabSheet2;
-    TTabSheetEx* TabSheet3;
+    // Components, named as the rest of the program knows them (docs/DESIGN.md has a glossary).
+    // The window's frame.
+    QStatusBar* StatusBar;               // status bar
+    std::array<QLabel*, 2> StatusPanels; // its panels: row counter (0), messages (1)
+    TNoPaintPanel* Panel2;               // frame around the pages
+    QTabWidget* PageControl;             // the three pages (TPage)
+    TTabSheetEx* TabSheet1;              // page 基本設定 (the channel)
+    TTabSheetEx* TabSheet2;              // page 項目 (the items)
+    TTabSheetEx* TabSheet3;              // page 確認 (the feed text)
 
-    QGroupBox* GroupBox1;
-    QLabel* LB_Informer_Name;
-    TPaintEdit* ED_Informer_Title;
-    QLabel* LB_Informer_Mail;
-    TPaintEdit* ED_Informer_Address;
-    QLabel* LB_Informer_HomePage;
-    TPaintEdit* ED_Informer_Setumei;
-    QLabel* Label6;
-    TPaintEdit* ED_Informer_RssAddress;
-    QGroupBox* GroupBox2;
-    QLabel* Label1;
-    TPaintEdit* Edit_Logo_Title;
-    QLabel* Label2;
-    TPaintEdit* Edit_Logo_Address;
-    QLabel* Label3;
-    TPaintEdit* Edit_Logo_Setumei;
-    QLabel* Label8;
-    TPaintEdit* Edit_StyleSheet;
-    TThemePanelExt* ThemePanelExt1;
-    QLabel* Label5;
-    QLabel* Version;
-    QLabel* LB_MakerNotice;
-    TRadioGroup* RadioGroup_Ext;
-    QCheckBox* CB_AutoData;
-    QCheckBox* CB_AutoAddress;
-    QLabel* Label4;
-    TPaintEdit* Edit_RssSave;
-    QToolButton* SB_Sansyo;
-    QLabel* Label10;
-    QLabel* Label7;
+    // Page 基本設定. Each label names the field that follows it and focuses it when clicked.
+    QGroupBox* GroupBox1;               // 提供者情報 (the channel)
+    QLabel* LB_Informer_Name;           // タイトル(必須)
+    TPaintEdit* ED_Informer_Title;      // the channel's title
+    QLabel* LB_Informer_Mail;           // ホームページアドレス(必須)
+    TPaintEdit* ED_Informer_Address;    // the home page's address
+    QLabel* LB_Informer_HomePage;       // 説明文(任意)
+    TPaintEdit* ED_Informer_Setumei;    // the channel's description (説明, setsumei)
+    QLabel* Label6;                     // RSSファイルを設置するアドレス(必須)
+    TPaintEdit* ED_Informer_RssAddress; // the web folder the feed file is put in
+    QGroupBox* GroupBox2;               // ロゴ(任意) (the logo)
+    QLabel* Label1;                     // タイトル(必須) (the logo's)
+    TPaintEdit* Edit_Logo_Title;        // the logo's title
+    QLabel* Label2;                     // ロゴのあるアドレス(必須)
+    TPaintEdit* Edit_Logo_Address;      // the logo image's address
+    QLabel* Label3;                     // ロゴをクリックしたときのアドレス(必須)
+    TPaintEdit* Edit_Logo_Setumei;      // the address the logo links to
+    QLabel* Label8;                     // スタイルシートのアドレスと名前(任意)
+    TPaintEdit* Edit_StyleSheet;        // the style sheet's address
+    TThemePanelExt* ThemePanelExt1;     // title plate; a click opens the maker's home page
+    QLabel* Label5;                     // title plate: the program's name
+    QLabel* Version;                    // title plate: "ver." and the version
+    QLabel* LB_MakerNotice;             // title plate: the maker's copyright line
+    TRadioGroup* RadioGroup_Ext;        // 拡張子: the feed file's extension, rdf or xml
+    QCheckBox* CB_AutoData;             // 項目に日付を自動的にセットする
+    QCheckBox* CB_AutoAddress;          // 項目に…アドレスを自動的にセットする
+    QLabel* Label4;                     // RSSファイルのローカル保存先(必須)
+    TPaintEdit* Edit_RssSave;           // the local folder the feed file is saved in
+    QToolButton* SB_Sansyo;             // 参照... (browse for that folder)
+    QLabel* Label10;                    // link at the bottom: the maker's home page
+    QLabel* Label7;                     // link at the bottom: the full edition's page
 
-    TNoPaintPanel* Panel1;
-    TAlignSpeedButton* SB_LineIns;
-    TAlignSpeedButton* SB_LineDelete;
-    TAlignSpeedButton* SB_LinePaste;
-    TAlignSpeedButton* SB_LineDown;
-    TAlignSpeedButton* SB_LineUp;
-    QFrame* Bevel1;
-    QLabel* Label9;
-    TNoPaintPanel* Panel4;
-    TXStringGrid* XStringGrid;
+    // Page 項目: the toolbar and the grid.
+    TNoPaintPanel* Panel1;            // the toolbar
+    TAlignSpeedButton* SB_LineIns;    // １行挿入 (insert a row); コピー in row mode
+    TAlignSpeedButton* SB_LineDelete; // １行削除 (delete the row); 切り取り in row mode
+    TAlignSpeedButton* SB_LinePaste;  // 行貼付 (paste rows)
+    TAlignSpeedButton* SB_LineDown;   // ↓ (move the row down)
+    TAlignSpeedButton* SB_LineUp;     // ↑ (move the row up)
+    QFrame* Bevel1;                   // divider after the buttons
+    QLabel* Label9;                   // notice: only the 15 newest entries go into the feed
+    TNoPaintPanel* Panel4;            // frame around the grid
+    TXStringGrid* XStringGrid;        // the entries: title, date, address, description
 
-    TNoPaintPanel* Panel3;
-    QPlainTextEdit* Memo;
+    // Page 確認.
+    TNoPaintPanel* Panel3; // frame around the feed text
+    QPlainTextEdit* Memo;  // the feed text, read-only
 
-    QMenu* File1;
-    QAction* N2;
-    QAction* R1;
-    QAction* Save2;
-    QAction* Save1;
-    QAction* Exit1;
-    QMenu* Edit1;
-    QAction* Mn_LineUndo2;
-    QAction* Mn_LineCut2;
-    QAction* Mn_LineCopy2;
-    QAction* Mn_LinePaste2;
-    QAction* Mn_LineDelete2;
-    QAction* Mn_LineSelect2;
-    QMenu* Commands1;
-    QAction* InternetExplorer1;
-    QAction* Mn_feedAnalyzer;
-    QAction* Mn_FeedCheck;
-    QAction* Mn_LastOpen;
-    QMenu* Help1;
-    QAction* M1;
-    QAction* ReadmeR1;
-    QAction* N9;
-    QAction* N8;
-    QMenu* PopupMenu;
-    QAction* Mn_LineUndo;
-    QAction* Mn_LineCut;
-    QAction* Mn_LineCopy;
-    QAction* Mn_LinePaste;
-    QAction* Mn_LineDelete;
-    QAction* Mn_LineSelect;
+    // The main menu and the grid's context menu.
+    QMenu* File1;               // ファイル (File)
+    QAction* N2;                // ファイル > 新規 (New)
+    QAction* R1;                // ファイル > 開く (Open)
+    QAction* Save2;             // ファイル > 上書き保存 (Save)
+    QAction* Save1;             // ファイル > 名前を付けて保存 (Save As)
+    QAction* Exit1;             // ファイル > 終了 (Exit)
+    QMenu* Edit1;               // 編集 (Edit)
+    QAction* Mn_LineUndo2;      // 編集 > 元に戻す (Undo)
+    QAction* Mn_LineCut2;       // 編集 > 切り取り (Cut)
+    QAction* Mn_LineCopy2;      // 編集 > コピー (Copy)
+    QAction* Mn_LinePaste2;     // 編集 > 貼り付け (Paste)
+    QAction* Mn_LineDelete2;    // 編集 > 削除 (Delete)
+    QAction* Mn_LineSelect2;    // 編集 > 全て選択 (Select All)
+    QMenu* Commands1;           // 機能 (Tools)
+    QAction* InternetExplorer1; // 機能 > …で確認 (preview in the browser)
+    QAction* Mn_feedAnalyzer;   // 機能 > …で構文チェック (the online validator)
+    QAction* Mn_FeedCheck;      // 機能 > フィードを検査 (check the feed offline)
+    QAction* Mn_LastOpen;       // 機能 > 起動時に最後に編集したファイルを開く
+    QMenu* Help1;               // ヘルプ (Help)
+    QAction* M1;                // ヘルプ > オンラインマニュアル (online manual)
+    QAction* ReadmeR1;          // ヘルプ > Readmeを参照する (the readme)
+    QAction* N9;                // ヘルプ > …高機能版… (the full edition's page)
+    QAction* N8;                // ヘルプ > ホームページ (the maker's home page)
+    QMenu* PopupMenu;           // the grid's context menu: the 編集 commands again
+    QAction* Mn_LineUndo;       // 元に戻す (Undo)
+    QAction* Mn_LineCut;        // 切り取り (Cut)
+    QAction* Mn_LineCopy;       // コピー (Copy)
+    QAction* Mn_LinePaste;      // 貼り付け (Paste)
+    QAction* Mn_LineDelete;     // 削除 (Delete)
+    QAction* Mn_LineSelect;     // 全て選択 (Select All)
 
-    TComboCellEditor* ComboCellEditor_Title;
-    TComboCellEditor* ComboCellEditor_Date;
-    TFileDialog* OpenDialog;
-    TFileDialog* SaveDialog;
-    TSHBrowseForFolderEx* SHBrowseForFolderEx;
-    TFeedCheckList* FeedCheckList;
-    TControlSize* ControlSize;
-    QTimer* Timer_Start;
-    QTimer* Timer_Paste;
+    // Components without a place of their own on the window.
+    TComboCellEditor* ComboCellEditor_Title;   // cell editor with a pick list (text columns)
+    TComboCellEditor* ComboCellEditor_Date;    // cell editor with a calendar (date column)
+    TFileDialog* OpenDialog;                   // file dialog of ファイル > 開く
+    TFileDialog* SaveDialog;                   // file dialog of 名前を付けて保存
+    TSHBrowseForFolderEx* SHBrowseForFolderEx; // folder picker of 参照...
+    TFeedCheckList* FeedCheckList;             // findings of 機能 > フィードを検査
+    TControlSize* ControlSize;                 // keeps the window's placement in the settings
+    QTimer* Timer_Start;                       // start-up work, 100 ms after the window is shown
+    QTimer* Timer_Paste;                       // clipboard poll for 行貼付, every 500 ms
 
 signals:
     // The start-up timer has done its work: last file, HTML question, focus and caption.

@@ -1,5 +1,7 @@
 #pragma once
 
+// L_Dialog: message boxes (TMsgDlg, ShowMsg, AskYesNo).
+//
 // The program's message boxes. Every message goes through ShowMsg (one OK button) and every
 // question through AskYesNo (Yes and Cancel); both drive one shared TMsgDlg, which wraps
 // QMessageBox with the program's Japanese titles and buttons, places the box over the active

@@ -1,5 +1,7 @@
 #pragma once
 
+// L_CCmbo: focus-colour edit boxes (TEditNext, TPaintEdit).
+//
 // Edit boxes that change colour with the focus and move the focus with Enter and the arrow keys.
 
 #include "Cp932Edit.h"

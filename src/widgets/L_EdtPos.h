@@ -1,5 +1,7 @@
 #pragma once
 
+// L_EdtPos: small controls (TAlignSpeedButton, TNoPaintPanel, TThemePanelExt).
+//
 // Small controls of the main window: the flat tool button that reliably loses its hover look, the
 // panel that starts without a caption, and the panel that looks like a read-only edit box while
 // visual styles are in use.

@@ -1,5 +1,7 @@
 #pragma once
 
+// L_ListNum: the numbered list box, the combo edit's drop-down list.
+//
 // TCustomListNum: a list box that can show a shortcut label in front of each of its first 36 rows
 // ("1" to "9", "0", "A" to "Z") and selects a row when its shortcut key is typed. The lower-case
 // letters and the half-width katakana on the same keys of the Japanese kana layout select the

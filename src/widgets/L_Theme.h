@@ -1,5 +1,7 @@
 #pragma once
 
+// L_Theme: visual styles (themes) and the controls that follow them.
+//
 // Visual-style support shared by the program's widgets, the Japanese user-interface font, and the
 // tab sheet that turns white under visual styles.
 //

@@ -1,5 +1,7 @@
 #pragma once
 
+// SHBFFEX: the folder picker (browse for a folder).
+//
 // TSHBrowseForFolderEx: a non-visual component that lets the user choose a folder in the
 // program's own modal folder dialog (TBrowseFolderDialog). The owner picks the root of the
 // folder tree and the initial selection, by path or as a special folder, the placement of the

@@ -1,5 +1,7 @@
 #pragma once
 
+// XComboBox: the combo edit (TXComboEdit) with its list and calendar popups.
+//
 // TXComboEdit: a single-line edit box with an optional button at its right edge. Its edit style
 // makes it a plain edit, an edit with a three-dot button, a pick list or drop-down list that opens
 // a list under the box, a numeric spin box, or a date (or date-and-time) box that opens a month
