@@ -427,11 +427,17 @@ void TMiniForm::CreateItemToolbar(QWidget* page) {
         TToolGlyph glyph;
         void (TMiniForm::*handler)();
     };
+    // The first two buttons take their captions from SetRowButtonCaptions: they follow the row
+    // mode.
     const TButton buttons[] = {
-        {SB_LineIns, u"SB_LineIns", 85, u"１行挿入"_s, u"現在の行に１行挿入します"_s,
-         TToolGlyph::InsertRow, &TMiniForm::SB_LineInsClick},
-        {SB_LineDelete, u"SB_LineDelete", 85, u"１行削除"_s, u"現在の行を削除します"_s,
-         TToolGlyph::DeleteRow, &TMiniForm::SB_LineDeleteClick},
+        {SB_LineIns, u"SB_LineIns", 85, {}, {}, TToolGlyph::InsertRow, &TMiniForm::SB_LineInsClick},
+        {SB_LineDelete,
+         u"SB_LineDelete",
+         85,
+         {},
+         {},
+         TToolGlyph::DeleteRow,
+         &TMiniForm::SB_LineDeleteClick},
         {SB_LinePaste, u"SB_LinePaste", 85, u"行貼付"_s, u"現在の行に貼り付けます"_s,
          TToolGlyph::PasteRow, &TMiniForm::Mn_LinePasteClick},
         {SB_LineDown, u"SB_LineDown", 34, u"↓"_s, u"下へ移動"_s, TToolGlyph::MoveDown,
@@ -458,6 +464,7 @@ void TMiniForm::CreateItemToolbar(QWidget* page) {
         row->addWidget(button);
         entry.button = button;
     }
+    SetRowButtonCaptions();
 
     Bevel1 = new QFrame(Panel1);
     Bevel1->setObjectName(u"Bevel1"_s);

@@ -322,7 +322,8 @@ private:
     void XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
     bool GridCommandKey(int key, Qt::KeyboardModifiers shift);
     bool PasteKey();
-    bool PullRowsUp(int first, int last);
+    // The captions and hints of SB_LineIns and SB_LineDelete, whose commands follow the row mode.
+    void SetRowButtonCaptions();
     bool RemoveSelectedRows(const TGridRect& selection, bool copyFirst);
     void MoveCurrentRow(int step);
     void UpdateEditItems(QAction* undo, QAction* cut, QAction* copy, QAction* paste, QAction* del,

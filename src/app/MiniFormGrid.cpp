@@ -252,9 +252,7 @@ bool TMiniForm::EditCommand(char letter) {
 // Cut ('X', copying first) or delete the selected rows, back in cell mode on the first of them.
 bool TMiniForm::RemoveSelectedRows(const TGridRect& selection, bool copyFirst) {
     if (copyFirst && !CopyRowsToClipboard(selection.Top, selection.Bottom)) return false;
-    const bool done = PullRowsUp(selection.Top, selection.Bottom) && LeaveRowMode(-1);
-    XStringGrid->repaint();
-    return done;
+    return DeleteRows(selection.Top, selection.Bottom) && LeaveRowMode(-1);
 }
 
 // Whether a shortcut of the edit menu runs its command. Its items are set as when the menu opens,
@@ -335,14 +333,8 @@ bool TMiniForm::InsertRows(int row, int count) {
     return true;
 }
 
+// The rows below move up and the rows freed at the bottom are empty.
 bool TMiniForm::DeleteRows(int first, int last) {
-    if (!PullRowsUp(first, last)) return false;
-    XStringGrid->repaint();
-    return true;
-}
-
-// Deletes rows first .. last: the rows below move up and the rows freed at the bottom are empty.
-bool TMiniForm::PullRowsUp(int first, int last) {
     last = std::min(last, MaxItemRows);
     if (first < 1 || last < first) return false;
     const int count = last - first + 1;
@@ -393,7 +385,6 @@ bool TMiniForm::PasteRows(int row) {
             SetRowFromLine(*XStringGrid, row + line, lines[static_cast<size_t>(line)]);
     });
     Modified = true;
-    XStringGrid->repaint();
     return true;
 }
 
@@ -442,7 +433,6 @@ bool TMiniForm::EnterRowMode() {
     if (RowMode) return false;
     RowMode = true;
     XStringGrid->SetOptions(GridRowOptions);
-    XStringGrid->repaint();
     UpdateGridStatus(-1);
     return true;
 }
@@ -467,6 +457,12 @@ void TMiniForm::UpdateGridStatus(int row) {
     if (row < 0) row = XStringGrid->Row();
     SB_LineDown->setEnabled(!RowMode && row < MaxItemRows);
     SB_LineUp->setEnabled(!RowMode && row > 1);
+    SetRowButtonCaptions();
+    UpdatePasteButton();
+    SetStatusText(0, u"%1 : %2"_s.arg(row).arg(MaxItemRows));
+}
+
+void TMiniForm::SetRowButtonCaptions() {
     if (RowMode) {
         SB_LineIns->setText(u"コピー"_s);
         SB_LineIns->setToolTip(u"選択範囲をコピーします"_s);
@@ -478,8 +474,6 @@ void TMiniForm::UpdateGridStatus(int row) {
         SB_LineDelete->setText(u"１行削除"_s);
         SB_LineDelete->setToolTip(u"現在の行を削除します"_s);
     }
-    UpdatePasteButton();
-    SetStatusText(0, u"%1 : %2"_s.arg(row).arg(MaxItemRows));
 }
 
 // Rows can be pasted when the clipboard holds text with a TAB; a clipboard that cannot be read
