@@ -89,6 +89,14 @@ void SetBaseColor(QWidget* widget, const QColor& color) {
     widget->setPalette(palette);
 }
 
+// Paints `window` completely and at once, its layouts brought up to date first. Only the pending
+// layout requests are dispatched, not the whole event queue, so no timer, input or queued call
+// runs in the middle of the caller's work.
+void PaintNow(QWidget& window) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    window.repaint();
+}
+
 // A panel without bevel whose children fill it inside `border` pixels.
 TNoPaintPanel* ClientPanel(QWidget* parent, const QString& name, int border) {
     auto* panel = new TNoPaintPanel(parent);
@@ -945,7 +953,9 @@ void TMiniForm::Timer_StartTimer() {
         if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
     }
     if (!ImportFileName.empty()) {
-        // The window is drawn before the question covers it.
+        // The window shows the loaded file for a moment before the question covers it. The wait
+        // blocks the event loop, which would otherwise paint it, so it is painted first.
+        PaintNow(*this);
         QThread::msleep(HtmlQuestionDelay);
         AskHtmlImport();
     }

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -117,6 +118,16 @@ private:
         const TFeedDocument document = form.DocumentFromControls();
         return std::all_of(document.Items.begin(), document.Items.end(),
                            [](const TFeedItem& item) { return item.IsEmpty(); });
+    }
+
+    static QString DefaultTable() { return QString::fromStdString(UserPlaces().DefaultTableFile); }
+
+    // Writes `document` as the default table file and the HTML page that is named on the command
+    // line, TempPath("news.html").
+    void WriteHtmlStart(const TFeedDocument& document, bool lastOpen) const {
+        QVERIFY(WriteAll(DefaultTable(), QByteArray::fromStdString(TableFileText(document))));
+        QVERIFY(WriteAll(TempPath(u"news.html"_s), "<html></html>"));
+        WriteSettings(LastOpenSettings(lastOpen, TempPath(u"last.tbl"_s)));
     }
 
 private slots:
@@ -493,23 +504,44 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, lastOpen);
         // A real default table file is never touched.
-        const QString defaultTable = QString::fromStdString(UserPlaces().DefaultTableFile);
-        if (QFile::exists(defaultTable)) QSKIP("a default table file exists already");
-        const auto removeTable = qScopeGuard([&] { QFile::remove(defaultTable); });
+        if (QFile::exists(DefaultTable())) QSKIP("a default table file exists already");
+        const auto removeTable = qScopeGuard([] { QFile::remove(DefaultTable()); });
         const TFeedDocument document = SampleDocument();
-        QVERIFY(WriteAll(defaultTable, QByteArray::fromStdString(TableFileText(document))));
-        const QString page = TempPath(u"news.html"_s);
-        QVERIFY(WriteAll(page, "<html></html>"));
-        WriteSettings(LastOpenSettings(lastOpen, TempPath(u"last.tbl"_s)));
+        WriteHtmlStart(document, lastOpen);
+        if (QTest::currentTestFailed()) return;
         TMsgDlg::QueueAnswer(answer);
 
         TMiniForm form;
-        QVERIFY(StartUp(form, {page}));
+        QVERIFY(StartUp(form, {TempPath(u"news.html"_s)}));
         QCOMPARE(AnsweredTexts(), QStringList{HtmlQuestion});
         QCOMPARE(form.ED_Informer_Title->TextCp932(), document.Channel.Title);
         QCOMPARE(ItemRowsEmpty(form), answer == mrYes);
         QVERIFY(!form.Modified);
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [orvanix]"_s);
+    }
+
+    // When the question comes, the window on screen already shows the loaded file: what the
+    // screen holds is what the window paints afresh.
+    void htmlQuestionComesOverThePaintedWindow() {
+        if (QFile::exists(DefaultTable())) QSKIP("a default table file exists already");
+        const auto removeTable = qScopeGuard([] { QFile::remove(DefaultTable()); });
+        WriteHtmlStart(SampleDocument(), true);
+        if (QTest::currentTestFailed()) return;
+        TMiniForm form;
+        QImage onScreen, painted;
+        TMsgDlg::SetUnqueuedBoxHandler([&](const TMsgDlgRecord& box) {
+            if (box.Text == HtmlQuestion) {
+                onScreen = form.screen()->grabWindow(form.winId()).toImage();
+                painted = form.grab().toImage();
+            }
+            return int(mrCancel);
+        });
+        const auto restoreHandler = qScopeGuard([] { formtest::FailOnUnexpectedBoxes(); });
+
+        QVERIFY(StartUp(form, {TempPath(u"news.html"_s)}));
+        QVERIFY(!painted.isNull());
+        QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32),
+                 painted.convertToFormat(QImage::Format_RGB32));
     }
 
     void closeQuestion() {
