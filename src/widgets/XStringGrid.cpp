@@ -290,7 +290,7 @@ void TXStringGrid::MoveColumn(int from, int to) {
     columns_->Move(from, to);
     EndUpdate();
     RepaintAll();
-    CanEditShow();
+    ShowCellEditor();
 }
 
 void TXStringGrid::InvalidateCol(int col) {

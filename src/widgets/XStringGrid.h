@@ -206,9 +206,10 @@ protected:
     // Paints one cell from its column's settings, then raises OnDrawCell.
     virtual void DrawCell(QPainter& painter, int ACol, int ARow, const QRect& rect,
                           TGridDrawState state);
-    // Asked wherever an in-place editor could appear; starts the column's cell editor when the
-    // conditions above hold. Always false: the grid never shows an editor of its own.
-    virtual bool CanEditShow();
+    // Whether the current column's cell editor may start on the current cell now: the conditions
+    // above hold and the grid is not just taking the focus back from an editor. Asked wherever an
+    // in-place editor could appear; a descendant may refuse more.
+    virtual bool CanEditShow() const;
 
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -258,6 +259,8 @@ private:
     TGridCoord NextTabCell(bool backwards) const;
     int PageRows() const;
     void TypeCharacter(char32_t character);
+    // Starts the current column's cell editor on the current cell when CanEditShow().
+    void ShowCellEditor();
 
     void ColumnsInserted(int first, int last);
     void LayoutChanged();

@@ -56,7 +56,7 @@ bool TXStringGrid::FocusCell(int col, int row, bool moveAnchor) {
     if (!IsValidCell(col, row) || !SelectCell(col, row)) return false;
     MoveCurrent({col, row}, moveAnchor);
     ScrollToCurrent();
-    CanEditShow();
+    ShowCellEditor();
     return true;
 }
 
@@ -131,17 +131,20 @@ bool TXStringGrid::EditorMode() const {
 void TXStringGrid::SetEditorMode(bool on) {
     editorModeRequested_ = on;
     if (on)
-        CanEditShow();
+        ShowCellEditor();
     else if (!(options_ & goAlwaysShowEditor))
         EndCellEdit(true);
 }
 
-bool TXStringGrid::CanEditShow() {
-    if (editingSuppressed_ > 0 || !(options_ & goEditing) || (options_ & goRowSelect) ||
-        !EditorMode() || !hasFocus() || !IsBodyCell(current_.X, current_.Y))
-        return false;
+bool TXStringGrid::CanEditShow() const {
+    return editingSuppressed_ == 0 && (options_ & goEditing) && !(options_ & goRowSelect) &&
+           EditorMode() && hasFocus() && IsBodyCell(current_.X, current_.Y) &&
+           columns_->Items(current_.X)->Editor();
+}
+
+void TXStringGrid::ShowCellEditor() {
+    if (!CanEditShow()) return;
     TCellEditor* editor = columns_->Items(current_.X)->Editor();
-    if (!editor) return false;
     activeEditor_ = editor;
     try {
         editor->StartEdit();
@@ -151,7 +154,6 @@ bool TXStringGrid::CanEditShow() {
     }
     editCell_ = current_;
     DrawEditor(current_.X, current_.Y);
-    return false;
 }
 
 void TXStringGrid::EndCellEdit(bool Hide) {
@@ -169,7 +171,7 @@ void TXStringGrid::RestartCellEdit() {
         IsBodyCell(current_.X, current_.Y) ? columns_->Items(current_.X)->Editor() : nullptr;
     if (columnEditor != editor) {
         editor->HideEditor();
-        CanEditShow();
+        ShowCellEditor();
         return;
     }
     editor->StartEdit();
@@ -204,7 +206,7 @@ void TXStringGrid::KeyDownFromEditor(int& Key, Qt::KeyboardModifiers Shift) {
 
 void TXStringGrid::ReturnFocusFromEditor() {
     if (hasFocus())
-        CanEditShow();
+        ShowCellEditor();
     else
         setFocus(Qt::OtherFocusReason);
 }
@@ -216,7 +218,7 @@ void TXStringGrid::scrollContentsBy(int dx, int dy) {
 
 void TXStringGrid::CellsResized() {
     if (activeEditor_) DrawEditor(current_.X, current_.Y);
-    CanEditShow();
+    ShowCellEditor();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -266,7 +268,7 @@ void TXStringGrid::MoveByKey(int key, Qt::KeyboardModifiers modifiers) {
         return;
     case Qt::Key_F2:
         editorModeRequested_ = true;
-        CanEditShow();
+        ShowCellEditor();
         return;
     default:
         return;
@@ -315,7 +317,7 @@ void TXStringGrid::TypeCharacter(char32_t character) {
     if (immediateEditMode_) pendingChar_ = (options_ & goEditing) && printable ? character : 0;
     if (editing && (printable || character == u'\r')) {
         editorModeRequested_ = true;
-        CanEditShow();
+        ShowCellEditor();
     }
     pendingChar_ = 0;
 }
@@ -344,7 +346,7 @@ bool TXStringGrid::focusNextPrevChild(bool next) {
 void TXStringGrid::focusInEvent(QFocusEvent* event) {
     QTableWidget::focusInEvent(event);
     RepaintAll();
-    CanEditShow();
+    ShowCellEditor();
 }
 
 void TXStringGrid::focusOutEvent(QFocusEvent* event) {
@@ -417,7 +419,7 @@ void TXStringGrid::BaseMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers m
         selectingWithMouse_ = options_ & goRangeSelect;
     }
     if (OnMouseDown) OnMouseDown(this, button, modifiers, at.x(), at.y());
-    CanEditShow();
+    ShowCellEditor();
 }
 
 // A click on a fixed cell must not leave the current cell there: the cell current at the press
@@ -434,7 +436,7 @@ void TXStringGrid::MouseUpAt() {
         KeyDown(key, Qt::NoModifier);
         RepaintAll();
     }
-    CanEditShow();
+    ShowCellEditor();
 }
 
 void TXStringGrid::contextMenuEvent(QContextMenuEvent* event) {
