@@ -88,12 +88,8 @@ void TMetaCellEditor::ParentControlTo(QWidget* parentWidget) {
 
 void TMetaCellEditor::PrepareEditor() {
     if (control_) return;
-    QWidget* control = nullptr;
-    try {
-        control = CreateControl(parent());
-    } catch (...) {
-        control = nullptr;
-    }
+    // An exception of CreateControl itself carries its own cause and passes through.
+    QWidget* control = CreateControl(parent());
     auto* ownerWidget = qobject_cast<QWidget*>(parent());
     if (!control || !ownerWidget) {
         delete control;

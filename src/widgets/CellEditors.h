@@ -6,8 +6,9 @@
 // gives it the focus, and when the user leaves the control it writes the text back into the cell.
 // TCellEditor is the protocol with the grid, TMetaCellEditor owns and places the control, and
 // TComboCellEditor edits with a TComboInplace, an in-place combo edit. Failures (an editor assigned
-// to a second grid, a control that cannot be made) throw ECellEditorError; the editor and the grid
-// then keep the state they had.
+// to a second grid, a control that cannot be made) throw ECellEditorError, except that an exception
+// of a control's own creation passes through as it is; the editor and the grid then keep the state
+// they had.
 
 #include "XComboBox.h"
 
@@ -91,7 +92,9 @@ public:
     void Detach() override;
     void ReleaseWindow() override;
     // Creates the control through CreateControl, owned by the owner, which must be a QWidget;
-    // ECellEditorError "Cell Editor not of type TCellEditor" otherwise.
+    // ECellEditorError "Cell Editor not of type TCellEditor" when CreateControl gives no control
+    // or the owner is no widget. An exception of CreateControl passes through unchanged. After a
+    // failure the editor has no control.
     void PrepareEditor() override;
     void ShowAt(const QRect& rect) override;
     void HideEditor() override;
