@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <utility>
@@ -308,23 +309,26 @@ void TComboInplace::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TComboInplace::KeyDown(QKeyEvent* event) {
-    if (!Grid()) return TXComboEdit::KeyDown(event);
+    if (!Grid() || handingOn_) return TXComboEdit::KeyDown(event);
     int key = event->key();
     Qt::KeyboardModifiers modifiers = HeldModifiers(event->modifiers());
     NormaliseBacktab(key, modifiers);
     const int original = key;
     if (GridKey(key, modifiers)) return true;
     if (key == original) return TXComboEdit::KeyDown(event);
-    // A handler changed the key: the combo edit handles the new one instead.
+    // A handler changed the key: the combo edit's whole key handling gets the new one instead,
+    // without the grid's rules a second time.
     QKeyEvent changed(QEvent::KeyPress, key, modifiers);
-    if (!TXComboEdit::KeyDown(&changed) && !TXComboEdit::KeyPress(&changed))
-        TCp932Edit::keyPressEvent(&changed);
+    const QScopedValueRollback handingOn(handingOn_, true);
+    TXComboEdit::keyPressEvent(&changed);
     return true;
 }
 
 // The key rules of the in-place control. Returns true when the key was dropped (it ended the edit
 // and went to the grid, or the grid or a handler dropped it).
 bool TComboInplace::GridKey(int& key, Qt::KeyboardModifiers& modifiers) {
+    // Only a control with a grid comes here, and its grid is its editor's.
+    TComboCellEditor& editor = *editor_;
     TXStringGrid& grid = *Grid();
     const int col = grid.Col();
     const int row = grid.Row();
@@ -394,11 +398,10 @@ bool TComboInplace::GridKey(int& key, Qt::KeyboardModifiers& modifiers) {
         break;
     }
 
-    if (editor_ && editor_->AllowEndEditEvent)
-        editor_->AllowEndEditEvent(this, key, modifiers, endEdit);
+    if (editor.AllowEndEditEvent) editor.AllowEndEditEvent(this, key, modifiers, endEdit);
 
     if (endEdit) {
-        editor_->ExitEdit();
+        editor.ExitEdit();
         grid.KeyDownFromEditor(key, modifiers);
         grid.ReturnFocusFromEditor();
         return true;

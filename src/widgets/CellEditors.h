@@ -176,7 +176,8 @@ private:
 //    cannot move, and Left on the first cell, are dropped.
 //  - F1-F12, Shift+Insert (one column selected), Ctrl+Insert and Delete (several columns
 //    selected) also go to the grid's key-down handling (OnKeyDown), which may drop them.
-//  - AllowEndEditEvent may change the key and whether it ends the edit.
+//  - AllowEndEditEvent may change the key and whether it ends the edit; a changed key that stays
+//    with the control goes through the combo edit's whole key handling, as if it had been typed.
 //  - Enter that did not end the edit gives the focus back to the grid: the text is committed and
 //    the edit starts again on the same cell.
 // Losing the focus commits the text and hides the control; a menu over the control does not end
@@ -208,4 +209,6 @@ private:
     bool WholeTextSelected() const;
 
     QPointer<TComboCellEditor> editor_;
+    // A key changed by AllowEndEditEvent is on its way through the combo edit's own handling.
+    bool handingOn_ = false;
 };

@@ -295,6 +295,21 @@ private slots:
         QVERIFY(items.EditingCurrentCell());
     }
 
+    // A key the handler changed is handled as the combo edit handles that key, F4 included.
+    void keyChangedByTheHandlerIsTheComboEditsKey() {
+        TItemGridWindow& items = EditingAt({1, 5});
+        items.date->AllowEndEditEvent = [](QWidget*, int& key, Qt::KeyboardModifiers,
+                                           bool& endEdit) {
+            if (key != Qt::Key_Down) return;
+            key = Qt::Key_F4;
+            endEdit = false;
+        };
+        Press(Qt::Key_Down);
+        QCOMPARE(items.grid->Row(), 5);
+        QVERIFY(items.Control() && items.Control()->DroppedDown());
+        QVERIFY(items.keys.empty());
+    }
+
     // The grid has the focus and no editor (as after whole-row selection), and the control last
     // edited another cell: a character typed on the grid opens the editor on the current cell's
     // own text and arrives there as a key press.
