@@ -37,6 +37,11 @@ std::deque<QueuedAnswer>& AnswerQueue() {
     return queue;
 }
 
+std::function<int(const TMsgDlgRecord&)>& UnqueuedBoxHandler() {
+    static std::function<int(const TMsgDlgRecord&)> handler;
+    return handler;
+}
+
 std::vector<TMsgDlgRecord>& AnsweredBoxes() {
     static std::vector<TMsgDlgRecord> boxes;
     return boxes;
@@ -372,6 +377,8 @@ int TMsgDlg::Execute() {
         if (MessSwitch && answer->MessChecked) MessChecked = *answer->MessChecked;
         return answer->ModalResult;
     }
+    if (const auto& handler = UnqueuedBoxHandler())
+        return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons});
     const TopMostSuspension topMost;
     TMsgDlgBox box(*this, text);
     if (Bell) QApplication::beep();
@@ -394,6 +401,10 @@ void TMsgDlg::ClearQueuedAnswers() {
 
 std::vector<TMsgDlgRecord> TMsgDlg::TakeAnsweredBoxes() {
     return std::exchange(AnsweredBoxes(), {});
+}
+
+void TMsgDlg::SetUnqueuedBoxHandler(std::function<int(const TMsgDlgRecord&)> handler) {
+    UnqueuedBoxHandler() = std::move(handler);
 }
 
 TMsgDlg& SharedMsgDlg() {

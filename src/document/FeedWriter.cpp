@@ -9,7 +9,7 @@
 #include "XmlEscape.h"
 
 #include <ctime>
-#include <set>
+#include <map>
 
 namespace {
 
@@ -24,31 +24,11 @@ std::string TwoDigits(int value) {
     return RightB("00" + IntToStrSafe(value), 2);
 }
 
-// Rows with a title, from the bottom row up, at most MaxFeedItems of them: the newest first.
 std::vector<const TFeedItem*> SelectEntries(const TFeedDocument& document) {
     std::vector<const TFeedItem*> entries;
-    for (int row = MaxItemRows; row >= 1 && entries.size() < MaxFeedItems; --row) {
-        if (!document.Row(row).Title.empty()) entries.push_back(&document.Row(row));
-    }
+    for (const int row : PublishedRows(document))
+        entries.push_back(&document.Row(row));
     return entries;
-}
-
-// The entry's address with a fragment of its date, so one page announced on two dates has two
-// identifiers: "#he" and the date without its hyphens.
-std::string Identifier(const TFeedItem& item) {
-    // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own.
-    std::string date = item.Date;
-    std::erase(date, '-');
-    return item.Address + "#he" + date;
-}
-
-bool IdentifiersUnique(const std::vector<const TFeedItem*>& entries) {
-    std::set<std::string> seen;
-    bool unique = true;
-    for (const TFeedItem* item : entries) {
-        if (!seen.insert(LowerCaseAnsi(Identifier(*item))).second) unique = false;
-    }
-    return unique;
 }
 
 std::string StyleSheetHref(const TFeedDocument& document, const std::string& override) {
@@ -78,13 +58,6 @@ void AddElementIfAny(std::vector<std::string>& lines, const std::string& indent,
         lines.push_back(indent + "<" + name + ">" + Content(value) + "</" + name + ">");
 }
 
-// The feed file's own name as the channel's address ends with it.
-std::string FeedNameText(const std::string& feedPath) {
-    std::string name;
-    if (feedPath.empty() || !FileNameText(feedPath, name)) return UnresolvedFeedName();
-    return name;
-}
-
 void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
                 const TFeedContext& context, const std::vector<const TFeedItem*>& entries) {
     const TChannelInfo& channel = document.Channel;
@@ -106,7 +79,7 @@ void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
     lines.push_back("    <items>");
     lines.push_back("      <rdf:Seq>");
     for (const TFeedItem* item : entries)
-        lines.push_back(R"(        <rdf:li rdf:resource=")" + Attribute(Identifier(*item)) +
+        lines.push_back(R"(        <rdf:li rdf:resource=")" + Attribute(ItemIdentifier(*item)) +
                         R"("/>)");
     lines.push_back("      </rdf:Seq>");
     lines.push_back("    </items>");
@@ -123,7 +96,7 @@ void AddImage(std::vector<std::string>& lines, const TChannelInfo& channel) {
 }
 
 void AddItem(std::vector<std::string>& lines, const TFeedItem& item) {
-    lines.push_back(R"(  <item rdf:about=")" + Attribute(Identifier(item)) + R"(">)");
+    lines.push_back(R"(  <item rdf:about=")" + Attribute(ItemIdentifier(item)) + R"(">)");
     lines.push_back("    <title>" + Content(item.Title) + "</title>");
     lines.push_back("    <link>" + Content(item.Address) + "</link>");
     lines.push_back("    <dc:date>" + Content(item.Date) + "</dc:date>");
@@ -133,6 +106,38 @@ void AddItem(std::vector<std::string>& lines, const TFeedItem& item) {
 }
 
 } // namespace
+
+std::string FeedNameText(const std::string& feedPath) {
+    std::string name;
+    if (feedPath.empty() || !FileNameText(feedPath, name)) return UnresolvedFeedName();
+    return name;
+}
+
+std::vector<int> PublishedRows(const TFeedDocument& document) {
+    std::vector<int> rows;
+    for (int row = MaxItemRows; row >= 1 && rows.size() < MaxFeedItems; --row) {
+        if (!document.Row(row).Title.empty()) rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string ItemIdentifier(const TFeedItem& item) {
+    // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own.
+    std::string date = item.Date;
+    std::erase(date, '-');
+    return item.Address + "#he" + date;
+}
+
+std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& document) {
+    std::vector<std::pair<int, int>> duplicates;
+    std::map<std::string, int> firstRow; // identifier in small letters -> the row that has it
+    for (const int row : PublishedRows(document)) {
+        const auto [at, added] =
+            firstRow.emplace(LowerCaseAnsi(ItemIdentifier(document.Row(row))), row);
+        if (!added) duplicates.emplace_back(at->second, row);
+    }
+    return duplicates;
+}
 
 std::string WebAddressIn(const std::string& folderAddress, const std::string& name) {
     return folderAddress + (LastCharIs(folderAddress, '/') ? "" : "/") + name;
@@ -181,7 +186,7 @@ bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
     for (const TFeedItem* item : entries)
         AddItem(lines, *item);
     lines.push_back("</rdf:RDF>");
-    return IdentifiersUnique(entries);
+    return DuplicateIdentifierRows(document).empty();
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

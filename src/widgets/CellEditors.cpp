@@ -259,8 +259,11 @@ void TComboCellEditor::LoadCell(TComboInplace& control) {
 }
 
 void TComboCellEditor::CommitEdit() {
-    if (const TComboInplace* control = ComboControl(); control && Grid())
-        SetCellText(control->TextCp932());
+    TComboInplace* control = ComboControl();
+    if (!control || !Grid()) return;
+    // A composition still open belongs to this cell, whatever moves or ends the edit.
+    control->CommitComposition();
+    SetCellText(control->TextCp932());
 }
 
 // ---------------------------------------------------------------------------------------------

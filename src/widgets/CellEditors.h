@@ -144,8 +144,9 @@ public:
     // start. When a character typed on the grid started the edit, the cell's text is loaded and the
     // character arrives in the control as a key press (its upper-case key code, its own text).
     void StartEdit() override;
-    // Writes the control's text into the edit cell (OnSetEditText only for a changed text). A
-    // drop-down closing commits at once.
+    // Writes the control's text into the edit cell (OnSetEditText only for a changed text), an
+    // input-method composition still open in the control included. A drop-down closing commits
+    // at once.
     void CommitEdit() override;
 
     // The control's edit button was clicked; Sender is the control.

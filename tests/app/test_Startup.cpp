@@ -1,3 +1,4 @@
+#include "FormTestSupport.h"
 #include "L_Dialog.h"
 #include "Startup.h"
 
@@ -28,6 +29,8 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { formtest::FailOnUnexpectedBoxes(); }
+
     void init() {
         TMsgDlg::ClearQueuedAnswers();
         TMsgDlg::TakeAnsweredBoxes();
