@@ -25,6 +25,10 @@ TCellEditor::~TCellEditor() {
         if (columns[col]->Editor() == this) columns[col]->SetEditor(nullptr);
 }
 
+TXStringGrid* TCellEditor::Grid() const {
+    return grid_;
+}
+
 void TCellEditor::SetReadOnly(bool value) {
     readOnly_ = value;
 }

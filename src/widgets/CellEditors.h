@@ -46,7 +46,7 @@ public:
     const std::string& DefaultText() const { return defaultText_; }
     void SetDefaultText(const std::string& text) { defaultText_ = text; }
 
-    TXStringGrid* Grid() const { return grid_; }
+    TXStringGrid* Grid() const;
     int AttachCount() const { return attachCount_; }
     bool ReadOnly() const { return readOnly_; }
 
