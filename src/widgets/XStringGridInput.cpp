@@ -145,6 +145,12 @@ bool TXStringGrid::CanEditShow() const {
 void TXStringGrid::ShowCellEditor() {
     if (!CanEditShow()) return;
     TCellEditor* editor = columns_->Items(current_.X)->Editor();
+    // The current cell may have moved into another editor's column while the grid had no focus
+    // (a dialog chose the cell): the editor left behind commits its text and goes.
+    if (activeEditor_ && activeEditor_ != editor) {
+        activeEditor_->CommitEdit();
+        activeEditor_->HideEditor();
+    }
     activeEditor_ = editor;
     try {
         editor->StartEdit();

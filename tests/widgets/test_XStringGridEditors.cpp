@@ -1,5 +1,6 @@
 #include "XStringGridSupport.h"
 
+#include <QLineEdit>
 #include <QScrollBar>
 
 namespace {
@@ -421,6 +422,29 @@ private slots:
         QCOMPARE((TGridCoord{items.grid->Col(), items.grid->Row()}), (TGridCoord{2, 4}));
         QVERIFY(items.EditingCurrentCell());
         QCOMPARE(items.Control()->text(), u"abc"_s);
+    }
+
+    // A cell chosen while the grid has no focus (from a dialog) lies in another editor's column:
+    // when the grid takes the focus back, the editor left behind is gone, its text committed.
+    void cellChosenWithoutFocusLeavesNoOtherEditorShown() {
+        TItemGridWindow& items = EditingAt({2, 3});
+        Type(u"X"_s);
+        {
+            QLineEdit dialog;
+            dialog.show();
+            QApplication::setActiveWindow(&dialog);
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            Settle();
+            items.grid->FocusCell(1, 3, true);
+            items.grid->setFocus();
+        }
+        QApplication::setActiveWindow(items.Window());
+        QVERIFY(QTest::qWaitForWindowActive(items.Window()));
+        Settle();
+        QVERIFY(!items.title->GetControl()->isVisible());
+        QVERIFY(items.EditingCurrentCell());
+        QCOMPARE(QApplication::focusWidget(), items.date->GetControl());
+        QCOMPARE(items.grid->Cells(2, 3), std::string("Xabc"));
     }
 
     void clickOnTheHeaderKeepsEditingTheCell() {
