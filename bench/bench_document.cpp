@@ -2,6 +2,7 @@
 
 #include "BenchDocument.h"
 #include "DateNormalize.h"
+#include "FeedCheck.h"
 #include "FeedWriter.h"
 #include "IniFile.h"
 #include "TableFile.h"
@@ -26,6 +27,31 @@ void BM_BuildFeed(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BuildFeed);
+
+void BM_CheckFeed(benchmark::State& state) {
+    const TFeedDocument document = FullDocument();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CheckFeed(document));
+}
+BENCHMARK(BM_CheckFeed);
+
+// Texts of n bytes full of would-be markup and addresses full of blanks: the check stays linear.
+void BM_CheckFeedLongTexts(benchmark::State& state) {
+    TFeedDocument document = FullDocument();
+    const auto length = static_cast<size_t>(state.range(0));
+    std::string markup, address = "https://s.example/";
+    while (markup.size() < length)
+        markup += "<a&b1<&#x";
+    while (address.size() < length)
+        address += Sjis("お 知らせ");
+    for (const int row : {1, 30, 50})
+        document.Row(row) = {markup, "2025-04-01", address, markup};
+    document.Channel.Description = markup;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CheckFeed(document));
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_CheckFeedLongTexts)->RangeMultiplier(4)->Range(1 << 12, 1 << 20)->Complexity();
 
 // The floor for BM_BuildFeed: glibc iconv converting the feed's code page 932 text alone, into a
 // buffer that is already large enough.

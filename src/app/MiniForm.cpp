@@ -185,6 +185,7 @@ void TMiniForm::CreateComponents() {
     CreatePopupMenu();
     CreateNonVisual();
     ConnectChangeNotifications();
+    CreateFeedCheck();
     connect(PageControl, &QTabWidget::currentChanged, this, &TMiniForm::PageControlChange);
     // Wheel turns over the grid and clicks on some labels and boxes are watched here.
     qApp->installEventFilter(this);
@@ -590,6 +591,8 @@ void TMiniForm::CreateMainMenu() {
     Mn_feedAnalyzer =
         AddMenuItem(Commands1, u"Mn_feedAnalyzer"_s, u"feedAnalyzerで構文チェック(&F)..."_s,
                     &TMiniForm::Mn_feedAnalyzerClick);
+    Mn_FeedCheck = AddMenuItem(Commands1, u"Mn_FeedCheck"_s, u"フィードを検査(&K)..."_s,
+                               &TMiniForm::Mn_FeedCheckClick);
     AddSeparator(Commands1, u"N4"_s);
     Mn_LastOpen =
         AddMenuItem(Commands1, u"Mn_LastOpen"_s, u"起動時に最後に編集したファイルを開く(&O)"_s,

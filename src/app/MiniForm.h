@@ -8,6 +8,7 @@
 // DocumentFromControls and DocumentToControls move it between the controls and a TFeedDocument.
 
 #include "DiskState.h"
+#include "FeedCheck.h"
 #include "FeedDocument.h"
 #include "XStringGrid.h"
 
@@ -33,6 +34,7 @@ class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
 class TControlSize;
+class TFeedCheckList;
 class TFileDialog;
 class TNoPaintPanel;
 class TPaintEdit;
@@ -83,6 +85,8 @@ public:
     void LoadSaveSettings(char mode);
     // Empties every cell of the item rows, as one bulk change.
     void ClearItemRows();
+    // Shows the page and focuses the field or cell a finding of the feed check is about.
+    void GoToFinding(const TFeedFinding& finding);
     // The text of status bar panel 0 or 1.
     QString StatusText(int panel) const;
     void SetStatusText(int panel, const QString& text);
@@ -185,6 +189,7 @@ public:
     QMenu* Commands1;
     QAction* InternetExplorer1;
     QAction* Mn_feedAnalyzer;
+    QAction* Mn_FeedCheck;
     QAction* Mn_LastOpen;
     QMenu* Help1;
     QAction* M1;
@@ -204,6 +209,7 @@ public:
     TFileDialog* OpenDialog;
     TFileDialog* SaveDialog;
     TSHBrowseForFolderEx* SHBrowseForFolderEx;
+    TFeedCheckList* FeedCheckList;
     TControlSize* ControlSize;
     QTimer* Timer_Start;
     QTimer* Timer_Paste;
@@ -233,6 +239,7 @@ private:
     void CreatePopupMenu();
     void CreateNonVisual();
     void ConnectChangeNotifications();
+    void CreateFeedCheck();
     void SetChannelTabOrder();
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
                          const QString& hint);
@@ -244,6 +251,9 @@ private:
                          void (TMiniForm::*handler)(), const QKeySequence& shortcut = {});
     void AddSeparator(QMenu* menu, const QString& name);
     std::array<TPaintEdit*, 9> ChannelEdits() const;
+    // After a save, status bar panel 1 counts the feed check's errors until the next change.
+    void ShowCheckStatus(const TFeedDocument& document);
+    void ClearCheckStatus();
     void FillConfirmationPage();
     void RefreshConfirmationPage();
     // Shows the feed's lines on the confirmation page.
@@ -275,6 +285,7 @@ private:
     void SB_SansyoClick();
     void InternetExplorer1Click();
     void Mn_feedAnalyzerClick();
+    void Mn_FeedCheckClick();
     void M1Click();
     void ReadmeR1Click();
     void N9Click();
@@ -322,4 +333,5 @@ private:
     int wheelRemainder_ = 0;
     // The table file FileName names, as it was on disk when it was last loaded or saved.
     std::optional<TDiskState> tableFileState_;
+    QString checkStatus_; // what ShowCheckStatus put into status bar panel 1
 };

@@ -106,7 +106,10 @@ void TMiniForm::SaveDocument(bool saveAs) {
     // complete save clears the modified flag.
     FileName = document.FileName;
     Modified = document.Modified;
-    if (result.Outcome != TSaveOutcome::TableFailed) RecordTableFileState();
+    if (result.Outcome != TSaveOutcome::TableFailed) {
+        RecordTableFileState();
+        ShowCheckStatus(document);
+    }
     if (!result.IdentifiersUnique) QApplication::beep();
     ShowMsg(result.Message);
     // The caption names the file the next 上書き保存 writes to, also when the feed was not written.

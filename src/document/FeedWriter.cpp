@@ -9,7 +9,7 @@
 #include "XmlEscape.h"
 
 #include <ctime>
-#include <set>
+#include <map>
 
 namespace {
 
@@ -52,38 +52,19 @@ std::string TwoDigits(int value) {
     return RightB("00" + IntToStrSafe(value), 2);
 }
 
-// An entry written into the feed, with its identifier: the entry's address with a fragment of
-// its date, so one page announced on two dates has two identifiers: "#he" and the date without
-// its hyphens.
+// An entry written into the feed, with its identifier worked out once for both places it goes.
 struct TEntry {
     const TFeedItem* item;
     std::string identifier;
 };
 
-std::string Identifier(const TFeedItem& item) {
-    // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own.
-    std::string date = item.Date;
-    std::erase(date, '-');
-    return item.Address + "#he" + date;
-}
-
-// Rows with a title, from the bottom row up, at most MaxFeedItems of them: the newest first.
 std::vector<TEntry> SelectEntries(const TFeedDocument& document) {
     std::vector<TEntry> entries;
-    for (int row = MaxItemRows; row >= 1 && entries.size() < MaxFeedItems; --row) {
+    for (const int row : PublishedRows(document)) {
         const TFeedItem& item = document.Row(row);
-        if (!item.Title.empty()) entries.push_back({&item, Identifier(item)});
+        entries.push_back({&item, ItemIdentifier(item)});
     }
     return entries;
-}
-
-bool IdentifiersUnique(const std::vector<TEntry>& entries) {
-    std::set<std::string> seen;
-    bool unique = true;
-    for (const TEntry& entry : entries) {
-        if (!seen.insert(LowerCaseAnsi(entry.identifier)).second) unique = false;
-    }
-    return unique;
 }
 
 std::string StyleSheetHref(const TFeedDocument& document, const std::string& override) {
@@ -110,13 +91,6 @@ void AddHeader(std::vector<std::string>& lines, const TFeedDocument& document,
 void AddElementIfAny(std::vector<std::string>& lines, std::string_view indent,
                      std::string_view name, const std::string& value) {
     if (!value.empty()) AddLine(lines, indent, "<", name, ">", Content{value}, "</", name, ">");
-}
-
-// The feed file's own name as the channel's address ends with it.
-std::string FeedNameText(const std::string& feedPath) {
-    std::string name;
-    if (feedPath.empty() || !FileNameText(feedPath, name)) return UnresolvedFeedName();
-    return name;
 }
 
 void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
@@ -168,6 +142,38 @@ void AddItem(std::vector<std::string>& lines, const TEntry& entry) {
 
 } // namespace
 
+std::string FeedNameText(const std::string& feedPath) {
+    std::string name;
+    if (feedPath.empty() || !FileNameText(feedPath, name)) return UnresolvedFeedName();
+    return name;
+}
+
+std::vector<int> PublishedRows(const TFeedDocument& document) {
+    std::vector<int> rows;
+    for (int row = MaxItemRows; row >= 1 && rows.size() < MaxFeedItems; --row) {
+        if (!document.Row(row).Title.empty()) rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string ItemIdentifier(const TFeedItem& item) {
+    // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own.
+    std::string date = item.Date;
+    std::erase(date, '-');
+    return item.Address + "#he" + date;
+}
+
+std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& document) {
+    std::vector<std::pair<int, int>> duplicates;
+    std::map<std::string, int> firstRow; // identifier in small letters -> the row that has it
+    for (const int row : PublishedRows(document)) {
+        const auto [at, added] =
+            firstRow.emplace(LowerCaseAnsi(ItemIdentifier(document.Row(row))), row);
+        if (!added) duplicates.emplace_back(at->second, row);
+    }
+    return duplicates;
+}
+
 std::string WebAddressIn(const std::string& folderAddress, const std::string& name) {
     return folderAddress + (LastCharIs(folderAddress, '/') ? "" : "/") + name;
 }
@@ -215,7 +221,7 @@ bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
     for (const TEntry& entry : entries)
         AddItem(lines, entry);
     AddLine(lines, "</rdf:RDF>");
-    return IdentifiersUnique(entries);
+    return DuplicateIdentifierRows(document).empty();
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

@@ -1,5 +1,6 @@
 #include "XStringGridSupport.h"
 
+#include <QLineEdit>
 #include <QScrollBar>
 
 namespace {
@@ -30,6 +31,21 @@ std::string ErrorOf(const std::function<void()>& action) {
     }
     return "no error";
 }
+
+// A cell editor whose control comes from `create`.
+class TMadeEditor : public TMetaCellEditor {
+public:
+    TMadeEditor(QObject* owner, std::function<QWidget*()> create)
+        : TMetaCellEditor(owner), create_(std::move(create)) {}
+    void StartEdit() override {}
+    void CommitEdit() override {}
+
+protected:
+    QWidget* CreateControl(QObject*) override { return create_(); }
+
+private:
+    std::function<QWidget*()> create_;
+};
 
 } // namespace
 
@@ -87,6 +103,35 @@ private slots:
                  std::string("Cell Editor not of type TCellEditor"));
         QCOMPARE(ErrorOf([] { TComboCellEditor editor(nullptr); }),
                  std::string("Cell Editor not of type TCellEditor"));
+    }
+
+    // What PrepareEditor reports when the control cannot be made: its own error when
+    // CreateControl gives none, the creation's own exception otherwise.
+    void failedControlKeepsItsCause_data() {
+        QTest::addColumn<std::function<QWidget*()>>("create");
+        QTest::addColumn<bool>("editorError");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no control") << std::function<QWidget*()>([] { return nullptr; }) << true
+                                    << u"Cell Editor not of type TCellEditor"_s;
+        QTest::newRow("creation failed") << std::function<QWidget*()>([]() -> QWidget* {
+            throw std::runtime_error("no display");
+        }) << false << u"no display"_s;
+    }
+
+    void failedControlKeepsItsCause() {
+        QFETCH(std::function<QWidget*()>, create);
+        QFETCH(bool, editorError);
+        QFETCH(QString, message);
+        QWidget owner;
+        TMadeEditor editor(&owner, create);
+        try {
+            editor.PrepareEditor();
+            QFAIL("no exception");
+        } catch (const std::exception& error) {
+            QCOMPARE(dynamic_cast<const ECellEditorError*>(&error) != nullptr, editorError);
+            QCOMPARE(QString::fromUtf8(error.what()), message);
+        }
+        QCOMPARE(editor.GetControl(), nullptr);
     }
 
     void editorAndGridMayGoInEitherOrder() {
@@ -251,6 +296,21 @@ private slots:
         QVERIFY(items.EditingCurrentCell());
     }
 
+    // A key the handler changed is handled as the combo edit handles that key, F4 included.
+    void keyChangedByTheHandlerIsTheComboEditsKey() {
+        TItemGridWindow& items = EditingAt({1, 5});
+        items.date->AllowEndEditEvent = [](QWidget*, int& key, Qt::KeyboardModifiers,
+                                           bool& endEdit) {
+            if (key != Qt::Key_Down) return;
+            key = Qt::Key_F4;
+            endEdit = false;
+        };
+        Press(Qt::Key_Down);
+        QCOMPARE(items.grid->Row(), 5);
+        QVERIFY(items.Control() && items.Control()->DroppedDown());
+        QVERIFY(items.keys.empty());
+    }
+
     // The grid has the focus and no editor (as after whole-row selection), and the control last
     // edited another cell: a character typed on the grid opens the editor on the current cell's
     // own text and arrives there as a key press.
@@ -362,6 +422,29 @@ private slots:
         QCOMPARE((TGridCoord{items.grid->Col(), items.grid->Row()}), (TGridCoord{2, 4}));
         QVERIFY(items.EditingCurrentCell());
         QCOMPARE(items.Control()->text(), u"abc"_s);
+    }
+
+    // A cell chosen while the grid has no focus (from a dialog) lies in another editor's column:
+    // when the grid takes the focus back, the editor left behind is gone, its text committed.
+    void cellChosenWithoutFocusLeavesNoOtherEditorShown() {
+        TItemGridWindow& items = EditingAt({2, 3});
+        Type(u"X"_s);
+        {
+            QLineEdit dialog;
+            dialog.show();
+            QApplication::setActiveWindow(&dialog);
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            Settle();
+            items.grid->FocusCell(1, 3, true);
+            items.grid->setFocus();
+        }
+        QApplication::setActiveWindow(items.Window());
+        QVERIFY(QTest::qWaitForWindowActive(items.Window()));
+        Settle();
+        QVERIFY(!items.title->GetControl()->isVisible());
+        QVERIFY(items.EditingCurrentCell());
+        QCOMPARE(QApplication::focusWidget(), items.date->GetControl());
+        QCOMPARE(items.grid->Cells(2, 3), std::string("Xabc"));
     }
 
     void clickOnTheHeaderKeepsEditingTheCell() {
