@@ -166,6 +166,16 @@ TMiniForm::TMiniForm(QWidget* parent) : QMainWindow(parent) {
     ControlSize->OwnerCreated();
 }
 
+TMiniForm::~TMiniForm() {
+    // The base class closes the window as it goes, and the focus leaving an open cell editor
+    // commits it; by then this object is no longer a TMiniForm, so the grid reports to nobody.
+    XStringGrid->OnDrawCell = nullptr;
+    XStringGrid->OnKeyDown = nullptr;
+    XStringGrid->OnMouseDown = nullptr;
+    XStringGrid->OnSelectCell = nullptr;
+    XStringGrid->OnSetEditText = nullptr;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Components
 

@@ -51,6 +51,7 @@ public:
     enum TPage { pgChannel = 0, pgItems = 1, pgConfirm = 2 };
 
     explicit TMiniForm(QWidget* parent = nullptr);
+    ~TMiniForm() override;
 
     // The document's file name and state; its contents live in the controls (see above).
     // Paths are the file system's bytes (FilePaths.h).
