@@ -382,12 +382,22 @@ void ResetScreenCursor() {
         QGuiApplication::restoreOverrideCursor();
 }
 
+// The active window. Right after a dialog closes (a message reporting what the dialog chose) the
+// window manager may not have activated the window under it yet: the program's visible main
+// window stands in then, so that the box is centred over it rather than over the screen.
+QWidget* ActiveForm() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowType() == Qt::Window) return window;
+    return nullptr;
+}
+
 // Prepares `box` for a message or question over the active window.
 void Prepare(TMsgDlg& box, const QString& text, TMsgDlgType type, const TMsgDlgButtons& buttons) {
     ResetScreenCursor();
     if (MsgBoxColor.isValid()) box.Color = MsgBoxColor;
     if (MsgBoxFontColor.isValid()) box.FontColor = MsgBoxFontColor;
-    box.OwnerForm = QApplication::activeWindow();
+    box.OwnerForm = ActiveForm();
     box.SetCaption(text);
     box.Buttons = buttons;
     box.DlgType = type;
