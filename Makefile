@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
 	libbenchmark-dev libxml2-dev libxml2-utils xvfb xauth fonts-ipafont-gothic \
-	qt6-translations-l10n openbox xdotool x11-utils
+	qt6-translations-l10n openbox xdotool x11-utils fonts-noto-cjk
 
 .PHONY: deps build run install screenshots test bench format clean
 

@@ -189,6 +189,7 @@ void TMiniForm::CreateComponents() {
     CreatePopupMenu();
     CreateNonVisual();
     ConnectChangeNotifications();
+    WidenControlsToCaptions();
     connect(PageControl, &QTabWidget::currentChanged, this, &TMiniForm::PageControlChange);
     // Wheel turns over the grid and clicks on some labels and boxes are watched here.
     qApp->installEventFilter(this);
@@ -681,6 +682,28 @@ void TMiniForm::CreateNonVisual() {
     Timer_Paste->setInterval(PasteButtonPoll);
     connect(Timer_Paste, &QTimer::timeout, this, &TMiniForm::Timer_PasteTimer);
     Timer_Paste->start();
+}
+
+// The design's sizes suit the font it was drawn with; with the desktop's Japanese fonts some
+// captions are wider. Such a control is widened to its caption and keeps its place; a group box
+// grows to the labels inside it.
+void TMiniForm::WidenControlsToCaptions() {
+    const auto widen = [](QWidget* control, int width) {
+        if (control->width() < width) control->resize(width, control->height());
+    };
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{RadioGroup_Ext, CB_AutoData, CB_AutoAddress, SB_Sansyo})
+        widen(control, control->sizeHint().width());
+    for (QToolButton* button : std::initializer_list<QToolButton*>{
+             SB_LineIns, SB_LineDelete, SB_LinePaste, SB_LineDown, SB_LineUp})
+        button->setFixedWidth(std::max(button->width(), button->sizeHint().width()));
+    for (QGroupBox* group : {GroupBox1, GroupBox2}) {
+        // The labels start as far from the left edge as they should end from the right one.
+        int width = group->width();
+        for (const QLabel* label : group->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            width = std::max(width, 2 * label->x() + label->width());
+        widen(group, width);
+    }
 }
 
 std::array<TPaintEdit*, 9> TMiniForm::ChannelEdits() const {

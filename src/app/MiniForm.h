@@ -228,6 +228,7 @@ private:
     void CreateNonVisual();
     void ConnectChangeNotifications();
     void SetChannelTabOrder();
+    void WidenControlsToCaptions();
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
                          const QString& hint);
     QGroupBox* AddGroupBox(const QString& name, const QString& caption, const QRect& box);
