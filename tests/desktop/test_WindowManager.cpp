@@ -202,9 +202,16 @@ private slots:
     void newLeavesNoEditorOnScreen() {
         TMiniForm form;
         QVERIFY(StartEditor(form));
+        form.showMaximized();
+        QTRY_VERIFY_WITH_TIMEOUT(form.isMaximized() && form.height() > 800, Patience);
         TXStringGrid& grid = *form.XStringGrid;
-        QVERIFY(grid.FocusCell(1, 24, true));
-        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<TComboInplace*>(QApplication::focusWidget()),
+        QTRY_VERIFY_WITH_TIMEOUT(!grid.CellRect(1, 24).isEmpty(), Patience);
+        // The user clicks the date cell of row 24.
+        const QPoint click = grid.viewport()->mapToGlobal(grid.CellRect(1, 24).center());
+        QProcess::execute(u"xdotool"_s, {u"mousemove"_s, QString::number(click.x()),
+                                         QString::number(click.y()), u"click"_s, u"1"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<TComboInplace*>(QApplication::focusWidget()) &&
+                                     grid.Row() == 24 && grid.Col() == 1,
                                  Patience);
         QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::focusWindow() == form.windowHandle(), Patience);
         XKeys({u"2"_s, u"0"_s, u"slash"_s, u"1"_s});
