@@ -1,24 +1,20 @@
-# Set-up and everyday commands. `make run` builds everything and starts the editor,
-# `make test` builds everything and runs the whole test suite. Both install the Debian
-# packages they need when they are missing. `make install` puts the editor into ~/.local.
+# Everyday commands. On a fresh machine start with ./setup.sh, which installs make first:
+# `./setup.sh run` builds everything and starts the editor, `./setup.sh test` builds everything
+# and runs the whole test suite (both the same as `make run` and `make test` once make is there).
+# Both install the Debian packages they need when they are missing. `make install` puts the
+# editor into ~/.local, `make package` builds a Debian package.
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
-SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
 	libbenchmark-dev libxml2-dev libxml2-utils xvfb xauth fonts-ipafont-gothic \
-	qt6-translations-l10n openbox xdotool x11-utils fonts-noto-cjk
+	qt6-translations-l10n clang-format dpkg-dev file desktop-file-utils shared-mime-info \
+	openbox xdotool x11-utils fonts-noto-cjk
 
-.PHONY: deps build run install screenshots test bench format clean
+.PHONY: deps build run install package screenshots test bench format format-check clean
 
 deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | \
-		grep -q 'install ok installed' || echo $$p; done); \
-	if [ -n "$$missing" ]; then \
-		echo "Installing: $$missing"; \
-		$(SUDO) apt-get update && \
-		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
-	fi
+	@./setup.sh packages "to build and test the editor" $(PACKAGES)
 
 build: deps
 	cmake -S . -B $(BUILD) -DORVANIX_WERROR=ON
@@ -37,18 +33,28 @@ run: build
 install: build
 	cmake --install $(BUILD)
 
+# A Debian package of the editor in $(BUILD)/, installed with: sudo apt install ./$(BUILD)/orvanix_*.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
+
 # The window's three pages at 100% and 200%, as PNG files in $(BUILD)/screenshots.
 screenshots: build
 	tests/app/window_screenshots.sh $(BUILD) $(BUILD)/screenshots
 
-test: build
+test: format-check build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do $$b; done
 
+SOURCES = git ls-files '*.cpp' '*.h'
+
 format:
-	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+	$(SOURCES) | xargs clang-format -i
+
+# Fails on any tracked source that `make format` would change.
+format-check: deps
+	$(SOURCES) | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD)

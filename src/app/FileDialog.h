@@ -4,8 +4,8 @@
 // filter, default extension, initial folder and options once; each Execute shows the dialog with
 // them and the file name proposed, and leaves the chosen file in FileName.
 //
-// Paths here are file-system paths (UTF-8 in QString); the caller turns them into the program's
-// code page 932 text.
+// Paths here are QStrings as Qt shows them; the caller turns them into the file system's bytes
+// (FilePaths.h), never into code page 932 text.
 //
 // Tests answer the dialogs in advance with QueueAnswer/QueueCancel: the next Execute of either
 // kind then shows nothing and returns the queued choice.

@@ -1,7 +1,7 @@
 #include "L_Sizeing.h"
 
 #include "CodePage.h"
-#include "Platform.h"
+#include "UserPlaces.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -12,7 +12,7 @@
 #include <chrono>
 #include <thread>
 
-std::string IniFileName = ProgramFolder() + "orvanix.ini";
+std::string IniFileName = UserPlaces().IniFileName;
 
 namespace {
 
@@ -225,13 +225,13 @@ void CenterOnWorkArea(QWidget* form) {
 TIniFile OpenIniRetry(const std::string& path) {
     TIniFile file(path);
     for (int attempt = 1; attempt <= OpenAttempts; ++attempt) {
-        if (file.Load() == 0) return file;
+        if (file.Load()) return file;
         if (attempt < OpenAttempts) std::this_thread::sleep_for(RetryDelay);
     }
     file.SetWriteThrough(true);
     return file;
 }
 
-int FlushIni(TIniFile& file) {
+TResult FlushIni(TIniFile& file) {
     return file.WriteThrough() ? file.WriteThroughError() : file.Save();
 }

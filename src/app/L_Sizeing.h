@@ -15,8 +15,8 @@
 
 class QWidget;
 
-// The settings file beside the executable: ProgramFolder() + "orvanix.ini", a file-system path.
-// Set before any window exists.
+// The settings file "orvanix.ini" (see UserPlaces.h), a file-system path. Set before any window
+// exists.
 extern std::string IniFileName;
 
 // "Sz_" + the control's object name.
@@ -51,5 +51,4 @@ void CenterOnWorkArea(QWidget* form);
 // three fail, a file in write-through mode.
 TIniFile OpenIniRetry(const std::string& path);
 // Writes an in-memory file back; for a write-through file, reports its first failed write.
-// Returns 0 or an errno value.
-int FlushIni(TIniFile& file);
+TResult FlushIni(TIniFile& file);

@@ -1,16 +1,15 @@
 #include "MiniForm.h"
 
-#include "CodePage.h"
 #include "Cp932Text.h"
 #include "FeedWriter.h"
 #include "FileDialog.h"
+#include "FilePaths.h"
 #include "L_CCmbo.h"
 #include "L_CtlSize.h"
 #include "L_Dialog.h"
 #include "L_EdtPos.h"
 #include "L_Theme.h"
 #include "Messages.h"
-#include "Platform.h"
 #include "RadioGroup.h"
 #include "SHBFFEX.h"
 #include "S_string.h"
@@ -18,6 +17,7 @@
 #include "Startup.h"
 #include "TableFile.h"
 #include "ToolGlyphs.h"
+#include "UserPlaces.h"
 #include "XStringGrid.h"
 
 #include <QCheckBox>
@@ -155,8 +155,8 @@ const std::array<TChannelTextField, 9> ChannelTextFields{{
     {&TMiniForm::Edit_StyleSheet, &TChannelInfo::StyleSheet},
 }};
 
-bool IsFile(const std::string& cp932Path) {
-    const QFileInfo info(QString::fromStdString(Cp932ToUtf8(cp932Path)));
+bool IsFile(const std::string& path) {
+    const QFileInfo info(ShownPath(path));
     return info.exists() && !info.isDir();
 }
 
@@ -779,18 +779,19 @@ void TMiniForm::ClearItemRows() {
 }
 
 bool TMiniForm::LoadTableFile(const std::string& path) {
-    TFeedDocument document = DocumentFromControls();
-    const bool loaded = ::LoadTableFile(document, path);
+    XStringGrid->EndCellEdit(false);
+    TFeedDocument document;
+    const TResult loaded = ::LoadTableFile(document, path);
     if (loaded) {
         DocumentToControls(document);
         FocusGrid();
         UpdateGridStatus(-1);
         UpdateCaption();
     } else {
-        ShowMsg(MsgTableLoadFailed());
+        ShowMsg(loaded.Describe(MsgTableLoadFailed()));
     }
     RefreshConfirmationPage();
-    return loaded;
+    return loaded.Ok();
 }
 
 void TMiniForm::ResetDocument(bool keepTab) {
@@ -809,22 +810,25 @@ void TMiniForm::ResetDocument(bool keepTab) {
 void TMiniForm::UpdateCaption() {
     QString caption = u"Orvane Lite版"_s;
     if (!FileName.empty())
-        caption += u" ["_s + QFileInfo(FromCp932(FileName)).completeBaseName() + u']';
+        caption += u" ["_s + QFileInfo(ShownPath(FileName)).completeBaseName() + u']';
     setWindowTitle(caption);
 }
 
 void TMiniForm::CheckCommandLine() {
+    QString tableFile;
     for (const QString& param : std::as_const(CommandLineParams)) {
         const QFileInfo info(param);
-        if (!HtmlExtensions.contains(info.suffix(), Qt::CaseInsensitive)) continue;
+        if (!HtmlExtensions.contains(info.suffix(), Qt::CaseInsensitive)) {
+            // Options of the toolkit or the desktop are no file names.
+            if (tableFile.isEmpty() && !param.startsWith(u'-')) tableFile = param;
+            continue;
+        }
         if (!info.exists() || info.isDir()) continue;
-        // A path the program's texts cannot hold cannot be named in them either.
-        const std::optional<std::string> importName = TryToCp932(param);
-        if (!importName) continue;
-        ImportFileName = *importName;
-        FileName = ToCp932(QString::fromStdString(ProgramFolder()) + u"orvanix.tbl"_s);
+        ImportFileName = FileSystemPath(param);
+        FileName = UserPlaces().DefaultTableFile;
         return;
     }
+    OpenFileName = FileSystemPath(tableFile);
 }
 
 void TMiniForm::LoadSaveSettings(char mode) {
@@ -853,10 +857,8 @@ void TMiniForm::SetStatusText(int panel, const QString& text) {
 
 void TMiniForm::FillConfirmationPage() {
     const TFeedDocument document = DocumentFromControls();
-    std::string feedName = FeedFileName(document);
-    if (feedName.empty()) feedName = UnresolvedFeedName();
     std::vector<std::string> lines;
-    BuildFeed(lines, document, {feedName, {}, CurrentFeedTime(), VersionText});
+    BuildFeed(lines, document, {FeedFileName(document), {}, CurrentFeedTime(), VersionText});
     ShowFeedText(lines);
 }
 
@@ -930,9 +932,9 @@ void TMiniForm::FormCreate() {
         connect(combo, &TXComboEdit::OnDropDown, this, &TMiniForm::FillPickList);
         combo->SetDropDownRows(15);
     }
-    const QString programFolder = QString::fromStdString(DelPathDelim(ProgramFolder()));
-    OpenDialog->InitialDir = programFolder;
-    SaveDialog->InitialDir = programFolder;
+    const QString dialogFolder = ShownPath(UserPlaces().DialogFolder);
+    OpenDialog->InitialDir = dialogFolder;
+    SaveDialog->InitialDir = dialogFolder;
 }
 
 void TMiniForm::showEvent(QShowEvent* event) {
@@ -953,11 +955,18 @@ void TMiniForm::FormShow() {
 void TMiniForm::Timer_StartTimer() {
     Timer_Start->stop();
     CheckCommandLine();
-    // Started for an HTML page, the program works on the default table file, so it is read even
-    // when the last file is not reopened: a save must never replace it with a document that did
-    // not come from it.
-    const bool openTableFile = OpenLastFile || !ImportFileName.empty();
-    if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
+    if (!OpenFileName.empty()) {
+        // The file named on the command line takes the last file's place; when it cannot be read
+        // the window starts empty, not on a name it did not load.
+        FileName.clear();
+        LoadTableFile(OpenFileName);
+    } else {
+        // Started for an HTML page, the program works on the default table file, so it is read
+        // even when the last file is not reopened: a save must never replace it with a document
+        // that did not come from it.
+        const bool openTableFile = OpenLastFile || !ImportFileName.empty();
+        if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
+    }
     if (!ImportFileName.empty()) {
         // The window is drawn before the question covers it.
         QThread::msleep(HtmlQuestionDelay);

@@ -49,10 +49,12 @@ public:
     explicit TMiniForm(QWidget* parent = nullptr);
 
     // The document's file name and state; its contents live in the controls (see above).
-    std::string FileName; // table file, code page 932; empty for a new document
+    // Paths are the file system's bytes (FilePaths.h).
+    std::string FileName; // table file; empty for a new document
     bool Modified = false;
     bool OpenLastFile = true;   // reopen the last table file at start-up
-    std::string ImportFileName; // the HTML file named on the command line, code page 932
+    std::string ImportFileName; // the HTML file named on the command line
+    std::string OpenFileName;   // the table file named on the command line, opened at start-up
 
     // The command line's parameters, program name excluded; read by CheckCommandLine.
     QStringList CommandLineParams;
@@ -70,7 +72,8 @@ public:
     // Empties the document; without keepTab the confirmation page is refreshed too.
     void ResetDocument(bool keepTab);
     void UpdateCaption();
-    // Looks for an HTML file among CommandLineParams; see ImportFileName.
+    // Looks for an HTML file among CommandLineParams (see ImportFileName), else for a table file
+    // to open (the first other parameter that is no option, see OpenFileName).
     void CheckCommandLine();
     // 'R' reads the open-last-file option, the last file's name and the column widths from the
     // settings file, 'W' writes them (and reports a settings file that cannot be written).

@@ -8,6 +8,7 @@
 #include "Cp932Text.h"
 #include "FeedWriter.h"
 #include "FileDialog.h"
+#include "FilePaths.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
 #include "MakerPages.h"
@@ -18,6 +19,7 @@
 #include "S_string.h"
 #include "SaveDocument.h"
 #include "Startup.h"
+#include "UserPlaces.h"
 
 #include <QApplication>
 #include <QTabWidget>
@@ -43,21 +45,18 @@ void OpenPage(const char* address) {
     OpenWithShell(QString::fromLatin1(address));
 }
 
-// The program's folder as the program's texts hold paths.
+// The program's folder as document text, for the save folder and the preview's style sheet.
 std::string ProgramFolderText() {
-    return ToCp932(QString::fromStdString(ProgramFolder()));
+    return ToCp932(ShownPath(ProgramFolder()));
 }
 
-// Shows `dialog` with `current` proposed when there is one. The chosen table file as code page
-// 932 text; nothing when the user cancels, or when the path cannot be held in the program's texts,
-// which `refusal` then reports.
+// Shows `dialog` with `current` proposed when there is one. The chosen table file; nothing when
+// the user cancels.
 std::optional<std::string> ChooseTableFile(TFileDialog& dialog, QWidget* parent,
-                                           const std::string& current, const std::string& refusal) {
-    if (!current.empty()) dialog.FileName = FromCp932(current);
+                                           const std::string& current) {
+    if (!current.empty()) dialog.FileName = ShownPath(current);
     if (!dialog.Execute(parent)) return std::nullopt;
-    std::optional<std::string> path = TryToCp932(dialog.FileName);
-    if (!path) ShowMsg(refusal);
-    return path;
+    return FileSystemPath(dialog.FileName);
 }
 
 } // namespace
@@ -79,8 +78,7 @@ void TMiniForm::R1Click() {
     XStringGrid->EndCellEdit(false);
     if (Modified && !AskYesNo(u"内容が変更されていますが保存せずに他のデータを開きますか？"_s))
         return;
-    const std::optional<std::string> path =
-        ChooseTableFile(*OpenDialog, this, FileName, MsgTableLoadFailed());
+    const std::optional<std::string> path = ChooseTableFile(*OpenDialog, this, FileName);
     if (!path) return;
     LeaveRowMode(0);
     LoadTableFile(*path);
@@ -97,8 +95,7 @@ void TMiniForm::Save1Click() {
 void TMiniForm::SaveDocument(bool saveAs) {
     std::string target = FileName;
     if (saveAs || FileName.empty()) {
-        const std::optional<std::string> chosen =
-            ChooseTableFile(*SaveDialog, this, FileName, MsgTableSaveFailed());
+        const std::optional<std::string> chosen = ChooseTableFile(*SaveDialog, this, FileName);
         if (!chosen) return;
         target = *chosen;
     }
@@ -117,8 +114,9 @@ void TMiniForm::SaveDocument(bool saveAs) {
 
 void TMiniForm::SB_SansyoClick() {
     const std::string saveFolder = Edit_RssSave->TextCp932();
-    SHBrowseForFolderEx->SelectFolderName =
-        DelPathDelim(saveFolder.empty() ? ProgramFolderText() : saveFolder);
+    SHBrowseForFolderEx->SelectFolderName = saveFolder.empty()
+                                                ? ToCp932(ShownPath(UserPlaces().DialogFolder))
+                                                : DelPathDelim(saveFolder);
     if (!SHBrowseForFolderEx->Execute(this)) return;
     Edit_RssSave->SetTextCp932(SHBrowseForFolderEx->Folder());
     // Choosing the same folder again changes no text but counts as an edit all the same.
@@ -137,19 +135,17 @@ void TMiniForm::InternetExplorer1Click() {
     const TPreviewPlan plan = PlanPreview(document, ProgramFolderText());
     if (!plan.Notice.empty() && !AskYesNo(PreviewQuestion(plan.Notice), mtConfirmation, false))
         return;
-    std::string feedPath = FeedFileName(document);
-    if (feedPath.empty()) feedPath = UnresolvedFeedName();
     std::vector<std::string> lines;
-    BuildFeed(lines, document, {feedPath, plan.StyleSheetOverride, CurrentFeedTime(), VersionText});
+    BuildFeed(lines, document,
+              {FeedFileName(document), plan.StyleSheetOverride, CurrentFeedTime(), VersionText});
     // Turning to the page shows the saved feed's text; the test copy's replaces it.
     PageControl->setCurrentIndex(pgConfirm);
     ShowFeedText(lines);
 
-    const std::string copyPath =
-        TempFolder() + "/" + Cp932ToUtf8(PreviewCopyName(document.FileName));
+    const std::string copyPath = TempFolder() + "/" + PreviewCopyName(document.FileName);
     // A copy that cannot be written ends the command quietly: the text is on the page.
     if (!WritePreviewCopy(copyPath, Cp932ToUtf8(JoinLines(lines)))) return;
-    ExecProgram(u"iexplore.exe"_s, QString::fromStdString(copyPath));
+    ExecProgram(u"iexplore.exe"_s, ShownPath(copyPath));
 }
 
 void TMiniForm::Mn_feedAnalyzerClick() {
@@ -165,7 +161,7 @@ void TMiniForm::M1Click() {
 
 void TMiniForm::ReadmeR1Click() {
     const TBusyCursor busy;
-    ExecProgram(u"notepad.exe"_s, QString::fromStdString(ProgramFolder()) + u"orvanix.txt"_s);
+    ExecProgram(u"notepad.exe"_s, ShownPath(ProgramFolder() + "orvanix.txt"));
 }
 
 void TMiniForm::N9Click() {

@@ -37,12 +37,12 @@ std::string NotSavedMessage() {
         .value();
 }
 
-// Writes the settings into the file as it is now; false when it cannot be read or replaced.
-bool WriteSettingsFile(TIniFile& ini, const TEditorSettings& settings) {
+// Writes the settings into the file as it is now.
+TResult WriteSettingsFile(TIniFile& ini, const TEditorSettings& settings) {
     // Saving without the current content would lose the other sections: a failed read fails.
-    if (ini.Load() != 0) return false;
+    if (TResult loaded = ini.Load(); !loaded) return loaded;
     WriteSettings(ini, settings);
-    return ini.Save() == 0;
+    return ini.Save();
 }
 
 } // namespace
@@ -55,12 +55,14 @@ std::optional<std::string> LoadSaveSettings(char mode, TEditorSettings& settings
         ini.Load();
         ReadSettings(ini, settings);
     } else if (mode == 'W') {
+        TResult written;
         try {
-            if (WriteSettingsFile(ini, settings)) return std::nullopt;
-        } catch (const std::exception&) {
-            // Reported below like any other failure to save.
+            written = WriteSettingsFile(ini, settings);
+        } catch (const std::exception& error) {
+            // Out of memory, most likely: reported like any other failure, with its own words.
+            written = TResult::Because(error.what());
         }
-        return NotSavedMessage();
+        if (!written) return written.Describe(NotSavedMessage());
     }
     return std::nullopt;
 }

@@ -2,27 +2,30 @@
 // who rebuild their feed in a script.
 
 #include "CodePage.h"
-#include "FeedWriter.h"
+#include "FileNames.h"
 #include "Messages.h"
 #include "S_string.h"
+#include "SaveDocument.h"
 #include "TableFile.h"
-#include "TextFile.h"
 #include "Version.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <iostream>
+#include <fcntl.h>
 #include <optional>
 #include <string>
+#include <unistd.h>
+#include <variant>
 #include <vector>
 
 namespace {
 
 enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
 
+constexpr const char* Program = "orvanix-feed";
+
 constexpr const char* Usage =
-    "Usage: orvanix-feed [--stdout | -o FILE] TABLE.tbl\n"
+    "Usage: orvanix-feed [--stdout | -o FILE] [--] TABLE.tbl\n"
     "\n"
     "Builds the RSS 1.0 feed of an Orvane Lite table file.\n"
     "\n"
@@ -30,8 +33,13 @@ constexpr const char* Usage =
     "               table file with the extension .rdf or .xml, in the save folder or beside\n"
     "               the table file; print its path\n"
     "  --stdout     write the feed to standard output instead\n"
-    "  -o FILE      write the feed to FILE instead\n"
+    "  -o FILE      write the feed to FILE instead (\"-\": standard output); its folder must "
+    "exist\n"
+    "  --           end of options: what follows is the table file, even if it starts with \"-\"\n"
     "  -h, --help   show this help\n"
+    "  --version    show the version\n"
+    "\n"
+    "The feed never replaces the table file it is built from.\n"
     "\n"
     "Exit status: 0 done (a duplicate-identifier warning still exits 0), 1 the table file\n"
     "could not be read or the feed not written, 2 wrong usage.\n";
@@ -44,90 +52,164 @@ struct Options {
     std::string tableFile;
 };
 
-std::optional<Options> ParseArguments(const std::vector<std::string>& args) {
+enum class Request { Help, Version };
+// What the command line asks for: help or the version, a feed, or a usage error (its one line).
+using Parsed = std::variant<Request, Options, std::string>;
+
+bool IsHelp(const std::string& arg) {
+    return arg == "-h" || arg == "--help";
+}
+
+// Help wins over everything else on the command line, errors included; then the version.
+std::optional<Request> InformationAsked(const std::vector<std::string>& args) {
+    bool version = false;
+    for (const std::string& arg : args) {
+        if (arg == "--") break;
+        if (IsHelp(arg)) return Request::Help;
+        version = version || arg == "--version";
+    }
+    if (version) return Request::Version;
+    return std::nullopt;
+}
+
+std::optional<std::string> SetDestination(Options& options, Destination destination,
+                                          const std::string& file = {}) {
+    if (options.destination != Destination::SaveLocation)
+        return "--stdout and -o can be given only once, and not together";
+    if (destination == Destination::File && file.empty())
+        return "-o needs a file name (\"-\" for standard output)";
+    options.destination = file == "-" ? Destination::StandardOutput : destination;
+    options.outputFile = file;
+    return std::nullopt;
+}
+
+Parsed ParseArguments(const std::vector<std::string>& args) {
+    if (const std::optional<Request> request = InformationAsked(args)) return *request;
     Options options;
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--stdout" && options.destination == Destination::SaveLocation) {
-            options.destination = Destination::StandardOutput;
-        } else if (arg == "-o" && i + 1 < args.size() &&
-                   options.destination == Destination::SaveLocation) {
-            options.destination = Destination::File;
-            options.outputFile = args[++i];
-        } else if (!arg.starts_with('-') && options.tableFile.empty()) {
-            options.tableFile = arg;
+        std::optional<std::string> error;
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--stdout") {
+            error = SetDestination(options, Destination::StandardOutput);
+        } else if (!optionsEnded && arg == "-o") {
+            if (i + 1 == args.size()) return std::string("-o needs a file name");
+            error = SetDestination(options, Destination::File, args[++i]);
+        } else if (!optionsEnded && arg.starts_with('-') && arg != "-") {
+            return "unknown option '" + arg + "'";
+        } else if (arg.empty() || arg == "-") {
+            return std::string("the table file must be named by a path (it cannot be read from "
+                               "standard input)");
+        } else if (!options.tableFile.empty()) {
+            return "only one table file can be given ('" + options.tableFile + "' and '" + arg +
+                   "')";
         } else {
-            return std::nullopt;
+            options.tableFile = arg;
         }
+        if (error) return *error;
     }
-    if (options.tableFile.empty()) return std::nullopt;
+    if (options.tableFile.empty()) return std::string("no table file given");
     return options;
 }
 
-// Messages are held as code page 932 with CR LF line ends; the terminal reads UTF-8 and LF.
-void Report(std::string message) {
-    for (size_t at = message.find("\r\n"); at != std::string::npos; at = message.find("\r\n", at))
-        message.erase(at, 1);
-    std::cerr << "orvanix-feed: " << Cp932ToUtf8(TrimAll(message)) << '\n';
+// Writes all of `bytes` to standard output and flushes it: false when any of it fails, with
+// errno set.
+bool WriteStandardOutput(const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+           std::fflush(stdout) == 0;
 }
 
-int Fail(const std::string& message) {
-    Report(message);
+// Messages are held as code page 932 with CR LF line ends; the terminal reads UTF-8, and a script
+// reads one line per message, so every line end becomes a blank. The file the message is about (the
+// file system's bytes) leads it as it is.
+void Report(const std::string& message, const std::string& file = {}) {
+    std::string line;
+    for (const char ch : TrimAll(message)) {
+        const bool lineEnd = ch == '\r' || ch == '\n';
+        if (!lineEnd)
+            line += ch;
+        else if (!line.ends_with(' '))
+            line += ' ';
+    }
+    const std::string subject = file.empty() ? std::string() : file + ": ";
+    std::fprintf(stderr, "%s: %s%s\n", Program, subject.c_str(), Cp932ToUtf8(line).c_str());
+}
+
+int Fail(const std::string& message, const std::string& file = {}) {
+    Report(message, file);
     return ExitFailure;
 }
 
+// Call right after a write to standard output failed, with its errno.
+int StandardOutputFailed() {
+    const TResult failed = TResult::FromErrno(errno);
+    return Fail(failed.Describe(Utf8ToCp932("標準出力に書き込むことができません。").value()));
+}
+
+int UsageError(const std::string& what) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", Program, what.c_str(),
+                 Program);
+    return ExitUsage;
+}
+
 int Run(const Options& options) {
-    const std::string absolute = std::filesystem::absolute(options.tableFile).lexically_normal();
-    const std::optional<std::string> tablePath = Utf8ToCp932(absolute);
+    const std::string& table = options.tableFile;
     TFeedDocument document;
-    if (!tablePath || !LoadTableFile(document, *tablePath)) return Fail(MsgTableLoadFailed());
+    if (const TResult loaded = LoadTableFile(document, table); !loaded)
+        return Fail(loaded.Describe(MsgTableLoadFailed()), table);
+    // The feed names itself after the table file in the channel's address, as a save does.
+    std::string name;
+    if (const TResult named = FileNameText(table, name); !named)
+        return Fail(named.Describe(MsgFeedCreateFailed()), table);
 
-    const std::string feedPath = FeedFileName(document);
-    if (feedPath.empty() && options.destination == Destination::SaveLocation) {
-        return Fail(MsgInvalidSaveFolder() + MsgSaveFolderNamed() + "\"" +
-                    document.Channel.SaveFolder + "\"");
+    const TFeedFile feed = BuildFeedFile(document, CurrentFeedTime(), GetVersionText());
+    if (options.destination == Destination::StandardOutput) {
+        if (!WriteStandardOutput(feed.Text)) return StandardOutputFailed();
+    } else {
+        const TSaveResult result = WriteFeedFile(document, feed, options.outputFile);
+        if (result.Outcome == TSaveOutcome::InvalidSaveFolder) return Fail(result.Message, table);
+        if (result.Outcome != TSaveOutcome::Saved) return Fail(result.Message, result.FeedPath);
+        // A script reads the path from here: a path it cannot read is a failure too.
+        if (options.destination == Destination::SaveLocation &&
+            !WriteStandardOutput(result.FeedPath + "\n"))
+            return StandardOutputFailed();
     }
-    std::vector<std::string> lines;
-    const TFeedContext context{feedPath.empty() ? UnresolvedFeedName() : feedPath,
-                               {},
-                               CurrentFeedTime(),
-                               GetVersionText()};
-    const bool unique = BuildFeed(lines, document, context);
-    const std::string feed = Cp932ToUtf8(JoinLines(lines));
-
-    switch (options.destination) {
-    case Destination::StandardOutput:
-        std::cout << feed << std::flush;
-        break;
-    case Destination::File:
-        if (WriteFileAtomic(options.outputFile, feed) != 0) return Fail(MsgFeedCreateFailed());
-        break;
-    case Destination::SaveLocation:
-        if (WriteFileAtomic(Cp932ToUtf8(feedPath), feed) != 0) return Fail(MsgFeedCreateFailed());
-        std::cout << Cp932ToUtf8(feedPath) << '\n';
-        break;
-    }
-    if (!unique) Report(MsgDuplicateWarning());
+    if (!feed.IdentifiersUnique) Report(MsgDuplicateWarning(), table);
     return ExitSuccess;
+}
+
+// Standard output or error may have been closed by the caller. Holding their numbers with a file
+// that cannot be written keeps any file the program opens off them, and makes a write to them
+// fail, as it must be reported, instead of landing in that file.
+void HoldClosedStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int held = open("/dev/null", O_RDONLY);
+        if (held >= 0 && held != fd) {
+            dup2(held, fd);
+            close(held);
+        }
+    }
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-        std::cout << Usage;
-        return ExitSuccess;
-    }
-    const std::optional<Options> options = ParseArguments(args);
-    if (!options) {
-        std::cerr << Usage;
-        return ExitUsage;
+    HoldClosedStandardStreams();
+    const Parsed parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (const std::string* error = std::get_if<std::string>(&parsed)) return UsageError(*error);
+    if (const Request* request = std::get_if<Request>(&parsed)) {
+        const bool written = WriteStandardOutput(
+            *request == Request::Help ? std::string(Usage)
+                                      : std::string(Program) + " " + GetVersionText() + "\n");
+        return written ? ExitSuccess : ExitFailure;
     }
     try {
-        return Run(*options);
+        return Run(std::get<Options>(parsed));
     } catch (const std::exception& error) {
-        std::cerr << "orvanix-feed: " << error.what() << '\n';
+        std::fprintf(stderr, "%s: %s\n", Program, error.what());
         return ExitFailure;
     }
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 // The document the editor keeps: one news feed, its channel fields and a fixed table of entries.
-// Every text is code page 932; paths too (they turn into UTF-8 only at the file system).
+// Every text is code page 932, the save folder included (it is a field the user types). FileName
+// alone is no text: it is the file system's own bytes, as the dialogs and the command line give a
+// path, so a table file in any folder can be read and written (see TableName.h).
 
 #include <array>
 #include <string>
@@ -40,7 +42,7 @@ struct TFeedItem {
 struct TFeedDocument {
     TChannelInfo Channel;
     std::array<TFeedItem, MaxItemRows> Items; // grid rows 1 to 50, oldest entry first
-    std::string FileName;                     // table file; empty for a new document
+    std::string FileName; // table file's path, the file system's bytes; empty for a new document
     bool Modified = false;
 
     // Grid row 1 to 50.

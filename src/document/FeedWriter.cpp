@@ -1,7 +1,9 @@
 #include "FeedWriter.h"
 
 #include "CodePage.h"
+#include "FileNames.h"
 #include "MakerPages.h"
+#include "Messages.h"
 #include "S_string.h"
 #include "TextFile.h"
 #include "XmlEscape.h"
@@ -76,6 +78,13 @@ void AddElementIfAny(std::vector<std::string>& lines, const std::string& indent,
         lines.push_back(indent + "<" + name + ">" + Content(value) + "</" + name + ">");
 }
 
+// The feed file's own name as the channel's address ends with it.
+std::string FeedNameText(const std::string& feedPath) {
+    std::string name;
+    if (feedPath.empty() || !FileNameText(feedPath, name)) return UnresolvedFeedName();
+    return name;
+}
+
 void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
                 const TFeedContext& context, const std::vector<const TFeedItem*>& entries) {
     const TChannelInfo& channel = document.Channel;
@@ -84,8 +93,7 @@ void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
     else
         lines.push_back(
             R"(  <channel rdf:about=")" +
-            Attribute(WebAddressIn(channel.FeedAddress, ExtractFileName(context.FeedPath))) +
-            R"(">)");
+            Attribute(WebAddressIn(channel.FeedAddress, FeedNameText(context.FeedPath))) + R"(">)");
     AddElementIfAny(lines, "    ", "title", channel.Title);
     AddElementIfAny(lines, "    ", "link", channel.HomeAddress);
     lines.push_back("    <dc:date>" + FormatChannelDate(context.Now) + "</dc:date>");
@@ -153,14 +161,14 @@ std::string FormatChannelDate(const TFeedTime& t) {
 
 std::string FeedFileName(const TFeedDocument& document) {
     const TChannelInfo& channel = document.Channel;
-    std::string path =
-        ChangeFileExt(document.FileName, channel.ExtensionIndex == 0 ? ".rdf" : ".xml");
+    const std::string tableName = ExtractFileName(document.FileName);
+    std::string folder = document.FileName.substr(0, document.FileName.size() - tableName.size());
     if (!channel.SaveFolder.empty()) {
         if (!DirectoryExists(Cp932ToUtf8(DelPathDelim(channel.SaveFolder)))) return {};
-        path = AddPathDelim(channel.SaveFolder) + ExtractFileName(path);
+        folder = Cp932ToUtf8(AddPathDelim(channel.SaveFolder));
     }
-    const std::string name = ExtractFileName(path);
-    return path.substr(0, path.size() - name.size()) + LowerCaseAnsi(name);
+    return folder + LowerCaseFileName(
+                        ChangeFileExt(tableName, channel.ExtensionIndex == 0 ? ".rdf" : ".xml"));
 }
 
 bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,

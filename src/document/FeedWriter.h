@@ -18,15 +18,20 @@ TFeedTime CurrentFeedTime();
 // "yyyy-mm-ddThh:nn:ss+hh:mm".
 std::string FormatChannelDate(const TFeedTime& time);
 
-// The feed file's path for the document's FileName, ExtensionIndex and SaveFolder; empty when the
-// save folder is given but does not exist. Only the file name is lower-cased.
+// The feed file's path for the document's FileName, ExtensionIndex and SaveFolder, as the file
+// system's bytes: the save folder (code page 932 text) in the file system's encoding, or the table
+// file's folder as it is, then the table file's name with the feed's extension. Only that name is
+// lower-cased (its ASCII letters). Empty when the save folder is given but does not exist.
 std::string FeedFileName(const TFeedDocument& document);
 
 // The web address of `name` in the web folder `folderAddress`: one "/" between them.
 std::string WebAddressIn(const std::string& folderAddress, const std::string& name);
 
 struct TFeedContext {
-    std::string FeedPath;           // its file name ends the channel's address
+    // The feed file's path (the file system's bytes); its own name, as code page 932 text, ends
+    // the channel's address. Empty, or a name code page 932 cannot hold exactly, writes
+    // UnresolvedFeedName() there instead.
+    std::string FeedPath;
     std::string StyleSheetOverride; // empty: the document's style sheet; "*": none; else the href
     TFeedTime Now;
     std::string VersionText;

@@ -29,7 +29,18 @@ ORVANIX_MESSAGE(MsgDuplicateWarning,
                 "\r\n\r\n警告 > 同じ日付でアドレス項目の重複があります。\r\n\r\n"
                 "RSS1.0では通常はアドレス項目の重複は処理できませんがOrvaneでは\r\n"
                 "日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。")
+ORVANIX_MESSAGE(MsgNotTableFile,
+                "テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。")
+ORVANIX_MESSAGE(MsgFeedIsTableFile, "RSSファイルがテーブルファイルそのものになってしまいます。")
 ORVANIX_MESSAGE(UnresolvedFeedName, "[ファイル名未解決]")
 ORVANIX_MESSAGE(MsgPreviewHeading, "構文のチェックを目的としますので以下の点に注意してください。")
 ORVANIX_MESSAGE(MsgPreviewXmlExtension, "●拡張子は\"xml\"でテストデータを生成します。")
 ORVANIX_MESSAGE(MsgPreviewNoStyleSheet, "●スタイルシートの場所特定できませんので使用しません。")
+ORVANIX_MESSAGE(MsgMalformedFileName, "ファイル名の文字コードがUTF-8ではありません。")
+
+std::string MsgUnusableNameCharacter(const std::string& codePoint, const std::string& becomes) {
+    const std::string lead = FromSource("ファイル名の文字 ") + codePoint;
+    if (becomes.empty()) return lead + FromSource(" はこのプログラムでは使用できません。");
+    return lead + FromSource(" は「") + becomes +
+           FromSource("」に変わってしまうため使用できません。");
+}

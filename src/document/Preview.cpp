@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "FeedWriter.h"
+#include "FileNames.h"
 #include "MakerPages.h"
 #include "Messages.h"
 #include "S_string.h"
@@ -36,20 +37,22 @@ std::string PreviewQuestion(const std::string& notice) {
 }
 
 std::string PreviewCopyName(const std::string& tableFileName) {
-    std::string name = LowerCaseAnsi(ExtractFileName(tableFileName));
+    std::string name = LowerCaseFileName(ExtractFileName(tableFileName));
     if (name.empty()) name = "orvanetest";
     return ChangeFileExt(name, ".xml");
 }
 
 bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
     if (unlink(diskPath.c_str()) != 0 && errno != ENOENT) return false;
-    return WriteFileExclusive(diskPath, bytes) == 0;
+    return WriteFileExclusive(diskPath, bytes).Ok();
 }
 
 std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName) {
     static constexpr char Hex[] = "0123456789ABCDEF";
     std::string address = ValidatorAddress;
-    for (const char ch : Cp932ToUtf8(WebAddressIn(feedAddress, ExtractFileName(feedFileName)))) {
+    const std::string feed =
+        Cp932ToUtf8(WebAddressIn(feedAddress, {})) + ExtractFileName(feedFileName);
+    for (const char ch : feed) {
         const auto byte = static_cast<unsigned char>(ch);
         const bool unreserved = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
                                 (ch >= '0' && ch <= '9') || ch == '-' || ch == '.' || ch == '_' ||

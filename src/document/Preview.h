@@ -19,13 +19,14 @@ TPreviewPlan PlanPreview(const TFeedDocument& document, const std::string& progr
 // The notice with its heading, as the confirmation question shows it.
 std::string PreviewQuestion(const std::string& notice);
 
-// The test copy's file name: the table file's name lower-cased, or "orvanetest", with ".xml".
+// The test copy's file name (the file system's bytes): the table file's name (of the path
+// `tableFileName`, the file system's bytes) lower-cased, or "orvanetest", with ".xml".
 std::string PreviewCopyName(const std::string& tableFileName);
 
 // Writes the test copy: an old copy is deleted, the new one created exclusively and without
 // following a link planted in its place. Returns false when it cannot be written.
 bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes);
 
-// The validation service's address for the feed: its web folder and file name, encoded as the
-// query value.
+// The validation service's address for the feed: its web folder (code page 932 text) and the
+// file name of `feedFileName` (a path, the file system's bytes), encoded as the query value.
 std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName);

@@ -1,10 +1,12 @@
 #include "SaveDocument.h"
 
 #include "CodePage.h"
+#include "FileNames.h"
 #include "Messages.h"
 #include "TableFile.h"
 #include "TextFile.h"
 
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -17,35 +19,58 @@ TSaveResult Failure(TSaveOutcome outcome, std::string message, std::string feedP
     return {outcome, std::move(feedPath), true, std::move(message)};
 }
 
-bool WriteFeedFile(const std::string& feedPath, const std::string& text) {
-    TTextFile file;
-    if (OpenDataFile(Cp932ToUtf8(feedPath), file, 1) != 0) return false;
-    file.Write(Cp932ToUtf8(text));
-    return file.Close() == 0;
+// True when both paths lead to one file, through links or other names alike.
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat infoA {};
+    struct stat infoB {};
+    return stat(a.c_str(), &infoA) == 0 && stat(b.c_str(), &infoB) == 0 &&
+           infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+}
+
+TResult WriteFeedText(const std::string& path, const std::string& tablePath,
+                      const std::string& text) {
+    if (SameFile(path, tablePath)) return TResult::Because(MsgFeedIsTableFile());
+    return WriteFileAtomic(path, text);
 }
 
 } // namespace
 
-TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target,
-                              const TFeedTime& now, const std::string& versionText) {
-    if (!WriteTableFile(document, target))
-        return Failure(TSaveOutcome::TableFailed, MsgTableSaveFailed());
+TFeedFile BuildFeedFile(const TFeedDocument& document, const TFeedTime& now,
+                        const std::string& versionText) {
+    TFeedFile feed;
+    feed.Path = FeedFileName(document);
+    std::vector<std::string> lines;
+    feed.IdentifiersUnique = BuildFeed(lines, document, {feed.Path, {}, now, versionText});
+    feed.Text = Cp932ToUtf8(JoinLines(lines));
+    return feed;
+}
 
-    const std::string feedPath = FeedFileName(document);
-    if (feedPath.empty()) {
+TSaveResult WriteFeedFile(const TFeedDocument& document, const TFeedFile& feed,
+                          const std::string& target) {
+    const std::string& path = target.empty() ? feed.Path : target;
+    if (path.empty()) {
         std::string message = MsgInvalidSaveFolder();
         if (!document.Channel.SaveFolder.empty())
             message += MsgSaveFolderNamed() + Quoted(document.Channel.SaveFolder);
         return Failure(TSaveOutcome::InvalidSaveFolder, message);
     }
+    if (const TResult written = WriteFeedText(path, document.FileName, feed.Text); !written)
+        return Failure(TSaveOutcome::FeedFailed, written.Describe(MsgFeedCreateFailed()), path);
 
-    std::vector<std::string> lines;
-    const bool unique = BuildFeed(lines, document, {feedPath, {}, now, versionText});
-    if (!WriteFeedFile(feedPath, JoinLines(lines)))
-        return Failure(TSaveOutcome::FeedFailed, MsgFeedCreateFailed(), feedPath);
+    std::string message = MsgSaveComplete() + Quoted(Utf8ToCp932Shown(path));
+    if (!feed.IdentifiersUnique) message += MsgDuplicateWarning();
+    return {TSaveOutcome::Saved, path, feed.IdentifiersUnique, message};
+}
 
-    document.Modified = false;
-    std::string message = MsgSaveComplete() + Quoted(feedPath);
-    if (!unique) message += MsgDuplicateWarning();
-    return {TSaveOutcome::Saved, feedPath, unique, message};
+TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target,
+                              const TFeedTime& now, const std::string& versionText) {
+    std::string name;
+    if (const TResult named = FileNameText(target, name); !named)
+        return Failure(TSaveOutcome::TableFailed, named.Describe(MsgTableSaveFailed()));
+    if (const TResult written = WriteTableFile(document, target); !written)
+        return Failure(TSaveOutcome::TableFailed, written.Describe(MsgTableSaveFailed()));
+
+    const TSaveResult result = WriteFeedFile(document, BuildFeedFile(document, now, versionText));
+    if (result.Outcome == TSaveOutcome::Saved) document.Modified = false;
+    return result;
 }

@@ -1,9 +1,12 @@
 #include "TableFile.h"
 
-#include "CodePage.h"
+#include "LineReader.h"
+#include "Messages.h"
 #include "S_string.h"
 #include "TextFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -11,6 +14,7 @@ namespace {
 constexpr const char* FormatVersion = "1.00";
 constexpr int ReservedLines = 9;
 constexpr int FieldCapacity = 10;
+constexpr size_t MaxVersionLength = 16;
 
 // A line of the file is always one row: TAB, CR and LF inside a field become blanks.
 std::string OneLine(std::string text) {
@@ -49,35 +53,59 @@ void AppendChannel(std::string& text, const TChannelInfo& channel) {
     AppendLine(text, OneLine(channel.StyleSheet));
 }
 
-void ReadChannel(TTextFile& file, TChannelInfo& channel) {
-    for (std::string* field : LeadingTextFields(channel))
-        *field = file.ReadTextLine();
-    // The radio group knows only rdf (0) and xml (1).
-    channel.ExtensionIndex = StrToIntLoose(file.ReadTextLine()) == 1 ? 1 : 0;
-    channel.AutoDate = StrToIntLoose(file.ReadTextLine()) != 0;
-    channel.AutoAddress = StrToIntLoose(file.ReadTextLine()) != 0;
-    channel.StyleSheet = file.ReadTextLine();
-    for (int n = 0; n < ReservedLines; ++n)
-        file.ReadTextLine();
-}
+// Reads the lines of one document, no more, however large the file: the lines together may hold
+// at most MaxDocumentBytes.
+class TTableReader {
+public:
+    explicit TTableReader(TLineReader& file) : file_(file) {}
 
-void ReadItems(TTextFile& file, TFeedDocument& document) {
-    std::vector<std::string> fields;
-    for (int row = 1; row <= MaxItemRows; ++row) {
-        TFeedItem& item = document.Row(row);
-        if (file.Eof()) {
-            item = TFeedItem();
-            continue;
-        }
-        SplitTabFields(file.ReadTextLine(), fields, FieldCapacity);
-        for (int column = 0; column < ItemColumns; ++column)
-            item.Cell(column) = fields[static_cast<size_t>(column) + 1];
+    std::string Line() {
+        std::string line;
+        if (result_) result_ = file_.ReadLine(line, budget_);
+        budget_ -= line.size();
+        return line;
     }
+    bool AtEnd() { return !result_ || file_.AtEnd(); }
+    const TResult& Result() const { return result_; }
+
+private:
+    static constexpr size_t MaxDocumentBytes = size_t{256} << 20;
+
+    TLineReader& file_;
+    size_t budget_ = MaxDocumentBytes;
+    TResult result_;
+};
+
+// A format version such as "1.00": digits, a point, digits.
+bool IsVersionNumber(const std::string& line) {
+    const size_t point = line.find('.');
+    const auto digits = [&line](size_t from, size_t to) {
+        return from < to && std::all_of(line.begin() + static_cast<std::ptrdiff_t>(from),
+                                        line.begin() + static_cast<std::ptrdiff_t>(to),
+                                        [](char ch) { return ch >= '0' && ch <= '9'; });
+    };
+    return point != std::string::npos && digits(0, point) && digits(point + 1, line.size());
 }
 
-// File names on disk are UTF-8; the program holds them as code page 932.
-std::string DiskPath(const std::string& path) {
-    return Cp932ToUtf8(path);
+void ReadChannel(TTableReader& file, TChannelInfo& channel) {
+    for (std::string* field : LeadingTextFields(channel))
+        *field = file.Line();
+    // The radio group knows only rdf (0) and xml (1).
+    channel.ExtensionIndex = StrToIntLoose(file.Line()) == 1 ? 1 : 0;
+    channel.AutoDate = StrToIntLoose(file.Line()) != 0;
+    channel.AutoAddress = StrToIntLoose(file.Line()) != 0;
+    channel.StyleSheet = file.Line();
+    for (int n = 0; n < ReservedLines; ++n)
+        file.Line();
+}
+
+void ReadItems(TTableReader& file, TFeedDocument& document) {
+    std::vector<std::string> fields;
+    for (int row = 1; row <= MaxItemRows && !file.AtEnd(); ++row) {
+        SplitTabFields(file.Line(), fields, FieldCapacity);
+        for (int column = 0; column < ItemColumns; ++column)
+            document.Row(row).Cell(column) = fields[static_cast<size_t>(column) + 1];
+    }
 }
 
 } // namespace
@@ -93,22 +121,30 @@ std::string TableFileText(const TFeedDocument& document) {
     return text;
 }
 
-bool WriteTableFile(TFeedDocument& document, const std::string& path) {
+TResult WriteTableFile(TFeedDocument& document, const std::string& path) {
     TTextFile file;
-    if (OpenTextFile(DiskPath(path), 'O', file) != 0) return false;
+    if (TResult opened = OpenTextFile(path, 'O', file); !opened) return opened;
     file.Write(TableFileText(document));
-    if (file.Close() != 0) return false;
+    if (TResult closed = file.Close(); !closed) return closed;
     document.FileName = path;
-    return true;
+    return {};
 }
 
-bool LoadTableFile(TFeedDocument& document, const std::string& path) {
-    TTextFile file;
-    if (OpenTextFile(DiskPath(path), 'I', file) != 0) return false;
-    document.FileName = path;
-    file.ReadTextLine(); // the format version is not checked
-    ReadChannel(file, document.Channel);
-    ReadItems(file, document);
-    document.Modified = false;
-    return true;
+TResult LoadTableFile(TFeedDocument& document, const std::string& path) {
+    TLineReader file;
+    if (TResult opened = file.Open(path); !opened) return opened;
+    std::string version;
+    // A version line is short; anything longer is no table file, however it goes on.
+    if (TResult read = file.ReadLine(version, MaxVersionLength); !read && read.Errno() != EFBIG)
+        return read;
+    if (!IsVersionNumber(version)) return TResult::Because(MsgNotTableFile());
+
+    TFeedDocument loaded;
+    loaded.FileName = path;
+    TTableReader reader(file);
+    ReadChannel(reader, loaded.Channel);
+    ReadItems(reader, loaded);
+    if (!reader.Result()) return reader.Result();
+    document = std::move(loaded);
+    return {};
 }

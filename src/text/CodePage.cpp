@@ -1,5 +1,6 @@
 #include "CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -73,6 +74,36 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// Byte length of the UTF-8 character that starts with `lead`; 0 for a byte no character starts
+// with.
+size_t Utf8CharLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+// Calls `onChar` with each character of `text` and its exact code page 932 form (nothing when
+// it has none, or when it is a malformed byte) until `onChar` returns false.
+template <typename OnChar> void ForEachCharExact(const std::string& text, OnChar onChar) {
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = Utf8CharLength(static_cast<unsigned char>(text[at]));
+        const std::string ch = text.substr(at, length == 0 ? 1 : length);
+        const bool malformed =
+            length == 0 || ch.size() < length ||
+            std::any_of(ch.begin() + 1, ch.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        std::optional<std::string> converted = malformed ? std::nullopt : Utf8ToCp932(ch);
+        if (converted && Cp932ToUtf8(*converted) != ch) converted.reset();
+        if (!onChar(malformed ? ch.substr(0, 1) : ch, converted, malformed)) return;
+        if (malformed) {
+            ++at;
+            continue;
+        }
+        at += ch.size();
+    }
+}
+
 } // namespace
 
 std::string Cp932ToUtf8(const std::string& text) {
@@ -90,6 +121,34 @@ std::optional<std::string> Utf8ToCp932(const std::string& text) {
     out.reserve(text.size());
     if (!ToCp932().Convert(text, out, [](std::string&) { return false; })) return std::nullopt;
     return out;
+}
+
+std::optional<std::string> Utf8ToCp932Exact(const std::string& text, std::string* refused) {
+    std::optional<std::string> whole = Utf8ToCp932(text);
+    if (whole && Cp932ToUtf8(*whole) == text) return whole;
+    // Only a failure walks the text character by character, to name the culprit.
+    if (refused) {
+        refused->clear();
+        ForEachCharExact(text,
+                         [refused](const std::string& ch,
+                                   const std::optional<std::string>& converted, bool malformed) {
+                             if (converted) return true;
+                             if (!malformed) *refused = ch;
+                             return false;
+                         });
+    }
+    return std::nullopt;
+}
+
+std::string Utf8ToCp932Shown(const std::string& text) {
+    if (std::optional<std::string> exact = Utf8ToCp932Exact(text)) return *exact;
+    std::string shown;
+    ForEachCharExact(
+        text, [&shown](const std::string&, const std::optional<std::string>& converted, bool) {
+            shown += converted ? *converted : std::string("?");
+            return true;
+        });
+    return shown;
 }
 
 bool CanEncodeCp932(char32_t codePoint) {

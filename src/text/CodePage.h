@@ -13,5 +13,16 @@ std::string Cp932ToUtf8(const std::string& text);
 // the UTF-8 is malformed.
 std::optional<std::string> Utf8ToCp932(const std::string& text);
 
+// Converts UTF-8 text to code page 932 only when every character converts back to itself: some
+// characters have a form that comes back as another one (〜 U+301C comes back as ～ U+FF5E), which
+// must not silently change a name. Nothing otherwise, and `refused` (when given) holds the first
+// character that fails, as UTF-8; it stays empty for malformed UTF-8.
+std::optional<std::string> Utf8ToCp932Exact(const std::string& text,
+                                            std::string* refused = nullptr);
+
+// UTF-8 text as code page 932 for showing it in a message: each character without an exact code
+// page 932 form (and each malformed byte) is shown as "?". Never fails.
+std::string Utf8ToCp932Shown(const std::string& text);
+
 // True when the Unicode code point has a code page 932 form.
 bool CanEncodeCp932(char32_t codePoint);

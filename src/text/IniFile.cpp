@@ -4,6 +4,7 @@
 #include "TextFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstddef>
@@ -46,17 +47,17 @@ std::string Clean(std::string text) {
 
 } // namespace
 
-int TIniFile::Load() {
+TResult TIniFile::Load() {
     preamble_.clear();
     sections_.clear();
     TTextFile file;
-    const int error = OpenTextFile(path_, 'R', file);
-    if (error == -1) return 0; // no file yet: an empty one
-    if (error != 0) return error;
+    const TResult opened = OpenTextFile(path_, 'R', file);
+    if (opened.Errno() == ENOENT) return {}; // no file yet: an empty one
+    if (!opened) return opened;
     size_t section = None;
     while (!file.Eof())
         AddLine(file.ReadTextLine(), section);
-    return 0;
+    return {};
 }
 
 void TIniFile::AddLine(const std::string& line, size_t& section) {
@@ -101,7 +102,7 @@ std::string TIniFile::Text() const {
     return text;
 }
 
-int TIniFile::Save() const {
+TResult TIniFile::Save() const {
     return WriteFileAtomic(path_, Text());
 }
 
@@ -151,12 +152,12 @@ template <typename Change> void TIniFile::ApplyChange(Change change) {
         return;
     }
     // Saving after a failed read would drop every other section, so a change needs both.
-    int error = Load();
-    if (error == 0) {
+    TResult result = Load();
+    if (result) {
         change();
-        error = Save();
+        result = Save();
     }
-    if (writeThroughError_ == 0) writeThroughError_ = error;
+    if (writeThroughError_) writeThroughError_ = result;
 }
 
 void TIniFile::Put(const std::string& section, const std::string& key, const std::string& value) {

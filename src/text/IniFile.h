@@ -11,6 +11,8 @@
 // and Save() writes it back whole (temporary file and rename). In write-through mode every read
 // goes to the file as it is now and every change is saved at once.
 
+#include "Result.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,20 +25,18 @@ public:
 
     const std::string& Path() const { return path_; }
 
-    // Reads the file at Path(). A missing file reads as empty. On failure the content is empty too
-    // and the errno value is returned; 0 on success.
-    int Load();
+    // Reads the file at Path(). A missing file reads as empty. On failure the content is empty too.
+    TResult Load();
 
     // The whole content in the file's layout: every section followed by an empty line, CR LF.
     std::string Text() const;
-    // Writes Text() over the file at Path(). Returns 0 or an errno value; on failure the file on
-    // disk is as it was.
-    int Save() const;
+    // Writes Text() over the file at Path(); on failure the file on disk is as it was.
+    TResult Save() const;
 
     void SetWriteThrough(bool writeThrough) { writeThrough_ = writeThrough; }
     bool WriteThrough() const { return writeThrough_; }
-    // The first failure of a write-through change (0 when there was none).
-    int WriteThroughError() const { return writeThroughError_; }
+    // The first failure of a write-through change (success when there was none).
+    const TResult& WriteThroughError() const { return writeThroughError_; }
 
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& fallback) const;
@@ -75,5 +75,5 @@ private:
     std::vector<std::string> preamble_;
     std::vector<TSection> sections_;
     bool writeThrough_ = false;
-    int writeThroughError_ = 0;
+    TResult writeThroughError_;
 };

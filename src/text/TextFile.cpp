@@ -1,23 +1,45 @@
 #include "TextFile.h"
 
+#include "CodePage.h"
+
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
+#include <optional>
+#include <string_view>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
 
 constexpr char EndOfFileMark = '\x1A';
 
-// Follows a symbolic link at the target so that the file it points to is replaced, not the link.
-std::string ResolveTarget(const std::string& path) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+// Temporary files are named ".orvanix-" + a hash of the target's name + "-" + mkstemp's six
+// characters: a fixed 24 bytes, and the hash tells which target a leftover belongs to.
+constexpr std::string_view TempPrefix = ".orvanix-";
+constexpr size_t TempRandomLength = 6;
+constexpr time_t StaleSeconds = 60;
+
+TResult Refused(const char* utf8Reason) {
+    return TResult::Because(Utf8ToCp932(utf8Reason).value());
+}
+
+// FNV-1a: short, stable across runs and builds.
+uint32_t NameHash(std::string_view name) {
+    uint32_t hash = 2166136261u;
+    for (const char ch : name) {
+        hash ^= static_cast<unsigned char>(ch);
+        hash *= 16777619u;
+    }
+    return hash;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -31,8 +53,70 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The part of a temporary file's name shared by every temporary file of `target`.
+std::string TempTag(const std::string& target) {
+    char hash[9];
+    std::snprintf(hash, sizeof hash, "%08x", NameHash(BaseName(target)));
+    return std::string(TempPrefix) + hash + "-";
+}
+
+bool IsTempOf(std::string_view name, std::string_view tag) {
+    return name.size() == tag.size() + TempRandomLength && name.starts_with(tag) &&
+           std::all_of(name.begin() + static_cast<ptrdiff_t>(tag.size()), name.end(),
+                       [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)); });
+}
+
+// Finds the file that a save of `path` replaces: a symbolic link is followed to the file it names.
+// Only a regular file, or no file at all, may be replaced; `existing` tells which.
+TResult ResolveTarget(const std::string& path, std::string& target,
+                      std::optional<struct stat>& existing) {
+    target = path;
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return {};
+        return TResult::FromErrno(errno);
+    }
+    if (S_ISLNK(info.st_mode)) {
+        char resolved[PATH_MAX];
+        if (!realpath(path.c_str(), resolved))
+            return errno == ENOENT ? Refused("リンク先のファイルがありません。")
+                                   : TResult::FromErrno(errno);
+        target = resolved;
+        if (stat(target.c_str(), &info) != 0) return TResult::FromErrno(errno);
+    }
+    if (S_ISDIR(info.st_mode)) return TResult::FromErrno(EISDIR);
+    if (!S_ISREG(info.st_mode)) return Refused("通常のファイルではないため、置き換えられません。");
+    if ((info.st_mode & 0222) == 0) return TResult::FromErrno(EACCES);
+    existing = info;
+    return {};
+}
+
+// Removes what earlier saves of `target` left behind when they were killed half-way: regular
+// files of the target's own temporary name that have not changed for a minute, so that a save
+// still in progress elsewhere keeps its file. Links are never followed. Best effort: a leftover
+// that cannot be removed does not stop the save.
+void RemoveStaleTemporaries(const std::string& target) {
+    const int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    DIR* listing = fdopendir(folder);
+    if (!listing) {
+        close(folder);
+        return;
+    }
+    const std::string tag = TempTag(target);
+    const time_t staleBefore = std::time(nullptr) - StaleSeconds;
+    while (const dirent* entry = readdir(listing)) {
+        if (!IsTempOf(entry->d_name, tag)) continue;
+        struct stat info {};
+        if (fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_mtime < staleBefore)
+            unlinkat(folder, entry->d_name, 0);
+    }
+    closedir(listing);
+}
+
 // Permissions for the new file: those of the file it replaces, else the usual ones for a new file.
-mode_t PermissionsFor(const struct stat* existing) {
+mode_t PermissionsFor(const std::optional<struct stat>& existing) {
     if (existing) return existing->st_mode & 07777;
     const mode_t mask = umask(0);
     umask(mask);
@@ -50,35 +134,62 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+// Writes the temporary file whole and to disk with the replaced file's owner, group and
+// permissions. Only the owner and group may be refused (a user cannot give a file away): the
+// file then stays the user's, as a new file would. Returns the errno value of a failure, or 0.
+int FillTemporary(int fd, const std::string& bytes, const std::optional<struct stat>& existing) {
+    errno = 0;
+    if (!WriteAll(fd, bytes)) return errno ? errno : EIO;
+    if (existing) std::ignore = fchown(fd, existing->st_uid, existing->st_gid);
+    if (fchmod(fd, PermissionsFor(existing)) != 0 || fsync(fd) != 0) return errno;
+    return 0;
+}
+
+// Reads the file into `content`, which is left as it was on failure.
+TResult ReadWholeFile(const std::string& path, std::string& content) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return TResult::FromErrno(errno);
+    std::string bytes;
+    char buffer[64 * 1024];
+    ssize_t n = 0;
+    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+        if (n > 0)
+            bytes.append(buffer, static_cast<size_t>(n));
+        else if (errno != EINTR)
+            break;
+    }
+    const int error = n < 0 ? errno : 0;
+    close(fd);
+    if (error != 0) return TResult::FromErrno(error);
+    content = std::move(bytes);
+    return {};
+}
+
 } // namespace
 
-int WriteFileAtomic(const std::string& path, const std::string& bytes) {
-    const std::string target = ResolveTarget(path);
-    struct stat existing {};
-    const bool exists = stat(target.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return EISDIR;
-    if (exists && (existing.st_mode & 0222) == 0) return EACCES;
+TResult WriteFileAtomic(const std::string& path, const std::string& bytes) {
+    std::string target;
+    std::optional<struct stat> existing;
+    if (TResult resolved = ResolveTarget(path, target, existing); !resolved) return resolved;
+    RemoveStaleTemporaries(target);
 
-    std::string temp = FolderOf(target) + "/." + BaseName(target) + ".XXXXXX";
+    std::string temp = FolderOf(target) + "/" + TempTag(target) + "XXXXXX";
     const int fd = mkstemp(temp.data());
-    if (fd < 0) return errno;
-    int error = 0;
-    if (!WriteAll(fd, bytes) || fchmod(fd, PermissionsFor(exists ? &existing : nullptr)) != 0 ||
-        fsync(fd) != 0)
-        error = errno ? errno : EIO;
+    if (fd < 0) return TResult::FromErrno(errno);
+    int error = FillTemporary(fd, bytes, existing);
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) unlink(temp.c_str());
-    return error;
+    return TResult::FromErrno(error);
 }
 
-int WriteFileExclusive(const std::string& path, const std::string& bytes) {
+TResult WriteFileExclusive(const std::string& path, const std::string& bytes) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return errno;
+    if (fd < 0) return TResult::FromErrno(errno);
     int error = WriteAll(fd, bytes) ? 0 : (errno ? errno : EIO);
     if (close(fd) != 0 && error == 0) error = errno;
     if (error != 0) unlink(path.c_str());
-    return error;
+    return TResult::FromErrno(error);
 }
 
 bool FileExists(const std::string& path) {
@@ -91,30 +202,27 @@ bool DirectoryExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-int TTextFile::OpenForReading(const std::string& path) {
-    if (!FileExists(path)) return -1;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return errno ? errno : EACCES;
-    content_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) return EIO;
+TResult TTextFile::OpenForReading(const std::string& path) {
+    if (!FileExists(path)) return TResult::FromErrno(ENOENT);
+    if (TResult read = ReadWholeFile(path, content_); !read) return read;
     const size_t mark = content_.find(EndOfFileMark);
     if (mark != std::string::npos) content_.resize(mark);
     path_ = path;
     readAt_ = 0;
     writing_ = false;
-    return 0;
+    return {};
 }
 
-int TTextFile::OpenForWriting(const std::string& path, bool keepContent) {
+TResult TTextFile::OpenForWriting(const std::string& path, bool keepContent) {
     content_.clear();
     if (keepContent && FileExists(path)) {
-        const int error = OpenForReading(path);
-        if (error != 0) return error;
+        const TResult read = OpenForReading(path);
+        if (!read) return read;
     }
     path_ = path;
     readAt_ = 0;
     writing_ = true;
-    return 0;
+    return {};
 }
 
 std::string TTextFile::ReadTextLine() {
@@ -127,14 +235,14 @@ std::string TTextFile::ReadTextLine() {
     return line;
 }
 
-int TTextFile::Close() {
-    const int error = writing_ ? WriteFileAtomic(path_, content_) : 0;
+TResult TTextFile::Close() {
+    const TResult result = writing_ ? WriteFileAtomic(path_, content_) : TResult();
     content_.clear();
     writing_ = false;
-    return error;
+    return result;
 }
 
-int OpenTextFile(const std::string& path, char mode, TTextFile& file) {
+TResult OpenTextFile(const std::string& path, char mode, TTextFile& file) {
     switch (mode) {
     case 'I':
     case 'R':
@@ -145,10 +253,10 @@ int OpenTextFile(const std::string& path, char mode, TTextFile& file) {
     case 'A':
         return file.OpenForWriting(path, true);
     default:
-        return -1;
+        return TResult::FromErrno(EINVAL);
     }
 }
 
-int OpenDataFile(const std::string& path, TTextFile& file, int /*recordSize*/) {
+TResult OpenDataFile(const std::string& path, TTextFile& file, int /*recordSize*/) {
     return file.OpenForWriting(path, false);
 }

@@ -4,6 +4,8 @@
 // it whole to a new temporary file in the target's folder and renames that over the target, so a
 // failure at any point leaves the previous file as it was.
 
+#include "Result.h"
+
 #include <string>
 
 class TTextFile {
@@ -24,15 +26,15 @@ public:
         content_ += "\r\n";
     }
 
-    // For a file opened for writing, commits the content to disk. Returns 0 or an errno value.
-    int Close();
+    // For a file opened for writing, commits the content to disk.
+    TResult Close();
 
 private:
-    friend int OpenTextFile(const std::string&, char, TTextFile&);
-    friend int OpenDataFile(const std::string&, TTextFile&, int);
+    friend TResult OpenTextFile(const std::string&, char, TTextFile&);
+    friend TResult OpenDataFile(const std::string&, TTextFile&, int);
 
-    int OpenForReading(const std::string& path);
-    int OpenForWriting(const std::string& path, bool keepContent);
+    TResult OpenForReading(const std::string& path);
+    TResult OpenForWriting(const std::string& path, bool keepContent);
 
     std::string path_;
     std::string content_;
@@ -41,22 +43,31 @@ private:
 };
 
 // Opens `file` by the mode letter: 'I'/'R' reads an existing file (-1 when it does not exist),
-// 'O'/'W' writes a new content, 'A' appends to the existing content. Any other letter gives -1.
-// Returns 0 or an errno value.
-int OpenTextFile(const std::string& path, char mode, TTextFile& file);
+// 'O'/'W' writes a new content, 'A' appends to the existing content. A missing file fails with
+// ENOENT, any other letter with EINVAL.
+TResult OpenTextFile(const std::string& path, char mode, TTextFile& file);
 
 // Opens `file` for writing a block of bytes that replaces the file on Close(). The record size is
 // kept for callers' sake; only 1 is used.
-int OpenDataFile(const std::string& path, TTextFile& file, int recordSize);
+TResult OpenDataFile(const std::string& path, TTextFile& file, int recordSize);
 
-// Writes `bytes` as the whole new content of `path` (temporary file, flush, rename). A target
-// that is marked read-only (no write permission for anyone) is refused with EACCES. Returns 0 or
-// an errno value.
-int WriteFileAtomic(const std::string& path, const std::string& bytes);
+// Writes `bytes` as the whole new content of `path`: a temporary file in the same folder, written
+// and flushed to disk, then renamed over the target, so the target always holds either its old or
+// its new content, and on failure it is as it was and no temporary file remains.
+// - A symbolic link is followed and the file it names replaced. Only a regular file or a free name
+//   is replaced: a folder (EISDIR), a device, FIFO or socket, and a link that leads nowhere are
+//   refused, as is a file without any write permission (EACCES).
+// - The new file keeps the replaced file's permissions, and its owner and group where the process
+//   may give them (as root); otherwise it belongs to the process, as a new file would.
+// - The temporary file is named ".orvanix-HHHHHHHH-XXXXXX" (24 bytes, whatever the target's name
+//   length): H is a hash of the target's name, X random. Such files of the same target that are
+//   regular files and unchanged for a minute are left by a save that was killed; they are removed
+//   at the next save of that target.
+TResult WriteFileAtomic(const std::string& path, const std::string& bytes);
 
 // Creates `path` exclusively, never through a symbolic link, and writes `bytes` into it; a file
-// that is left incomplete is removed. Returns 0 or an errno value (EEXIST when the name is taken).
-int WriteFileExclusive(const std::string& path, const std::string& bytes);
+// that is left incomplete is removed. Fails with EEXIST when the name is taken.
+TResult WriteFileExclusive(const std::string& path, const std::string& bytes);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -2,6 +2,7 @@
 // the folder picker and the message boxes are answered in advance.
 
 #include "FileDialog.h"
+#include "FilePaths.h"
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "MiniForm.h"
@@ -39,6 +40,9 @@ const QString DuplicateWarning =
     u"RSS1.0では通常はアドレス項目の重複は処理できませんがOrvaneでは\r\n"
     u"日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。"_s;
 const QString TableSaveFailed = u"テーブルファイルの保存ができません。"_s;
+const QString LoadFailed = u"テーブルファイルを読み込むことができません。"_s;
+const QString NotTableFile =
+    u"テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。"_s;
 const QString NewQuestion = u"内容が変更されていますが保存せずに新規作成しますか？"_s;
 const QString OpenQuestion = u"内容が変更されていますが保存せずに他のデータを開きますか？"_s;
 
@@ -51,7 +55,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
 
     QString TempPath(const QString& name) const { return dir_->filePath(name); }
-    std::string TempPathCp(const QString& name) const { return Cp(TempPath(name)); }
+    std::string TempPathCp(const QString& name) const { return FileSystemPath(TempPath(name)); }
 
     // Queues the file dialog's answer. Without one a Cancel is queued that must stay unused.
     void QueueFileAnswer(const QString& answer) const {
@@ -143,19 +147,35 @@ private slots:
             << "News.tbl" << true << news << "";
         QTest::newRow("feed that cannot be replaced is kept")
             << false << false << "News.tbl" << 0 << ""
-            << "read-only feed" << false << u"RSSファイルが作成できません。"_s << "News.tbl" << true
-            << news << "";
+            << "read-only feed" << false
+            << u"RSSファイルが作成できません。\r\nアクセスの権限がありません。"_s << "News.tbl"
+            << true << news << "";
         QTest::newRow("duplicate entries are saved with a warning")
             << true << false << "" << 0 << ""
             << "" << true << SaveComplete.arg(u"%1"_s, u"site.rdf"_s) + DuplicateWarning
             << "Site.tbl" << false << site << "site.rdf";
         QTest::newRow("table file that cannot be written")
             << false << false << "Busy.tbl" << 0 << ""
-            << "folder named like the table" << false << TableSaveFailed << "" << true << plain
-            << "";
+            << "folder named like the table" << false
+            << TableSaveFailed + u"\r\nフォルダです。ファイルではありません。"_s << "" << true
+            << plain << "";
         QTest::newRow("name outside code page 932 is refused")
             << false << false << u"\U0001F600.tbl"_s << 0 << ""
-            << "" << false << TableSaveFailed << "" << true << plain << "";
+            << "" << false
+            << TableSaveFailed +
+                   u"\r\nファイル名の文字 U+1F600 はこのプログラムでは使用できません。"_s
+            << "" << true << plain << "";
+        // 〜 would come back from code page 932 as ～: another file than the one asked for.
+        QTest::newRow("name that code page 932 changes is refused")
+            << false << false << u"お知らせ〜.tbl"_s << 0 << ""
+            << "" << false
+            << TableSaveFailed +
+                   u"\r\nファイル名の文字 U+301C は「～」に変わってしまうため使用できません。"_s
+            << "" << true << plain << "";
+        QTest::newRow("folder that code page 932 cannot hold")
+            << false << false << u"café/News.tbl"_s << 0 << ""
+            << "" << false << SaveComplete.arg(u"%1"_s, u"caf?/news.rdf"_s) << "café/News.tbl"
+            << false << news << "café/news.rdf";
     }
 
     void save() {
@@ -175,6 +195,7 @@ private slots:
             QVERIFY(QFile::setPermissions(TempPath(u"news.rdf"_s), QFile::ReadOwner));
         }
         if (obstacle == u"folder named like the table") QVERIFY(QDir(dir_->path()).mkdir(answer));
+        if (answer.contains(u'/')) QVERIFY(QDir(dir_->path()).mkdir(QFileInfo(answer).path()));
 
         TMiniForm form;
         if (named) form.FileName = TempPathCp(u"Site.tbl"_s);
@@ -265,7 +286,17 @@ private slots:
             << "open" << true << int(mrYes) << "Saved.tbl" << QStringList{OpenQuestion} << "loaded";
         QTest::newRow("open, missing file")
             << "open" << false << int(mrNone) << "Gone.tbl"
-            << QStringList{u"テーブルファイルを読み込むことができません。"_s} << "kept";
+            << QStringList{LoadFailed + u"\r\nファイルまたはフォルダが見つかりません。"_s}
+            << "kept";
+        // A file that is not a table file is refused, so that a save cannot overwrite it.
+        for (const char* name : {"logo.png", "memo.txt", "empty.tbl", "folder.tbl"}) {
+            const QString reason = QString::fromLatin1(name) == u"folder.tbl"_s
+                                       ? u"フォルダです。ファイルではありません。"_s
+                                       : NotTableFile;
+            QTest::addRow("open, %s", name)
+                << "open" << true << int(mrYes) << name
+                << QStringList{OpenQuestion, LoadFailed + u"\r\n"_s + reason} << "kept";
+        }
     }
 
     void discardQuestions() {
@@ -280,6 +311,10 @@ private slots:
         saved.Row(1) = {"Saved entry", "2005-04-01", "", ""};
         QVERIFY(
             WriteAll(TempPath(u"Saved.tbl"_s), QByteArray::fromStdString(TableFileText(saved))));
+        QVERIFY(WriteAll(TempPath(u"logo.png"_s), QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)));
+        QVERIFY(WriteAll(TempPath(u"memo.txt"_s), u"買い物メモ\n牛乳\n"_s.toUtf8()));
+        QVERIFY(WriteAll(TempPath(u"empty.tbl"_s), QByteArray()));
+        QVERIFY(QDir(dir_->path()).mkdir(u"folder.tbl"_s));
 
         TMiniForm form;
         form.FileName = TempPathCp(u"Current.tbl"_s);
@@ -292,8 +327,11 @@ private slots:
         if (outcome != u"reset") QueueFileAnswer(dialog);
         if (boxes.size() > (answer != mrNone ? 1 : 0)) TMsgDlg::QueueAnswer(mrOk);
 
+        const std::string before = TableFileText(form.DocumentFromControls());
+
         (command == u"new" ? form.N2 : form.R1)->trigger();
 
+        if (outcome == u"kept") QCOMPARE(TableFileText(form.DocumentFromControls()), before);
         if (outcome != u"reset") CheckDialogShown(dialog);
         QCOMPARE(AnsweredTexts(), boxes);
         if (dialog == Cancel) QCOMPARE(form.OpenDialog->FileName, TempPath(u"Current.tbl"_s));

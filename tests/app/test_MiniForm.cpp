@@ -1,13 +1,14 @@
 #include "CodePage.h"
 #include "Cp932Text.h"
+#include "FilePaths.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
 #include "L_EdtPos.h"
 #include "L_Sizeing.h"
 #include "MiniForm.h"
-#include "Platform.h"
 #include "RadioGroup.h"
 #include "TableFile.h"
+#include "UserPlaces.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -101,7 +102,7 @@ private:
 
     static QByteArray LastOpenSettings(bool lastOpen, const QString& fileName) {
         return "[Environ]\r\nLastOpen=" + QByteArray(lastOpen ? "1" : "0") +
-               "\r\nDefFileName=" + QByteArray::fromStdString(Cp(fileName)) + "\r\n";
+               "\r\nDefFileName=" + QFile::encodeName(fileName) + "\r\n";
     }
 
     // Moves the grid's current cell as a click does: the open editor ends, the cell's starts.
@@ -176,7 +177,7 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(bool, modified);
         TMiniForm form;
-        form.FileName = Cp(fileName);
+        form.FileName = FileSystemPath(fileName);
         form.Modified = modified;
         form.UpdateCaption();
         QTEST(form.windowTitle(), "caption");
@@ -237,7 +238,8 @@ private slots:
         QVERIFY(form.LoadTableFile(path.toStdString()));
         TMsgDlg::QueueAnswer(mrOk);
         QVERIFY(!form.LoadTableFile(TempPath(u"gone.tbl"_s).toStdString()));
-        QCOMPARE(AnsweredTexts(), QStringList{u"テーブルファイルを読み込むことができません。"_s});
+        QCOMPARE(AnsweredTexts(), QStringList{u"テーブルファイルを読み込むことができません。\r\n"
+                                              u"ファイルまたはフォルダが見つかりません。"_s});
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
         QCOMPARE(form.FileName, path.toStdString());
         QCOMPARE(form.DocumentFromControls().Row(3).Title, std::string("Autumn menu"));
@@ -406,7 +408,6 @@ private slots:
         QTest::newRow("upper case extension") << "NEWS.HTML" << true << true;
         QTest::newRow("shtm") << "news.shtm" << true << true;
         QTest::newRow("missing page") << "gone.htm" << false << false;
-        QTest::newRow("text file") << "news.txt" << true << false;
         QTest::newRow("folder named like a page") << "folder.html" << false << false;
     }
 
@@ -422,9 +423,58 @@ private slots:
         TMiniForm form;
         QVERIFY(StartUp(form, {u"--verbose"_s, path}));
         QCOMPARE(AnsweredTexts(), asked ? QStringList{HtmlQuestion} : QStringList());
-        const std::string defaultTable = ProgramFolder() + "orvanix.tbl";
+        const std::string defaultTable = UserPlaces().DefaultTableFile;
         QCOMPARE(form.FileName, asked ? defaultTable : TempPath(u"last.tbl"_s).toStdString());
         QCOMPARE(form.ImportFileName, asked ? path.toStdString() : std::string());
+    }
+
+    // A file named on the command line (as the desktop entry's %f does) is opened instead of the
+    // last one; one that cannot be read is reported and the window starts empty.
+    void tableFileOnCommandLine_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("content"); // "table", "none" or the file's bytes
+        QTest::addColumn<QString>("reason");  // second line of the load message; empty: loaded
+        QTest::newRow("table file") << "news.tbl"
+                                    << "table"
+                                    << "";
+        QTest::newRow("folder code page 932 cannot hold") << "café/news.tbl"
+                                                          << "table"
+                                                          << "";
+        QTest::newRow("missing file") << "gone.tbl"
+                                      << "none" << u"ファイルまたはフォルダが見つかりません。"_s;
+        QTest::newRow("text file")
+            << "news.txt"
+            << "<html></html>"
+            << u"テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。"_s;
+    }
+
+    void tableFileOnCommandLine() {
+        QFETCH(QString, name);
+        QFETCH(QString, content);
+        QFETCH(QString, reason);
+        const QString path = TempPath(name);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        if (content == u"table")
+            WriteTable(name, SampleDocument());
+        else if (content != u"none")
+            QVERIFY(WriteAll(path, content.toUtf8()));
+        TFeedDocument last;
+        last.Channel.Title = "last";
+        WriteSettings(LastOpenSettings(true, WriteTable(u"last.tbl"_s, last)));
+        if (!reason.isEmpty()) TMsgDlg::QueueAnswer(mrOk);
+
+        TMiniForm form;
+        QVERIFY(StartUp(form, {u"--verbose"_s, path}));
+
+        const bool loaded = reason.isEmpty();
+        QCOMPARE(AnsweredTexts(),
+                 loaded
+                     ? QStringList()
+                     : QStringList{u"テーブルファイルを読み込むことができません。\r\n"_s + reason});
+        QCOMPARE(form.FileName, loaded ? FileSystemPath(path) : std::string());
+        QCOMPARE(TableFileText(form.DocumentFromControls()),
+                 TableFileText(loaded ? SampleDocument() : TFeedDocument()));
+        QCOMPARE(form.windowTitle(), loaded ? u"Orvane Lite版 [news]"_s : u"Orvane Lite版"_s);
     }
 
     void htmlQuestionAnswer_data() {
@@ -439,9 +489,9 @@ private slots:
     void htmlQuestionAnswer() {
         QFETCH(int, answer);
         QFETCH(bool, lastOpen);
-        // The default table file lives beside the program; a real one is never touched.
-        const QString defaultTable = QString::fromStdString(ProgramFolder()) + u"orvanix.tbl"_s;
-        if (QFile::exists(defaultTable)) QSKIP("a default table file exists beside the program");
+        // A real default table file is never touched.
+        const QString defaultTable = QString::fromStdString(UserPlaces().DefaultTableFile);
+        if (QFile::exists(defaultTable)) QSKIP("a default table file exists already");
         const auto removeTable = qScopeGuard([&] { QFile::remove(defaultTable); });
         const TFeedDocument document = SampleDocument();
         QVERIFY(WriteAll(defaultTable, QByteArray::fromStdString(TableFileText(document))));
@@ -517,7 +567,8 @@ private slots:
         TMsgDlg::QueueAnswer(mrOk);
         QVERIFY(form.close());
         QCOMPARE(AnsweredTexts(), QStringList{u"設定ファイル orvanix.ini が保存できません。\r\n"
-                                              u"フォルダにアクセス権があるか確認してください。"_s});
+                                              u"フォルダにアクセス権があるか確認してください。\r\n"
+                                              u"ファイルまたはフォルダが見つかりません。"_s});
         QVERIFY(!form.isVisible());
     }
 
@@ -550,7 +601,7 @@ private slots:
         QFETCH(QString, feedAddress);
         QFETCH(QString, saveFolder);
         TMiniForm form;
-        form.FileName = Cp(fileName);
+        form.FileName = FileSystemPath(fileName);
         form.Edit_RssSave->setText(saveFolder);
         form.ED_Informer_RssAddress->setText(feedAddress);
         emit form.File1->aboutToShow();

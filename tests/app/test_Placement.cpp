@@ -2,6 +2,8 @@
 #include "L_CtlSize.h"
 #include "L_Sizeing.h"
 #include "Settings.h"
+#include "SystemCallFaults.h"
+#include "Unprivileged.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -18,7 +20,12 @@ static void UseTwoScreens() {
 }
 Q_CONSTRUCTOR_FUNCTION(UseTwoScreens)
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+const QString NotSaved = u"設定ファイル orvanix.ini が保存できません。\r\n"
+                         u"フォルダにアクセス権があるか確認してください。"_s;
 
 // Wired as the editor's main window: placement restored after creation, settings read when the
 // window is shown and written when it closes.
@@ -181,6 +188,19 @@ private slots:
         QTEST(settings.ColWidths, "widths");
     }
 
+    // The last file's path is the file system's bytes (UTF-8), which the settings file keeps as
+    // they are, also where a byte looks like a code page 932 lead byte (ニ ends in 0x8B).
+    void lastFileNameKeepsTheFileSystemsBytes() {
+        for (const std::string path :
+             {"/サイト/ニュース.tbl", "/café/Проекты/n.tbl", "/x/ニ", "/x/ニ=ニ]/[n].tbl"}) {
+            TEditorSettings written{true, path, {400, 90, 400, 400}};
+            QVERIFY(!LoadSaveSettings('W', written, ini_.toStdString()));
+            TEditorSettings read{true, "", {400, 90, 400, 400}};
+            QVERIFY(!LoadSaveSettings('R', read, ini_.toStdString()));
+            QCOMPARE(read.FileName, path);
+        }
+    }
+
     void lastOpenOffStillWritesFileNameAndKeepsOtherSections() {
         WriteAll(ini_, "; by hand\r\n[Other]\r\nkeep=yes\r\n[Environ]\r\nDefFileName=/old.tbl\r\n"
                        "LastOpen=0\r\n");
@@ -200,39 +220,73 @@ private slots:
 
     void failedSaveIsReportedAndWindowCloses_data() {
         QTest::addColumn<QString>("failure");
-        QTest::newRow("target is a folder") << "folder";
-        QTest::newRow("target marked read-only") << "read-only";
-        QTest::newRow("folder missing") << "missing";
-        QTest::newRow("write-protected folder") << "protected";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("target is a folder")
+            << "folder" << u"フォルダです。ファイルではありません。"_s;
+        QTest::newRow("target marked read-only")
+            << "read-only" << u"アクセスの権限がありません。"_s;
+        QTest::newRow("folder missing")
+            << "missing" << u"ファイルまたはフォルダが見つかりません。"_s;
+        QTest::newRow("write-protected folder") << "protected" << u"アクセスの権限がありません。"_s;
     }
 
     void failedSaveIsReportedAndWindowCloses() {
         QFETCH(QString, failure);
+        QFETCH(QString, reason);
         QTemporaryDir folder;
         QString path = folder.filePath("orvanix.ini");
         const QByteArray before = "[Environ]\r\nLastOpen=0\r\n\r\n";
+        const QString expected = NotSaved + u"\r\n"_s + reason;
         if (failure == "folder") QVERIFY(QDir(folder.path()).mkdir("orvanix.ini"));
         if (failure == "missing") path = folder.filePath("gone/orvanix.ini");
         if (failure == "read-only" || failure == "protected") WriteAll(path, before);
         if (failure == "read-only")
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther);
-        if (failure == "protected") {
-            if (geteuid() == 0) QSKIP("permission bits do not stop root");
-            QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-        }
         const auto restore = qScopeGuard([&] {
             QFile::setPermissions(folder.path(),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         });
+        if (failure == "protected" && geteuid() == 0) {
+            // Permission bits bind only an unprivileged user: the settings' own save is checked
+            // as one; the window's part is the same as in the other rows.
+            const std::optional<std::string> mismatch = testsupport::RunUnprivileged(
+                [&]() -> std::string {
+                    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+                    TEditorSettings settings;
+                    const QString message = QString::fromStdString(Cp932ToUtf8(
+                        LoadSaveSettings('W', settings, path.toStdString()).value_or("")));
+                    return message == expected ? "" : message.toStdString();
+                },
+                {folder.path().toStdString(), path.toStdString()});
+            if (!mismatch) QSKIP("cannot drop to an unprivileged user");
+            QCOMPARE(*mismatch, std::string());
+            QCOMPARE(ReadAll(path), before);
+            return;
+        }
+        if (failure == "protected")
+            QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
 
         TStandInForm form(path);
         form.show();
         QVERIFY(form.close());
         QVERIFY(!form.isVisible());
-        QCOMPARE(QString::fromStdString(Cp932ToUtf8(form.saveMessage.value_or(""))),
-                 QString::fromUtf8("設定ファイル orvanix.ini が保存できません。\r\n"
-                                   "フォルダにアクセス権があるか確認してください。"));
+        QCOMPARE(QString::fromStdString(Cp932ToUtf8(form.saveMessage.value_or(""))), expected);
         if (failure == "read-only" || failure == "protected") QCOMPARE(ReadAll(path), before);
+    }
+
+    // Writing the settings back without the file's current content would drop its other
+    // sections: a read that fails stops the save, and the message says why.
+    void settingsSaveAfterAFailedReadLeavesTheFile() {
+        const QByteArray before = "[Other]\r\nkeep=1\r\n\r\n";
+        WriteAll(ini_, before);
+        TEditorSettings settings{true, "x.tbl", {400}};
+        FailNextCall(TSystemCall::Read, EIO);
+        const std::optional<std::string> message =
+            LoadSaveSettings('W', settings, ini_.toStdString());
+        QVERIFY(DisarmCalls());
+        QCOMPARE(QString::fromStdString(Cp932ToUtf8(message.value_or(""))),
+                 NotSaved + u"\r\n入出力エラーが発生しました。"_s);
+        QCOMPARE(ReadAll(ini_), before);
     }
 
     void placementSectionMovesToEndOnEverySave() {
@@ -329,7 +383,7 @@ private slots:
         QTEST(!panel.isHidden(), "visible");
         QTEST(panel.geometry(), "bounds");
         IniPlacement(ini, &panel, section, TControlSizeStyle(style), 'W');
-        QCOMPARE(FlushIni(ini), 0);
+        QVERIFY(FlushIni(ini).Ok());
         QFETCH(QByteArray, written);
         QCOMPARE(ReadAll(ini_), "[Sz_Panel]\r\n" + written + "\r\n");
     }
@@ -366,14 +420,20 @@ private slots:
     }
 
     void unreadableFileFallsBackToDirectAccess() {
-        if (geteuid() == 0) QSKIP("permission bits do not stop root");
         WriteAll(ini_, "[A]\r\nx=1\r\n");
         QFile::setPermissions(ini_, QFile::WriteOwner);
-        const auto start = std::chrono::steady_clock::now();
-        TIniFile ini = OpenIniRetry(ini_.toStdString());
-        QVERIFY(std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(400));
-        QVERIFY(ini.WriteThrough());
+        const std::optional<std::string> failure = testsupport::RunUnprivileged(
+            [&]() -> std::string {
+                const auto start = std::chrono::steady_clock::now();
+                TIniFile ini = OpenIniRetry(ini_.toStdString());
+                if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(400))
+                    return "no retries";
+                return ini.WriteThrough() ? "" : "not in write-through mode";
+            },
+            {dir_.path().toStdString(), ini_.toStdString()});
         QFile::setPermissions(ini_, QFile::ReadOwner | QFile::WriteOwner);
+        if (!failure) QSKIP("cannot drop to an unprivileged user");
+        QCOMPARE(*failure, std::string());
     }
 };
 

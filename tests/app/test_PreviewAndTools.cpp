@@ -1,6 +1,7 @@
 // The browser preview, the feed validation service, the readme and the maker's pages. Outside
 // programs and addresses reach a recorder instead of the desktop; boxes are answered in advance.
 
+#include "FilePaths.h"
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "L_Theme.h"
@@ -168,7 +169,7 @@ private slots:
         });
 
         TMiniForm form;
-        form.FileName = Cp(TempPath(u"Site News.TBL"_s));
+        form.FileName = FileSystemPath(TempPath(u"Site News.TBL"_s));
         form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
         form.RadioGroup_Ext->SetItemIndex(extension);
         form.Edit_StyleSheet->setText(styleSheet);
@@ -232,7 +233,7 @@ private slots:
         if (tmp == u"missing") QVERIFY(QDir(TmpFolder()).removeRecursively());
 
         TMiniForm form;
-        if (!fileName.isEmpty()) form.FileName = Cp(TempPath(fileName));
+        if (!fileName.isEmpty()) form.FileName = FileSystemPath(TempPath(fileName));
         form.RadioGroup_Ext->SetItemIndex(1);
         form.InternetExplorer1->trigger();
 
@@ -296,7 +297,7 @@ private slots:
         QFETCH(int, extension);
         QFETCH(QString, query);
         TMiniForm form;
-        form.FileName = Cp(fileName);
+        form.FileName = FileSystemPath(fileName);
         form.ED_Informer_RssAddress->setText(feedAddress);
         form.RadioGroup_Ext->SetItemIndex(extension);
         form.Mn_feedAnalyzer->trigger();

@@ -1,9 +1,13 @@
 // The command-line feed builder run as a process.
 
 #include "TestSupport.h"
+#include "Version.h"
 
 #include <array>
 #include <cstdio>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace testsupport;
@@ -34,7 +38,24 @@ protected:
         fs::copy_file(DataFile(source), dir_ / name);
         return (dir_ / name).string();
     }
+    // The bundled example, which selects "rdf".
+    std::string Example(const std::string& name) { return Table(name, "../../examples/news.tbl"); }
+    // The feeds in the test's folder.
+    std::vector<std::string> Feeds() const {
+        std::vector<std::string> feeds;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+            const std::string extension = entry.path().extension().string();
+            if (extension == ".rdf" || extension == ".xml") feeds.push_back(entry.path().string());
+        }
+        return feeds;
+    }
+    static std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 };
+
+// The channel's date is the moment of the run; two runs differ in it only.
+std::string WithoutChannelDate(const std::string& feed) {
+    return std::regex_replace(feed, std::regex("<dc:date>[0-9T:+-]{25}</dc:date>"), "");
+}
 
 TEST_F(OrvanixFeedTest, WritesFeedWhereTheEditorWould) {
     const std::string table = Table("News.tbl");
@@ -81,11 +102,11 @@ TEST_F(OrvanixFeedTest, FailuresAndUsage) {
         std::string errorPart;
     } const cases[] = {
         {(dir_ / "missing.tbl").string(), 1, "テーブルファイルを読み込むことができません。"},
-        {"", 2, "Usage:"},
-        {"--bogus x.tbl", 2, "Usage:"},
-        {"--stdout -o f x.tbl", 2, "Usage:"},
-        {"a.tbl b.tbl", 2, "Usage:"},
-        {"-o", 2, "Usage:"},
+        {"", 2, "no table file given"},
+        {"--bogus x.tbl", 2, "unknown option '--bogus'"},
+        {"--stdout -o f x.tbl", 2, "--stdout and -o"},
+        {"a.tbl b.tbl", 2, "only one table file"},
+        {"-o", 2, "-o needs a file name"},
     };
     for (const auto& c : cases) {
         const RunResult result = Run(c.arguments);
@@ -98,12 +119,34 @@ TEST_F(OrvanixFeedTest, FailuresAndUsage) {
     EXPECT_TRUE(help.out.starts_with("Usage: orvanix-feed"));
 }
 
+// A feed that cannot be written fails with the file's name and the reason, and leaves what is
+// there as it was.
 TEST_F(OrvanixFeedTest, FeedThatCannotBeWritten) {
     const std::string table = Table("c.tbl");
     fs::create_directory(dir_ / "c.xml");
-    const RunResult result = Run(table);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("RSSファイルが作成できません。"), std::string::npos);
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
+    fs::create_symlink(dir_ / "nowhere", dir_ / "dangling");
+    struct Case {
+        std::string output; // empty: beside the table file
+        fs::path named;
+        std::string reason;
+    } const cases[] = {
+        {"", dir_ / "c.xml", "フォルダです。ファイルではありません。"},
+        {(dir_ / "missing/out.rdf").string(), dir_ / "missing/out.rdf",
+         "ファイルまたはフォルダが見つかりません。"},
+        {(dir_ / "fifo").string(), dir_ / "fifo", "通常のファイルではないため"},
+        {(dir_ / "dangling").string(), dir_ / "dangling", "リンク先のファイルがありません。"},
+    };
+    for (const Case& c : cases) {
+        const RunResult result = Run((c.output.empty() ? "" : "-o " + c.output + " ") + table);
+        EXPECT_EQ(result.exitCode, 1) << c.named;
+        EXPECT_TRUE(result.err.starts_with("orvanix-feed: " + c.named.string() +
+                                           ": RSSファイルが作成できません。 " + c.reason))
+            << result.err;
+    }
+    EXPECT_TRUE(fs::is_fifo(dir_ / "fifo"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "dangling"));
+    EXPECT_FALSE(fs::exists(dir_ / "nowhere"));
 }
 
 TEST_F(OrvanixFeedTest, DuplicateWarningStillSucceeds) {
@@ -115,6 +158,170 @@ TEST_F(OrvanixFeedTest, DuplicateWarningStillSucceeds) {
     EXPECT_NE(result.err.find("警告 > 同じ日付でアドレス項目の重複があります。"),
               std::string::npos);
     EXPECT_TRUE(fs::exists(dir_ / "d.xml"));
+}
+
+} // namespace
+
+namespace {
+
+// Standard output that cannot be written (full, closed) fails the run, whether it carries the
+// feed or the feed's path.
+TEST_F(OrvanixFeedTest, StandardOutputThatCannotBeWrittenFails) {
+    const std::string table = Table("s.tbl");
+    for (const std::string redirection : {">/dev/full", ">&-"}) {
+        for (const std::string options : {"--stdout ", "-o - ", ""}) {
+            const RunResult result = Run(options + table + " " + redirection);
+            EXPECT_EQ(result.exitCode, 1) << options << redirection;
+            EXPECT_NE(result.err.find("標準出力に書き込むことができません。"), std::string::npos)
+                << options << redirection << ": " << result.err;
+        }
+    }
+}
+
+// The feed never replaces the table file it is built from, whatever name leads to it.
+TEST_F(OrvanixFeedTest, NeverOverwritesItsInput) {
+    const std::string table = Example("news.rdf");
+    const std::string original = ReadBytes(table);
+    fs::create_symlink(table, dir_ / "link.rdf");
+    fs::create_hard_link(table, dir_ / "hard.rdf");
+    for (const std::string& arguments :
+         {table, "-o " + table + " " + table, "-o " + (dir_ / "link.rdf").string() + " " + table,
+          "-o " + (dir_ / "hard.rdf").string() + " " + table}) {
+        const RunResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 1) << arguments;
+        EXPECT_NE(result.err.find("RSSファイルがテーブルファイルそのものになってしまいます。"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_EQ(ReadBytes(table), original) << arguments;
+    }
+}
+
+// Only a table file is read: anything else fails at once, says why, and writes no feed.
+TEST_F(OrvanixFeedTest, RefusesWhatIsNoTableFile) {
+    ASSERT_EQ(mkfifo((dir_ / "fifo.tbl").c_str(), 0644), 0);
+    fs::create_directory(dir_ / "folder.tbl");
+    WriteBytes(dir_ / "logo.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    WriteBytes(dir_ / "photo.jpg", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11));
+    WriteBytes(dir_ / "memo.tbl", "買い物メモ\n牛乳\n");
+    WriteBytes(dir_ / "empty.tbl", "");
+    const std::string notTable = "テーブルファイルではありません";
+    const std::pair<std::string, std::string> cases[] = {
+        {(dir_ / "fifo.tbl").string(), "通常のファイルではありません"},
+        {"/dev/zero", "通常のファイルではありません"},
+        {(dir_ / "folder.tbl").string(), "フォルダです。"},
+        {(dir_ / "logo.png").string(), notTable},
+        {(dir_ / "photo.jpg").string(), notTable},
+        {(dir_ / "memo.tbl").string(), notTable},
+        {(dir_ / "empty.tbl").string(), notTable},
+    };
+    for (const auto& [path, reason] : cases) {
+        const RunResult result = Run(path);
+        EXPECT_EQ(result.exitCode, 1) << path;
+        EXPECT_TRUE(result.err.starts_with(
+            "orvanix-feed: " + path + ": テーブルファイルを読み込むことができません。 " + reason))
+            << result.err;
+    }
+    EXPECT_EQ(Feeds(), std::vector<std::string>());
+}
+
+// A usage error is one line saying what is wrong, then where help is; help wins over everything.
+TEST_F(OrvanixFeedTest, Usage) {
+    const std::string hint = "Try 'orvanix-feed --help' for more information.\n";
+    const std::pair<std::string, std::string> errors[] = {
+        {"", "no table file given"},
+        {"-o '' x.tbl", "-o needs a file name (\"-\" for standard output)"},
+        {"--stdout --stdout x.tbl", "--stdout and -o can be given only once, and not together"},
+        {"-o a.rdf -o b.rdf x.tbl", "--stdout and -o can be given only once, and not together"},
+        {"- ", "the table file must be named by a path (it cannot be read from standard input)"},
+        {"-x.tbl", "unknown option '-x.tbl'"},
+    };
+    for (const auto& [arguments, what] : errors) {
+        const RunResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments;
+        EXPECT_EQ(result.err, "orvanix-feed: " + what + "\n" + hint) << arguments;
+        EXPECT_EQ(result.out, "");
+    }
+    for (const std::string arguments :
+         {"--help", "-h", "--bogus --help", "a b -h -o", "--version --help"}) {
+        const RunResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 0) << arguments;
+        EXPECT_TRUE(result.out.starts_with("Usage: orvanix-feed")) << arguments;
+        EXPECT_EQ(result.err, "");
+    }
+    const RunResult version = Run("--version x.tbl");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(std::regex_match(GetVersionText(), std::regex("[0-9]+\\.[0-9]{2}[a-z]?")));
+    EXPECT_EQ(version.out, "orvanix-feed " + GetVersionText() + "\n");
+}
+
+// "--" ends the options, "-o -" is standard output, and paths are the file system's: any folder
+// works, and ".." is resolved through the file system as cat resolves it.
+TEST_F(OrvanixFeedTest, PathsAsTheFileSystemHasThem) {
+    const std::string dashed = Table("-n.tbl");
+    const RunResult ended = Run("-- " + dashed);
+    EXPECT_EQ(ended.exitCode, 0) << ended.err;
+    EXPECT_EQ(ended.out, (dir_ / "-n.xml").string() + "\n");
+
+    const RunResult toStdout = Run("--stdout " + dashed);
+    const RunResult dash = Run("-o - -- " + dashed);
+    EXPECT_EQ(dash.exitCode, 0);
+    EXPECT_EQ(WithoutChannelDate(dash.out), WithoutChannelDate(toStdout.out));
+    EXPECT_FALSE(fs::exists("-"));
+
+    fs::create_directories(dir_ / "café" / "Проекты");
+    const std::string folder = Table("café/Проекты/News.tbl");
+    const RunResult anyFolder = Run(Quoted(folder));
+    EXPECT_EQ(anyFolder.exitCode, 0) << anyFolder.err;
+    EXPECT_EQ(anyFolder.out, (dir_ / "café/Проекты/news.xml").string() + "\n");
+
+    // link/.. is real/, not the folder that holds link.
+    fs::create_directories(dir_ / "real" / "sub");
+    fs::create_symlink(dir_ / "real" / "sub", dir_ / "link");
+    std::string other = ReadBytes(DataFile("escapes.tbl"));
+    other.replace(other.find("\r\n") + 2, 0, "OTHER");
+    WriteBytes(dir_ / "real" / "t.tbl", other);
+    Table("t.tbl");
+    const RunResult dotDot = Run("--stdout " + (dir_ / "link" / ".." / "t.tbl").string());
+    EXPECT_EQ(dotDot.exitCode, 0) << dotDot.err;
+    EXPECT_NE(dotDot.out.find("<title>OTHERQ&amp;A"), std::string::npos);
+}
+
+// The table file's name ends the channel's address, so it must survive code page 932 unchanged.
+TEST_F(OrvanixFeedTest, RefusesANameThatCodePage932Changes) {
+    const std::string table = Table("お知らせ〜.tbl");
+    for (const std::string options : {"", "--stdout ", "-o out.rdf "}) {
+        const RunResult result = Run(options + Quoted(table));
+        EXPECT_EQ(result.exitCode, 1) << options;
+        EXPECT_NE(result.err.find("U+301C は「～」に変わってしまうため使用できません。"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(Feeds(), std::vector<std::string>());
+}
+
+// Every command of the README's section on orvanix-feed works as written, in a folder that holds
+// the example as news.tbl.
+TEST_F(OrvanixFeedTest, ReadmeExamplesWorkAsWritten) {
+    const std::string readme = ReadBytes(fs::path(ORVANIX_SOURCE_DIR) / "README.md");
+    const size_t section = readme.find("## The command-line feed builder");
+    ASSERT_NE(section, std::string::npos);
+    const size_t begin = readme.find("```sh\n", section) + 6;
+    const size_t end = readme.find("```", begin);
+    Example("news.tbl");
+    std::istringstream block(readme.substr(begin, end - begin));
+    int commands = 0;
+    for (std::string line; std::getline(block, line);) {
+        line = line.substr(0, line.find("  #"));
+        const size_t program = line.find("build/bin/orvanix-feed");
+        if (program != std::string::npos) line.replace(program, 22, ORVANIX_FEED_EXE);
+        const std::string command = "cd " + dir_.string() + " && " + line + " >/dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0) << line;
+        ++commands;
+    }
+    EXPECT_GE(commands, 3);
+    EXPECT_TRUE(fs::exists(dir_ / "news.rdf"));
+    EXPECT_TRUE(fs::exists(dir_ / "public" / "feed.rdf"));
 }
 
 } // namespace

@@ -52,8 +52,8 @@ protected:
                                      std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(dir_, ignored);
     }
-    // The path inside the folder as the program holds it: code page 932.
-    std::string Path(const std::string& name) const { return Sjis((dir_ / name).c_str()); }
+    // The path inside the folder as the program holds paths: the file system's bytes.
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     std::filesystem::path dir_;
 };
 

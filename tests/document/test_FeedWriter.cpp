@@ -160,6 +160,7 @@ class FeedFileNameTest : public TempDirTest {};
 
 TEST_F(FeedFileNameTest, DerivedFromTableFileAndSaveFolder) {
     std::filesystem::create_directory(dir_ / "Out");
+    std::filesystem::create_directory(dir_ / "出力");
     const std::string folder = Path("");
     struct Case {
         std::string fileName, saveFolder;
@@ -173,7 +174,12 @@ TEST_F(FeedFileNameTest, DerivedFromTableFileAndSaveFolder) {
         {"/Site/News.tbl", folder + "Out", 0, folder + "Out/news.rdf"},
         {"/Site/News.tbl", folder + "Out/", 0, folder + "Out/news.rdf"},
         {"/Site/News.tbl", folder + "Missing", 0, ""},
-        {Sjis("/Site/ニュースNEWS.tbl"), "", 0, Sjis("/Site/ニュースnews.rdf")},
+        // Paths are the file system's bytes: a folder code page 932 cannot hold is as good as any,
+        // and only ASCII letters of the name are lowered (ス is E3 82 B9 in UTF-8, 83 58 = "X" as
+        // code page 932).
+        {"/Site/ニュースNEWS.tbl", "", 0, "/Site/ニュースnews.rdf"},
+        {"/café/Проекты/N.tbl", "", 0, "/café/Проекты/n.rdf"},
+        {"/Site/News.tbl", Sjis((folder + "出力").c_str()), 1, folder + "出力/news.xml"},
     };
     for (const auto& c : cases) {
         TFeedDocument document;

@@ -49,7 +49,8 @@ TEST_F(PreviewTest, CopyName) {
         {"/Site/Site News.TBL", "site news.xml"},
         {"", "orvanetest.xml"},
         {"/A.B/News", "news.xml"},
-        {Sjis("/x/ニュースA.tbl"), Sjis("ニュースa.xml")},
+        {"/x/ニュースA.tbl", "ニュースa.xml"}, // ス is 83 58 ("X") in code page 932
+        {"/café/N.tbl", "n.xml"},
     };
     for (const auto& [table, name] : cases)
         EXPECT_EQ(PreviewCopyName(table), name) << table;
@@ -81,6 +82,8 @@ TEST_F(PreviewTest, ValidationAddressIsEncoded) {
          "https%3A%2F%2Fs.example%2F%3Fa%3D1%26b%3D2%23x%2Fn.xml"},
         {Sjis("https://s.example/ニュース"), "/n.rdf",
          "https%3A%2F%2Fs.example%2F%E3%83%8B%E3%83%A5%E3%83%BC%E3%82%B9%2Fn.rdf"},
+        {"https://s.example/", "/caf\xC3\xA9/\xE3\x83\x8B.rdf",
+         "https%3A%2F%2Fs.example%2F%E3%83%8B.rdf"},
     };
     for (const auto& [address, feed, encoded] : cases)
         EXPECT_EQ(ValidationAddress(address, feed), base + encoded) << address;

@@ -1,6 +1,9 @@
 #include "Messages.h"
+#include "Result.h"
 #include "SaveDocument.h"
 #include "TestSupport.h"
+
+#include <cerrno>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -65,7 +68,7 @@ TEST_F(SaveDocumentTest, FeedThatCannotBeReplacedIsKept) {
     fs::permissions(dir_ / "n.rdf", fs::perms::owner_read);
     const TSaveResult result = Save("n.tbl");
     EXPECT_EQ(result.Outcome, TSaveOutcome::FeedFailed);
-    EXPECT_EQ(result.Message, MsgFeedCreateFailed());
+    EXPECT_EQ(result.Message, TResult::FromErrno(EACCES).Describe(MsgFeedCreateFailed()));
     EXPECT_EQ(ReadBytes(dir_ / "n.rdf"), "old feed");
     EXPECT_TRUE(document_.Modified);
     EXPECT_EQ(document_.FileName, Path("n.tbl"));
@@ -76,7 +79,7 @@ TEST_F(SaveDocumentTest, TableThatCannotBeWrittenChangesNothing) {
     document_.FileName = "/before.tbl";
     const TSaveResult result = Save("n.tbl");
     EXPECT_EQ(result.Outcome, TSaveOutcome::TableFailed);
-    EXPECT_EQ(result.Message, MsgTableSaveFailed());
+    EXPECT_EQ(result.Message, TResult::FromErrno(EISDIR).Describe(MsgTableSaveFailed()));
     EXPECT_EQ(document_.FileName, "/before.tbl");
     EXPECT_FALSE(fs::exists(dir_ / "n.rdf"));
 }
@@ -93,6 +96,65 @@ TEST_F(SaveDocumentTest, InvalidCodePageBytesDoNotStopTheSave) {
     document_.Row(1).Title = "bad \x81\x7F and \xFF";
     EXPECT_EQ(Save("n.tbl").Outcome, TSaveOutcome::Saved);
     EXPECT_NE(ReadBytes(dir_ / "n.rdf").find("\xEF\xBF\xBD"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// A table file name that code page 932 cannot hold, or that would come back as another name, is
+// refused before anything is written: the feed would otherwise be named after another file.
+TEST_F(SaveDocumentTest, NameThatCodePage932ChangesIsRefusedAndNothingIsWritten) {
+    const struct {
+        std::string name, reason;
+    } cases[] = {
+        {"お知らせ〜.tbl", MsgUnusableNameCharacter("U+301C", Sjis("～"))},
+        {"a−b.tbl", MsgUnusableNameCharacter("U+2212", Sjis("－"))},
+        {"a—b.tbl", MsgUnusableNameCharacter("U+2014", Sjis("―"))},
+        {"a‖b.tbl", MsgUnusableNameCharacter("U+2016", Sjis("∥"))},
+        {"5¢.tbl", MsgUnusableNameCharacter("U+00A2", Sjis("￠"))},
+        {"café.tbl", MsgUnusableNameCharacter("U+00E9", "")},
+        {"bad\xFF.tbl", MsgMalformedFileName()},
+    };
+    for (const auto& c : cases) {
+        document_.FileName = "/before.tbl";
+        const TSaveResult result = Save(c.name);
+        EXPECT_EQ(result.Outcome, TSaveOutcome::TableFailed) << c.name;
+        EXPECT_EQ(result.Message, MsgTableSaveFailed() + "\r\n" + c.reason) << c.name;
+        EXPECT_EQ(document_.FileName, "/before.tbl");
+        EXPECT_TRUE(document_.Modified);
+    }
+    EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+// Folders are the file system's: one that code page 932 cannot hold works, and the message shows
+// what it cannot show as "?".
+TEST_F(SaveDocumentTest, AnyFolderWorks) {
+    fs::create_directory(dir_ / "café");
+    const TSaveResult result = Save("café/News.tbl");
+    EXPECT_EQ(result.Outcome, TSaveOutcome::Saved);
+    EXPECT_EQ(result.FeedPath, Path("café/news.rdf"));
+    EXPECT_EQ(result.Message, MsgSaveComplete() + "\"" + Path("caf?/news.rdf") + "\"");
+    EXPECT_TRUE(fs::exists(dir_ / "café" / "News.tbl"));
+    EXPECT_TRUE(fs::exists(dir_ / "café" / "news.rdf"));
+}
+
+// A table file named like its own feed (news.rdf with "rdf" chosen) is never replaced by it, also
+// when the feed's name reaches it through a link.
+TEST_F(SaveDocumentTest, FeedNeverReplacesItsTableFile) {
+    fs::create_directory(dir_ / "out");
+    fs::create_symlink(dir_ / "l.tbl", dir_ / "out" / "l.rdf");
+    const struct {
+        std::string table, saveFolder;
+    } cases[] = {{"news.rdf", ""}, {"l.tbl", Path("out")}};
+    for (const auto& c : cases) {
+        document_.Channel.SaveFolder = c.saveFolder;
+        const TSaveResult result = Save(c.table);
+        EXPECT_EQ(result.Outcome, TSaveOutcome::FeedFailed) << c.table;
+        EXPECT_EQ(result.Message, MsgFeedCreateFailed() + "\r\n" + MsgFeedIsTableFile());
+        EXPECT_TRUE(ReadBytes(dir_ / c.table).starts_with("1.00\r\n")) << c.table;
+        EXPECT_TRUE(document_.Modified);
+    }
 }
 
 } // namespace

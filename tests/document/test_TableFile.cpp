@@ -1,3 +1,4 @@
+#include "Messages.h"
 #include "TableFile.h"
 #include "TestSupport.h"
 
@@ -29,7 +30,7 @@ TEST_F(TableFileTest, RoundTripOfExampleIsByteExact) {
     TFeedDocument document;
     Load(original, document);
     EXPECT_EQ(document.Row(20).Title, Sjis("春の限定ブレンド「さくら」再販"));
-    ASSERT_TRUE(WriteTableFile(document, Path("out.tbl")));
+    ASSERT_TRUE(WriteTableFile(document, Path("out.tbl")).Ok());
     EXPECT_EQ(ReadBytes(dir_ / "out.tbl"), original);
     EXPECT_EQ(document.FileName, Path("out.tbl"));
 }
@@ -39,7 +40,7 @@ TEST_F(TableFileTest, RoundTripKeepsGapsAndAllFields) {
     document.Channel = {"t", "h", "d", "f", "lt", "li", "ll", "/s", 1, false, true, "x.xsl"};
     document.Row(3) = {Sjis("サイトを公開しました"), "2005-04-01", "https://a/", ""};
     document.Row(50) = {"", "", "", "only description"};
-    ASSERT_TRUE(WriteTableFile(document, Path("a.tbl")));
+    ASSERT_TRUE(WriteTableFile(document, Path("a.tbl")).Ok());
     TFeedDocument loaded;
     loaded.Modified = true;
     ASSERT_TRUE(LoadTableFile(loaded, Path("a.tbl")));
@@ -54,7 +55,7 @@ TEST_F(TableFileTest, FieldsNeverBreakTheLineStructure) {
     TFeedDocument document;
     document.Channel.Title = "a\tb\r\nc";
     document.Row(1) = {"x\ty", "d\n", "a\rb", "e"};
-    ASSERT_TRUE(WriteTableFile(document, Path("b.tbl")));
+    ASSERT_TRUE(WriteTableFile(document, Path("b.tbl")).Ok());
     TFeedDocument loaded;
     ASSERT_TRUE(LoadTableFile(loaded, Path("b.tbl")));
     EXPECT_EQ(loaded.Channel.Title, "a b  c");
@@ -123,16 +124,88 @@ TEST_F(TableFileTest, MissingFileLeavesDocument) {
     EXPECT_TRUE(document.Modified);
 }
 
+// The first line of a table file is a format version; a file without one is no table file, and
+// reading it as one would let the next save overwrite it.
+TEST_F(TableFileTest, FileThatIsNoTableFileIsRefusedAndChangesNothing) {
+    const std::string png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+    const std::string jpeg("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11);
+    const std::string rest = Header().substr(6);
+    const struct {
+        std::string bytes;
+        bool accepted;
+    } cases[] = {
+        {png, false},
+        {jpeg, false},
+        {"買い物メモ\n牛乳\n", false},
+        {"", false},
+        {"\r\n" + rest, false},
+        {"1.00x\r\n" + rest, false},
+        {"v1.00\r\n" + rest, false},
+        {"1.\r\n" + rest, false},
+        {".00\r\n" + rest, false},
+        {"100\r\n" + rest, false},
+        {std::string(100000, '1') + ".00\r\n" + rest, false},
+        {"1.00\r\n" + rest, true},
+        {"12.345\n" + rest, true},
+        {"1.00", true},
+        {"1.00\x1A", true},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(dir_ / "in.tbl", c.bytes);
+        TFeedDocument document;
+        document.FileName = "/kept.tbl";
+        document.Channel.Title = "kept";
+        document.Row(1).Title = "row";
+        document.Modified = true;
+        const std::string before = TableFileText(document);
+        const TResult loaded = LoadTableFile(document, Path("in.tbl"));
+        EXPECT_EQ(loaded.Ok(), c.accepted) << c.bytes.substr(0, 16);
+        if (c.accepted) continue;
+        EXPECT_EQ(loaded.Reason(), MsgNotTableFile());
+        EXPECT_EQ(TableFileText(document), before);
+        EXPECT_EQ(document.FileName, "/kept.tbl");
+        EXPECT_TRUE(document.Modified);
+    }
+}
+
+// Only the document's own 72 lines are read: what follows them, however much, is never read. A
+// sparse file of several gigabytes would exhaust memory and time if it were.
+TEST_F(TableFileTest, ReadsOnlyTheLinesOfOneDocument) {
+    const std::string original =
+        ReadBytes(std::filesystem::path(ORVANIX_TEST_DATA) / "../../examples/news.tbl");
+    WriteBytes(dir_ / "huge.tbl", original);
+    std::filesystem::resize_file(dir_ / "huge.tbl", std::uintmax_t{8} << 30);
+    TFeedDocument document;
+    ASSERT_TRUE(LoadTableFile(document, Path("huge.tbl")));
+    EXPECT_EQ(TableFileText(document), original);
+}
+
+// Paths are the file system's bytes: a folder code page 932 cannot hold is as good as any.
+TEST_F(TableFileTest, AnyFolderWorks) {
+    TFeedDocument document;
+    document.Row(1).Title = Sjis("開店");
+    for (const std::string folder : {"café", "Проекты", "ニュース"}) {
+        std::filesystem::create_directory(dir_ / folder);
+        const std::string path = Path(folder + "/news.tbl");
+        ASSERT_TRUE(WriteTableFile(document, path)) << folder;
+        EXPECT_EQ(document.FileName, path);
+        TFeedDocument loaded;
+        ASSERT_TRUE(LoadTableFile(loaded, path)) << folder;
+        EXPECT_EQ(loaded.FileName, path);
+        EXPECT_EQ(TableFileText(loaded), TableFileText(document));
+    }
+}
+
 TEST_F(TableFileTest, FailedWriteKeepsOldFileAndFileName) {
     WriteBytes(dir_ / "old.tbl", "old content");
     std::filesystem::permissions(dir_ / "old.tbl", std::filesystem::perms::owner_read);
     TFeedDocument document;
     document.FileName = "/previous.tbl";
-    EXPECT_FALSE(WriteTableFile(document, Path("old.tbl")));
+    EXPECT_FALSE(WriteTableFile(document, Path("old.tbl")).Ok());
     EXPECT_EQ(ReadBytes(dir_ / "old.tbl"), "old content");
     EXPECT_EQ(document.FileName, "/previous.tbl");
     std::filesystem::create_directory(dir_ / "adir");
-    EXPECT_FALSE(WriteTableFile(document, Path("adir")));
+    EXPECT_FALSE(WriteTableFile(document, Path("adir")).Ok());
 }
 
 } // namespace

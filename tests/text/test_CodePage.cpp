@@ -31,6 +31,42 @@ TEST(CodePage, CharactersWithoutCodePageForm) {
     EXPECT_FALSE(Utf8ToCp932("bad \xC3"));
 }
 
+// A name must come back from code page 932 as it went in: 〜 and its kind have a code page 932
+// form that comes back as another character, which would name another file.
+TEST(CodePage, ExactConversionNamesTheFirstCharacterThatDoesNotComeBack) {
+    const std::pair<std::string, std::string> refused[] = {
+        {"お知らせ〜", "〜"},
+        {"a−b", "−"},
+        {"x—", "—"},
+        {"‖", "‖"},
+        {"¢5", "¢"},
+        {"café", "é"},
+        {"🍣食べたい", "🍣"},
+        {"ok\xC3", ""},
+        {"\xFF"
+         "bad",
+         ""},
+    };
+    for (const auto& [text, culprit] : refused) {
+        std::string named = "unset";
+        EXPECT_FALSE(Utf8ToCp932Exact(text, &named)) << text;
+        EXPECT_EQ(named, culprit) << text;
+    }
+    for (const std::string text : {"", "news", "ニュース～①髙", "Проекты"})
+        EXPECT_EQ(Utf8ToCp932Exact(text), Utf8ToCp932(text)) << text;
+}
+
+TEST(CodePage, ShownConversionMarksWhatItCannotShow) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/home/u/café/news.rdf", "/home/u/caf?/news.rdf"},
+        {"〜x", "?x"},
+        {"a\xFF", "a?"},
+        {"ニュース", *Utf8ToCp932("ニュース")},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(Utf8ToCp932Shown(text), shown) << text;
+}
+
 TEST(Currency, TextAndParsing) {
     const std::pair<int64_t, std::string> cases[] = {
         {0, "0"}, {125000, "12.5"}, {-1, "-0.0001"}, {1000000, "100"}, {-12345678, "-1234.5678"},

@@ -1,5 +1,7 @@
 #include "CodePage.h"
 #include "IniFile.h"
+#include "SystemCallFaults.h"
+#include "Unprivileged.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,10 +9,12 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using testsupport::RunUnprivileged;
 
 namespace {
 
@@ -47,7 +51,7 @@ protected:
     TIniFile Loaded(const std::string& bytes) {
         Put(Path(), bytes);
         TIniFile ini(Path());
-        EXPECT_EQ(ini.Load(), 0);
+        EXPECT_TRUE(ini.Load().Ok());
         return ini;
     }
     fs::path dir_;
@@ -95,6 +99,11 @@ struct ReadCase {
     std::string fallback;
     std::string expected;
 };
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class IniReadTest : public IniFileTest, public ::testing::WithParamInterface<ReadCase> {};
 
@@ -150,17 +159,21 @@ struct LayoutCase {
     std::string after;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class IniLayoutTest : public IniFileTest, public ::testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(IniLayoutTest, WritesWholeFile) {
     const LayoutCase& c = GetParam();
     TIniFile ini = Loaded(c.before);
     c.change(ini);
-    ASSERT_EQ(ini.Save(), 0);
+    ASSERT_TRUE(ini.Save().Ok());
     EXPECT_EQ(Get(Path()), c.after);
     // What was written reads back to the same file.
-    ASSERT_EQ(ini.Load(), 0);
-    ASSERT_EQ(ini.Save(), 0);
+    ASSERT_TRUE(ini.Load().Ok());
+    ASSERT_TRUE(ini.Save().Ok());
     EXPECT_EQ(Get(Path()), c.after);
 }
 
@@ -208,14 +221,14 @@ TEST_F(IniFileTest, FailedSaveLeavesFileAsItWas) {
     Put(Path(), "[A]\r\nx=1\r\n\r\n");
     chmod(Path().c_str(), 0444);
     TIniFile ini(Path());
-    ASSERT_EQ(ini.Load(), 0);
+    ASSERT_TRUE(ini.Load().Ok());
     ini.WriteInteger("A", "x", 2);
-    EXPECT_EQ(ini.Save(), EACCES);
+    EXPECT_EQ(ini.Save().Errno(), EACCES);
     EXPECT_EQ(Get(Path()), "[A]\r\nx=1\r\n\r\n");
 
     fs::create_directory(Path("folder"));
-    EXPECT_EQ(TIniFile(Path("folder")).Save(), EISDIR);
-    EXPECT_EQ(TIniFile(Path("missing/orvanix.ini")).Save(), ENOENT);
+    EXPECT_EQ(TIniFile(Path("folder")).Save().Errno(), EISDIR);
+    EXPECT_EQ(TIniFile(Path("missing/orvanix.ini")).Save().Errno(), ENOENT);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
@@ -230,28 +243,47 @@ TEST_F(IniFileTest, WriteThroughGoesToTheFileAtOnce) {
     EXPECT_EQ(direct.ReadInteger("Sz_Form", "szLeft", 0), 20);
     direct.EraseSection("Sz_Form");
     EXPECT_EQ(Get(Path()), "");
-    EXPECT_EQ(direct.WriteThroughError(), 0);
+    EXPECT_TRUE(direct.WriteThroughError().Ok());
 
     TIniFile intoFolder(dir_.string());
     intoFolder.SetWriteThrough(true);
     intoFolder.WriteInteger("A", "x", 1);
     intoFolder.WriteInteger("A", "y", 1);
-    EXPECT_EQ(intoFolder.WriteThroughError(), EISDIR);
+    EXPECT_EQ(intoFolder.WriteThroughError().Errno(), EISDIR);
 }
 
 TEST_F(IniFileTest, UnreadableFileIsNeitherReadNorOverwritten) {
-    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
     Put(Path(), "[A]\r\nx=1\r\n");
     chmod(Path().c_str(), 0200);
-    TIniFile ini(Path());
-    EXPECT_EQ(ini.Load(), EACCES);
-    EXPECT_EQ(ini.ReadInteger("A", "x", 7), 7);
-
-    ini.SetWriteThrough(true);
-    ini.WriteInteger("A", "y", 2);
-    EXPECT_EQ(ini.WriteThroughError(), EACCES);
+    const std::optional<std::string> failure = RunUnprivileged(
+        [&]() -> std::string {
+            TIniFile ini(Path());
+            if (ini.Load().Errno() != EACCES) return "read";
+            if (ini.ReadInteger("A", "x", 7) != 7) return "value taken";
+            ini.SetWriteThrough(true);
+            ini.WriteInteger("A", "y", 2);
+            return ini.WriteThroughError().Errno() == EACCES ? "" : "written";
+        },
+        {dir_, Path()});
+    if (!failure) GTEST_SKIP() << "cannot drop to an unprivileged user";
+    EXPECT_EQ(*failure, "");
     chmod(Path().c_str(), 0600);
     EXPECT_EQ(Get(Path()), "[A]\r\nx=1\r\n");
+}
+
+// A change in write-through mode after a read that failed would write the file without the rest
+// of its content: the change is given up and the failure kept.
+TEST_F(IniFileTest, WriteThroughChangeAfterAFailedReadLeavesTheFile) {
+    Put(Path(), "[A]\r\nx=1\r\n");
+    TIniFile ini(Path());
+    ini.SetWriteThrough(true);
+    FailNextCall(TSystemCall::Read, EIO);
+    ini.WriteInteger("A", "y", 2);
+    EXPECT_TRUE(DisarmCalls());
+    EXPECT_EQ(ini.WriteThroughError().Errno(), EIO);
+    EXPECT_EQ(Get(Path()), "[A]\r\nx=1\r\n");
+    ini.WriteInteger("A", "z", 3);
+    EXPECT_EQ(ini.WriteThroughError().Errno(), EIO) << "the first failure is kept";
 }
 
 } // namespace

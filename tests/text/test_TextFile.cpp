@@ -1,12 +1,26 @@
+#include "SystemCallFaults.h"
 #include "TextFile.h"
+#include "Unprivileged.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
+using testsupport::NobodyId;
+using testsupport::RunUnprivileged;
 
 namespace {
 
@@ -31,6 +45,13 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     fs::path dir_;
 };
 
@@ -38,7 +59,7 @@ TEST_F(TextFileTest, LineRules) {
     Put(Path("in.txt"), "one\r\ntwo\nth\rree\r\n\r\nlast\x1A"
                         "after\r\n");
     TTextFile file;
-    ASSERT_EQ(OpenTextFile(Path("in.txt"), 'I', file), 0);
+    ASSERT_TRUE(OpenTextFile(Path("in.txt"), 'I', file).Ok());
     for (const char* expected : {"one", "two", "three", "", "last"}) {
         EXPECT_FALSE(file.Eof());
         EXPECT_EQ(file.ReadTextLine(), expected);
@@ -49,25 +70,25 @@ TEST_F(TextFileTest, LineRules) {
 
 TEST_F(TextFileTest, OpenModes) {
     TTextFile file;
-    EXPECT_EQ(OpenTextFile(Path("missing"), 'R', file), -1);
-    EXPECT_EQ(OpenTextFile(Path("x"), 'Z', file), -1);
+    EXPECT_EQ(OpenTextFile(Path("missing"), 'R', file).Errno(), ENOENT);
+    EXPECT_EQ(OpenTextFile(Path("x"), 'Z', file).Errno(), EINVAL);
 
-    ASSERT_EQ(OpenTextFile(Path("w.txt"), 'W', file), 0);
+    ASSERT_TRUE(OpenTextFile(Path("w.txt"), 'W', file).Ok());
     file.WriteLine("a");
-    ASSERT_EQ(file.Close(), 0);
-    ASSERT_EQ(OpenTextFile(Path("w.txt"), 'A', file), 0);
+    ASSERT_TRUE(file.Close().Ok());
+    ASSERT_TRUE(OpenTextFile(Path("w.txt"), 'A', file).Ok());
     file.WriteLine("b");
-    ASSERT_EQ(file.Close(), 0);
+    ASSERT_TRUE(file.Close().Ok());
     EXPECT_EQ(Get(Path("w.txt")), "a\r\nb\r\n");
-    ASSERT_EQ(OpenTextFile(Path("w.txt"), 'O', file), 0);
-    ASSERT_EQ(file.Close(), 0);
+    ASSERT_TRUE(OpenTextFile(Path("w.txt"), 'O', file).Ok());
+    ASSERT_TRUE(file.Close().Ok());
     EXPECT_EQ(Get(Path("w.txt")), "");
 }
 
 TEST_F(TextFileTest, AtomicWriteReplacesAndKeepsPermissions) {
     Put(Path("f"), "old");
     chmod(Path("f").c_str(), 0640);
-    ASSERT_EQ(WriteFileAtomic(Path("f"), "new"), 0);
+    ASSERT_TRUE(WriteFileAtomic(Path("f"), "new").Ok());
     EXPECT_EQ(Get(Path("f")), "new");
     struct stat info {};
     stat(Path("f").c_str(), &info);
@@ -78,7 +99,7 @@ TEST_F(TextFileTest, AtomicWriteReplacesAndKeepsPermissions) {
 TEST_F(TextFileTest, AtomicWriteThroughSymlinkReplacesTheTarget) {
     Put(Path("real"), "old");
     fs::create_symlink(Path("real"), Path("link"));
-    ASSERT_EQ(WriteFileAtomic(Path("link"), "new"), 0);
+    ASSERT_TRUE(WriteFileAtomic(Path("link"), "new").Ok());
     EXPECT_TRUE(fs::is_symlink(Path("link")));
     EXPECT_EQ(Get(Path("real")), "new");
 }
@@ -86,25 +107,218 @@ TEST_F(TextFileTest, AtomicWriteThroughSymlinkReplacesTheTarget) {
 TEST_F(TextFileTest, FailedWritesLeaveTheOldFile) {
     fs::create_directory(Path("dir"));
     Put(Path("dir/inside"), "keep");
-    EXPECT_NE(WriteFileAtomic(Path("dir"), "x"), 0);
+    EXPECT_FALSE(WriteFileAtomic(Path("dir"), "x").Ok());
     EXPECT_EQ(Get(Path("dir/inside")), "keep");
 
     Put(Path("ro"), "old");
     chmod(Path("ro").c_str(), 0444);
-    EXPECT_EQ(WriteFileAtomic(Path("ro"), "x"), EACCES);
+    EXPECT_EQ(WriteFileAtomic(Path("ro"), "x").Errno(), EACCES);
     EXPECT_EQ(Get(Path("ro")), "old");
 
-    EXPECT_NE(WriteFileAtomic(Path("nofolder/f"), "x"), 0);
-    EXPECT_NE(WriteFileAtomic(Path("ro/f"), "x"), 0); // a file is no folder
+    EXPECT_FALSE(WriteFileAtomic(Path("nofolder/f"), "x").Ok());
+    EXPECT_FALSE(WriteFileAtomic(Path("ro/f"), "x").Ok()); // a file is no folder
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
 TEST_F(TextFileTest, ReadOnlyFolderRefusesWriting) {
-    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
     Put(Path("f"), "old");
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_NE(WriteFileAtomic(Path("f"), "new"), 0);
-    EXPECT_EQ(Get(Path("f")), "old");
+    const std::optional<std::string> failure = RunUnprivileged(
+        [&]() -> std::string {
+            fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+            if (WriteFileAtomic(Path("f"), "new").Errno() != EACCES) return "not refused";
+            return Get(Path("f")) == "old" ? "" : "file changed";
+        },
+        {dir_, Path("f")});
+    if (!failure) GTEST_SKIP() << "cannot drop to an unprivileged user";
+    EXPECT_EQ(*failure, "");
+}
+
+TEST_F(TextFileTest, OwnerThatCannotBeKeptDoesNotFailTheSave) {
+    Put(Path("root's"), "old");
+    chmod(Path("root's").c_str(), 0666);
+    const std::optional<std::string> failure = RunUnprivileged(
+        [&]() -> std::string {
+            if (!WriteFileAtomic(Path("root's"), "new").Ok()) return "save failed";
+            return Get(Path("root's")) == "new" ? "" : "not written";
+        },
+        {dir_});
+    if (!failure) GTEST_SKIP() << "cannot drop to an unprivileged user";
+    EXPECT_EQ(*failure, "");
+}
+
+TEST_F(TextFileTest, ReplacingKeepsOwnerGroupAndMode) {
+    for (const mode_t mode : {0600, 0640, 0664, 0604}) {
+        Put(Path("f"), "old");
+        chmod(Path("f").c_str(), mode);
+        const bool root = geteuid() == 0;
+        if (root) {
+            ASSERT_EQ(chown(Path("f").c_str(), NobodyId, NobodyId), 0);
+        }
+        struct stat before {};
+        ASSERT_EQ(stat(Path("f").c_str(), &before), 0);
+        ASSERT_TRUE(WriteFileAtomic(Path("f"), "new").Ok());
+        struct stat after {};
+        ASSERT_EQ(stat(Path("f").c_str(), &after), 0);
+        EXPECT_NE(after.st_ino, before.st_ino) << "replaced, not rewritten";
+        EXPECT_EQ(after.st_mode & 07777, mode);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+    }
+}
+
+// Targets that are no regular file: each is refused and left exactly as it was.
+struct ObstacleCase {
+    const char* name;
+    std::function<bool(const fs::path& target)> make; // false: not possible here
+};
+
+void PrintTo(const ObstacleCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ObstacleTest : public TextFileTest, public ::testing::WithParamInterface<ObstacleCase> {};
+
+TEST_P(ObstacleTest, IsNeverReplaced) {
+    const fs::path target = dir_ / "target";
+    if (!GetParam().make(target)) GTEST_SKIP() << "cannot make this kind of file here";
+    struct stat before {};
+    ASSERT_EQ(lstat(target.c_str(), &before), 0);
+    const size_t entries = Entries().size();
+
+    const TResult result = WriteFileAtomic(target, "new");
+    EXPECT_FALSE(result.Ok());
+    EXPECT_FALSE(result.Reason().empty());
+    struct stat after {};
+    ASSERT_EQ(lstat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(Entries().size(), entries) << "no file left or made";
+}
+
+int Pipe() {
+    static int ends[2] = {-1, -1};
+    if (ends[0] < 0 && pipe(ends) != 0) return -1;
+    return ends[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NotARegularFile, ObstacleTest,
+    ::testing::Values(
+        ObstacleCase{"Fifo", [](const fs::path& at) { return mkfifo(at.c_str(), 0644) == 0; }},
+        ObstacleCase{"Socket",
+                     [](const fs::path& at) {
+                         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+                         sockaddr_un address{};
+                         address.sun_family = AF_UNIX;
+                         if (at.native().size() >= sizeof address.sun_path) return false;
+                         std::strcpy(address.sun_path, at.c_str());
+                         const bool bound =
+                             bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+                         close(fd);
+                         return bound;
+                     }},
+        ObstacleCase{"CharacterDevice",
+                     [](const fs::path& at) {
+                         return mknod(at.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+                     }},
+        ObstacleCase{"Folder", [](const fs::path& at) { return fs::create_directory(at); }},
+        ObstacleCase{"DanglingLink",
+                     [](const fs::path& at) {
+                         fs::create_symlink(at.parent_path() / "nowhere", at);
+                         return true;
+                     }},
+        ObstacleCase{"LinkToAFifo",
+                     [](const fs::path& at) {
+                         fs::create_symlink(at.parent_path() / "fifo", at);
+                         return mkfifo((at.parent_path() / "fifo").c_str(), 0644) == 0;
+                     }},
+        ObstacleCase{"LinkIntoProcSelfFd",
+                     [](const fs::path& at) {
+                         const int fd = Pipe();
+                         fs::create_symlink("/proc/self/fd/" + std::to_string(fd), at);
+                         return fd >= 0;
+                     }}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST_F(TextFileTest, NamesUpToTheLimitCanBeWritten) {
+    for (const size_t length : {1, 200, 250, NAME_MAX}) {
+        const std::string name(length, 'n');
+        Put(Path(name), "old");
+        EXPECT_TRUE(WriteFileAtomic(Path(name), "new").Ok()) << length;
+        EXPECT_EQ(Get(Path(name)), "new");
+        fs::remove(Path(name));
+        EXPECT_EQ(Entries().size(), 0u) << length;
+    }
+}
+
+// A failing step inside the write is reported with its cause and leaves neither a changed target
+// nor a temporary file.
+TEST_F(TextFileTest, FailingStepsAreReportedAndCleanedUp) {
+    const std::pair<TSystemCall, int> steps[] = {
+        {TSystemCall::Fsync, EIO}, {TSystemCall::Close, ENOSPC}, {TSystemCall::Rename, EXDEV}};
+    for (const auto& [call, error] : steps) {
+        Put(Path("f"), "old");
+        FailNextCall(call, error);
+        EXPECT_EQ(WriteFileAtomic(Path("f"), "new").Errno(), error);
+        EXPECT_TRUE(DisarmCalls()) << "the step was never reached";
+        EXPECT_EQ(Get(Path("f")), "old");
+        EXPECT_EQ(Entries(), std::vector<std::string>{"f"});
+    }
+}
+
+TEST_F(TextFileTest, FailingReadIsReported) {
+    Put(Path("in.txt"), "text");
+    TTextFile file;
+    FailNextCall(TSystemCall::Read, EIO);
+    EXPECT_EQ(OpenTextFile(Path("in.txt"), 'R', file).Errno(), EIO);
+    EXPECT_TRUE(DisarmCalls());
+}
+
+// Leftovers of killed saves: which files the next save of "news.rdf" removes.
+TEST_F(TextFileTest, NextSaveRemovesOnlyItsOwnStaleTemporaries) {
+    ASSERT_TRUE(WriteFileAtomic(Path("news.rdf"), "first").Ok());
+    const std::string own = fs::path(LastRenameSource()).filename().string();
+    ASSERT_TRUE(WriteFileAtomic(Path("other.rdf"), "other").Ok());
+    const std::string other = fs::path(LastRenameSource()).filename().string();
+    ASSERT_EQ(own.size(), 24u);
+    const std::string tag = own.substr(0, own.size() - 6);
+    ASSERT_NE(tag, other.substr(0, other.size() - 6));
+
+    struct Leftover {
+        std::string name;
+        std::function<void(const std::string& path)> make;
+        bool old;
+        bool removed;
+    };
+    const auto file = [](const std::string& path) { Put(path, "partial"); };
+    const auto folder = [](const std::string& path) { fs::create_directory(path); };
+    const auto link = [this](const std::string& path) {
+        Put(Path("linked"), "keep");
+        fs::create_symlink(Path("linked"), path);
+    };
+    const Leftover leftovers[] = {
+        {tag + "aB3xYz", file, true, true},
+        {tag + "fresh1", file, false, false},
+        {other, file, true, false},
+        {tag + "link01", link, true, false},
+        {tag + "dir001", folder, true, false},
+        {tag + "short", file, true, false},
+        {tag + "toolong", file, true, false},
+        {tag + "a.b-cd", file, true, false},
+    };
+    for (const Leftover& leftover : leftovers) {
+        leftover.make(Path(leftover.name));
+        if (!leftover.old) continue;
+        const timespec twoMinutesAgo[2] = {{time(nullptr) - 120, 0}, {time(nullptr) - 120, 0}};
+        ASSERT_EQ(
+            utimensat(AT_FDCWD, Path(leftover.name).c_str(), twoMinutesAgo, AT_SYMLINK_NOFOLLOW),
+            0);
+    }
+    ASSERT_TRUE(WriteFileAtomic(Path("news.rdf"), "second").Ok());
+    for (const Leftover& leftover : leftovers)
+        EXPECT_EQ(!fs::exists(fs::symlink_status(Path(leftover.name))), leftover.removed)
+            << leftover.name;
+    EXPECT_EQ(Get(Path("linked")), "keep");
 }
 
 } // namespace
