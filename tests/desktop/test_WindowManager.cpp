@@ -114,7 +114,7 @@ private slots:
             ini.WriteInteger("Sz_MiniForm", "szTop", 100);
             ini.WriteInteger("Sz_MiniForm", "szWidth", 819);
             ini.WriteInteger("Sz_MiniForm", "szHeight", 602);
-            QCOMPARE(ini.Save(), 0);
+            QVERIFY(ini.Save().Ok());
         }
         const bool maximized = startMaximized || maximizeAtFirst;
         const QString stored = u"%1,300,100,819,602"_s.arg(maximized ? 1 : 0);
