@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
@@ -333,9 +334,12 @@ private:
     void KeepLinesWhole() {
         auto* label = findChild<QLabel*>(u"qt_msgbox_label"_s);
         if (!label) return;
+        // Measured in fractions of a pixel and rounded up: a width a fraction short still wraps.
+        const QFontMetricsF metrics(label->font());
         int widest = 0;
         for (const QString& line : text().split(u'\n'))
-            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+            widest =
+                std::max(widest, static_cast<int>(std::ceil(metrics.horizontalAdvance(line))) + 1);
         const int most = BoxScreen()->availableGeometry().width() * 4 / 5;
         label->setMinimumWidth(std::min(widest, most));
     }
