@@ -202,25 +202,19 @@ private slots:
     void newLeavesNoEditorOnScreen() {
         TMiniForm form;
         QVERIFY(StartEditor(form));
-        form.showMaximized();
-        QTRY_VERIFY_WITH_TIMEOUT(form.isMaximized() && form.height() > 800, Patience);
         TXStringGrid& grid = *form.XStringGrid;
-        QTRY_VERIFY_WITH_TIMEOUT(!grid.CellRect(1, 24).isEmpty(), Patience);
-        // The user clicks the date cell of row 24.
-        const QPoint click = grid.viewport()->mapToGlobal(grid.CellRect(1, 24).center());
-        QProcess::execute(u"xdotool"_s, {u"mousemove"_s, QString::number(click.x()),
-                                         QString::number(click.y()), u"click"_s, u"1"_s});
-        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<TComboInplace*>(QApplication::focusWidget()) &&
-                                     grid.Row() == 24 && grid.Col() == 1,
+        QVERIFY(grid.FocusCell(1, 24, true));
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<TComboInplace*>(QApplication::focusWidget()),
                                  Patience);
         QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::focusWindow() == form.windowHandle(), Patience);
         XKeys({u"2"_s, u"0"_s, u"slash"_s, u"1"_s});
         const auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
         QTRY_COMPARE_WITH_TIMEOUT(editor->text(), u"20/1"_s, Patience);
         const QRect oldCell = grid.CellRect(1, 24);
-        TMsgDlg::QueueAnswer(mrYes);
+        // The edit is committed, so 新規 asks first: the user answers the real box.
         XKeys({u"alt+f"_s});
         QTRY_VERIFY_WITH_TIMEOUT(form.File1->isVisible(), Patience);
+        WhenBoxIsFramed([](QWidget*) { XKeys({u"Return"_s}); });
         XKeys({u"n"_s});
         QTRY_COMPARE_WITH_TIMEOUT(grid.Row(), 1, Patience);
         // What the X server shows of the old cell matches what the grid paints there.
