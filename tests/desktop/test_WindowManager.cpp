@@ -12,6 +12,7 @@
 #include "XStringGrid.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
@@ -28,14 +29,19 @@ namespace {
 
 constexpr int Patience = 20000; // ms to wait for the window manager or the window
 
-// Runs `action` on the modal box once the window manager has framed it.
+// Runs `action` on the modal box once the window manager has framed it; a box still without a
+// frame after the patience runs out gets the action all the same, so that no test hangs.
 void WhenBoxIsFramed(std::function<void(QWidget*)> action) {
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, [poll, waited, action] {
         QWidget* box = QApplication::activeModalWidget();
-        if (!box || !box->isVisible() || box->frameGeometry() == box->geometry()) return;
+        if (!box || !box->isVisible()) return;
+        if (box->frameGeometry() == box->geometry() && !waited->hasExpired(Patience)) return;
         poll->deleteLater();
         poll->stop();
+        delete waited;
         action(box);
     });
     poll->start(20);
@@ -188,8 +194,12 @@ private slots:
         QPoint offset;
         WhenBoxIsFramed([&](QWidget* box) {
             // The box may still be moved to its final place once its size is known.
-            QTest::qWait(300);
-            offset = box->frameGeometry().center() - form.frameGeometry().center();
+            (void)QTest::qWaitFor(
+                [&] {
+                    offset = box->frameGeometry().center() - form.frameGeometry().center();
+                    return offset.manhattanLength() <= 24;
+                },
+                5000);
             box->close();
         });
         ShowMsg(text);
@@ -214,7 +224,16 @@ private slots:
         // The edit is committed, so 新規 asks first: the user answers the real box.
         XKeys({u"alt+f"_s});
         QTRY_VERIFY_WITH_TIMEOUT(form.File1->isVisible(), Patience);
-        WhenBoxIsFramed([](QWidget*) { XKeys({u"Return"_s}); });
+        WhenBoxIsFramed([](QWidget* box) {
+            const QPointer<QWidget> open(box);
+            XKeys({u"Return"_s});
+            // Under load the key may reach the box before it has the focus: press again, and
+            // close the box (Cancel) rather than wait for ever.
+            if (!QTest::qWaitFor([&open] { return !open || !open->isVisible(); }, 2000))
+                XKeys({u"Return"_s});
+            if (!QTest::qWaitFor([&open] { return !open || !open->isVisible(); }, Patience) && open)
+                open->close();
+        });
         XKeys({u"n"_s});
         QTRY_COMPARE_WITH_TIMEOUT(grid.Row(), 1, Patience);
         // What the X server shows of the old cell matches what the grid paints there.

@@ -12,12 +12,13 @@ done
 work=$(mktemp -d)
 xvfb=
 wm=
+child=
 cleanup() {
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    for pid in $child $wm $xvfb; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$work"
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 143' INT TERM
 
 # Waits up to $1 tenths of a second for the command after it to succeed.
 wait_for() {
@@ -42,4 +43,10 @@ wm=$!
 wait_for 600 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
     { cat "$work/openbox.log" >&2; exit 1; }
 
-QT_QPA_PLATFORM=xcb "$@"
+# In the background, so that a stop (a test's timeout) reaches the traps above at once.
+QT_QPA_PLATFORM=xcb "$@" &
+child=$!
+status=0
+wait "$child" || status=$?
+child=
+exit "$status"
