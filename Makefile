@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
 	libbenchmark-dev libxml2-dev libxml2-utils xvfb xauth fonts-ipafont-gothic \
 	qt6-translations-l10n clang-format dpkg-dev file desktop-file-utils shared-mime-info \
-	openbox xdotool x11-utils fonts-noto-cjk
+	openbox xdotool x11-utils fonts-noto-cjk dbus-x11 fcitx5 fcitx5-mozc fcitx5-frontend-qt6
 
 .PHONY: deps build run install package screenshots test bench format format-check clean
 
@@ -46,6 +46,28 @@ test: format-check build
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do $$b; done
+
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer in its own folder.
+.PHONY: test-sanitize fuzz
+SANITIZE_BUILD ?= build-sanitize
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DORVANIX_WERROR=ON -DORVANIX_SANITIZE=ON \
+		-DORVANIX_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (fuzz/), built with clang in their own folder; each runs FUZZ_SECONDS.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 180
+
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang: apt-get install clang"; exit 1; }
+	CXX=clang++ cmake -S fuzz -B $(FUZZ_BUILD)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 SOURCES = git ls-files '*.cpp' '*.h'
 

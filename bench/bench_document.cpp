@@ -2,11 +2,14 @@
 
 #include "BenchDocument.h"
 #include "DateNormalize.h"
+#include "FeedCheck.h"
 #include "FeedWriter.h"
+#include "IniFile.h"
 #include "TableFile.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
+#include <iconv.h>
 #include <unistd.h>
 
 namespace {
@@ -24,6 +27,54 @@ void BM_BuildFeed(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BuildFeed);
+
+void BM_CheckFeed(benchmark::State& state) {
+    const TFeedDocument document = FullDocument();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CheckFeed(document));
+}
+BENCHMARK(BM_CheckFeed);
+
+// Texts of n bytes full of would-be markup and addresses full of blanks: the check stays linear.
+void BM_CheckFeedLongTexts(benchmark::State& state) {
+    TFeedDocument document = FullDocument();
+    const auto length = static_cast<size_t>(state.range(0));
+    std::string markup, address = "https://s.example/";
+    while (markup.size() < length)
+        markup += "<a&b1<&#x";
+    while (address.size() < length)
+        address += Sjis("お 知らせ");
+    for (const int row : {1, 30, 50})
+        document.Row(row) = {markup, "2025-04-01", address, markup};
+    document.Channel.Description = markup;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CheckFeed(document));
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_CheckFeedLongTexts)->RangeMultiplier(4)->Range(1 << 12, 1 << 20)->Complexity();
+
+// The floor for BM_BuildFeed: glibc iconv converting the feed's code page 932 text alone, into a
+// buffer that is already large enough.
+void BM_ConvertFeedTextOnly(benchmark::State& state) {
+    std::vector<std::string> lines;
+    BuildFeed(lines, FullDocument(), {"/site/news.rdf", {}, {}, "1.00"});
+    const std::string text = JoinLines(lines);
+    std::string out(text.size() * 3, '\0');
+    const iconv_t converter = iconv_open("UTF-8", "CP932");
+    for (auto _ : state) {
+        iconv(converter, nullptr, nullptr, nullptr, nullptr);
+        char* in = const_cast<char*>(text.data());
+        size_t inLeft = text.size();
+        char* dest = out.data();
+        size_t destLeft = out.size();
+        iconv(converter, &in, &inLeft, &dest, &destLeft);
+        benchmark::DoNotOptimize(dest);
+        if (inLeft != 0) state.SkipWithError("the feed's text did not convert whole");
+    }
+    iconv_close(converter);
+    state.counters["bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_ConvertFeedTextOnly);
 
 void BM_WriteTableFile(benchmark::State& state) {
     TFeedDocument document = FullDocument();
@@ -52,5 +103,30 @@ void BM_NormalizeDate(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_NormalizeDate);
+
+// A pasted date field of nothing but slashes, 1,000 to 100,000 of them: linear time.
+void BM_NormalizeDateSlashes(benchmark::State& state) {
+    const std::string slashes(static_cast<size_t>(state.range(0)), '/');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NormalizeDate(slashes));
+}
+BENCHMARK(BM_NormalizeDateSlashes)->RangeMultiplier(10)->Range(1000, 100000);
+
+// A settings file of 2,000 to 20,000 sections of two keys each, loaded and saved: linear time.
+void BM_LoadAndSaveSettings(benchmark::State& state) {
+    const std::string path = TempPath("bench.ini");
+    TIniFile ini(path);
+    for (int n = 0; n < state.range(0); ++n) {
+        ini.WriteInteger("Section" + std::to_string(n), "szLeft", n);
+        ini.WriteInteger("Section" + std::to_string(n), "szTop", n);
+    }
+    ini.Save();
+    for (auto _ : state) {
+        ini.Load();
+        ini.Save();
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_LoadAndSaveSettings)->Arg(2000)->Arg(20000);
 
 } // namespace

@@ -82,11 +82,21 @@ private:
     QPoint offset_;
 };
 
+// A place or size no window can have is cut to the largest one a window can have, so that no
+// sum of two of them overflows, here or in QRect.
+void ClampPlacement(int& left, int& top, int& width, int& height) {
+    left = std::clamp(left, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    top = std::clamp(top, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    width = std::clamp(width, 0, QWIDGETSIZE_MAX);
+    height = std::clamp(height, 0, QWIDGETSIZE_MAX);
+}
+
 QRect ReadBounds(const TIniFile& ini, const std::string& section, const QRect& current) {
-    const int left = ini.ReadInteger(section, "szLeft", current.x());
-    const int top = ini.ReadInteger(section, "szTop", current.y());
-    const int width = ini.ReadInteger(section, "szWidth", current.width());
-    const int height = ini.ReadInteger(section, "szHeight", current.height());
+    int left = ini.ReadInteger(section, "szLeft", current.x());
+    int top = ini.ReadInteger(section, "szTop", current.y());
+    int width = ini.ReadInteger(section, "szWidth", current.width());
+    int height = ini.ReadInteger(section, "szHeight", current.height());
+    ClampPlacement(left, top, width, height);
     return {left, top, width, height};
 }
 
@@ -196,6 +206,7 @@ QRect VirtualDesktop() {
 
 void FitToDesktop(const QRect& desktop, int& left, int& top, int& width, int& height) {
     if (desktop.isEmpty()) return;
+    ClampPlacement(left, top, width, height);
     width = std::min(width, desktop.width());
     height = std::min(height, desktop.height());
     left = std::max(left, desktop.x());

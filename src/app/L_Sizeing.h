@@ -38,7 +38,7 @@ QRect NormalBounds(const QWidget* form);
 // The rectangle spanning all screens; empty when there is no screen.
 QRect VirtualDesktop();
 
-// Cuts the size to the desktop and moves the rectangle inside it.
+// Cuts the size to the desktop and moves the rectangle inside it; any int values are taken.
 void FitToDesktop(const QRect& desktop, int& left, int& top, int& width, int& height);
 void FitToDesktop(int& left, int& top, int& width, int& height);
 

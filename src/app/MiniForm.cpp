@@ -1,5 +1,6 @@
 #include "MiniForm.h"
 
+#include "Cp932Edit.h"
 #include "Cp932Text.h"
 #include "FeedWriter.h"
 #include "FileDialog.h"
@@ -20,6 +21,7 @@
 #include "UserPlaces.h"
 #include "XStringGrid.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -189,6 +191,7 @@ void TMiniForm::CreateComponents() {
     CreatePopupMenu();
     CreateNonVisual();
     ConnectChangeNotifications();
+    CreateFeedCheck();
     WidenControlsToCaptions();
     connect(PageControl, &QTabWidget::currentChanged, this, &TMiniForm::PageControlChange);
     // Wheel turns over the grid and clicks on some labels and boxes are watched here.
@@ -602,6 +605,8 @@ void TMiniForm::CreateMainMenu() {
     Mn_feedAnalyzer =
         AddMenuItem(Commands1, u"Mn_feedAnalyzer"_s, u"フィード検証サービスで構文チェック(&F)..."_s,
                     &TMiniForm::Mn_feedAnalyzerClick);
+    Mn_FeedCheck = AddMenuItem(Commands1, u"Mn_FeedCheck"_s, u"フィードを検査(&K)..."_s,
+                               &TMiniForm::Mn_FeedCheckClick);
     AddSeparator(Commands1, u"N4"_s);
     Mn_LastOpen =
         AddMenuItem(Commands1, u"Mn_LastOpen"_s, u"起動時に最後に編集したファイルを開く(&O)"_s,
@@ -719,6 +724,12 @@ void TMiniForm::ConnectChangeNotifications() {
     connect(RadioGroup_Ext, &TRadioGroup::Click, this, &TMiniForm::ED_Informer_TitleChange);
     for (QCheckBox* box : {CB_AutoData, CB_AutoAddress})
         connect(box, &QCheckBox::toggled, this, &TMiniForm::ED_Informer_TitleChange);
+    // What an edit box left out of an input is explained in the status bar until the next edit.
+    for (TCp932Edit* edit : findChildren<TCp932Edit*>()) {
+        connect(edit, &TCp932Edit::InputRefused, this,
+                [this](const QString& message) { SetStatusText(1, message); });
+        connect(edit, &QLineEdit::textEdited, this, [this] { SetStatusText(1, QString()); });
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -735,6 +746,9 @@ TChannelInfo TMiniForm::ChannelFromControls() const {
 }
 
 TFeedDocument TMiniForm::DocumentFromControls() {
+    // A conversion still open in a field belongs to the document that is read now.
+    if (auto* edit = qobject_cast<TCp932Edit*>(QApplication::focusWidget()))
+        edit->CommitComposition();
     XStringGrid->EndCellEdit(false);
     TFeedDocument document;
     document.Channel = ChannelFromControls();
@@ -784,6 +798,7 @@ bool TMiniForm::LoadTableFile(const std::string& path) {
     const TResult loaded = ::LoadTableFile(document, path);
     if (loaded) {
         DocumentToControls(document);
+        RecordTableFileState();
         FocusGrid();
         UpdateGridStatus(-1);
         UpdateCaption();
@@ -803,6 +818,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     ClearItemRows();
     Modified = false;
     FileName.clear();
+    tableFileState_.reset();
     UpdateCaption();
     if (!keepTab) PageControlChange();
 }

@@ -7,6 +7,8 @@
 // entries the cells of XStringGrid, and FileName and Modified are fields of the window.
 // DocumentFromControls and DocumentToControls move it between the controls and a TFeedDocument.
 
+#include "DiskState.h"
+#include "FeedCheck.h"
 #include "FeedDocument.h"
 #include "XStringGrid.h"
 
@@ -15,6 +17,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,7 @@ class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
 class TControlSize;
+class TFeedCheckList;
 class TFileDialog;
 class TNoPaintPanel;
 class TPaintEdit;
@@ -80,6 +84,8 @@ public:
     void LoadSaveSettings(char mode);
     // Empties every cell of the item rows, as one bulk change.
     void ClearItemRows();
+    // Shows the page and focuses the field or cell a finding of the feed check is about.
+    void GoToFinding(const TFeedFinding& finding);
     // The text of status bar panel 0 or 1.
     QString StatusText(int panel) const;
     void SetStatusText(int panel, const QString& text);
@@ -182,6 +188,7 @@ public:
     QMenu* Commands1;
     QAction* InternetExplorer1;
     QAction* Mn_feedAnalyzer;
+    QAction* Mn_FeedCheck;
     QAction* Mn_LastOpen;
     QMenu* Help1;
     QAction* M1;
@@ -201,6 +208,7 @@ public:
     TFileDialog* OpenDialog;
     TFileDialog* SaveDialog;
     TSHBrowseForFolderEx* SHBrowseForFolderEx;
+    TFeedCheckList* FeedCheckList;
     TControlSize* ControlSize;
     QTimer* Timer_Start;
     QTimer* Timer_Paste;
@@ -230,6 +238,7 @@ private:
     void CreatePopupMenu();
     void CreateNonVisual();
     void ConnectChangeNotifications();
+    void CreateFeedCheck();
     void SetChannelTabOrder();
     void WidenControlsToCaptions();
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
@@ -242,6 +251,9 @@ private:
                          void (TMiniForm::*handler)(), const QKeySequence& shortcut = {});
     void AddSeparator(QMenu* menu, const QString& name);
     std::array<TPaintEdit*, 9> ChannelEdits() const;
+    // After a save, status bar panel 1 counts the feed check's errors until the next change.
+    void ShowCheckStatus(const TFeedDocument& document);
+    void ClearCheckStatus();
     void FillConfirmationPage();
     void RefreshConfirmationPage();
     // Shows the feed's lines on the confirmation page.
@@ -276,6 +288,7 @@ private:
     void SB_SansyoClick();
     void InternetExplorer1Click();
     void Mn_feedAnalyzerClick();
+    void Mn_FeedCheckClick();
     void M1Click();
     void ReadmeR1Click();
     void N9Click();
@@ -306,6 +319,7 @@ private:
     // address when the options on the first page ask for it.
     void XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
     bool GridCommandKey(int key, Qt::KeyboardModifiers shift);
+    bool PasteKey();
     bool PullRowsUp(int first, int last);
     bool RemoveSelectedRows(const TGridRect& selection, bool copyFirst);
     void MoveCurrentRow(int step);
@@ -313,6 +327,14 @@ private:
                          QAction* selectAll);
     bool EditShortcutOverride(QObject* watched, QKeyEvent& event);
 
+    // The table file is changed on disk since it was loaded or saved, and the user does not want
+    // to overwrite it.
+    bool KeepChangedTableFile(const std::string& target) const;
+    void RecordTableFileState();
+
     bool shown_ = false;
     int wheelRemainder_ = 0;
+    // The table file FileName names, as it was on disk when it was last loaded or saved.
+    std::optional<TDiskState> tableFileState_;
+    QString checkStatus_; // what ShowCheckStatus put into status bar panel 1
 };

@@ -99,17 +99,34 @@ void TMiniForm::SaveDocument(bool saveAs) {
         if (!chosen) return;
         target = *chosen;
     }
+    if (KeepChangedTableFile(target)) return;
     TFeedDocument document = DocumentFromControls();
     const TSaveResult result = SaveDocumentFiles(document, target, CurrentFeedTime(), VersionText);
     // The save decides both: the table file names the document once it is written, and only a
     // complete save clears the modified flag.
     FileName = document.FileName;
     Modified = document.Modified;
+    if (result.Outcome != TSaveOutcome::TableFailed) {
+        RecordTableFileState();
+        ShowCheckStatus(document);
+    }
     if (!result.IdentifiersUnique) QApplication::beep();
     ShowMsg(result.Message);
     // The caption names the file the next 上書き保存 writes to, also when the feed was not written.
     UpdateCaption();
     RefreshConfirmationPage();
+}
+
+// Another editor may have saved the same table file since this window read or wrote it; writing
+// over it unasked would undo that save.
+bool TMiniForm::KeepChangedTableFile(const std::string& target) const {
+    if (target != FileName || !tableFileState_) return false;
+    if (!ChangedOnDisk(*tableFileState_, ReadDiskState(FileName))) return false;
+    return !AskYesNo(u"ファイルが他のプログラムで変更されています。上書きしますか？"_s);
+}
+
+void TMiniForm::RecordTableFileState() {
+    tableFileState_ = ReadDiskState(FileName);
 }
 
 void TMiniForm::SB_SansyoClick() {

@@ -182,6 +182,13 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
+// A control character left in a pasted field is dropped: no cell holds one. Such bytes are never
+// the second byte of a double-byte character.
+std::string WithoutControlCharacters(std::string field) {
+    std::erase_if(field, [](char ch) { return static_cast<unsigned char>(ch) < 0x20; });
+    return field;
+}
+
 // One pasted line into a row: its TAB-separated fields fill the columns in order, the date read
 // as a date where it can be.
 void SetRowFromLine(TXStringGrid& grid, int row, const std::string& line) {
@@ -191,7 +198,7 @@ void SetRowFromLine(TXStringGrid& grid, int row, const std::string& line) {
     std::string& date = fields[DateColumn + 1];
     if (!date.empty()) date = NormalizeDate(date);
     for (int col = 0; col < ItemColumns; ++col)
-        grid.SetCells(col, row, fields[static_cast<size_t>(col) + 1]);
+        grid.SetCells(col, row, WithoutControlCharacters(fields[static_cast<size_t>(col) + 1]));
 }
 
 } // namespace
@@ -363,15 +370,17 @@ bool TMiniForm::CopyRowsToClipboard(int first, int last) {
 }
 
 // Inserts one row per line of the clipboard's text. Text with a character the program's code page
-// cannot hold is refused with a beep, and lines that would not all fit change nothing.
+// cannot hold is refused whole, with a beep and the characters named in the status bar; lines
+// that would not all fit change nothing.
 bool TMiniForm::PasteRows(int row) {
     if (row < 1 || row > MaxItemRows) return false;
-    const std::optional<std::string> text = TryToCp932(ClipboardText());
-    if (!text) {
+    const TEncodableSplit text = SplitEncodable(ClipboardText());
+    if (!text.Refused.isEmpty()) {
         QApplication::beep();
+        SetStatusText(1, UnusableCharactersMessage(text.Refused));
         return false;
     }
-    const std::vector<std::string> lines = SplitLines(*text);
+    const std::vector<std::string> lines = SplitLines(text.Bytes);
     const int count = static_cast<int>(lines.size());
     if (count == 0) return false;
     if (row + count - 1 > MaxItemRows || !BottomRowsFree(*XStringGrid, count)) {
@@ -509,7 +518,7 @@ bool TMiniForm::GridCommandKey(int key, Qt::KeyboardModifiers shift) {
     case Qt::Key_Down:
         return shift & Qt::ShiftModifier ? EnterRowMode() : LeaveRowMode(0);
     case Qt::Key_Insert:
-        if (shiftAlone) return EditCommand('P');
+        if (shiftAlone) return PasteKey();
         return shift == Qt::ControlModifier && EditCommand('C');
     case Qt::Key_Delete:
         // Without selected rows the key deletes in the cell editor.
@@ -520,12 +529,8 @@ bool TMiniForm::GridCommandKey(int key, Qt::KeyboardModifiers shift) {
     case Qt::Key_F3:
         SB_LineDeleteClick();
         return false;
-    case Qt::Key_F4: {
-        // A row paste, done or refused, uses the key up, so that the cell editor's F4 does not
-        // drop its list down over the result.
-        const bool rowPaste = EditCommand('B');
-        return EditCommand('P') || rowPaste;
-    }
+    case Qt::Key_F4:
+        return PasteKey();
     case Qt::Key_F5:
         SB_LineDownClick();
         return false;
@@ -535,6 +540,13 @@ bool TMiniForm::GridCommandKey(int key, Qt::KeyboardModifiers shift) {
     default:
         return false;
     }
+}
+
+// A paste key runs the paste command. A row paste, done or refused, uses the key up, so that the
+// cell editor neither pastes the rows' text into the cell nor drops its list down over the result.
+bool TMiniForm::PasteKey() {
+    const bool rowPaste = EditCommand('B');
+    return EditCommand('P') || rowPaste;
 }
 
 void TMiniForm::XStringGridSelectCell(TXStringGrid*, int, int ARow, bool&) {

@@ -2,6 +2,7 @@
 // who rebuild their feed in a script.
 
 #include "CodePage.h"
+#include "FeedCheck.h"
 #include "FileNames.h"
 #include "Messages.h"
 #include "S_string.h"
@@ -20,12 +21,12 @@
 
 namespace {
 
-enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
+enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitFindings = 3 };
 
 constexpr const char* Program = "orvanix-feed";
 
 constexpr const char* Usage =
-    "Usage: orvanix-feed [--stdout | -o FILE] [--] TABLE.tbl\n"
+    "Usage: orvanix-feed [--stdout | -o FILE] [--check [--strict]] [--] TABLE.tbl\n"
     "\n"
     "Builds the RSS 1.0 feed of an Orvane Lite table file.\n"
     "\n"
@@ -35,6 +36,10 @@ constexpr const char* Usage =
     "  --stdout     write the feed to standard output instead\n"
     "  -o FILE      write the feed to FILE instead (\"-\": standard output); its folder must "
     "exist\n"
+    "  --check      then check the feed offline for what a feed reader or validator would\n"
+    "               reject (errors) or may misread (warnings); print one finding per line,\n"
+    "               to standard error with --stdout, else to standard output\n"
+    "  --strict     --check, and warnings count as errors\n"
     "  --           end of options: what follows is the table file, even if it starts with \"-\"\n"
     "  -h, --help   show this help\n"
     "  --version    show the version\n"
@@ -42,7 +47,7 @@ constexpr const char* Usage =
     "The feed never replaces the table file it is built from.\n"
     "\n"
     "Exit status: 0 done (a duplicate-identifier warning still exits 0), 1 the table file\n"
-    "could not be read or the feed not written, 2 wrong usage.\n";
+    "could not be read or the feed not written, 2 wrong usage, 3 the check found an error.\n";
 
 enum class Destination { SaveLocation, StandardOutput, File };
 
@@ -50,6 +55,8 @@ struct Options {
     Destination destination = Destination::SaveLocation;
     std::string outputFile;
     std::string tableFile;
+    bool check = false;
+    bool strict = false; // warnings of the check count as errors
 };
 
 enum class Request { Help, Version };
@@ -97,6 +104,10 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
         } else if (!optionsEnded && arg == "-o") {
             if (i + 1 == args.size()) return std::string("-o needs a file name");
             error = SetDestination(options, Destination::File, args[++i]);
+        } else if (!optionsEnded && arg == "--check") {
+            options.check = true;
+        } else if (!optionsEnded && arg == "--strict") {
+            options.check = options.strict = true;
         } else if (!optionsEnded && arg.starts_with('-') && arg != "-") {
             return "unknown option '" + arg + "'";
         } else if (arg.empty() || arg == "-") {
@@ -154,6 +165,20 @@ int UsageError(const std::string& what) {
     return ExitUsage;
 }
 
+// Prints the check's findings, one a line, to standard output or else to standard error.
+// ExitFindings when one of them counts as an error.
+int ReportFindings(const TFeedDocument& document, bool strict, bool toStandardOutput) {
+    const std::vector<TFeedFinding> findings = CheckFeed(document);
+    std::string lines;
+    for (const TFeedFinding& finding : findings)
+        lines += Cp932ToUtf8(FindingLine(finding)) + "\n";
+    if (toStandardOutput && !WriteStandardOutput(lines)) return StandardOutputFailed();
+    if (!toStandardOutput) std::fputs(lines.c_str(), stderr);
+    const int errors = CountFindings(findings, TFindingSeverity::Error) +
+                       (strict ? CountFindings(findings, TFindingSeverity::Warning) : 0);
+    return errors > 0 ? ExitFindings : ExitSuccess;
+}
+
 int Run(const Options& options) {
     const std::string& table = options.tableFile;
     TFeedDocument document;
@@ -177,7 +202,10 @@ int Run(const Options& options) {
             return StandardOutputFailed();
     }
     if (!feed.IdentifiersUnique) Report(MsgDuplicateWarning(), table);
-    return ExitSuccess;
+    if (!options.check) return ExitSuccess;
+    // Where standard output carries the feed, it carries nothing else.
+    return ReportFindings(document, options.strict,
+                          options.destination != Destination::StandardOutput);
 }
 
 // Standard output or error may have been closed by the caller. Holding their numbers with a file

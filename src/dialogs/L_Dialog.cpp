@@ -41,6 +41,11 @@ std::deque<QueuedAnswer>& AnswerQueue() {
     return queue;
 }
 
+std::function<int(const TMsgDlgRecord&)>& UnqueuedBoxHandler() {
+    static std::function<int(const TMsgDlgRecord&)> handler;
+    return handler;
+}
+
 std::vector<TMsgDlgRecord>& AnsweredBoxes() {
     static std::vector<TMsgDlgRecord> boxes;
     return boxes;
@@ -459,6 +464,8 @@ int TMsgDlg::Execute() {
         if (MessSwitch && answer->MessChecked) MessChecked = *answer->MessChecked;
         return answer->ModalResult;
     }
+    if (const auto& handler = UnqueuedBoxHandler())
+        return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons});
     const TopMostSuspension topMost;
     const TMsgDlgProperties shown = *this;
     TMsgDlgBox box(shown, text);
@@ -484,6 +491,10 @@ void TMsgDlg::ClearQueuedAnswers() {
 
 std::vector<TMsgDlgRecord> TMsgDlg::TakeAnsweredBoxes() {
     return std::exchange(AnsweredBoxes(), {});
+}
+
+void TMsgDlg::SetUnqueuedBoxHandler(std::function<int(const TMsgDlgRecord&)> handler) {
+    UnqueuedBoxHandler() = std::move(handler);
 }
 
 TMsgDlg& SharedMsgDlg() {

@@ -6,7 +6,9 @@
 // window, applies colours and can add a check box under the message.
 //
 // Tests answer boxes in advance with TMsgDlg::QueueAnswer: the next Execute then shows nothing,
-// returns the queued result and records what it would have shown (TakeAnsweredBoxes).
+// returns the queued result and records what it would have shown (TakeAnsweredBoxes). A box that
+// opens with nothing queued goes to the handler set with SetUnqueuedBoxHandler, when there is one,
+// so a test can fail at once instead of waiting for a person.
 
 #include <QColor>
 #include <QObject>
@@ -15,6 +17,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -123,6 +126,10 @@ public:
     static void ClearQueuedAnswers();
     // The boxes answered from the queue since the last call, oldest first.
     static std::vector<TMsgDlgRecord> TakeAnsweredBoxes();
+    // Answers every box that opens with no queued answer: nothing is shown, the handler gets what
+    // the box would have shown and returns its modal result. An empty handler (the default) lets
+    // such boxes show.
+    static void SetUnqueuedBoxHandler(std::function<int(const TMsgDlgRecord&)> handler);
 
 private:
     int openCount_ = 0;

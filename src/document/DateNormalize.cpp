@@ -2,15 +2,16 @@
 
 #include "S_string.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 constexpr int MaxParts = 10;
 
+// "/" (0x2F) is never a trail byte, so every such byte is a slash of its own.
 std::string ReplaceSlashes(std::string text) {
-    for (int at = PosC(text, "/"); at > 0; at = PosC(text, "/"))
-        text = CopyC(text, 1, at - 1) + "-" + CopyFromC(text, at + 1);
+    std::replace(text.begin(), text.end(), '/', '-');
     return text;
 }
 

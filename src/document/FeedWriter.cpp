@@ -9,46 +9,62 @@
 #include "XmlEscape.h"
 
 #include <ctime>
-#include <set>
+#include <map>
 
 namespace {
 
-std::string Content(const std::string& text) {
-    return EscapeXml(RemoveXmlControlBytes(text));
+// Pieces of a line that are escaped as they are appended.
+struct Content {
+    std::string_view text;
+};
+struct Attribute {
+    std::string_view text;
+};
+
+size_t PieceSize(std::string_view piece) {
+    return piece.size();
 }
-std::string Attribute(const std::string& text) {
-    return EscapeXmlAttribute(RemoveXmlControlBytes(text));
+size_t PieceSize(Content piece) {
+    return piece.text.size();
+}
+size_t PieceSize(Attribute piece) {
+    return piece.text.size();
+}
+
+void AppendPiece(std::string& line, std::string_view piece) {
+    line += piece;
+}
+void AppendPiece(std::string& line, Content piece) {
+    AppendXmlContent(line, piece.text);
+}
+void AppendPiece(std::string& line, Attribute piece) {
+    AppendXmlAttribute(line, piece.text);
+}
+
+// Adds a line made of its pieces, built in place with room for a few escapes.
+template <typename... Pieces> void AddLine(std::vector<std::string>& lines, Pieces... pieces) {
+    std::string& line = lines.emplace_back();
+    line.reserve((PieceSize(pieces) + ...) + 32);
+    (AppendPiece(line, pieces), ...);
 }
 
 std::string TwoDigits(int value) {
     return RightB("00" + IntToStrSafe(value), 2);
 }
 
-// Rows with a title, from the bottom row up, at most MaxFeedItems of them: the newest first.
-std::vector<const TFeedItem*> SelectEntries(const TFeedDocument& document) {
-    std::vector<const TFeedItem*> entries;
-    for (int row = MaxItemRows; row >= 1 && entries.size() < MaxFeedItems; --row) {
-        if (!document.Row(row).Title.empty()) entries.push_back(&document.Row(row));
+// An entry written into the feed, with its identifier worked out once for both places it goes.
+struct TEntry {
+    const TFeedItem* item;
+    std::string identifier;
+};
+
+std::vector<TEntry> SelectEntries(const TFeedDocument& document) {
+    std::vector<TEntry> entries;
+    for (const int row : PublishedRows(document)) {
+        const TFeedItem& item = document.Row(row);
+        entries.push_back({&item, ItemIdentifier(item)});
     }
     return entries;
-}
-
-// The entry's address with a fragment of its date, so one page announced on two dates has two
-// identifiers: "#he" and the date without its hyphens.
-std::string Identifier(const TFeedItem& item) {
-    // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own.
-    std::string date = item.Date;
-    std::erase(date, '-');
-    return item.Address + "#he" + date;
-}
-
-bool IdentifiersUnique(const std::vector<const TFeedItem*>& entries) {
-    std::set<std::string> seen;
-    bool unique = true;
-    for (const TFeedItem* item : entries) {
-        if (!seen.insert(LowerCaseAnsi(Identifier(*item))).second) unique = false;
-    }
-    return unique;
 }
 
 std::string StyleSheetHref(const TFeedDocument& document, const std::string& override) {
@@ -60,79 +76,103 @@ std::string StyleSheetHref(const TFeedDocument& document, const std::string& ove
 
 void AddHeader(std::vector<std::string>& lines, const TFeedDocument& document,
                const TFeedContext& context) {
-    lines.push_back(R"(<?xml version="1.0" encoding="UTF-8"?>)");
+    AddLine(lines, R"(<?xml version="1.0" encoding="UTF-8"?>)");
     const std::string href = StyleSheetHref(document, context.StyleSheetOverride);
     if (!href.empty())
-        lines.push_back(R"(<?xml-stylesheet type="text/xsl" href=")" + Attribute(href) + R"("?>)");
-    lines.push_back("<rdf:RDF");
-    lines.push_back(R"(  xmlns="http://purl.org/rss/1.0/")");
-    lines.push_back(R"(  xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#")");
-    lines.push_back(R"(  xmlns:dc="http://purl.org/dc/elements/1.1/")");
-    lines.push_back(R"(  xmlns:admin="http://webns.net/mvcb/")");
-    lines.push_back(R"(  xml:lang="ja">)");
+        AddLine(lines, R"(<?xml-stylesheet type="text/xsl" href=")", Attribute{href}, R"("?>)");
+    AddLine(lines, "<rdf:RDF");
+    AddLine(lines, R"(  xmlns="http://purl.org/rss/1.0/")");
+    AddLine(lines, R"(  xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#")");
+    AddLine(lines, R"(  xmlns:dc="http://purl.org/dc/elements/1.1/")");
+    AddLine(lines, R"(  xmlns:admin="http://webns.net/mvcb/")");
+    AddLine(lines, R"(  xml:lang="ja">)");
 }
 
-void AddElementIfAny(std::vector<std::string>& lines, const std::string& indent,
-                     const std::string& name, const std::string& value) {
-    if (!value.empty())
-        lines.push_back(indent + "<" + name + ">" + Content(value) + "</" + name + ">");
+void AddElementIfAny(std::vector<std::string>& lines, std::string_view indent,
+                     std::string_view name, const std::string& value) {
+    if (!value.empty()) AddLine(lines, indent, "<", name, ">", Content{value}, "</", name, ">");
 }
 
-// The feed file's own name as the channel's address ends with it.
+void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
+                const TFeedContext& context, const std::vector<TEntry>& entries) {
+    const TChannelInfo& channel = document.Channel;
+    if (channel.FeedAddress.empty())
+        AddLine(lines, "  <channel>");
+    else
+        AddLine(lines, R"(  <channel rdf:about=")",
+                Attribute{WebAddressIn(channel.FeedAddress, FeedNameText(context.FeedPath))},
+                R"(">)");
+    AddElementIfAny(lines, "    ", "title", channel.Title);
+    AddElementIfAny(lines, "    ", "link", channel.HomeAddress);
+    AddLine(lines, "    <dc:date>", FormatChannelDate(context.Now), "</dc:date>");
+    AddElementIfAny(lines, "    ", "description", channel.Description);
+    AddLine(lines, R"(    <admin:generatorAgent rdf:resource=")",
+            Attribute{GeneratorAddress + context.VersionText}, R"(" />)");
+    if (!channel.LogoImageAddress.empty())
+        AddLine(lines, R"(    <image rdf:resource=")", Attribute{channel.LogoImageAddress},
+                R"("/>)");
+    AddLine(lines, "    <items>");
+    AddLine(lines, "      <rdf:Seq>");
+    for (const TEntry& entry : entries)
+        AddLine(lines, R"(        <rdf:li rdf:resource=")", Attribute{entry.identifier}, R"("/>)");
+    AddLine(lines, "      </rdf:Seq>");
+    AddLine(lines, "    </items>");
+    AddLine(lines, "  </channel>");
+}
+
+void AddImage(std::vector<std::string>& lines, const TChannelInfo& channel) {
+    if (channel.LogoImageAddress.empty()) return;
+    AddLine(lines, R"(  <image rdf:about=")", Attribute{channel.LogoImageAddress}, R"(">)");
+    AddElementIfAny(lines, "    ", "title", channel.LogoTitle);
+    AddElementIfAny(lines, "    ", "link", channel.LogoLinkAddress);
+    AddLine(lines, "    <url>", Content{channel.LogoImageAddress}, "</url>");
+    AddLine(lines, "  </image>");
+}
+
+void AddItem(std::vector<std::string>& lines, const TEntry& entry) {
+    const TFeedItem& item = *entry.item;
+    AddLine(lines, R"(  <item rdf:about=")", Attribute{entry.identifier}, R"(">)");
+    AddLine(lines, "    <title>", Content{item.Title}, "</title>");
+    AddLine(lines, "    <link>", Content{item.Address}, "</link>");
+    AddLine(lines, "    <dc:date>", Content{item.Date}, "</dc:date>");
+    AddLine(lines, "    <description>", Content{item.Description}, "</description>");
+    AddLine(lines, "  </item>");
+    AddLine(lines, "");
+}
+
+} // namespace
+
 std::string FeedNameText(const std::string& feedPath) {
     std::string name;
     if (feedPath.empty() || !FileNameText(feedPath, name)) return UnresolvedFeedName();
     return name;
 }
 
-void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
-                const TFeedContext& context, const std::vector<const TFeedItem*>& entries) {
-    const TChannelInfo& channel = document.Channel;
-    if (channel.FeedAddress.empty())
-        lines.push_back("  <channel>");
-    else
-        lines.push_back(
-            R"(  <channel rdf:about=")" +
-            Attribute(WebAddressIn(channel.FeedAddress, FeedNameText(context.FeedPath))) + R"(">)");
-    AddElementIfAny(lines, "    ", "title", channel.Title);
-    AddElementIfAny(lines, "    ", "link", channel.HomeAddress);
-    lines.push_back("    <dc:date>" + FormatChannelDate(context.Now) + "</dc:date>");
-    AddElementIfAny(lines, "    ", "description", channel.Description);
-    lines.push_back(R"(    <admin:generatorAgent rdf:resource=")" +
-                    Attribute(GeneratorAddress + context.VersionText) + R"(" />)");
-    if (!channel.LogoImageAddress.empty())
-        lines.push_back(R"(    <image rdf:resource=")" + Attribute(channel.LogoImageAddress) +
-                        R"("/>)");
-    lines.push_back("    <items>");
-    lines.push_back("      <rdf:Seq>");
-    for (const TFeedItem* item : entries)
-        lines.push_back(R"(        <rdf:li rdf:resource=")" + Attribute(Identifier(*item)) +
-                        R"("/>)");
-    lines.push_back("      </rdf:Seq>");
-    lines.push_back("    </items>");
-    lines.push_back("  </channel>");
+std::vector<int> PublishedRows(const TFeedDocument& document) {
+    std::vector<int> rows;
+    for (int row = MaxItemRows; row >= 1 && rows.size() < MaxFeedItems; --row) {
+        if (!document.Row(row).Title.empty()) rows.push_back(row);
+    }
+    return rows;
 }
 
-void AddImage(std::vector<std::string>& lines, const TChannelInfo& channel) {
-    if (channel.LogoImageAddress.empty()) return;
-    lines.push_back(R"(  <image rdf:about=")" + Attribute(channel.LogoImageAddress) + R"(">)");
-    AddElementIfAny(lines, "    ", "title", channel.LogoTitle);
-    AddElementIfAny(lines, "    ", "link", channel.LogoLinkAddress);
-    lines.push_back("    <url>" + Content(channel.LogoImageAddress) + "</url>");
-    lines.push_back("  </image>");
+std::string ItemIdentifier(const TFeedItem& item) {
+    // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own.
+    std::string date = item.Date;
+    std::erase(date, '-');
+    return item.Address + "#he" + date;
 }
 
-void AddItem(std::vector<std::string>& lines, const TFeedItem& item) {
-    lines.push_back(R"(  <item rdf:about=")" + Attribute(Identifier(item)) + R"(">)");
-    lines.push_back("    <title>" + Content(item.Title) + "</title>");
-    lines.push_back("    <link>" + Content(item.Address) + "</link>");
-    lines.push_back("    <dc:date>" + Content(item.Date) + "</dc:date>");
-    lines.push_back("    <description>" + Content(item.Description) + "</description>");
-    lines.push_back("  </item>");
-    lines.push_back("");
+std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& document) {
+    std::vector<std::pair<int, int>> duplicates;
+    std::map<std::string, int> firstRow; // identifier in small letters -> the row that has it
+    for (const int row : PublishedRows(document)) {
+        const auto [at, added] =
+            firstRow.emplace(LowerCaseAnsi(ItemIdentifier(document.Row(row))), row);
+        if (!added) duplicates.emplace_back(at->second, row);
+    }
+    return duplicates;
 }
-
-} // namespace
 
 std::string WebAddressIn(const std::string& folderAddress, const std::string& name) {
     return folderAddress + (LastCharIs(folderAddress, '/') ? "" : "/") + name;
@@ -174,18 +214,22 @@ std::string FeedFileName(const TFeedDocument& document) {
 bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
                const TFeedContext& context) {
     lines.clear();
-    const std::vector<const TFeedItem*> entries = SelectEntries(document);
+    const std::vector<TEntry> entries = SelectEntries(document);
     AddHeader(lines, document, context);
     AddChannel(lines, document, context, entries);
     AddImage(lines, document.Channel);
-    for (const TFeedItem* item : entries)
-        AddItem(lines, *item);
-    lines.push_back("</rdf:RDF>");
-    return IdentifiersUnique(entries);
+    for (const TEntry& entry : entries)
+        AddItem(lines, entry);
+    AddLine(lines, "</rdf:RDF>");
+    return DuplicateIdentifierRows(document).empty();
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
+    size_t size = 0;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
     std::string text;
+    text.reserve(size);
     for (const std::string& line : lines) {
         text += line;
         text += "\r\n";

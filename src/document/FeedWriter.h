@@ -5,6 +5,7 @@
 #include "FeedDocument.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // A moment in local time with its offset from UTC, as the channel date states it.
@@ -24,8 +25,24 @@ std::string FormatChannelDate(const TFeedTime& time);
 // lower-cased (its ASCII letters). Empty when the save folder is given but does not exist.
 std::string FeedFileName(const TFeedDocument& document);
 
+// The feed file's own name as code page 932 text, as it ends the channel's address:
+// UnresolvedFeedName() when the path is empty or its name is not exactly code page 932 text.
+std::string FeedNameText(const std::string& feedPath);
+
 // The web address of `name` in the web folder `folderAddress`: one "/" between them.
 std::string WebAddressIn(const std::string& folderAddress, const std::string& name);
+
+// The grid rows of the entries the feed carries: rows with a title, from the bottom row up, at most
+// MaxFeedItems of them. Entries are entered oldest first, so these are the newest, newest first.
+std::vector<int> PublishedRows(const TFeedDocument& document);
+
+// The entry's identifier, unescaped: its address and the fragment "#he" with its date without
+// hyphens, so one page announced on two dates has two identifiers.
+std::string ItemIdentifier(const TFeedItem& item);
+
+// Pairs of published rows whose identifiers are equal without regard to case: the row met first
+// (the newer one) and the row that repeats its identifier. Empty when all are unique.
+std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& document);
 
 struct TFeedContext {
     // The feed file's path (the file system's bytes); its own name, as code page 932 text, ends

@@ -5,6 +5,7 @@
 #include "FileNames.h"
 #include "MakerPages.h"
 #include "Messages.h"
+#include "PercentEncode.h"
 #include "S_string.h"
 #include "TextFile.h"
 
@@ -48,22 +49,7 @@ bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
 }
 
 std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName) {
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string address = ValidatorAddress;
     const std::string feed =
         Cp932ToUtf8(WebAddressIn(feedAddress, {})) + ExtractFileName(feedFileName);
-    for (const char ch : feed) {
-        const auto byte = static_cast<unsigned char>(ch);
-        const bool unreserved = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
-                                (ch >= '0' && ch <= '9') || ch == '-' || ch == '.' || ch == '_' ||
-                                ch == '~';
-        if (unreserved) {
-            address += ch;
-        } else {
-            address += '%';
-            address += Hex[byte >> 4];
-            address += Hex[byte & 0x0F];
-        }
-    }
-    return address;
+    return std::string(ValidatorAddress) + PercentEncode(feed, TPercentEncoding::QueryValue);
 }

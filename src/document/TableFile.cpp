@@ -16,10 +16,11 @@ constexpr int ReservedLines = 9;
 constexpr int FieldCapacity = 10;
 constexpr size_t MaxVersionLength = 16;
 
-// A line of the file is always one row: TAB, CR and LF inside a field become blanks.
+// A line of the file is always one row: TAB, CR and LF inside a field become blanks, and so
+// does 0x1A, which would end the file for its reader.
 std::string OneLine(std::string text) {
     for (char& ch : text) {
-        if (ch == '\t' || ch == '\r' || ch == '\n') ch = ' ';
+        if (ch == '\t' || ch == '\r' || ch == '\n' || ch == '\x1A') ch = ' ';
     }
     return text;
 }

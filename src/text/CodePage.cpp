@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -20,25 +21,38 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts `text`; at a byte sequence that cannot be converted `onInvalid` decides: it
-    // appends a replacement to `out` and returns true to skip one byte, or false to give up.
-    template <typename OnInvalid>
-    bool Convert(const std::string& text, std::string& out, OnInvalid onInvalid) {
+    // Appends `text` converted to `out`. At a byte sequence that cannot be converted, the
+    // replacement is appended and one byte skipped; without a replacement the conversion gives up
+    // and returns false, leaving `out` unspecified. `growth` is the most output bytes one input
+    // byte can give, the replacement included.
+    bool Convert(const std::string& text, std::string& out, size_t growth,
+                 std::optional<std::string_view> replacement) {
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         char* in = const_cast<char*>(text.data());
         size_t inLeft = text.size();
-        char buffer[4096];
+        size_t written = out.size();
+        // Room for the whole rest at its largest: a conversion stopped for want of room redoes
+        // part of its work, which once doubled its cost. Replacing a skipped byte never needs
+        // more room than the byte was given, so the room is made once.
+        out.resize(written + inLeft * growth);
         while (inLeft > 0) {
-            char* dest = buffer;
-            size_t destLeft = sizeof buffer;
+            char* dest = out.data() + written;
+            size_t destLeft = out.size() - written;
             const size_t done = iconv(handle_, &in, &inLeft, &dest, &destLeft);
-            out.append(buffer, static_cast<size_t>(dest - buffer));
-            if (done != static_cast<size_t>(-1) || errno == E2BIG) continue;
-            if (!onInvalid(out)) return false;
+            written = static_cast<size_t>(dest - out.data());
+            if (done != static_cast<size_t>(-1)) break;
+            if (errno == E2BIG) {
+                out.resize(out.size() + inLeft * growth + 16);
+                continue;
+            }
+            if (!replacement) return false;
+            out.replace(written, replacement->size(), *replacement);
+            written += replacement->size();
             ++in;
             --inLeft;
             iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         }
+        out.resize(written);
         return true;
     }
 
@@ -107,19 +121,16 @@ template <typename OnChar> void ForEachCharExact(const std::string& text, OnChar
 } // namespace
 
 std::string Cp932ToUtf8(const std::string& text) {
+    // A byte gives at most three: a half-width katakana or a replacement character.
     std::string out;
-    out.reserve(text.size() * 3 / 2);
-    FromCp932().Convert(text, out, [](std::string& o) {
-        o += ReplacementCharacter;
-        return true;
-    });
+    FromCp932().Convert(text, out, 3, ReplacementCharacter);
     return out;
 }
 
 std::optional<std::string> Utf8ToCp932(const std::string& text) {
+    // No character has a longer form in code page 932 than in UTF-8.
     std::string out;
-    out.reserve(text.size());
-    if (!ToCp932().Convert(text, out, [](std::string&) { return false; })) return std::nullopt;
+    if (!ToCp932().Convert(text, out, 1, std::nullopt)) return std::nullopt;
     return out;
 }
 

@@ -28,8 +28,16 @@ std::optional<TCurrency> StrToCurr(const std::string& text) {
     if (at == std::string::npos) return std::nullopt;
     bool negative = false;
     if (text[at] == '-' || text[at] == '+') negative = text[at++] == '-';
-    constexpr uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+    // The magnitude of the smallest value is one more than that of the largest.
+    const uint64_t limit =
+        static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) + (negative ? 1 : 0);
+    // Every step is checked before it is taken, so the magnitude never wraps around.
     uint64_t raw = 0;
+    const auto appendDigit = [&raw, limit](unsigned digit) {
+        if (raw > (limit - digit) / 10) return false;
+        raw = raw * 10 + digit;
+        return true;
+    };
     int decimals = -1;
     bool anyDigit = false;
     for (; at <= end; ++at) {
@@ -40,16 +48,13 @@ std::optional<TCurrency> StrToCurr(const std::string& text) {
             continue;
         }
         if (ch < '0' || ch > '9' || decimals == 4) return std::nullopt;
-        raw = raw * 10 + static_cast<uint64_t>(ch - '0');
-        if (raw > limit) return std::nullopt;
+        if (!appendDigit(static_cast<unsigned>(ch - '0'))) return std::nullopt;
         anyDigit = true;
         if (decimals >= 0) ++decimals;
     }
     if (!anyDigit) return std::nullopt;
-    for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d) {
-        if (raw > limit / 10) return std::nullopt;
-        raw *= 10;
-    }
-    const int64_t signedRaw = static_cast<int64_t>(raw);
-    return TCurrency::FromRaw(negative ? -signedRaw : signedRaw);
+    for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d)
+        if (!appendDigit(0)) return std::nullopt;
+    // Negating in unsigned arithmetic reaches the smallest value without overflow.
+    return TCurrency::FromRaw(static_cast<int64_t>(negative ? 0 - raw : raw));
 }

@@ -21,10 +21,6 @@ std::string TrimBlanks(const std::string& text) {
     return first < last ? std::string(first, last) : std::string();
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && LowerCaseAnsi(a) == LowerCaseAnsi(b);
-}
-
 // "]" is also a trail byte of code page 932, so the closing bracket must be a character of its own.
 bool EndsWithBracket(const std::string& text) {
     size_t last = 0;
@@ -38,11 +34,26 @@ bool IsSectionHeader(const std::string& trimmed) {
     return trimmed.size() >= 2 && trimmed.front() == '[' && EndsWithBracket(trimmed);
 }
 
-// What is written is what a reader of the file gets back: one line, trimmed.
+// What is written is what a reader of the file gets back: one line, trimmed, whole.
 std::string Clean(std::string text) {
     std::replace_if(
-        text.begin(), text.end(), [](char ch) { return ch == '\r' || ch == '\n'; }, ' ');
+        text.begin(), text.end(), [](char ch) { return ch == '\r' || ch == '\n' || ch == '\x1A'; },
+        ' ');
     return TrimBlanks(text);
+}
+
+// A reader splits an entry at its first "=" and takes a line beginning with ";" for a comment
+// and one beginning with "[" for a possible header.
+bool ReadsBackAsKey(const std::string& key) {
+    return key.find('=') == None && !key.starts_with(';') && !key.starts_with('[');
+}
+
+// A name ending in a lone lead byte would take the "]" for its trail byte; a blank after it
+// keeps the bracket a character of its own and is trimmed again on reading.
+std::string SectionHeader(const std::string& name) {
+    std::string header = "[" + name + "]";
+    if (!EndsWithBracket(header)) header.insert(header.size() - 1, 1, ' ');
+    return header;
 }
 
 } // namespace
@@ -50,6 +61,7 @@ std::string Clean(std::string text) {
 TResult TIniFile::Load() {
     preamble_.clear();
     sections_.clear();
+    sectionIndex_.clear();
     TTextFile file;
     const TResult opened = OpenTextFile(path_, 'R', file);
     if (opened.Errno() == ENOENT) return {}; // no file yet: an empty one
@@ -65,11 +77,7 @@ void TIniFile::AddLine(const std::string& line, size_t& section) {
     if (IsSectionHeader(trimmed)) {
         const std::string name = TrimBlanks(trimmed.substr(1, trimmed.size() - 2));
         // A section named twice continues the first one, so no key hides behind another.
-        section = FindSection(name);
-        if (section == None) {
-            section = sections_.size();
-            sections_.push_back({name, {}});
-        }
+        section = AddSection(name);
         return;
     }
     if (section == None) {
@@ -86,18 +94,30 @@ void TIniFile::AddLine(const std::string& line, size_t& section) {
         entry.key = TrimBlanks(trimmed.substr(0, equals));
         entry.value = TrimBlanks(trimmed.substr(equals + 1));
     }
-    sections_[section].lines.push_back(std::move(entry));
+    AddEntry(sections_[section], std::move(entry));
 }
 
 std::string TIniFile::Text() const {
     std::string text;
-    for (const std::string& line : preamble_)
-        text += line + "\r\n";
+    const auto endLine = [&text] { text += "\r\n"; };
+    for (const std::string& line : preamble_) {
+        text += line;
+        endLine();
+    }
     for (const TSection& section : sections_) {
-        text += "[" + section.name + "]\r\n";
-        for (const TLine& line : section.lines)
-            text += (line.isEntry ? line.key + "=" + line.value : line.text) + "\r\n";
-        text += "\r\n";
+        text += SectionHeader(section.name);
+        endLine();
+        for (const TLine& line : section.lines) {
+            if (line.isEntry) {
+                text += line.key;
+                text += '=';
+                text += line.value;
+            } else {
+                text += line.text;
+            }
+            endLine();
+        }
+        endLine();
     }
     return text;
 }
@@ -107,15 +127,25 @@ TResult TIniFile::Save() const {
 }
 
 size_t TIniFile::FindSection(const std::string& name) const {
-    for (size_t i = 0; i < sections_.size(); ++i)
-        if (SameName(sections_[i].name, name)) return i;
-    return None;
+    const auto found = sectionIndex_.find(LowerCaseAnsi(name));
+    return found == sectionIndex_.end() ? None : found->second;
+}
+
+size_t TIniFile::AddSection(const std::string& name) {
+    const auto [found, added] = sectionIndex_.try_emplace(LowerCaseAnsi(name), sections_.size());
+    if (added) sections_.push_back({name, {}, {}});
+    return found->second;
 }
 
 size_t TIniFile::FindEntry(const TSection& section, const std::string& key) {
-    for (size_t i = 0; i < section.lines.size(); ++i)
-        if (section.lines[i].isEntry && SameName(section.lines[i].key, key)) return i;
-    return None;
+    const auto found = section.entries.find(LowerCaseAnsi(key));
+    return found == section.entries.end() ? None : found->second;
+}
+
+void TIniFile::AddEntry(TSection& section, TLine line) {
+    // A key given twice is read from its first line; the later ones are kept as they are.
+    if (line.isEntry) section.entries.try_emplace(LowerCaseAnsi(line.key), section.lines.size());
+    section.lines.push_back(std::move(line));
 }
 
 std::optional<std::string> TIniFile::Lookup(const std::string& section,
@@ -125,9 +155,10 @@ std::optional<std::string> TIniFile::Lookup(const std::string& section,
         current.Load();
         return current.Lookup(section, key);
     }
-    const size_t s = FindSection(section);
+    // Names are looked up as they are written, so what was written under a name is found by it.
+    const size_t s = FindSection(Clean(section));
     if (s == None) return std::nullopt;
-    const size_t line = FindEntry(sections_[s], key);
+    const size_t line = FindEntry(sections_[s], Clean(key));
     if (line == None) return std::nullopt;
     return sections_[s].lines[line].value;
 }
@@ -161,22 +192,20 @@ template <typename Change> void TIniFile::ApplyChange(Change change) {
 }
 
 void TIniFile::Put(const std::string& section, const std::string& key, const std::string& value) {
-    size_t s = FindSection(section);
-    if (s == None) {
-        s = sections_.size();
-        sections_.push_back({section, {}});
-    }
-    std::vector<TLine>& lines = sections_[s].lines;
-    const size_t line = FindEntry(sections_[s], key);
+    TSection& target = sections_[AddSection(section)];
+    const size_t line = FindEntry(target, key);
     if (line != None)
-        lines[line].value = value;
+        target.lines[line].value = value;
     else
-        lines.push_back({true, key, value, {}});
+        AddEntry(target, {true, key, value, {}});
 }
 
-void TIniFile::WriteString(const std::string& section, const std::string& key,
+bool TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-    ApplyChange([&] { Put(Clean(section), Clean(key), Clean(value)); });
+    const std::string cleanKey = Clean(key);
+    if (!ReadsBackAsKey(cleanKey)) return false;
+    ApplyChange([&] { Put(Clean(section), cleanKey, Clean(value)); });
+    return true;
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -189,7 +218,12 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 
 void TIniFile::EraseSection(const std::string& section) {
     ApplyChange([&] {
-        const size_t s = FindSection(section);
-        if (s != None) sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(s));
+        const std::string name = Clean(section);
+        const size_t s = FindSection(name);
+        if (s == None) return;
+        sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(s));
+        sectionIndex_.erase(LowerCaseAnsi(name));
+        for (auto& [lowerName, index] : sectionIndex_)
+            if (index > s) --index;
     });
 }

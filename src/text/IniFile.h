@@ -7,6 +7,11 @@
 // section take no part in reading but are kept when the file is written back. Empty lines inside
 // sections are dropped, because the writer puts one after every section itself.
 //
+// Whatever is written reads back the same: a section name ending in a lone lead byte gets a blank
+// before its "]", and a key that a reader would take for something else (one holding "=" or
+// beginning with ";" or "[") is refused. Finding a section or a key takes constant time, so
+// loading and saving are linear in the file's size.
+//
 // A file is normally held in memory: Load() reads it, the Write and Erase calls change the copy
 // and Save() writes it back whole (temporary file and rename). In write-through mode every read
 // goes to the file as it is now and every change is saved at once.
@@ -15,6 +20,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -45,9 +51,11 @@ public:
     // An integer, true when it is not 0.
     bool ReadBool(const std::string& section, const std::string& key, bool fallback) const;
 
-    // Names and values are trimmed, and CR and LF in them become blanks, so a value can never start
-    // a line of its own.
-    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // Names and values are trimmed, and CR, LF and 0x1A (which ends the file for a reader) in them
+    // become blanks, so a value can never start a line of its own; names given to the Read calls
+    // and EraseSection are taken the same way. Returns false, changing nothing, for a key that
+    // cannot be read back as written.
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void EraseSection(const std::string& section);
@@ -62,10 +70,13 @@ private:
     struct TSection {
         std::string name;
         std::vector<TLine> lines;
+        std::unordered_map<std::string, size_t> entries; // lower-cased key: its first line
     };
 
     void AddLine(const std::string& line, size_t& section);
     size_t FindSection(const std::string& name) const;
+    size_t AddSection(const std::string& name);
+    static void AddEntry(TSection& section, TLine entry);
     static size_t FindEntry(const TSection& section, const std::string& key);
     std::optional<std::string> Lookup(const std::string& section, const std::string& key) const;
     void Put(const std::string& section, const std::string& key, const std::string& value);
@@ -74,6 +85,7 @@ private:
     std::string path_;
     std::vector<std::string> preamble_;
     std::vector<TSection> sections_;
+    std::unordered_map<std::string, size_t> sectionIndex_; // lower-cased name: its section
     bool writeThrough_ = false;
     TResult writeThroughError_;
 };

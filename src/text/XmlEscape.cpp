@@ -1,52 +1,54 @@
 #include "XmlEscape.h"
 
-#include "S_string.h"
+#include <optional>
 
 namespace {
 
-// One walk over the characters, so a byte of a double-byte character is never taken for markup
-// and what was put in is never escaped again.
-std::string Escape(const std::string& text, bool quotes) {
-    std::string result;
-    result.reserve(text.size() + text.size() / 8);
-    for (size_t at = 0; at < text.size();) {
-        const size_t length = CharLengthAt(text, at);
-        switch (length == 1 ? text[at] : '\0') {
-        case '&':
-            result += "&amp;";
-            break;
-        case '<':
-            result += "&lt;";
-            break;
-        case '>':
-            result += "&gt;";
-            break;
-        case '"':
-            result += quotes ? "&quot;" : "\"";
-            break;
-        default:
-            result.append(text, at, length);
-        }
-        at += length;
+// What a byte below 0x40 becomes: nothing when it stays as it is, else its replacement (empty
+// for a control byte that is left out).
+std::optional<std::string_view> Replacement(unsigned char byte, bool attribute) {
+    switch (byte) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return attribute ? std::optional<std::string_view>("&quot;") : std::nullopt;
+    // A reader turns TAB, LF and CR in an attribute into blanks; references keep them.
+    case '\t':
+        return attribute ? std::optional<std::string_view>("&#9;") : std::nullopt;
+    case '\n':
+        return attribute ? std::optional<std::string_view>("&#10;") : std::nullopt;
+    case '\r':
+        return attribute ? std::optional<std::string_view>("&#13;") : std::nullopt;
+    default:
+        return byte < 0x20 ? std::optional<std::string_view>("") : std::nullopt;
     }
-    return result;
+}
+
+// Copies runs of bytes that stay as they are in one piece; most bytes of a text do.
+void Append(std::string& out, std::string_view text, bool attribute) {
+    size_t runStart = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte >= 0x40) continue;
+        const std::optional<std::string_view> replacement = Replacement(byte, attribute);
+        if (!replacement) continue;
+        out.append(text, runStart, at - runStart);
+        out += *replacement;
+        runStart = at + 1;
+    }
+    out.append(text, runStart);
 }
 
 } // namespace
 
-std::string EscapeXml(const std::string& text) {
-    return Escape(text, false);
+void AppendXmlContent(std::string& out, std::string_view text) {
+    Append(out, text, false);
 }
 
-std::string EscapeXmlAttribute(const std::string& text) {
-    return Escape(text, true);
-}
-std::string RemoveXmlControlBytes(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte >= 0x20 || ch == '\t' || ch == '\n' || ch == '\r') result += ch;
-    }
-    return result;
+void AppendXmlAttribute(std::string& out, std::string_view text) {
+    Append(out, text, true);
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+// Escaping of code page 932 text for XML 1.0. The bytes 0x00 to 0x1F other than TAB, LF and CR,
+// which XML cannot carry, are left out. No trail byte of code page 932 is below 0x40 and every
+// byte that XML treats specially is, so the text is escaped byte by byte without cutting a
+// character, in one pass and without a temporary copy.
+
 #include <string>
+#include <string_view>
 
-// Escapes "&", "<" and ">" for XML element content; quotes pass unchanged.
-std::string EscapeXml(const std::string& text);
+// Appends the text escaped for element content: "&", "<" and ">"; quotes pass unchanged.
+void AppendXmlContent(std::string& out, std::string_view text);
 
-// Escapes text for a double-quoted XML attribute value: as EscapeXml, and '"' as "&quot;".
-std::string EscapeXmlAttribute(const std::string& text);
-
-// Removes the bytes 0x00 to 0x1F other than TAB, LF and CR, which XML 1.0 cannot carry.
-// Code page 932 trail bytes are never below 0x40, so no character is cut.
-std::string RemoveXmlControlBytes(const std::string& text);
+// Appends the text escaped for a double-quoted attribute value: as for content, '"' as "&quot;",
+// and TAB, LF and CR as character references, so that a reader keeps them.
+void AppendXmlAttribute(std::string& out, std::string_view text);

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -15,12 +16,21 @@
 
 namespace {
 
-// The first line of `text` with every TAB turned into a blank.
-QString FirstLineWithoutTabs(const QString& text) {
-    qsizetype end = 0;
-    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
-        ++end;
-    return text.left(end).replace(u'\t', u' ');
+bool IsControlCharacter(QChar ch) {
+    return ch.unicode() < 0x20;
+}
+
+// The first line of `text` with every TAB turned into a blank and no other control character.
+QString SingleLineInput(const QString& text) {
+    QString line;
+    for (const QChar ch : text) {
+        if (ch == u'\r' || ch == u'\n') break;
+        if (ch == u'\t')
+            line += u' ';
+        else if (!IsControlCharacter(ch))
+            line += ch;
+    }
+    return line;
 }
 
 // The longest run of whole characters from the start of `bytes` that fits into `limit` bytes.
@@ -47,9 +57,16 @@ bool IsTypedText(const QKeyEvent& event) {
 
 QString StorableText(const QString& text) {
     QString storable = Cp932RoundTrip(text);
-    for (const QChar lineBreakOrTab : {u'\t', u'\r', u'\n'})
-        storable.replace(lineBreakOrTab, u' ');
+    for (QChar& ch : storable) {
+        if (IsControlCharacter(ch)) ch = u' ';
+    }
     return storable;
+}
+
+QString CutOffMessage(int limit, const QString& cutOff) {
+    return QStringLiteral("入力できるのは%1バイトまでです。「%2」は入りませんでした。")
+        .arg(limit)
+        .arg(QuotedExcerpt(cutOff));
 }
 
 } // namespace
@@ -81,15 +98,19 @@ bool TCp932Edit::InsertUserText(const QString& text) {
     return ReplaceSelection(FitUserText(text, TextOutsideSelection()));
 }
 
-std::optional<QString> TCp932Edit::FitUserText(const QString& input,
-                                               const QString& keptText) const {
-    std::optional<std::string> bytes = TryToCp932(FirstLineWithoutTabs(input));
-    if (!bytes) return std::nullopt;
+TCp932Edit::TFittedInput TCp932Edit::FitUserText(const QString& input,
+                                                 const QString& keptText) const {
+    TFittedInput fitted;
+    TEncodableSplit split = SplitEncodable(SingleLineInput(input));
+    fitted.Unencodable = split.Refused;
     if (maxLength_ > 0 && !isReadOnly()) {
         const int room = std::max(maxLength_ - Cp932Length(keptText), 0);
-        *bytes = LeadingCharactersWithin(*bytes, room);
+        const size_t fits = LeadingCharactersWithin(split.Bytes, room).size();
+        fitted.CutOff = FromCp932(split.Bytes.substr(fits));
+        split.Bytes.resize(fits);
     }
-    return FromCp932(*bytes);
+    fitted.Text = FromCp932(split.Bytes);
+    return fitted;
 }
 
 QString TCp932Edit::TextOutsideSelection() const {
@@ -109,19 +130,21 @@ QString TCp932Edit::TextOutsideCommit(const QInputMethodEvent& event) const {
     return kept;
 }
 
-bool TCp932Edit::ReplaceSelection(const std::optional<QString>& fitted) {
-    if (!fitted) {
-        RefuseInput();
-        return false;
-    }
-    if (fitted->isEmpty()) return false;
-    insert(*fitted);
-    return true;
+bool TCp932Edit::ReplaceSelection(const TFittedInput& fitted) {
+    if (!fitted.Text.isEmpty()) insert(fitted.Text);
+    ReportRefusal(fitted);
+    return !fitted.Text.isEmpty();
 }
 
-void TCp932Edit::RefuseInput() {
+// Reported after the text that went in, so the owner sees the box as it stays.
+void TCp932Edit::ReportRefusal(const TFittedInput& fitted) {
+    if (!fitted.Refused()) return;
+    QStringList sentences;
+    if (!fitted.Unencodable.isEmpty()) sentences << UnusableCharactersMessage(fitted.Unencodable);
+    if (!fitted.CutOff.isEmpty()) sentences << CutOffMessage(maxLength_, fitted.CutOff);
     QApplication::beep();
     emit inputRejected();
+    emit InputRefused(sentences.join(QString()));
 }
 
 void TCp932Edit::keyPressEvent(QKeyEvent* event) {
@@ -131,8 +154,8 @@ void TCp932Edit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (!isReadOnly() && IsTypedText(*event)) {
-        const std::optional<QString> fitted = FitUserText(event->text(), TextOutsideSelection());
-        if (fitted != event->text()) {
+        const TFittedInput fitted = FitUserText(event->text(), TextOutsideSelection());
+        if (fitted.Text != event->text()) {
             ReplaceSelection(fitted);
             event->accept();
             return;
@@ -142,23 +165,41 @@ void TCp932Edit::keyPressEvent(QKeyEvent* event) {
 }
 
 void TCp932Edit::inputMethodEvent(QInputMethodEvent* event) {
+    composition_ = event->preeditString();
     const QString commit = event->commitString();
+    if (!commit.isEmpty()) ++commitsReceived_;
     if (isReadOnly() || commit.isEmpty()) {
         QLineEdit::inputMethodEvent(event);
         return;
     }
-    const std::optional<QString> fitted = FitUserText(commit, TextOutsideCommit(*event));
-    if (fitted == commit) {
+    const TFittedInput fitted = FitUserText(commit, TextOutsideCommit(*event));
+    if (fitted.Text == commit) {
         QLineEdit::inputMethodEvent(event);
         return;
     }
-    if (!fitted) RefuseInput();
     // The preedit goes on as the input method sent it; only the committed text changes.
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
-    if (fitted && !fitted->isEmpty())
-        filtered.setCommitString(*fitted, event->replacementStart(), event->replacementLength());
+    if (!fitted.Text.isEmpty())
+        filtered.setCommitString(fitted.Text, event->replacementStart(),
+                                 event->replacementLength());
     QLineEdit::inputMethodEvent(&filtered);
     event->setAccepted(filtered.isAccepted());
+    ReportRefusal(fitted);
+}
+
+void TCp932Edit::CommitComposition() {
+    if (composition_.isEmpty()) return;
+    const int commitsBefore = commitsReceived_;
+    const QString open = composition_;
+    QInputMethod* inputMethod = QGuiApplication::inputMethod();
+    if (hasFocus()) inputMethod->commit();
+    if (commitsReceived_ != commitsBefore) return;
+    // The input method kept its composition: it is forgotten there and committed here.
+    if (hasFocus()) inputMethod->reset();
+    if (commitsReceived_ != commitsBefore) return;
+    QInputMethodEvent commit;
+    commit.setCommitString(open);
+    inputMethodEvent(&commit);
 }
 
 void TCp932Edit::mouseReleaseEvent(QMouseEvent* event) {

@@ -3,6 +3,7 @@
 #include "CodePage.h"
 
 #include <QList>
+#include <QSet>
 
 namespace {
 
@@ -43,4 +44,35 @@ bool IsCp932Encodable(const QString& text) {
 
 QString Cp932RoundTrip(const QString& text) {
     return FromCp932(ToCp932(text));
+}
+
+TEncodableSplit SplitEncodable(const QString& text) {
+    if (std::optional<std::string> bytes = TryToCp932(text)) return {std::move(*bytes), {}};
+    QString held;
+    TEncodableSplit split;
+    QSet<char32_t> named;
+    for (const char32_t codePoint : text.toUcs4()) {
+        if (CanEncodeCp932(codePoint)) {
+            held.append(QString::fromUcs4(&codePoint, 1));
+        } else if (!named.contains(codePoint)) {
+            named.insert(codePoint);
+            split.Refused.append(QString::fromUcs4(&codePoint, 1));
+        }
+    }
+    split.Bytes = ToCp932(held);
+    return split;
+}
+
+QString UnusableCharactersMessage(const QString& characters) {
+    return QStringLiteral("「%1」はこのプログラムでは使用できない文字です。")
+        .arg(QuotedExcerpt(characters));
+}
+
+QString QuotedExcerpt(const QString& text) {
+    // A long paste must not widen the status bar beyond the window.
+    constexpr qsizetype MaxQuoted = 20;
+    const QList<uint> codePoints = text.toUcs4();
+    if (codePoints.size() <= MaxQuoted) return text;
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), MaxQuoted) +
+           QStringLiteral("…");
 }

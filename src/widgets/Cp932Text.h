@@ -27,3 +27,17 @@ bool IsCp932Encodable(const QString& text);
 
 // `text` as it comes back from code page 932: what an edit box shows is what is saved.
 QString Cp932RoundTrip(const QString& text);
+
+// `text` split into the code page 932 bytes of the characters the code page can hold and the
+// characters it cannot, each of those named once in the order of its first appearance.
+struct TEncodableSplit {
+    std::string Bytes;
+    QString Refused;
+};
+TEncodableSplit SplitEncodable(const QString& text);
+
+// The message that names characters the program cannot hold, for the window's status bar.
+QString UnusableCharactersMessage(const QString& characters);
+
+// `text` for quoting in a one-line message: at most a few characters, "…" marking a cut.
+QString QuotedExcerpt(const QString& text);

@@ -1,6 +1,7 @@
 #include "XComboBox.h"
 
 #include "Cp932Text.h"
+#include "KeyHelpers.h"
 #include "L_Theme.h"
 #include "S_string.h"
 
@@ -47,15 +48,6 @@ bool IsWithin(const QWidget* widget, const QWidget* root) {
     for (; widget && root; widget = widget->parentWidget())
         if (widget == root) return true;
     return false;
-}
-
-bool IsEnterKey(int key) {
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-// The modifiers that change a key's meaning; the keypad flag does not.
-Qt::KeyboardModifiers HeldModifiers(Qt::KeyboardModifiers modifiers) {
-    return modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
 }
 
 // ASCII letters in upper case; double-byte characters, whose trail bytes may look like letters,

@@ -11,6 +11,7 @@
 #include <QCursor>
 #include <QFile>
 #include <QStringList>
+#include <QTest>
 #include <QUrl>
 
 #include <string>
@@ -37,6 +38,16 @@ inline QStringList AnsweredTexts() {
     for (const TMsgDlgRecord& box : TMsgDlg::TakeAnsweredBoxes())
         texts << box.Text;
     return texts;
+}
+
+// A message box that opens with no answer queued fails the running test at once and is answered
+// with Cancel, instead of waiting for a person until the test's time runs out.
+inline void FailOnUnexpectedBoxes() {
+    TMsgDlg::SetUnqueuedBoxHandler([](const TMsgDlgRecord& box) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected message box: ") + box.Text), __FILE__,
+                     __LINE__);
+        return int(mrCancel);
+    });
 }
 
 // Stands in for the desktop: records every program started and every address opened, with the

@@ -45,6 +45,8 @@ const QString NotTableFile =
     u"テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。"_s;
 const QString NewQuestion = u"内容が変更されていますが保存せずに新規作成しますか？"_s;
 const QString OpenQuestion = u"内容が変更されていますが保存せずに他のデータを開きますか？"_s;
+const QString ChangedOnDiskQuestion =
+    u"ファイルが他のプログラムで変更されています。上書きしますか？"_s;
 
 } // namespace
 
@@ -82,6 +84,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { FailOnUnexpectedBoxes(); }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
@@ -352,6 +356,78 @@ private slots:
         QCOMPARE(form.FileName, fileName);
         QCOMPARE(form.Modified, stillModified);
         QCOMPARE(form.windowTitle(), caption);
+    }
+
+    // Editor A has news.tbl open; another program changes it; A saves. The table file on disk
+    // afterwards is A's only when nothing was lost or the user agreed to overwrite.
+    void tableFileChangedByAnotherProgram_data() {
+        QTest::addColumn<QString>("change"); // what the other program did
+        QTest::addColumn<QString>("saveAs"); // empty: 上書き保存; else the name chosen
+        QTest::addColumn<int>("answer");     // to the question; mrNone: none is asked
+        QTest::addColumn<bool>("overwritten");
+        QTest::newRow("unchanged") << "none"
+                                   << "" << int(mrNone) << true;
+        QTest::newRow("row added, overwrite") << "row"
+                                              << "" << int(mrYes) << true;
+        QTest::newRow("row added, keep") << "row"
+                                         << "" << int(mrCancel) << false;
+        QTest::newRow("same file by save as, keep") << "row"
+                                                    << "news.tbl" << int(mrCancel) << false;
+        QTest::newRow("other file by save as") << "row"
+                                               << "other.tbl" << int(mrNone) << false;
+        QTest::newRow("removed") << "removed"
+                                 << "" << int(mrNone) << true;
+        QTest::newRow("after the window's own save") << "own save"
+                                                     << "" << int(mrNone) << true;
+    }
+
+    void tableFileChangedByAnotherProgram() {
+        QFETCH(QString, change);
+        QFETCH(QString, saveAs);
+        QFETCH(int, answer);
+        QFETCH(bool, overwritten);
+        const QString path = TempPath(u"news.tbl"_s);
+        TFeedDocument original;
+        original.Row(1) = {"first", "2005-04-01", "", ""};
+        QVERIFY(WriteAll(path, QByteArray::fromStdString(TableFileText(original))));
+
+        TMiniForm form;
+        QVERIFY(form.LoadTableFile(FileSystemPath(path)));
+        if (change == u"own save") {
+            TMsgDlg::QueueAnswer(mrOk);
+            form.Save2->trigger();
+            AnsweredTexts();
+        }
+        TFeedDocument other = original;
+        other.Row(2) = {"added elsewhere", "2005-04-02", "", ""};
+        const QByteArray otherBytes = QByteArray::fromStdString(TableFileText(other));
+        if (change == u"row") QVERIFY(WriteAll(path, otherBytes));
+        if (change == u"removed") QVERIFY(QFile::remove(path));
+        const QByteArray before = ReadAll(path);
+        form.XStringGrid->SetCells(0, 3, "mine");
+        form.Modified = true;
+        const TFeedDocument mine = form.DocumentFromControls();
+
+        if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
+        if (answer != mrCancel) TMsgDlg::QueueAnswer(mrOk);
+        if (saveAs.isEmpty()) {
+            form.Save2->trigger();
+        } else {
+            TFileDialog::QueueAnswer(TempPath(saveAs));
+            form.Save1->trigger();
+        }
+
+        QStringList expected;
+        if (answer != mrNone) expected << ChangedOnDiskQuestion;
+        const QStringList boxes = AnsweredTexts();
+        QCOMPARE(boxes.mid(0, expected.size()), expected);
+        QCOMPARE(ReadAll(path),
+                 overwritten ? QByteArray::fromStdString(TableFileText(mine)) : before);
+        if (answer == mrCancel) {
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY(form.Modified);
+            QVERIFY(!QFile::exists(TempPath(u"news.rdf"_s)));
+        }
     }
 
     void saveFolderButton_data() {

@@ -1,9 +1,11 @@
 #include "Cp932Text.h"
+#include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
 #include "L_EdtPos.h"
 #include "L_Sizeing.h"
 #include "MiniForm.h"
+#include "TableFile.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -142,7 +144,33 @@ private:
         QTRY_VERIFY(field->hasFocus());
     }
 
+    // The whole document as its table file, for comparing before and after.
+    std::string Document() { return TableFileText(Form().DocumentFromControls()); }
+
+    // Runs a paste by key, toolbar button or menu item, each menu set as it opens.
+    void RunPaste(const QString& how) {
+        if (how == u"button"_s) {
+            Form().SB_LinePaste->click();
+        } else if (how == u"main menu"_s) {
+            emit Form().Edit1->aboutToShow();
+            Form().Mn_LinePaste2->trigger();
+        } else if (how == u"popup menu"_s) {
+            emit Form().PopupMenu->aboutToShow();
+            Form().Mn_LinePaste->trigger();
+        } else {
+            Press(how);
+        }
+    }
+
+    // Sends an input method's composition to the focused cell editor, as a conversion shows it.
+    static void Compose(const QString& preedit) {
+        QInputMethodEvent composing(preedit, {});
+        QCoreApplication::sendEvent(QApplication::focusWidget(), &composing);
+    }
+
 private slots:
+    void initTestCase() { formtest::FailOnUnexpectedBoxes(); }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
@@ -196,6 +224,8 @@ private slots:
             << true << 50 << u"down"_s << 0 << u""_s << u"50=last|||"_s << 50;
         QTest::newRow("F5 into an empty row")
             << false << 5 << u"F5"_s << 0 << u""_s << u"5=|||;6=r5|||"_s << 6;
+        QTest::newRow("F5 on row 49")
+            << true << 49 << u"F5"_s << 0 << u""_s << u"49=last|||;50=|||"_s << 50;
         QTest::newRow("F6 from row 50")
             << true << 50 << u"F6"_s << 0 << u""_s << u"49=last|||;50=|||"_s << 49;
     }
@@ -280,6 +310,10 @@ private slots:
         QTest::newRow("lines below row 50")
             << u"a\tb\r\nc\td\r\ne\tf\r\n"_s << 49 << 0 << false << u"49=|||;50=|||"_s << true;
         QTest::newRow("row 50 holds text") << u"a\tb"_s << 5 << 50 << false << u"5=r5|||"_s << true;
+        QTest::newRow("ends exactly on row 50") << u"a\tb\r\nc\td\r\n"_s << 49 << 48 << true
+                                                << u"48=r48|||;49=a|b||;50=c|d||"_s << false;
+        QTest::newRow("control characters dropped")
+            << u"a\u001Ab\tc\u0000"_s << 1 << 0 << true << u"1=ab|c||"_s << false;
         QTest::newRow("each row's own date") << u"a\t2005/1/5\r\nb\t2005/01\r\n"_s << 1 << 0 << true
                                              << u"1=a|2005-01-05||;2=b|2005-01||"_s << false;
         QTest::newRow("more than four fields")
@@ -656,6 +690,156 @@ private slots:
         CompareRows(u"1=r1|||;2=a|b||;3=c|d||;4=r2|||;5=r3|||"_s);
         // A key that pasted rows is used up: no pick list drops down over the result.
         QVERIFY(!Form().ComboCellEditor_Title->ComboControl()->DroppedDown());
+    }
+
+    // Every paste command in cell and row mode, with room for the rows and with row 50 filled: a
+    // paste the window's command handled, done or refused, is never pasted by the cell editor too.
+    void everyPasteChangesTheDocumentOnce_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("rowMode");
+        QTest::addColumn<bool>("full");
+        for (const QString& how :
+             {u"C-V"_s, u"S-Insert"_s, u"F4"_s, u"button"_s, u"main menu"_s, u"popup menu"_s}) {
+            for (const bool rowMode : {false, true}) {
+                for (const bool full : {false, true}) {
+                    const QString name = how + (rowMode ? u", row mode"_s : u", cell mode"_s) +
+                                         (full ? u", full grid"_s : u", room"_s);
+                    QTest::newRow(qPrintable(name)) << how << rowMode << full;
+                }
+            }
+        }
+    }
+
+    void everyPasteChangesTheDocumentOnce() {
+        QFETCH(QString, how);
+        QFETCH(bool, rowMode);
+        QFETCH(bool, full);
+        Form().ED_Informer_Title->setText(u"喫茶ひなた"_s);
+        FillTitles(1, 3);
+        if (full) SetRow(50, u"last"_s);
+        Clipboard().setText(u"a\tb\r\nc\td\r\n"_s);
+        QVERIFY(GoTo(0, 3));
+        if (rowMode) Press(u"S-Down"_s);
+        const std::string before = Document();
+        TFeedDocument expected = Form().DocumentFromControls();
+        Form().Modified = false;
+        const bool pastes = !rowMode && !full;
+        const bool refuses = !rowMode && full;
+        if (pastes) {
+            for (int row = MaxItemRows; row >= 5; --row)
+                expected.Row(row) = expected.Row(row - 2);
+            expected.Row(3) = {"a", "b", "", ""};
+            expected.Row(4) = {"c", "d", "", ""};
+        }
+        if (refuses) TMsgDlg::QueueAnswer(mrOk);
+
+        RunPaste(how);
+
+        QCOMPARE(AnsweredTexts(), refuses ? QStringList{InsertRefused} : QStringList());
+        QCOMPARE(Document(), pastes ? TableFileText(expected) : before);
+        QCOMPARE(Form().Modified, pastes);
+    }
+
+    // A composition still open in a cell goes into that cell, whatever moves or ends the edit.
+    void openCompositionStaysInItsCell_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        const QString spring = u"桜の季節"_s;
+        QTest::newRow("click on another cell") << u"click"_s << u""_s << spring;
+        QTest::newRow("click, cell with text") << u"click"_s << u"春"_s << spring + u"春"_s;
+        QTest::newRow("Tab") << u"Tab"_s << u""_s << spring;
+        QTest::newRow("Down") << u"Down"_s << u""_s << spring;
+        QTest::newRow("page change") << u"page"_s << u""_s << spring;
+        QTest::newRow("document read for a save") << u"save"_s << u""_s << spring;
+        QTest::newRow("closing the window") << u"close"_s << u""_s << spring;
+    }
+
+    void openCompositionStaysInItsCell() {
+        QFETCH(QString, how);
+        QFETCH(QString, before);
+        SetRow(5, before);
+        QVERIFY(GoTo(0, 5));
+        Compose(u"桜の季節"_s);
+        if (how == u"click"_s) {
+            QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {},
+                              Grid().CellRect(0, 7).center());
+            QCOMPARE(Grid().Row(), 7);
+        } else if (how == u"page"_s) {
+            Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
+        } else if (how == u"save"_s) {
+            Form().DocumentFromControls();
+        } else if (how == u"close"_s) {
+            TMsgDlg::QueueAnswer(mrCancel);
+            QVERIFY(!Form().close());
+            AnsweredTexts();
+        } else {
+            Press(how);
+        }
+        QTEST(Grid().CellQString(0, 5), "after");
+        QVERIFY(Form().Modified);
+    }
+
+    // A save reads a field's open conversion too: the menu that starts it does not end it.
+    void openCompositionInAFieldIsSaved() {
+        FocusField(Form().ED_Informer_Title);
+        Compose(u"喫茶ひなた"_s);
+        QCOMPARE(Form().DocumentFromControls().Channel.Title, formtest::Cp(u"喫茶ひなた"_s));
+        QCOMPARE(Form().ED_Informer_Title->text(), u"喫茶ひなた"_s);
+    }
+
+    // What an edit box or the row paste leaves out is named in the status bar.
+    void refusedCharactersAreNamed_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("kept");
+        const QString bread = u"「🍞」はこのプログラムでは使用できない文字です。"_s;
+        QTest::newRow("commit into a field")
+            << u"field"_s << u"🍣食べたい"_s << u"「🍣」はこのプログラムでは使用できない文字です。"_s
+            << u"食べたい"_s;
+        QTest::newRow("commit into a cell")
+            << u"cell"_s << u"焼きたて🍞パン"_s << bread << u"焼きたてパン"_s;
+        QTest::newRow("row paste refused whole")
+            << u"rows"_s << u"焼きたて🍞パン\t2005/1/5"_s << bread << u""_s;
+        QTest::newRow("field over its limit")
+            << u"field"_s << u"東京都"_s
+            << u"入力できるのは40バイトまでです。「都」は入りませんでした。"_s << u"東京"_s;
+    }
+
+    void refusedCharactersAreNamed() {
+        QFETCH(QString, where);
+        QFETCH(QString, input);
+        QFETCH(QString, message);
+        QFETCH(QString, kept);
+        const bool limitCase = input == u"東京都"_s;
+        if (where == u"field"_s) {
+            FocusField(Form().ED_Informer_Title);
+            if (limitCase) Form().ED_Informer_Title->setText(QString(36, u'x'));
+            QInputMethodEvent commit;
+            commit.setCommitString(input);
+            QCoreApplication::sendEvent(Form().ED_Informer_Title, &commit);
+            QCOMPARE(Form().ED_Informer_Title->text(),
+                     (limitCase ? QString(36, u'x') : QString()) + kept);
+        } else if (where == u"cell"_s) {
+            QVERIFY(GoTo(0, 1));
+            QInputMethodEvent commit;
+            commit.setCommitString(input);
+            QCoreApplication::sendEvent(QApplication::focusWidget(), &commit);
+            Grid().EndCellEdit(false);
+            QCOMPARE(Grid().CellQString(0, 1), kept);
+        } else {
+            const std::string before = Document();
+            Clipboard().setText(input);
+            QVERIFY(!Form().PasteRows(1));
+            QCOMPARE(Document(), before);
+        }
+        QCOMPARE(Form().StatusText(1), message);
+        // The next edit clears the message.
+        if (where != u"rows"_s) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+            QCOMPARE(Form().StatusText(1), QString());
+        }
     }
 
     void keyboardMenuKeepsTheCellEditor() {

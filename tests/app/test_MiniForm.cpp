@@ -1,6 +1,7 @@
 #include "CodePage.h"
 #include "Cp932Text.h"
 #include "FilePaths.h"
+#include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
 #include "L_EdtPos.h"
@@ -119,6 +120,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { formtest::FailOnUnexpectedBoxes(); }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         IniFileName = TempPath(u"orvanix.ini"_s).toStdString();

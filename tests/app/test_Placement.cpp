@@ -139,6 +139,29 @@ private slots:
         QVERIFY(!form.isMaximized());
     }
 
+    void extremeStoredBoundsStayOnDesktop_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("largest int everywhere")
+            << QByteArray("szLeft=2147483647\r\nszTop=2147483647\r\nszWidth=2147483647\r\n"
+                          "szHeight=2147483647")
+            << QRect(0, 0, 2304, 1024);
+        QTest::newRow("largest place, hexadecimal")
+            << QByteArray("szLeft=$7FFFFFFF\r\nszTop=0x7FFFFFFF\r\nszWidth=819\r\nszHeight=602")
+            << QRect(1485, 422, 819, 602);
+        QTest::newRow("smallest place")
+            << QByteArray("szLeft=-2147483648\r\nszTop=-2147483648\r\nszWidth=819\r\n"
+                          "szHeight=602")
+            << QRect(0, 0, 819, 602);
+    }
+
+    void extremeStoredBoundsStayOnDesktop() {
+        QFETCH(QByteArray, stored);
+        WriteAll(ini_, "[Sz_MiniForm]\r\n" + stored + "\r\n");
+        TStandInForm form(ini_);
+        QTEST(form.geometry(), "expected");
+    }
+
     void maximizedWindowKeepsItsNormalBounds() {
         const QRect normal(200, 100, 700, 500);
         {

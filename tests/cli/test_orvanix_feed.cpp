@@ -160,6 +160,72 @@ TEST_F(OrvanixFeedTest, DuplicateWarningStillSucceeds) {
     EXPECT_TRUE(fs::exists(dir_ / "d.xml"));
 }
 
+// --check builds as before, then prints the findings; errors (and with --strict warnings) exit 3.
+TEST_F(OrvanixFeedTest, CheckAfterTheBuild) {
+    const std::string errorLines =
+        "2行目: [警告] タイトルが空なので、この行はフィードに出力されません。\n"
+        "3行目: [警告] タイトルにHTMLのマークアップ「<new>」があります。フィードリーダーによっては"
+        "そのまま文字で表示されます。\n"
+        "3行目: [警告] 説明文にHTMLのマークアップ「<b>」があります。フィードリーダーによってはその"
+        "まま文字で表示されます。\n"
+        "5行目: [エラー] 日付「2005/04/04」がW3Cの日付の形式(2005-04-01 など)ではありません。\n"
+        "7行目: [エラー] 日付が空です。フィードの検証でエラーになります。\n";
+    const std::string warningLines = errorLines.substr(0, errorLines.find("5行目"));
+    std::string bytes = ReadBytes(DataFile("escapes.tbl"));
+    WriteBytes(dir_ / "errors.tbl", bytes);
+    bytes.replace(bytes.find("2005/04/04"), 10, "2005-04-06");
+    bytes.replace(bytes.find("\t\thttps://site.example/nodate"), 2, "\t2005-04-07\t");
+    WriteBytes(dir_ / "warnings.tbl", bytes);
+    Example("clean.tbl");
+
+    struct Case {
+        std::string options, table;
+        int exitCode;
+        std::string findings;
+    } const cases[] = {
+        {"--check", "errors", 3, errorLines},
+        {"--check", "warnings", 0, warningLines},
+        {"--check --strict", "warnings", 3, warningLines},
+        {"--strict", "warnings", 3, warningLines},
+        {"--check --strict", "clean", 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options + " " + c.table);
+        const std::string table = (dir_ / (c.table + ".tbl")).string();
+        const std::string feed = (dir_ / c.table).string() + (c.table == "clean" ? ".rdf" : ".xml");
+        fs::remove(feed);
+
+        const RunResult saved = Run(c.options + " " + table);
+        EXPECT_EQ(saved.exitCode, c.exitCode);
+        EXPECT_EQ(saved.out, feed + "\n" + c.findings);
+        EXPECT_TRUE(fs::exists(feed));
+
+        const RunResult toFile =
+            Run(c.options + " -o " + (dir_ / "out.rdf").string() + " " + table);
+        EXPECT_EQ(toFile.exitCode, c.exitCode);
+        EXPECT_EQ(toFile.out, c.findings);
+
+        // On standard output the feed stays alone, as without the check.
+        const RunResult toStdout = Run(c.options + " --stdout " + table);
+        EXPECT_EQ(toStdout.exitCode, c.exitCode);
+        EXPECT_EQ(toStdout.err, c.findings);
+        EXPECT_EQ(WithoutChannelDate(toStdout.out),
+                  WithoutChannelDate(ReadBytes(dir_ / "out.rdf")));
+    }
+}
+
+// A build that fails exits 1 with or without the check.
+TEST_F(OrvanixFeedTest, CheckAfterAFailedBuild) {
+    std::string bytes = ReadBytes(DataFile("escapes.tbl"));
+    bytes.replace(bytes.find("\r\n\r\n1\r\n"), 4, "\r\n/no/such/folder\r\n");
+    WriteBytes(dir_ / "b.tbl", bytes);
+    for (const std::string& table : {(dir_ / "missing.tbl").string(), (dir_ / "b.tbl").string()}) {
+        const RunResult result = Run("--check " + table);
+        EXPECT_EQ(result.exitCode, 1) << table;
+        EXPECT_EQ(result.out, "") << table;
+    }
+}
+
 } // namespace
 
 namespace {
@@ -306,20 +372,25 @@ TEST_F(OrvanixFeedTest, ReadmeExamplesWorkAsWritten) {
     const std::string readme = ReadBytes(fs::path(ORVANIX_SOURCE_DIR) / "README.md");
     const size_t section = readme.find("## The command-line feed builder");
     ASSERT_NE(section, std::string::npos);
-    const size_t begin = readme.find("```sh\n", section) + 6;
-    const size_t end = readme.find("```", begin);
+    const size_t sectionEnd = readme.find("\n## ", section);
     Example("news.tbl");
-    std::istringstream block(readme.substr(begin, end - begin));
     int commands = 0;
-    for (std::string line; std::getline(block, line);) {
-        line = line.substr(0, line.find("  #"));
-        const size_t program = line.find("build/bin/orvanix-feed");
-        if (program != std::string::npos) line.replace(program, 22, ORVANIX_FEED_EXE);
-        const std::string command = "cd " + dir_.string() + " && " + line + " >/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << line;
-        ++commands;
+    for (size_t begin = readme.find("```sh\n", section); begin < sectionEnd;
+         begin = readme.find("```sh\n", begin)) {
+        begin += 6;
+        const size_t end = readme.find("```", begin);
+        std::istringstream block(readme.substr(begin, end - begin));
+        for (std::string line; std::getline(block, line);) {
+            line = line.substr(0, line.find("  #"));
+            const size_t program = line.find("build/bin/orvanix-feed");
+            if (program != std::string::npos) line.replace(program, 22, ORVANIX_FEED_EXE);
+            const std::string command = "cd " + dir_.string() + " && " + line + " >/dev/null";
+            EXPECT_EQ(std::system(command.c_str()), 0) << line;
+            ++commands;
+        }
+        begin = end + 3;
     }
-    EXPECT_GE(commands, 3);
+    EXPECT_GE(commands, 6);
     EXPECT_TRUE(fs::exists(dir_ / "news.rdf"));
     EXPECT_TRUE(fs::exists(dir_ / "public" / "feed.rdf"));
 }

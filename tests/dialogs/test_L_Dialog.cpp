@@ -69,8 +69,24 @@ private slots:
     void boxHasOnlyACloseButton();
     void nestedBoxKeepsItsOwnState();
     void iconIsSharpAtTheScreensScale();
+    void unqueuedBoxGoesToTheHandler();
     void renderGallery();
 };
+
+// A box with nothing queued shows nothing while a handler is set: the handler answers it.
+void TestMsgDlg::unqueuedBoxGoesToTheHandler() {
+    QStringList seen;
+    TMsgDlg::SetUnqueuedBoxHandler([&seen](const TMsgDlgRecord& box) {
+        seen << box.Text;
+        return int(mrYes);
+    });
+    const auto reset = qScopeGuard([] { TMsgDlg::SetUnqueuedBoxHandler(nullptr); });
+    TMsgDlg::QueueAnswer(mrCancel);
+    QVERIFY(!AskYesNo(u"一つ目"_s));
+    QVERIFY(AskYesNo(u"二つ目"_s));
+    QCOMPARE(seen, QStringList{u"二つ目"_s});
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
 
 void TestMsgDlg::messageText_data() {
     QTest::addColumn<QString>("caption");

@@ -21,6 +21,10 @@ TEST(NormalizeDate, Examples) {
         {"", ""},
         {"today", "today"},
         {"2005-01-15", "2005-01-15"},
+        {"2005//1/5", "2005--1-5"},
+        {"/", "-"},
+        {"2005/1/5\x81", "2005-01-05"},
+        {"\x81/1/5", "\x81-1-5"},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(NormalizeDate(in), out) << in;
@@ -32,6 +36,13 @@ TEST(NormalizeDate, DoubleByteTextIsNeverCut) {
     // "ソ" carries the trail byte 0x5C, "／" is a full-width slash: neither is a separator.
     const std::string so = Sjis("ソ／1");
     EXPECT_EQ(NormalizeDate(so), so);
+}
+
+TEST(NormalizeDate, LongPasteOfSlashes) {
+    // Every slash is replaced in one walk; a paste of this size once froze the window.
+    const std::string slashes(200000, '/');
+    EXPECT_EQ(NormalizeDate(slashes), std::string(200000, '-'));
+    EXPECT_EQ(NormalizeDate("2005" + slashes), "2005" + std::string(200000, '-'));
 }
 
 } // namespace

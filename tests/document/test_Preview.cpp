@@ -82,6 +82,11 @@ TEST_F(PreviewTest, ValidationAddressIsEncoded) {
          "https%3A%2F%2Fs.example%2F%3Fa%3D1%26b%3D2%23x%2Fn.xml"},
         {Sjis("https://s.example/ニュース"), "/n.rdf",
          "https%3A%2F%2Fs.example%2F%E3%83%8B%E3%83%A5%E3%83%BC%E3%82%B9%2Fn.rdf"},
+        // Unreserved characters stay, their neighbours in ASCII do not.
+        {"https://s.example/~a-b_c.d", "/n.rdf", "https%3A%2F%2Fs.example%2F~a-b_c.d%2Fn.rdf"},
+        {"https://s.example/}+^`,", "/n.rdf", "https%3A%2F%2Fs.example%2F%7D%2B%5E%60%2C%2Fn.rdf"},
+        {"https://s.example/AZaz09@[{:", "/n.rdf",
+         "https%3A%2F%2Fs.example%2FAZaz09%40%5B%7B%3A%2Fn.rdf"},
         {"https://s.example/", "/caf\xC3\xA9/\xE3\x83\x8B.rdf",
          "https%3A%2F%2Fs.example%2F%E3%83%8B.rdf"},
     };

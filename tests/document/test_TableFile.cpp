@@ -2,6 +2,8 @@
 #include "TableFile.h"
 #include "TestSupport.h"
 
+#include <algorithm>
+
 using namespace testsupport;
 
 namespace {
@@ -63,6 +65,22 @@ TEST_F(TableFileTest, FieldsNeverBreakTheLineStructure) {
     EXPECT_EQ(loaded.Row(1).Description, "e");
     const std::string bytes = ReadBytes(dir_ / "b.tbl");
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 72);
+}
+
+TEST_F(TableFileTest, EndOfFileMarkInAnyFieldLosesNothingAfterIt) {
+    // 0x1A ends the file for its reader, so every later field would be lost.
+    TFeedDocument document;
+    document.Channel = {"t\x1A",  "h\x1A",  "d\x1A", "f\x1A", "lt\x1A", "li\x1A",
+                        "ll\x1A", "/s\x1A", 1,       false,   true,     "x\x1A"};
+    for (int row = 1; row <= MaxItemRows; ++row)
+        document.Row(row) = {"a\x1A", "b\x1A", "c\x1A", "\x1A" + std::to_string(row)};
+    ASSERT_TRUE(WriteTableFile(document, Path("eof.tbl")));
+    TFeedDocument loaded;
+    ASSERT_TRUE(LoadTableFile(loaded, Path("eof.tbl")));
+    EXPECT_EQ(TableFileText(loaded), TableFileText(document));
+    EXPECT_EQ(loaded.Channel.Title, "t ");
+    EXPECT_EQ(loaded.Row(50).Description, " 50");
+    EXPECT_EQ(loaded.Channel.StyleSheet, "x ");
 }
 
 TEST_F(TableFileTest, ReaderEdgeCases) {

@@ -3,6 +3,7 @@
 #include "Version.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -83,6 +84,22 @@ TEST(Currency, TextAndParsing) {
     EXPECT_FALSE(StrToCurr("99999999999999999999"));
 }
 
+TEST(Currency, ParsingAtTheEndsOfTheRange) {
+    const std::pair<std::string, std::optional<int64_t>> cases[] = {
+        {"922337203685477.5807", INT64_MAX},      {"922337203685477.5808", std::nullopt},
+        {"-922337203685477.5808", INT64_MIN},     {"-922337203685477.5809", std::nullopt},
+        {"922337203685477", 9223372036854770000}, {"922337203685478", std::nullopt},
+        {"2000000000000000.0000", std::nullopt}, // wraps around 2^64 while reading
+        {"1844674407370955.1616", std::nullopt}, // 2^64 exactly
+        {"18446744073709551616", std::nullopt},
+    };
+    for (const auto& [text, raw] : cases) {
+        const std::optional<TCurrency> expected =
+            raw ? std::optional(TCurrency::FromRaw(*raw)) : std::nullopt;
+        EXPECT_EQ(StrToCurr(text), expected) << text;
+    }
+}
+
 TEST(Version, TextOfFileVersion) {
     const std::pair<std::string, std::string> cases[] = {
         {"0.93.0.0", "0.93"},
@@ -93,7 +110,8 @@ TEST(Version, TextOfFileVersion) {
     };
     for (const auto& [version, text] : cases)
         EXPECT_EQ(VersionTextOf(version), text) << version;
-    EXPECT_FALSE(GetVersionText().empty());
+    // The running program's version is the project's 1.0.0.0.
+    EXPECT_EQ(GetVersionText(), "1.00");
     EXPECT_EQ(GetVersionText("/bin/sh"), "");
 }
 

@@ -217,6 +217,85 @@ INSTANTIATE_TEST_SUITE_P(
                    "[A]\r\nk=a  [B] b=1\r\n\r\n"}),
     [](const auto& test) { return std::string(test.param.name); });
 
+struct HostileWriteCase {
+    const char* name;
+    std::string section, key, value;
+    bool accepted;
+    std::string readBack; // "none" when nothing may be read
+};
+
+class IniHostileWriteTest : public IniFileTest,
+                            public ::testing::WithParamInterface<HostileWriteCase> {};
+
+// What is accepted reads back as written, and neither it nor a refusal disturbs other settings.
+TEST_P(IniHostileWriteTest, ReadsBackWhatItAccepts) {
+    const HostileWriteCase& c = GetParam();
+    TIniFile ini = Loaded("[Before]\r\nold=1\r\n");
+    EXPECT_EQ(ini.WriteString(c.section, c.key, c.value), c.accepted);
+    ini.WriteString("After", "later", "kept");
+    ASSERT_TRUE(ini.Save().Ok());
+    const std::string written = Get(Path());
+
+    TIniFile reread(Path());
+    ASSERT_TRUE(reread.Load().Ok());
+    EXPECT_EQ(reread.ReadString(c.section, c.key, "none"), c.readBack);
+    EXPECT_EQ(reread.ReadString("Before", "old", ""), "1");
+    EXPECT_EQ(reread.ReadString("After", "later", ""), "kept");
+    EXPECT_EQ(reread.Text(), written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, IniHostileWriteTest,
+    ::testing::Values(
+        HostileWriteCase{"SectionEndingInLeadByte", "Main\x92", "k", "v", true, "v"},
+        HostileWriteCase{"SectionEndingInLeadByteAndTab", "Ma\xE0\t", "k", "v", true, "v"},
+        HostileWriteCase{"SectionWithBracketTrailByte", Sjis("ゾ"), "k", "v", true, "v"},
+        HostileWriteCase{"SectionHoldingBrackets", "[x]", "k", "v", true, "v"},
+        HostileWriteCase{"KeyEndingInLeadByte", "S", "k\x92", "v", true, "v"},
+        HostileWriteCase{"ValueHoldingEndOfFileMark", "S", "path", "/a\x1A/b", true, "/a /b"},
+        HostileWriteCase{"SectionHoldingEndOfFileMark", "S\x1A", "k", "v", true, "v"},
+        HostileWriteCase{"KeyHoldingEquals", "S", "a=b", "c", false, "none"},
+        HostileWriteCase{"KeyOfComment", "S", " ;k", "v", false, "none"},
+        HostileWriteCase{"KeyOfHeader", "S", "[k", "]", false, "none"}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+// Files as they may be found: reading, writing and reading again gives the same settings.
+TEST_F(IniFileTest, ParseWriteParseIsStable) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Main\x92 ]\r\nk=1\r\n", "Main\x92"},
+        {"[Ma\xE0\t]\r\nk=1\r\n", "Ma\xE0"},
+        {"[A]\r\nk=0\r\n[Main\x92\x1A]\r\nk=2\r\n", "A"},
+        {"[x]]\r\nk=1\r\n", "x]"},
+        {"[ \x81\t]\r\nk=1\r\n", "\x81"},
+        {"[]\r\nk=1\r\n", ""},
+    };
+    for (const auto& [file, section] : cases) {
+        TIniFile ini = Loaded(file);
+        const std::string first = ini.Text();
+        ASSERT_TRUE(ini.Save().Ok());
+        ASSERT_TRUE(ini.Load().Ok());
+        EXPECT_EQ(ini.Text(), first) << file;
+        EXPECT_NE(ini.ReadString(section, "k", "none"), "none") << file;
+    }
+}
+
+TEST_F(IniFileTest, ManySectionsAndKeys) {
+    // Every name is found through the index, also after a section before it is erased.
+    TIniFile ini(Path());
+    for (int n = 0; n < 2000; ++n)
+        ini.WriteInteger("S" + std::to_string(n), "K" + std::to_string(n % 7), n);
+    ini.EraseSection("s3");
+    for (int n = 0; n < 2000; ++n)
+        ini.WriteInteger("Big", "key" + std::to_string(n), n);
+    ASSERT_TRUE(ini.Save().Ok());
+    ASSERT_TRUE(ini.Load().Ok());
+    EXPECT_EQ(ini.ReadInteger("S3", "K3", -1), -1);
+    EXPECT_EQ(ini.ReadInteger("s1999", "k4", -1), 1999);
+    EXPECT_EQ(ini.ReadInteger("BIG", "KEY1234", -1), 1234);
+    ini.WriteInteger("s4", "k4", 44);
+    EXPECT_EQ(ini.ReadInteger("S4", "K4", -1), 44);
+}
+
 TEST_F(IniFileTest, FailedSaveLeavesFileAsItWas) {
     Put(Path(), "[A]\r\nx=1\r\n\r\n");
     chmod(Path().c_str(), 0444);

@@ -134,6 +134,23 @@ TEST(S_string, FileNameParts) {
 TEST(S_string, LowerCaseKeepsDoubleByteCharacters) {
     // Full-width "Ａ" is 0x82 0x60; "\x83\x41" (ア) has the trail byte "A".
     EXPECT_EQ(LowerCaseAnsi("News\x83\x41.RDF"), "news\x83\x41.rdf");
+    EXPECT_EQ(LowerCaseAnsi("AZ@[az"), "az@[az");
+}
+
+TEST(S_string, LeadBytesAtTheEndsOfTheirRanges) {
+    // Each byte before "A": a lead byte makes one character of the two, any other byte two.
+    const std::pair<unsigned char, bool> cases[] = {
+        {0x80, false}, {0x81, true}, {0x9F, true}, {0xA0, false},
+        {0xDF, false}, {0xE0, true}, {0xFC, true}, {0xFD, false},
+    };
+    for (const auto& [byte, lead] : cases) {
+        const std::string text{static_cast<char>(byte), 'A'};
+        EXPECT_EQ(IsLeadByte(byte), lead) << int{byte};
+        EXPECT_EQ(LengthC(text), lead ? 1 : 2) << int{byte};
+        EXPECT_EQ(CharLengthAt(text, 0), lead ? 2u : 1u) << int{byte};
+        // A capital taken for a trail byte is never lower-cased.
+        EXPECT_EQ(LowerCaseAnsi(text)[1], lead ? 'A' : 'a') << int{byte};
+    }
 }
 
 TEST(XmlEscape, ContentAndAttributes) {
@@ -146,12 +163,18 @@ TEST(XmlEscape, ContentAndAttributes) {
         {"", "", ""},
         {So + "<", So + "&lt;", So + "&lt;"},
         {"\x81<", "\x81&lt;", "\x81&lt;"},
+        {"a\tb\nc\rd", "a\tb\nc\rd", "a&#9;b&#10;c&#13;d"},
+        {"\x81\t", "\x81\t", "\x81&#9;"},
+        {"a\x01\x1F\x1A" + So + "\x7F", "a" + So + "\x7F", "a" + So + "\x7F"},
+        {std::string("\0<\0", 3), "&lt;", "&lt;"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(EscapeXml(c.in), c.content) << c.in;
-        EXPECT_EQ(EscapeXmlAttribute(c.in), c.attribute) << c.in;
+        std::string content = "(", attribute = "(";
+        AppendXmlContent(content, c.in);
+        AppendXmlAttribute(attribute, c.in);
+        EXPECT_EQ(content, "(" + c.content) << c.in;
+        EXPECT_EQ(attribute, "(" + c.attribute) << c.in;
     }
-    EXPECT_EQ(RemoveXmlControlBytes("a\x01\tb\r\n\x1F" + So), "a\tb\r\n" + So);
 }
 
 } // namespace

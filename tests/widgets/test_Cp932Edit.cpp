@@ -39,8 +39,10 @@ private slots:
     void replacingSelectionCountsFreedBytes();
     void typedKeyOverLimitIsDropped();
 
-    void refusesUnencodableInput_data();
-    void refusesUnencodableInput();
+    void refusesOnlyWhatCannotBeHeld_data();
+    void refusesOnlyWhatCannotBeHeld();
+    void openCompositionIsCommitted_data();
+    void openCompositionIsCommitted();
 
     void pasteTakesFirstLine_data();
     void pasteTakesFirstLine();
@@ -150,30 +152,93 @@ void TestCp932Edit::typedKeyOverLimitIsDropped() {
     QVERIFY(Cp932Length(edit->text()) <= 3);
 }
 
-void TestCp932Edit::refusesUnencodableInput_data() {
+// What an input leaves out is named, and the rest goes in: typing, committing and pasting alike.
+void TestCp932Edit::refusesOnlyWhatCannotBeHeld_data() {
+    QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("input");
-    QTest::addColumn<bool>("typed");
-    QTest::newRow("emoji committed") << u"😀"_s << false;
-    QTest::newRow("U+0100 committed") << u"Ā"_s << false;
-    QTest::newRow("one bad character refuses the commit") << u"新着Ā"_s << false;
-    QTest::newRow("U+0100 typed") << u"Ā"_s << true;
-    QTest::newRow("emoji typed") << u"😀"_s << true;
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("message"); // empty: nothing refused
+    const QString bread = u"「🍞」はこのプログラムでは使用できない文字です。"_s;
+    QTest::newRow("emoji typed") << "type" << u"😀"_s << 0 << u"ab"_s
+                                 << u"「😀」はこのプログラムでは使用できない文字です。"_s;
+    QTest::newRow("U+0100 typed") << "type" << u"Ā"_s << 0 << u"ab"_s
+                                  << u"「Ā」はこのプログラムでは使用できない文字です。"_s;
+    QTest::newRow("emoji in a commit keeps the rest")
+        << "commit" << u"🍞食べたい"_s << 0 << u"a食べたいb"_s << bread;
+    QTest::newRow("pasted, each refused character named once")
+        << "paste" << u"焼きたて🍞パン🍞Ā"_s << 0 << u"a焼きたてパンb"_s
+        << u"「🍞Ā」はこのプログラムでは使用できない文字です。"_s;
+    QTest::newRow("commit beyond the limit")
+        << "commit" << u"東京都"_s << 6 << u"a東京b"_s
+        << u"入力できるのは6バイトまでです。「都」は入りませんでした。"_s;
+    QTest::newRow("commit into a full box")
+        << "commit" << u"都"_s << 2 << u"ab"_s
+        << u"入力できるのは2バイトまでです。「都」は入りませんでした。"_s;
+    QTest::newRow("both at once")
+        << "paste" << u"🍞パン屋"_s << 6 << u"aパンb"_s
+        << bread + u"入力できるのは6バイトまでです。「屋」は入りませんでした。"_s;
+    QTest::newRow("long cut-off quoted in part")
+        << "paste" << QString(40, u'x') << 12 << u"a"_s + QString(10, u'x') + u"b"_s
+        << u"入力できるのは12バイトまでです。「"_s + QString(20, u'x') +
+               u"…」は入りませんでした。"_s;
+    QTest::newRow("control characters dropped silently")
+        << "paste" << u"x\u0000y\u001Az"_s << 0 << u"axyzb"_s << "";
+    QTest::newRow("control characters of a commit dropped")
+        << "commit" << u"x\u0007y"_s << 0 << u"axyb"_s << "";
+    QTest::newRow("fits whole") << "commit" << u"桜"_s << 4 << u"a桜b"_s << "";
 }
 
-void TestCp932Edit::refusesUnencodableInput() {
+void TestCp932Edit::refusesOnlyWhatCannotBeHeld() {
+    QFETCH(QString, how);
     QFETCH(QString, input);
-    QFETCH(bool, typed);
-    TCp932Edit* edit = ShownEdit(0);
+    QFETCH(int, limit);
+    QFETCH(QString, message);
+    TCp932Edit* edit = ShownEdit(limit);
     edit->setText(u"ab"_s);
+    edit->setCursorPosition(1);
     QSignalSpy rejected(edit, &QLineEdit::inputRejected);
-    if (typed) {
+    QSignalSpy refused(edit, &TCp932Edit::InputRefused);
+    if (how == u"type") {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, input);
         QCoreApplication::sendEvent(edit, &press);
-    } else {
+    } else if (how == u"commit") {
         CommitText(edit, input);
+    } else {
+        QGuiApplication::clipboard()->setText(input);
+        edit->PasteFromClipboard();
     }
+    QTEST(edit->text(), "after");
+    QCOMPARE(rejected.count(), message.isEmpty() ? 0 : 1);
+    QCOMPARE(refused.count(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) QCOMPARE(refused.front().front().toString(), message);
+}
+
+// An open composition is committed into the box through the same filter when the owner asks.
+void TestCp932Edit::openCompositionIsCommitted_data() {
+    QTest::addColumn<QString>("preedit");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("composition") << u"桜の季節"_s << 0 << u"a桜の季節b"_s;
+    QTest::newRow("cut to the limit") << u"桜の季節"_s << 6 << u"a桜のb"_s;
+    QTest::newRow("none") << QString() << 0 << u"ab"_s;
+}
+
+void TestCp932Edit::openCompositionIsCommitted() {
+    QFETCH(QString, preedit);
+    QFETCH(int, limit);
+    TCp932Edit* edit = ShownEdit(limit);
+    edit->setText(u"ab"_s);
+    edit->setCursorPosition(1);
+    QInputMethodEvent composing(preedit, {});
+    QCoreApplication::sendEvent(edit, &composing);
+    QCOMPARE(edit->Composition(), preedit);
     QCOMPARE(edit->text(), u"ab"_s);
-    QCOMPARE(rejected.count(), 1);
+    edit->CommitComposition();
+    QTEST(edit->text(), "after");
+    QVERIFY(edit->Composition().isEmpty());
+    edit->CommitComposition();
+    QTEST(edit->text(), "after");
 }
 
 void TestCp932Edit::pasteTakesFirstLine_data() {
@@ -186,7 +251,7 @@ void TestCp932Edit::pasteTakesFirstLine_data() {
     QTest::newRow("empty first line") << u"\r\nx"_s << 0 << u"[]"_s;
     QTest::newRow("cut to the limit") << u"ニュース"_s << 7 << u"[ニュ]"_s;
     QTest::newRow("wave dash stored as code page 932 holds it") << u"〜"_s << 0 << u"[～]"_s;
-    QTest::newRow("unencodable refused") << u"ĀB"_s << 0 << u"[]"_s;
+    QTest::newRow("unencodable left out") << u"ĀB"_s << 0 << u"[B]"_s;
 }
 
 void TestCp932Edit::pasteTakesFirstLine() {
@@ -225,6 +290,7 @@ void TestCp932Edit::programTextBecomesStorable_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
     QTest::newRow("tab, CR and LF") << u"a\tb\rc\nd"_s << u"a b c d"_s;
+    QTest::newRow("other control characters") << u"a\u001Ab\u0000c"_s << u"a b c"_s;
     QTest::newRow("unencodable as ?") << u"x😀y"_s << u"x?y"_s;
     QTest::newRow("plain Japanese unchanged") << u"新着情報"_s << u"新着情報"_s;
 }

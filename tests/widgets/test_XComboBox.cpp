@@ -170,6 +170,8 @@ private slots:
         QTest::newRow("thousands on empty") << QString() << true << 0 << u","_s << u"000"_s;
         QTest::newRow("thousands") << u"12"_s << true << 0 << u","_s << u"12000"_s;
         QTest::newRow("thousands too long") << u"12"_s << true << 4 << u","_s << u"12"_s;
+        QTest::newRow("thousands reaching the limit exactly")
+            << u"12"_s << true << 5 << u","_s << u"12000"_s;
         QTest::newRow("minus on empty types") << QString() << true << 0 << u"-"_s << u"-"_s;
         QTest::newRow("minus negates") << u"5"_s << true << 0 << u"-"_s << u"-5"_s;
         QTest::newRow("minus refused") << u"5"_s << false << 0 << u"-"_s << u"5"_s;

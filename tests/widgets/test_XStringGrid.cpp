@@ -32,6 +32,13 @@ TGridPicture Picture(TXStringGrid& grid, int col, int row) {
     return {grid.grab().toImage(), cell.translated(grid.viewport()->mapTo(&grid, QPoint(0, 0)))};
 }
 
+// Lets a test ask the grid whether an editor may start.
+class TProbeGrid : public TXStringGrid {
+public:
+    using TXStringGrid::CanEditShow;
+    using TXStringGrid::TXStringGrid;
+};
+
 } // namespace
 
 class TestXStringGrid : public QObject {
@@ -64,6 +71,18 @@ private slots:
         QCOMPARE(grid.Columns()->Items(2)->Index(), 2);
         QCOMPARE((TGridCoord{grid.Col(), grid.Row()}), (TGridCoord{1, 1}));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.Columns()->Items(5));
+    }
+
+    void columnWidthsOfAnyIntStayWithinAWidget() {
+        TXStringGrid grid;
+        const int widest = grid.horizontalHeader()->maximumSectionSize() - 1; // less the grid line
+        const std::pair<int, int> cases[] = {{120, 120}, {-5, 0}, {INT_MAX, widest}, {INT_MIN, 0}};
+        for (const auto& [width, kept] : cases) {
+            for (int col : {0, 2}) { // a fixed column and a body column
+                grid.SetColWidths(col, width);
+                QCOMPARE(grid.ColWidths(col), kept);
+            }
+        }
     }
 
     void captionIsTheRowZeroCell_data() {
@@ -442,6 +461,49 @@ private slots:
         QCOMPARE(grid->Cells(2, 2), std::string("cell"));
         QCOMPARE(grid->PendingChar(), char32_t(0));
         QCOMPARE(grid->ActiveCellEditor(), nullptr);
+    }
+
+    // Column 1 has a cell editor, column 2 none.
+    void canEditShowAnswersWhetherTheEditorMayStart_data() {
+        QTest::addColumn<TGridOptions>("options");
+        QTest::addColumn<TGridCoord>("current");
+        QTest::addColumn<bool>("focused");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("all conditions hold") << EditingOptions << TGridCoord{1, 2} << true << true;
+        QTest::newRow("no goEditing")
+            << (EditingOptions & ~goEditing) << TGridCoord{1, 2} << true << false;
+        QTest::newRow("whole rows selected")
+            << (EditingOptions | goRowSelect) << TGridCoord{1, 2} << true << false;
+        QTest::newRow("editor mode off")
+            << (EditingOptions & ~goAlwaysShowEditor) << TGridCoord{1, 2} << true << false;
+        QTest::newRow("grid without focus") << EditingOptions << TGridCoord{1, 2} << false << false;
+        QTest::newRow("fixed row") << EditingOptions << TGridCoord{1, 0} << true << false;
+        QTest::newRow("column without editor")
+            << EditingOptions << TGridCoord{2, 2} << true << false;
+    }
+
+    void canEditShowAnswersWhetherTheEditorMayStart() {
+        QFETCH(TGridOptions, options);
+        QFETCH(TGridCoord, current);
+        QFETCH(bool, focused);
+        QFETCH(bool, expected);
+        window_ = std::make_unique<QWidget>();
+        auto* elsewhere = new QLineEdit(window_.get()); // first in the focus chain
+        auto* grid = new TProbeGrid(window_.get());
+        auto* editor = new TComboCellEditor(window_.get());
+        grid->Columns()->Items(1)->SetEditor(editor);
+        // The control stays hidden, so the grid keeps the focus while the editor runs.
+        grid->OnDrawEditor = [](TXStringGrid*, int, int, TCellEditor*) {};
+        grid->SetOptions(options);
+        grid->SetSelection({current.X, current.Y, current.X, current.Y});
+        window_->show();
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        (focused ? static_cast<QWidget*>(grid) : elsewhere)->setFocus();
+        Settle();
+        QCOMPARE(grid->hasFocus(), focused);
+        QCOMPARE(grid->CanEditShow(), expected);
+        QCOMPARE(grid->ActiveCellEditor() == editor, expected);
     }
 
     void fixedCellsHaveRectanglesOutsideTheViewport() {

@@ -31,6 +31,21 @@ std::string ErrorOf(const std::function<void()>& action) {
     return "no error";
 }
 
+// A cell editor whose control comes from `create`.
+class TMadeEditor : public TMetaCellEditor {
+public:
+    TMadeEditor(QObject* owner, std::function<QWidget*()> create)
+        : TMetaCellEditor(owner), create_(std::move(create)) {}
+    void StartEdit() override {}
+    void CommitEdit() override {}
+
+protected:
+    QWidget* CreateControl(QObject*) override { return create_(); }
+
+private:
+    std::function<QWidget*()> create_;
+};
+
 } // namespace
 
 class TestXStringGridEditors : public QObject {
@@ -87,6 +102,35 @@ private slots:
                  std::string("Cell Editor not of type TCellEditor"));
         QCOMPARE(ErrorOf([] { TComboCellEditor editor(nullptr); }),
                  std::string("Cell Editor not of type TCellEditor"));
+    }
+
+    // What PrepareEditor reports when the control cannot be made: its own error when
+    // CreateControl gives none, the creation's own exception otherwise.
+    void failedControlKeepsItsCause_data() {
+        QTest::addColumn<std::function<QWidget*()>>("create");
+        QTest::addColumn<bool>("editorError");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no control") << std::function<QWidget*()>([] { return nullptr; }) << true
+                                    << u"Cell Editor not of type TCellEditor"_s;
+        QTest::newRow("creation failed") << std::function<QWidget*()>([]() -> QWidget* {
+            throw std::runtime_error("no display");
+        }) << false << u"no display"_s;
+    }
+
+    void failedControlKeepsItsCause() {
+        QFETCH(std::function<QWidget*()>, create);
+        QFETCH(bool, editorError);
+        QFETCH(QString, message);
+        QWidget owner;
+        TMadeEditor editor(&owner, create);
+        try {
+            editor.PrepareEditor();
+            QFAIL("no exception");
+        } catch (const std::exception& error) {
+            QCOMPARE(dynamic_cast<const ECellEditorError*>(&error) != nullptr, editorError);
+            QCOMPARE(QString::fromUtf8(error.what()), message);
+        }
+        QCOMPARE(editor.GetControl(), nullptr);
     }
 
     void editorAndGridMayGoInEitherOrder() {
@@ -249,6 +293,21 @@ private slots:
         QCOMPARE(items.grid->Col(), 2);
         QCOMPARE(items.keys, std::vector<int>{Qt::Key_Right});
         QVERIFY(items.EditingCurrentCell());
+    }
+
+    // A key the handler changed is handled as the combo edit handles that key, F4 included.
+    void keyChangedByTheHandlerIsTheComboEditsKey() {
+        TItemGridWindow& items = EditingAt({1, 5});
+        items.date->AllowEndEditEvent = [](QWidget*, int& key, Qt::KeyboardModifiers,
+                                           bool& endEdit) {
+            if (key != Qt::Key_Down) return;
+            key = Qt::Key_F4;
+            endEdit = false;
+        };
+        Press(Qt::Key_Down);
+        QCOMPARE(items.grid->Row(), 5);
+        QVERIFY(items.Control() && items.Control()->DroppedDown());
+        QVERIFY(items.keys.empty());
     }
 
     // The grid has the focus and no editor (as after whole-row selection), and the control last

@@ -1,0 +1,55 @@
+#pragma once
+
+// An offline check of the feed a document gives: what a feed reader or a feed validator would
+// reject (errors) or may misread (warnings), said in the user's terms, which channel field or
+// which entry row and cell. Only the entries the feed carries are checked field by field; the
+// other rows are named when they hold text the feed leaves out although the user may expect it.
+// The check reads the document and, through FeedFileName, whether its save folder exists; it
+// writes nothing and cannot fail. Texts are code page 932.
+
+#include "FeedDocument.h"
+
+#include <string>
+#include <vector>
+
+enum class TFindingSeverity { Error, Warning };
+
+// The channel field a finding is about, in the order of the first page.
+enum class TChannelField {
+    Title,
+    HomeAddress,
+    Description,
+    FeedAddress,
+    LogoTitle,
+    LogoImageAddress,
+    LogoLinkAddress,
+    SaveFolder,
+};
+
+struct TFeedFinding {
+    TFindingSeverity Severity = TFindingSeverity::Error;
+    int Row = 0;    // entry row 1 .. MaxItemRows; 0 for a channel field
+    int Column = 0; // the entry's cell, grid column 0 .. 3, when Row > 0
+    TChannelField Field = TChannelField::Title; // when Row is 0
+    std::string Message;                        // names the field; one or two short sentences
+
+    bool operator==(const TFeedFinding&) const = default;
+};
+
+// The findings: the channel's in field order, then the rows' from the top, each row's by column.
+std::vector<TFeedFinding> CheckFeed(const TFeedDocument& document);
+
+int CountFindings(const std::vector<TFeedFinding>& findings, TFindingSeverity severity);
+
+// "3行目" for an entry row, "チャンネル" for a channel field.
+std::string FindingPlace(const TFeedFinding& finding);
+// The field's name as the window labels it: "日付", "ホームページアドレス".
+std::string FindingFieldName(const TFeedFinding& finding);
+// "エラー" or "警告".
+std::string SeverityName(TFindingSeverity severity);
+// One line for a list: "3行目: [エラー] 日付が空です。…".
+std::string FindingLine(const TFeedFinding& finding);
+
+// A W3C date: yyyy, yyyy-mm, yyyy-mm-dd, or a day with the time hh:mm, hh:mm:ss or hh:mm:ss.s…
+// followed by "Z" or an offset ±hh:mm; every part within its range (the day within its month).
+bool IsW3cDate(const std::string& text);

@@ -1,0 +1,174 @@
+// The feed check in the editor: the list of findings, a double click that goes to the finding's
+// cell or field, and the count of errors in the status bar after a save.
+
+#include "FeedCheckList.h"
+#include "FileDialog.h"
+#include "FilePaths.h"
+#include "FormTestSupport.h"
+#include "L_CCmbo.h"
+#include "MiniForm.h"
+#include "RadioGroup.h"
+#include "Settings.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace formtest;
+
+class TestFeedCheckList : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+
+    // A document the check has nothing to say about.
+    static void FillCleanDocument(TMiniForm& form) {
+        form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
+        form.ED_Informer_Address->setText(u"https://hinata.example/"_s);
+        form.ED_Informer_Setumei->setText(u"小さな喫茶店です"_s);
+        form.ED_Informer_RssAddress->setText(u"https://hinata.example/news/"_s);
+        for (int row = 1; row <= 4; ++row) {
+            const std::string number = std::to_string(row);
+            form.XStringGrid->SetCells(0, row, "News " + number);
+            form.XStringGrid->SetCells(1, row, "2005-04-0" + number);
+            form.XStringGrid->SetCells(2, row, "https://hinata.example/" + number + ".html");
+        }
+    }
+
+    // Double-clicks the list's line of the finding at `place` ("3行目", "チャンネル") whose field
+    // is `field`.
+    static bool DoubleClickFinding(TFeedCheckList& list, const QString& place,
+                                   const QString& field) {
+        QTableWidget& table = *list.List;
+        for (int line = 0; line < table.rowCount(); ++line) {
+            if (table.item(line, 1)->text() != place || table.item(line, 2)->text() != field)
+                continue;
+            const QRect cell = table.visualItemRect(table.item(line, 3));
+            // A widget gets a double click as press, release, then the double click itself.
+            QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell.center());
+            QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, cell.center());
+            return true;
+        }
+        return false;
+    }
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
+        TMsgDlg::ClearQueuedAnswers();
+        TMsgDlg::TakeAnsweredBoxes();
+    }
+
+    void cleanup() {
+        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
+        dir_.reset();
+    }
+
+    void cleanDocumentHasNoFindings() {
+        TMiniForm form;
+        FillCleanDocument(form);
+        TMsgDlg::QueueAnswer(mrOk);
+        form.Mn_FeedCheck->trigger();
+        QCOMPARE(AnsweredTexts(), QStringList{u"問題は見つかりませんでした。"_s});
+        QVERIFY(!form.FeedCheckList->isVisible());
+    }
+
+    void doubleClickGoesToTheFinding_data() {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("row"); // grid row and column, for an entry's finding
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("focus"); // the channel field's edit box, for the channel's
+
+        QTest::newRow("entry's date")
+            << u"3行目"_s << u"日付"_s << int(TMiniForm::pgItems) << 3 << 1 << QString();
+        QTest::newRow("entry's address")
+            << u"4行目"_s << u"アドレス"_s << int(TMiniForm::pgItems) << 4 << 2 << QString();
+        QTest::newRow("channel's description")
+            << u"チャンネル"_s << u"説明文"_s << int(TMiniForm::pgChannel) << 0 << 0
+            << u"ED_Informer_Setumei"_s;
+        QTest::newRow("logo's link")
+            << u"チャンネル"_s << u"ロゴをクリックしたときのアドレス"_s << int(TMiniForm::pgChannel)
+            << 0 << 0 << u"Edit_Logo_Setumei"_s;
+    }
+
+    void doubleClickGoesToTheFinding() {
+        QFETCH(QString, place);
+        QFETCH(QString, field);
+        QFETCH(int, page);
+        TMiniForm form;
+        FillCleanDocument(form);
+        form.ED_Informer_Setumei->clear();
+        form.Edit_Logo_Address->setText(u"https://hinata.example/logo.png"_s);
+        form.Edit_Logo_Title->setText(u"ひなた"_s);
+        form.XStringGrid->SetCells(1, 3, "");
+        form.XStringGrid->SetCells(2, 4, "/4.html");
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.XStringGrid->FocusCell(0, 1, true);
+
+        form.Mn_FeedCheck->trigger();
+
+        TFeedCheckList& list = *form.FeedCheckList;
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QCOMPARE(list.List->rowCount(), 4);
+        QVERIFY(list.Summary->text().startsWith(u"エラー 3件、警告 1件"_s));
+        QVERIFY(DoubleClickFinding(list, place, field));
+        QVERIFY(!list.isVisible());
+        QCOMPARE(form.PageControl->currentIndex(), page);
+        if (page == TMiniForm::pgItems) {
+            QTEST(form.XStringGrid->Row(), "row");
+            QTEST(form.XStringGrid->Col(), "col");
+        } else {
+            QFETCH(QString, focus);
+            QVERIFY(form.focusWidget());
+            QCOMPARE(form.focusWidget()->objectName(), focus);
+        }
+    }
+
+    // After a save the status bar counts the errors; the next change takes the count away.
+    void saveShowsErrorCountUntilNextChange_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("cell") << u"cell"_s;
+        QTest::newRow("channel field") << u"channel field"_s;
+        QTest::newRow("extension") << u"extension"_s;
+    }
+
+    void saveShowsErrorCountUntilNextChange() {
+        QFETCH(QString, change);
+        TMiniForm form;
+        FillCleanDocument(form);
+        form.FileName = FileSystemPath(dir_->filePath(u"Site.tbl"_s));
+        form.XStringGrid->SetCells(1, 2, "2005/04/02");
+        form.ED_Informer_Title->clear();
+        TMsgDlg::QueueAnswer(mrOk);
+        form.Save2->trigger();
+        AnsweredTexts();
+        QCOMPARE(form.StatusText(1), u"検査: エラー 2件"_s);
+
+        if (change == u"cell") form.XStringGrid->SetCells(1, 2, "2005-04-02");
+        if (change == u"channel field") form.ED_Informer_Title->setText(u"ひなた"_s);
+        if (change == u"extension") form.RadioGroup_Ext->SetItemIndex(1);
+        QCOMPARE(form.StatusText(1), QString());
+
+        // A save without errors leaves the panel empty.
+        form.XStringGrid->SetCells(1, 2, "2005-04-02");
+        form.ED_Informer_Title->setText(u"ひなた"_s);
+        TMsgDlg::QueueAnswer(mrOk);
+        form.Save2->trigger();
+        AnsweredTexts();
+        QCOMPARE(form.StatusText(1), QString());
+    }
+};
+
+QTEST_MAIN(TestFeedCheckList)
+#include "test_FeedCheckList.moc"
