@@ -281,6 +281,17 @@ protected:
         MoveCursorToDefaultButton(this);
     }
 
+    // Once the window system has shown and activated the box, the owner's frame is surely
+    // current: the box is centred once more then.
+    bool event(QEvent* event) override {
+        const bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::WindowActivate && !placedWhenActive_) {
+            placedWhenActive_ = true;
+            Place();
+        }
+        return handled;
+    }
+
     // The box can take its final size after it was first placed (a long line widens it once the
     // layout has run), so it is centred again for the size it ends up with.
     void resizeEvent(QResizeEvent* event) override {
@@ -376,6 +387,7 @@ private:
     const TMsgDlgProperties settings_;
     std::map<const QAbstractButton*, int> results_;
     QCheckBox* checkBox_ = nullptr;
+    bool placedWhenActive_ = false;
 };
 
 std::optional<QueuedAnswer> TakeQueuedAnswer() {
@@ -395,7 +407,9 @@ void ResetScreenCursor() {
 // window manager may not have activated the window under it yet: the program's visible main
 // window stands in then, so that the box is centred over it rather than over the screen.
 QWidget* ActiveForm() {
-    if (QWidget* active = QApplication::activeWindow()) return active;
+    // The window system may still name the dialog that has just closed as the active window.
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
+        return active;
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible() && window->windowType() == Qt::Window) return window;
     return nullptr;
