@@ -2,7 +2,10 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QTreeView>
 
 #include <deque>
 
@@ -45,6 +48,18 @@ private:
     }
 };
 
+// The detail view's columns after the name (size, type, date) fit their texts each time a folder
+// has loaded; the toolkit's fixed widths cut them down to a character or two at each end.
+void FitColumnsToContents(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QTreeView*>(u"treeView"_s);
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (!view || !model) return;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
+        for (int column = 1; column < view->header()->count(); ++column)
+            view->resizeColumnToContents(column);
+    });
+}
+
 } // namespace
 
 QStringList NameFiltersOf(const QString& filter) {
@@ -80,6 +95,7 @@ bool TFileDialog::Execute(QWidget* parent) {
     dialog.refuseReadOnly = Options.contains(ofNoReadOnlyReturn);
     dialog.setNameFilters(NameFiltersOf(Filter));
     dialog.setDefaultSuffix(DefaultExt);
+    FitColumnsToContents(dialog);
     dialog.setDirectory(InitialDir);
     if (!FileName.isEmpty()) dialog.selectFile(FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;

@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "UserPlaces.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -30,6 +31,56 @@ bool IsResizable(const QWidget* form) {
     return form->minimumSize() != form->maximumSize() &&
            !form->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint);
 }
+
+// Follows how far a window's client area lies inside its frame while the window is in the normal
+// state. A maximized window's frame differs (a window manager drops its border), and the toolkit
+// keeps its normal rectangle without the frame, so the normal frame position is found from the
+// offset seen last in the normal state.
+class TNormalFrameOffset : public QObject {
+public:
+    static constexpr const char* Name = "NormalFrameOffset";
+
+    explicit TNormalFrameOffset(QWidget* form) : QObject(form), form_(form) {
+        setObjectName(QString::fromLatin1(Name));
+        form->installEventFilter(this);
+        Record();
+    }
+
+    static const TNormalFrameOffset* Of(const QWidget* form) {
+        return dynamic_cast<const TNormalFrameOffset*>(
+            form->findChild<QObject*>(QString::fromLatin1(Name), Qt::FindDirectChildrenOnly));
+    }
+    // Starts following `form` once the event being handled is done: placement is read while the
+    // window's show event passes its event filters, and a filter added then would see it again.
+    static void Follow(QWidget* form) {
+        QMetaObject::invokeMethod(
+            form,
+            [form] {
+                if (!Of(form)) new TNormalFrameOffset(form);
+            },
+            Qt::QueuedConnection);
+    }
+
+    QPoint Offset() const { return offset_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == form_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+            Record();
+        return false;
+    }
+
+private:
+    void Record() {
+        constexpr Qt::WindowStates notNormal =
+            Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
+        if (form_->windowState() & notNormal) return;
+        offset_ = form_->geometry().topLeft() - form_->pos();
+    }
+
+    QWidget* form_;
+    QPoint offset_;
+};
 
 // A place or size no window can have is cut to the largest one a window can have, so that no
 // sum of two of them overflows, here or in QRect.
@@ -64,6 +115,7 @@ void ReadFormPlacement(const TIniFile& ini, QWidget* form, const std::string& se
     FitToDesktop(left, top, width, height);
     const bool maximized =
         ini.ReadInteger(section, "szWindowState", form->isMaximized() ? 1 : 0) != 0;
+    TNormalFrameOffset::Follow(form);
     // The stored rectangle is the normal one, so it is given while the window is not maximized.
     form->setWindowState(Qt::WindowNoState);
     if (IsResizable(form)) form->resize(width, height);
@@ -139,7 +191,8 @@ QRect WindowBounds(const QWidget* form) {
 QRect NormalBounds(const QWidget* form) {
     if (form->isMaximized()) {
         const QRect normal = form->normalGeometry();
-        if (normal.isValid()) return normal;
+        const TNormalFrameOffset* frame = TNormalFrameOffset::Of(form);
+        if (normal.isValid()) return normal.translated(frame ? -frame->Offset() : QPoint());
     }
     return WindowBounds(form);
 }

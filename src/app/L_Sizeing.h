@@ -33,7 +33,8 @@ void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
 // A window's place and size: the position of its frame (so that a place kept on the desktop
 // keeps the title bar there too) and the size inside the frame.
 QRect WindowBounds(const QWidget* form);
-// The window's normal (not maximized) rectangle.
+// The window's normal (not maximized) rectangle, measured as WindowBounds measures it: also while
+// the window is maximized, its frame's position then is the one it had in the normal state.
 QRect NormalBounds(const QWidget* form);
 
 // The rectangle spanning all screens; empty when there is no screen.

@@ -31,6 +31,8 @@
 #include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
@@ -109,7 +111,8 @@ TNoPaintPanel* ClientPanel(QWidget* parent, const QString& name, int border) {
     return panel;
 }
 
-// A tab bar whose tabs are at least a given width, so that short page captions get room.
+// A tab bar whose tabs are at least a given width, so that short page captions get room. With
+// the keyboard's focus it marks the current tab, which not every style does.
 class TPageTabBar : public QTabBar {
 public:
     explicit TPageTabBar(int tabWidth, QWidget* parent) : QTabBar(parent), tabWidth_(tabWidth) {}
@@ -119,6 +122,19 @@ protected:
         QSize size = QTabBar::tabSizeHint(index);
         size.setWidth(std::max(size.width(), tabWidth_));
         return size;
+    }
+
+    void paintEvent(QPaintEvent* event) override {
+        QTabBar::paintEvent(event);
+        if (!hasFocus() || currentIndex() < 0) return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect mark;
+        mark.initFrom(this);
+        // The tab bar takes the focus from the keyboard only (Tab), so the mark is always due.
+        mark.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+        mark.rect = tabRect(currentIndex()).adjusted(4, 4, -4, -3);
+        mark.backgroundColor = palette().color(QPalette::Window);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, mark);
     }
 
 private:
@@ -194,6 +210,7 @@ void TMiniForm::CreateComponents() {
     CreateNonVisual();
     ConnectChangeNotifications();
     CreateFeedCheck();
+    WidenControlsToCaptions();
     connect(PageControl, &QTabWidget::currentChanged, this, &TMiniForm::PageControlChange);
     // Wheel turns over the grid and clicks on some labels and boxes are watched here.
     qApp->installEventFilter(this);
@@ -571,13 +588,20 @@ void TMiniForm::CreateMainMenu() {
     File1 = MainMenu1->addMenu(u"ファイル(&F)"_s);
     File1->setObjectName(u"File1"_s);
     connect(File1, &QMenu::aboutToShow, this, &TMiniForm::File1Click);
-    N2 = AddMenuItem(File1, u"N2"_s, u"新規(&N)"_s, &TMiniForm::N2Click);
+    // 上書き保存 is greyed only while the menu shows it: its key also saves a document without a
+    // name, asking for one.
+    connect(File1, &QMenu::aboutToHide, this, [this] { Save2->setEnabled(true); });
+    // The desktop's usual keys for the file commands.
+    N2 = AddMenuItem(File1, u"N2"_s, u"新規(&N)"_s, &TMiniForm::N2Click, Qt::CTRL | Qt::Key_N);
     AddSeparator(File1, u"N3"_s);
-    R1 = AddMenuItem(File1, u"R1"_s, u"開く(&R)..."_s, &TMiniForm::R1Click);
-    Save2 = AddMenuItem(File1, u"Save2"_s, u"上書き保存(&S)"_s, &TMiniForm::Save2Click);
-    Save1 = AddMenuItem(File1, u"Save1"_s, u"名前を付けて保存(&A)..."_s, &TMiniForm::Save1Click);
+    R1 = AddMenuItem(File1, u"R1"_s, u"開く(&R)..."_s, &TMiniForm::R1Click, Qt::CTRL | Qt::Key_O);
+    Save2 = AddMenuItem(File1, u"Save2"_s, u"上書き保存(&S)"_s, &TMiniForm::Save2Click,
+                        Qt::CTRL | Qt::Key_S);
+    Save1 = AddMenuItem(File1, u"Save1"_s, u"名前を付けて保存(&A)..."_s, &TMiniForm::Save1Click,
+                        Qt::CTRL | Qt::SHIFT | Qt::Key_S);
     AddSeparator(File1, u"N1"_s);
-    Exit1 = AddMenuItem(File1, u"Exit1"_s, u"終了(&X)"_s, &TMiniForm::Exit1Click);
+    Exit1 =
+        AddMenuItem(File1, u"Exit1"_s, u"終了(&X)"_s, &TMiniForm::Exit1Click, Qt::CTRL | Qt::Key_Q);
 
     Edit1 = MainMenu1->addMenu(u"編集(&E)"_s);
     Edit1->setObjectName(u"Edit1"_s);
@@ -600,11 +624,11 @@ void TMiniForm::CreateMainMenu() {
     Commands1 = MainMenu1->addMenu(u"機能(&C)"_s);
     Commands1->setObjectName(u"Commands1"_s);
     connect(Commands1, &QMenu::aboutToShow, this, &TMiniForm::Commands1Click);
-    InternetExplorer1 =
-        AddMenuItem(Commands1, u"InternetExplorer1"_s, u"Internet Explorerで確認(&E)..."_s,
-                    &TMiniForm::InternetExplorer1Click);
+    // The captions name what opens on this desktop: its web browser, and the validation service.
+    InternetExplorer1 = AddMenuItem(Commands1, u"InternetExplorer1"_s, u"ブラウザで確認(&E)..."_s,
+                                    &TMiniForm::InternetExplorer1Click);
     Mn_feedAnalyzer =
-        AddMenuItem(Commands1, u"Mn_feedAnalyzer"_s, u"feedAnalyzerで構文チェック(&F)..."_s,
+        AddMenuItem(Commands1, u"Mn_feedAnalyzer"_s, u"フィード検証サービスで構文チェック(&F)..."_s,
                     &TMiniForm::Mn_feedAnalyzerClick);
     Mn_FeedCheck = AddMenuItem(Commands1, u"Mn_FeedCheck"_s, u"フィードを検査(&K)..."_s,
                                &TMiniForm::Mn_FeedCheckClick);
@@ -688,6 +712,28 @@ void TMiniForm::CreateNonVisual() {
     Timer_Paste->setInterval(PasteButtonPoll);
     connect(Timer_Paste, &QTimer::timeout, this, &TMiniForm::Timer_PasteTimer);
     Timer_Paste->start();
+}
+
+// The design's sizes suit the font it was drawn with; with the desktop's Japanese fonts some
+// captions are wider. Such a control is widened to its caption and keeps its place; a group box
+// grows to the labels inside it.
+void TMiniForm::WidenControlsToCaptions() {
+    const auto widen = [](QWidget* control, int width) {
+        if (control->width() < width) control->resize(width, control->height());
+    };
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{RadioGroup_Ext, CB_AutoData, CB_AutoAddress, SB_Sansyo})
+        widen(control, control->sizeHint().width());
+    for (QToolButton* button : std::initializer_list<QToolButton*>{
+             SB_LineIns, SB_LineDelete, SB_LinePaste, SB_LineDown, SB_LineUp})
+        button->setFixedWidth(std::max(button->width(), button->sizeHint().width()));
+    for (QGroupBox* group : {GroupBox1, GroupBox2}) {
+        // The labels start as far from the left edge as they should end from the right one.
+        int width = group->width();
+        for (const QLabel* label : group->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            width = std::max(width, 2 * label->x() + label->width());
+        widen(group, width);
+    }
 }
 
 std::array<TPaintEdit*, 9> TMiniForm::ChannelEdits() const {
@@ -1009,6 +1055,10 @@ void TMiniForm::PageControlChange() {
 bool TMiniForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride)
         return EditShortcutOverride(watched, *static_cast<QKeyEvent*>(event));
+    // The page keys reach the window before a grid, cell editor or text box can keep them.
+    if (event->type() == QEvent::KeyPress && watched == QApplication::focusWidget() &&
+        QApplication::focusWidget()->window() == this)
+        return PageKey(*static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::Wheel) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this)
@@ -1036,6 +1086,23 @@ bool TMiniForm::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return false;
+}
+
+bool TMiniForm::PageKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    if ((modifiers & ~Qt::ShiftModifier) != Qt::ControlModifier) return false;
+    int step = 0;
+    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        step = shift || key.key() == Qt::Key_Backtab ? -1 : 1;
+    else if (!shift && key.key() == Qt::Key_PageDown)
+        step = 1;
+    else if (!shift && key.key() == Qt::Key_PageUp)
+        step = -1;
+    if (step == 0) return false;
+    const int pages = PageControl->count();
+    PageControl->setCurrentIndex((PageControl->currentIndex() + step + pages) % pages);
+    return true;
 }
 
 TXStringGrid* TMiniForm::GridUnderPointer() const {

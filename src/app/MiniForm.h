@@ -247,6 +247,7 @@ private:
     void ConnectChangeNotifications();
     void CreateFeedCheck();
     void SetChannelTabOrder();
+    void WidenControlsToCaptions();
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
                          const QString& hint);
     QGroupBox* AddGroupBox(const QString& name, const QString& caption, const QRect& box);
@@ -266,6 +267,9 @@ private:
     void ShowFeedText(const std::vector<std::string>& lines);
     void ApplyItemRows(const TFeedDocument& document);
     TXStringGrid* GridUnderPointer() const;
+    // Ctrl+Tab and Ctrl+PageDown turn to the next page, Ctrl+Shift+Tab and Ctrl+PageUp to the one
+    // before, from anywhere in the window and around the ends. True when the key was one of them.
+    bool PageKey(const QKeyEvent& key);
     void AskHtmlImport();
     void FocusGrid();
 

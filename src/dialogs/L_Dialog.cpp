@@ -6,14 +6,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
 
 #include <algorithm>
 #include <array>
@@ -129,22 +133,6 @@ QString MsgDlgTitle(TMsgDlgType type) {
     return QGuiApplication::applicationDisplayName();
 }
 
-QMessageBox::Icon MsgDlgIcon(TMsgDlgType type) {
-    switch (type) {
-    case mtWarning:
-        return QMessageBox::Warning;
-    case mtError:
-        return QMessageBox::Critical;
-    case mtInformation:
-        return QMessageBox::Information;
-    case mtConfirmation:
-        return QMessageBox::Question;
-    case mtCustom:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-
 Qt::WindowFlags BorderFlags(TFormBorderStyle style) {
     switch (style) {
     case TFormBorderStyle::bsNone:
@@ -160,6 +148,28 @@ Qt::WindowFlags BorderFlags(TFormBorderStyle style) {
     return Qt::Dialog;
 }
 
+// A box has a title and a close button and nothing else: a window manager offers minimise and
+// maximise to a window that does not name its buttons.
+Qt::WindowFlags BoxFlags(TFormBorderStyle style) {
+    return BorderFlags(style) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
+}
+
+QStyle::StandardPixmap StandardPixmapOf(TMsgDlgType type) {
+    switch (type) {
+    case mtWarning:
+        return QStyle::SP_MessageBoxWarning;
+    case mtError:
+        return QStyle::SP_MessageBoxCritical;
+    case mtInformation:
+        return QStyle::SP_MessageBoxInformation;
+    case mtConfirmation:
+    case mtCustom:
+        break;
+    }
+    return QStyle::SP_MessageBoxQuestion;
+}
+
 int Scaled(double factor, int textHeight) {
     return static_cast<int>(std::lround(factor * textHeight));
 }
@@ -172,6 +182,39 @@ QRect CheckBoxGeometry(int clientHeight, int textHeight, int width) {
 QPoint CentredOver(const QRect& owner, const QSize& box) {
     return {owner.left() + (owner.width() - box.width()) / 2,
             owner.top() + (owner.height() - box.height()) / 2};
+}
+
+// A message icon painted for `ratio` device pixels per pixel: a round badge with a sign, a
+// triangle for a warning.
+QPixmap DrawnIcon(TMsgDlgType type, int size, qreal ratio) {
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area(1, 1, size - 2, size - 2);
+    QColor sign = Qt::white;
+    if (type == mtWarning) {
+        const QPolygonF triangle{
+            {area.center().x(), area.top()}, area.bottomRight(), area.bottomLeft()};
+        painter.setPen(QPen(QColor(0x80, 0x60, 0x00), 1));
+        painter.setBrush(QColor(0xF8, 0xC8, 0x20));
+        painter.drawPolygon(triangle);
+        sign = Qt::black;
+    } else {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(type == mtError ? QColor(0xD0, 0x20, 0x20) : QColor(0x20, 0x60, 0xC0));
+        painter.drawEllipse(area);
+    }
+    QFont font = painter.font();
+    font.setPixelSize(size * 2 / 3);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(sign);
+    const char16_t* signs[] = {u"!", u"\u00D7", u"i", u"?", u""};
+    const QRectF signArea = type == mtWarning ? area.adjusted(0, size / 6.0, 0, 0) : area;
+    painter.drawText(signArea, Qt::AlignCenter, QString::fromUtf16(signs[type]));
+    return pixmap;
 }
 
 // Windows of the application that stay on top step back while a box is up, so that they cannot
@@ -202,14 +245,14 @@ private:
     std::vector<QPointer<QWidget>> suspended_;
 };
 
-// The message box for one Execute of a TMsgDlg.
+// The message box for one Execute of a TMsgDlg, shown from a copy of its properties.
 class TMsgDlgBox : public QMessageBox {
 public:
-    TMsgDlgBox(const TMsgDlg& settings, const QString& text)
+    TMsgDlgBox(const TMsgDlgProperties& settings, const QString& text)
         : QMessageBox(settings.OwnerForm), settings_(settings) {
-        setWindowFlags(BorderFlags(settings.BorderStyle) | Qt::WindowStaysOnTopHint);
+        setWindowFlags(BoxFlags(settings.BorderStyle));
         setWindowTitle(MsgDlgTitle(settings.DlgType));
-        setIcon(MsgDlgIcon(settings.DlgType));
+        SetIcon();
         setTextFormat(Qt::PlainText);
         setText(QString(text).replace(u"\r\n"_s, u"\n"_s));
         KeepLinesWhole();
@@ -236,6 +279,24 @@ protected:
             checkBox_->setGeometry(CheckBoxGeometry(height(), TextHeight(), CheckBoxWidth()));
         Place();
         MoveCursorToDefaultButton(this);
+    }
+
+    // Once the window system has shown and activated the box, the owner's frame is surely
+    // current: the box is centred once more then.
+    bool event(QEvent* event) override {
+        const bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::WindowActivate && !placedWhenActive_) {
+            placedWhenActive_ = true;
+            Place();
+        }
+        return handled;
+    }
+
+    // The box can take its final size after it was first placed (a long line widens it once the
+    // layout has run), so it is centred again for the size it ends up with.
+    void resizeEvent(QResizeEvent* event) override {
+        QMessageBox::resizeEvent(event);
+        if (isVisible()) Place();
     }
 
 private:
@@ -265,18 +326,37 @@ private:
 
     int TextHeight() const { return fontMetrics().height(); }
 
+    // The screen the box opens on: its owner's, else the primary one.
+    const QScreen* BoxScreen() const {
+        return settings_.OwnerForm ? settings_.OwnerForm->screen() : screen();
+    }
+
+    // The icon at the screen's pixel ratio, so that it is sharp at 200% too: the style's when it
+    // has one with enough pixels (an icon theme), else drawn here.
+    void SetIcon() {
+        if (settings_.DlgType == mtCustom) return;
+        const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+        const qreal ratio = BoxScreen()->devicePixelRatio();
+        const QIcon icon =
+            style()->standardIcon(StandardPixmapOf(settings_.DlgType), nullptr, this);
+        const QPixmap styled = icon.pixmap(QSize(size, size), ratio);
+        const bool sharp = styled.width() >= std::lround(size * ratio);
+        setIconPixmap(sharp ? styled : DrawnIcon(settings_.DlgType, size, ratio));
+    }
+
     // The box wraps lines beyond half the screen or 500 pixels, which cuts a long Japanese line
     // (it has no blanks) at an arbitrary character: the text label is made as wide as the widest
     // line, up to most of the screen, so the message's own line breaks are the only ones.
     void KeepLinesWhole() {
         auto* label = findChild<QLabel*>(u"qt_msgbox_label"_s);
         if (!label) return;
+        // Measured in fractions of a pixel and rounded up: a width a fraction short still wraps.
+        const QFontMetricsF metrics(label->font());
         int widest = 0;
         for (const QString& line : text().split(u'\n'))
-            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
-        const QScreen* screen =
-            settings_.OwnerForm ? settings_.OwnerForm->screen() : QGuiApplication::primaryScreen();
-        const int most = screen ? screen->availableGeometry().width() * 4 / 5 : widest;
+            widest =
+                std::max(widest, static_cast<int>(std::ceil(metrics.horizontalAdvance(line))) + 1);
+        const int most = BoxScreen()->availableGeometry().width() * 4 / 5;
         label->setMinimumWidth(std::min(widest, most));
     }
 
@@ -304,9 +384,10 @@ private:
         }
     }
 
-    const TMsgDlg& settings_;
+    const TMsgDlgProperties settings_;
     std::map<const QAbstractButton*, int> results_;
     QCheckBox* checkBox_ = nullptr;
+    bool placedWhenActive_ = false;
 };
 
 std::optional<QueuedAnswer> TakeQueuedAnswer() {
@@ -322,45 +403,65 @@ void ResetScreenCursor() {
         QGuiApplication::restoreOverrideCursor();
 }
 
-// Prepares the shared box for a message or question over the active window.
-TMsgDlg& PreparedSharedBox(const QString& text, TMsgDlgType type, const TMsgDlgButtons& buttons) {
+// The active window. Right after a dialog closes (a message reporting what the dialog chose) the
+// window manager may not have activated the window under it yet: the program's visible main
+// window stands in then, so that the box is centred over it rather than over the screen.
+QWidget* ActiveForm() {
+    // The window system may still name the dialog that has just closed as the active window.
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowType() == Qt::Window) return window;
+    return nullptr;
+}
+
+// Prepares `box` for a message or question over the active window.
+void Prepare(TMsgDlg& box, const QString& text, TMsgDlgType type, const TMsgDlgButtons& buttons) {
     ResetScreenCursor();
-    TMsgDlg& box = SharedMsgDlg();
     if (MsgBoxColor.isValid()) box.Color = MsgBoxColor;
     if (MsgBoxFontColor.isValid()) box.FontColor = MsgBoxFontColor;
-    box.OwnerForm = QApplication::activeWindow();
+    box.OwnerForm = ActiveForm();
     box.SetCaption(text);
     box.Buttons = buttons;
     box.DlgType = type;
-    return box;
+}
+
+// Runs `use` on the shared box, or on a box of its own while the shared one is open (a message
+// from a timer or an event raised under an open box), which keeps the open box's state its own.
+template <typename Use> auto WithFreeBox(Use use) {
+    TMsgDlg& shared = SharedMsgDlg();
+    if (!shared.IsOpen()) return use(shared);
+    TMsgDlg own;
+    return use(own);
 }
 
 } // namespace
 
-TMsgDlg::TMsgDlg(QObject* owner)
-    : QObject(owner), Color(QGuiApplication::palette().color(QPalette::Button)),
-      FontColor(QGuiApplication::palette().color(QPalette::ButtonText)) {}
+TMsgDlg::TMsgDlg(QObject* owner) : QObject(owner) {
+    Color = QGuiApplication::palette().color(QPalette::Button);
+    FontColor = QGuiApplication::palette().color(QPalette::ButtonText);
+}
 
-QString TMsgDlg::Caption() const {
+QString TMsgDlgProperties::Caption() const {
     return Lines.join(u"\r\n"_s);
 }
 
-void TMsgDlg::SetCaption(const QString& text) {
+void TMsgDlgProperties::SetCaption(const QString& text) {
     static const QRegularExpression lineBreak(u"\r\n|\r|\n"_s);
     Lines = text.split(lineBreak);
     // A break at the very end closes the last line rather than starting an empty one.
     if (Lines.back().isEmpty()) Lines.removeLast();
 }
 
-void TMsgDlg::SetCaption(const std::string& cp932Text) {
+void TMsgDlgProperties::SetCaption(const std::string& cp932Text) {
     SetCaption(FromCp932Text(cp932Text));
 }
 
-QString TMsgDlg::CheckBoxCaption() const {
+QString TMsgDlgProperties::CheckBoxCaption() const {
     return Mess.isEmpty() ? u"メッセージ"_s : Mess;
 }
 
-QString TMsgDlg::MessageText() const {
+QString TMsgDlgProperties::MessageText() const {
     QString text = TrimLineBreaks(Caption());
     if (MessSwitch) {
         // The message is at least as wide as the check box caption under it.
@@ -380,10 +481,13 @@ int TMsgDlg::Execute() {
     if (const auto& handler = UnqueuedBoxHandler())
         return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons});
     const TopMostSuspension topMost;
-    TMsgDlgBox box(*this, text);
-    if (Bell) QApplication::beep();
+    const TMsgDlgProperties shown = *this;
+    TMsgDlgBox box(shown, text);
+    if (shown.Bell) QApplication::beep();
+    ++openCount_;
+    const auto closed = qScopeGuard([this] { --openCount_; });
     const int result = box.Run();
-    if (MessSwitch) MessChecked = box.IsChecked();
+    if (shown.MessSwitch) MessChecked = box.IsChecked();
     return result;
 }
 
@@ -414,7 +518,10 @@ TMsgDlg& SharedMsgDlg() {
 }
 
 void ShowMsg(const QString& text, TMsgDlgType type) {
-    PreparedSharedBox(text, type, {mbOK}).Execute();
+    WithFreeBox([&](TMsgDlg& box) {
+        Prepare(box, text, type, {mbOK});
+        return box.Execute();
+    });
 }
 
 void ShowMsg(const std::string& text, TMsgDlgType type) {
@@ -422,13 +529,12 @@ void ShowMsg(const std::string& text, TMsgDlgType type) {
 }
 
 bool AskYesNo(const QString& text, TMsgDlgType type, bool cancelFocus) {
-    TMsgDlg& box = PreparedSharedBox(text, type, {mbYes, mbCancel});
-    box.CancelFocus = cancelFocus;
-    struct ResetCancelFocus {
-        TMsgDlg& Box;
-        ~ResetCancelFocus() { Box.CancelFocus = false; }
-    } reset{box};
-    return box.Execute() == mrYes;
+    return WithFreeBox([&](TMsgDlg& box) {
+        Prepare(box, text, type, {mbYes, mbCancel});
+        box.CancelFocus = cancelFocus;
+        const auto reset = qScopeGuard([&box] { box.CancelFocus = false; });
+        return box.Execute() == mrYes;
+    });
 }
 
 bool AskYesNo(const std::string& text, TMsgDlgType type, bool cancelFocus) {

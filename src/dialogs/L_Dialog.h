@@ -77,12 +77,9 @@ struct TMsgDlgRecord {
     TMsgDlgButtons Buttons;
 };
 
-class TMsgDlg : public QObject {
-    Q_OBJECT
-
-public:
-    explicit TMsgDlg(QObject* owner = nullptr);
-
+// Everything a box shows and answers. Execute works on a copy of these, so a box raised while
+// another is open cannot change what the open one shows or gives back.
+struct TMsgDlgProperties {
     // The message text: reading joins Lines with CR LF, writing splits at CR LF, CR or LF.
     QString Caption() const;
     void SetCaption(const QString& text);
@@ -106,8 +103,23 @@ public:
     // The form the next box is centred over; without one PosX/PosY or the toolkit place it.
     QPointer<QWidget> OwnerForm;
 
-    // Shows the box modally and returns the modal result of the button that closed it.
+    // The text the box shows: line breaks trimmed from both ends, padded with blanks to the
+    // check box caption's byte length when the check box is on.
+    QString MessageText() const;
+    QString CheckBoxCaption() const;
+};
+
+class TMsgDlg : public QObject, public TMsgDlgProperties {
+    Q_OBJECT
+
+public:
+    explicit TMsgDlg(QObject* owner = nullptr);
+
+    // Shows the box modally and returns the modal result of the button that closed it. Only
+    // MessChecked changes, and only when the box has its check box.
     int Execute();
+    // True from the start of Execute until it returns.
+    bool IsOpen() const { return openCount_ > 0; }
 
     // Answers the next Execute with `modalResult`; with `messChecked`, the check box comes back
     // in that state.
@@ -121,13 +133,12 @@ public:
     // such boxes show.
     static void SetUnqueuedBoxHandler(std::function<int(const TMsgDlgRecord&)> handler);
 
-    // The text the box shows: line breaks trimmed from both ends, padded with blanks to the
-    // check box caption's byte length when the check box is on.
-    QString MessageText() const;
-    QString CheckBoxCaption() const;
+private:
+    int openCount_ = 0;
 };
 
 // The box shared by ShowMsg and AskYesNo, created on first use and owned by the application.
+// While it is open, ShowMsg and AskYesNo use a box of their own instead.
 TMsgDlg& SharedMsgDlg();
 
 // A message with an OK button. The std::string forms take code page 932 text.

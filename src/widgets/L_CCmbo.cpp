@@ -103,9 +103,11 @@ void TEditNext::ApplyFocusStateColors() {
         ApplyColors(noFocusColor_, noFocusFontColor_);
 }
 
+// Escape (undo) and Enter end here: passed on, they would cancel a dialog or press its default
+// button.
 void TEditNext::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && isUndoAvailable()) {
-        undo();
+    if (event->key() == Qt::Key_Escape) {
+        if (isUndoAvailable()) undo();
         event->accept();
         return;
     }
@@ -114,6 +116,7 @@ void TEditNext::keyPressEvent(QKeyEvent* event) {
         return;
     }
     TCp932Edit::keyPressEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) event->accept();
 }
 
 // Applies EnterNext to the key; true when the key is dropped.

@@ -20,8 +20,8 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TEnterStyles)
 //    FocusColorChange() is on (otherwise the box keeps the colours it was given);
 //  - Escape as undo;
 //  - the keys of EnterNext() moving the focus through the window's tab order (no modifier held);
-//    with EnterNext() empty Enter and the arrows keep their usual meaning. Enter never inserts
-//    anything;
+//    with EnterNext() empty the arrows keep their usual meaning. Enter never inserts anything;
+//  - Escape and Enter end in the box: they never cancel a dialog or press its default button;
 //  - with AutoSelect() on, the click that gives the box the focus selects all of its text instead
 //    of placing the caret (event filters still see that press); the next click places the caret.
 class TEditNext : public TCp932Edit {

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
@@ -236,21 +238,39 @@ TBrowseFolderDialog::TBrowseFolderDialog(TSHBrowseForFolderEx& browser, const QS
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { OnCurrentChanged(current); });
-    // Folders fill in in the background and push the selection down; keep it in view while
-    // the folders above it arrive.
+    // Folders fill in in the background and push the selection down, and the model sorts what
+    // it loaded a moment later: the first selection is kept in view while that goes on, until
+    // the user moves the view, the selection or a folder's branch.
     connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
-        if (IsSameOrBelow(SelectedPath(), folder)) tree_->scrollTo(tree_->currentIndex());
+        if (IsSameOrBelow(SelectedPath(), folder)) KeepSelectionInView();
     });
-    // The model sorts what it loaded a moment later, which moves the selection again.
-    const auto keepSelectionInView = [this] { tree_->scrollTo(tree_->currentIndex()); };
-    connect(treeFilter_, &QAbstractItemModel::layoutChanged, tree_, keepSelectionInView);
-    connect(treeFilter_, &QAbstractItemModel::rowsInserted, tree_, keepSelectionInView);
+    connect(treeFilter_, &QAbstractItemModel::layoutChanged, this,
+            &TBrowseFolderDialog::KeepSelectionInView);
+    connect(treeFilter_, &QAbstractItemModel::rowsInserted, this,
+            &TBrowseFolderDialog::KeepSelectionInView);
+    for (const QScrollBar* bar : {tree_->verticalScrollBar(), tree_->horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, &TBrowseFolderDialog::StopFollowing);
+    connect(tree_, &QTreeView::expanded, this, &TBrowseFolderDialog::StopFollowing);
+    connect(tree_, &QTreeView::collapsed, this, &TBrowseFolderDialog::StopFollowing);
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TBrowseFolderDialog::StopFollowing);
     if (!SelectPath(initialPath)) SelectPath(rootPath);
+}
+
+void TBrowseFolderDialog::KeepSelectionInView() {
+    if (!followSelection_) return;
+    const QScopedValueRollback own(movingView_, true);
+    tree_->scrollTo(tree_->currentIndex());
+}
+
+void TBrowseFolderDialog::StopFollowing() {
+    if (!movingView_) followSelection_ = false;
 }
 
 bool TBrowseFolderDialog::SelectPath(const QString& path) {
     const QModelIndex index = treeFilter_->mapFromSource(model_->index(path));
     if (!index.isValid()) return false;
+    const QScopedValueRollback own(movingView_, true);
     tree_->setCurrentIndex(index);
     tree_->scrollTo(index);
     return true;

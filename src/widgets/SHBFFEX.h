@@ -156,6 +156,10 @@ protected:
 private:
     void OnCurrentChanged(const QModelIndex& current);
     void Place();
+    // Scrolls to the selection while the dialog still follows it (see the constructor).
+    void KeepSelectionInView();
+    // The user moved the view, the selection or a branch: the view is the user's from now on.
+    void StopFollowing();
 
     TSHBrowseForFolderEx& browser_;
     bool showPath_;
@@ -164,4 +168,6 @@ private:
     QTreeView* tree_;
     QLabel* status_;
     QDialogButtonBox* buttons_;
+    bool followSelection_ = true;
+    bool movingView_ = false; // the dialog itself moves the view or the selection
 };

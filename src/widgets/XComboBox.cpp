@@ -6,6 +6,7 @@
 #include "S_string.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QPainter>
@@ -13,17 +14,19 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QTimer>
+#include <QToolButton>
 #include <qdrawutil.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int RepeatFirstDelayMs = 400;
 constexpr int RepeatIntervalMs = 100;
-constexpr double CalendarTitleBandFontHeights = 2.5;
 
 QPointer<QTimer> sharedRepeatTimer;
 int repeatDirection = 1;
@@ -200,7 +203,28 @@ TXMonthCalendarExt::TXMonthCalendarExt() {
     setFirstDayOfWeek(Qt::Sunday);
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     setContentsMargins(1, 1, 1, 1);
-    WatchChildren();
+    PutYearBeforeMonth();
+    if (QAbstractItemView* days = DayView()) days->viewport()->installEventFilter(this);
+}
+
+QAbstractItemView* TXMonthCalendarExt::DayView() const {
+    auto* view = findChild<QAbstractItemView*>(u"qt_calendar_calendarview"_s);
+    return view ? view : findChild<QAbstractItemView*>();
+}
+
+// The title reads in Japanese order, "2026年12月": the year's button goes before the month's and
+// carries 年 (the month's name already ends in 月).
+void TXMonthCalendarExt::PutYearBeforeMonth() {
+    auto* month = findChild<QToolButton*>(u"qt_calendar_monthbutton"_s);
+    auto* year = findChild<QToolButton*>(u"qt_calendar_yearbutton"_s);
+    QWidget* bar = month ? month->parentWidget() : nullptr;
+    auto* row = bar ? qobject_cast<QBoxLayout*>(bar->layout()) : nullptr;
+    if (!year || !row || year->parentWidget() != bar) return;
+    row->removeWidget(year);
+    row->insertWidget(row->indexOf(month), year);
+    const auto caption = [this, year] { year->setText(u"%1年"_s.arg(yearShown())); };
+    connect(this, &QCalendarWidget::currentPageChanged, year, caption, Qt::QueuedConnection);
+    caption();
 }
 
 // A thin border around the calendar, as around the list.
@@ -213,6 +237,11 @@ void TXMonthCalendarExt::paintEvent(QPaintEvent* event) {
 
 TXMonthCalendarExt* TXMonthCalendarExt::ForComboEdit(TXComboEdit* requester) {
     if (!sharedCalendar) sharedCalendar = new TXMonthCalendarExt;
+    // A box that has the calendar open gives it up first, so it cannot close it later under the
+    // box that has it now.
+    if (TXComboEdit* owner = sharedCalendar->closeTarget_;
+        owner && owner != requester && owner->OpenPopup() == sharedCalendar)
+        owner->CloseUp(false);
     if (sharedCalendar->parentWidget() != requester) MakePopupWindow(sharedCalendar, requester);
     sharedCalendar->closeTarget_ = requester;
     return sharedCalendar;
@@ -232,29 +261,22 @@ void TXMonthCalendarExt::FreeShared() {
     delete sharedCalendar.data();
 }
 
-int TXMonthCalendarExt::TitleBandHeight() const {
-    return static_cast<int>(CalendarTitleBandFontHeights * FontPixelHeight(font()));
-}
-
-// Releases land on the calendar's inner widgets (day grid, navigation bar); watch them all.
-void TXMonthCalendarExt::WatchChildren() {
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
-}
-
+// A release on a day of the day view chooses it; the navigation bar, its month menu and year
+// box, and the weekday names leave the calendar open.
 bool TXMonthCalendarExt::eventFilter(QObject* watched, QEvent* event) {
-    if (redelivering_ || event->type() != QEvent::MouseButtonRelease)
+    QAbstractItemView* days = DayView();
+    if (redelivering_ || !days || watched != days->viewport() ||
+        event->type() != QEvent::MouseButtonRelease)
         return QCalendarWidget::eventFilter(watched, event);
     const auto* release = static_cast<QMouseEvent*>(event);
-    const QPoint at = mapFromGlobal(release->globalPosition().toPoint());
-    if (release->button() != Qt::LeftButton || at.y() < TitleBandHeight())
+    const QModelIndex cell = days->indexAt(release->position().toPoint());
+    if (release->button() != Qt::LeftButton || !cell.isValid() || cell.row() == 0)
         return QCalendarWidget::eventFilter(watched, event);
     // The day grid takes its date from the release: let it have it before the box reads it.
     redelivering_ = true;
     QCoreApplication::sendEvent(watched, event);
     redelivering_ = false;
-    if (closeTarget_) closeTarget_->CloseUp(rect().contains(at));
+    if (closeTarget_) closeTarget_->CloseUp(true);
     return true;
 }
 
@@ -603,6 +625,12 @@ void TXComboEdit::StartRepeat(int direction, Qt::KeyboardModifiers modifiers) {
 }
 
 void TXComboEdit::RepeatTick() {
+    // A box that was hidden or disabled, or lies under a modal box, stops stepping.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!tracking_ || !isVisible() || !isEnabled() || (modal && modal != window())) {
+        StopTracking();
+        return;
+    }
     RepeatTimer()->setInterval(RepeatIntervalMs);
     Step(repeatDirection, QGuiApplication::queryKeyboardModifiers());
 }
@@ -891,11 +919,19 @@ void TXComboEdit::focusInEvent(QFocusEvent* event) {
 // A popup never stays open for a box that is no longer shown.
 void TXComboEdit::hideEvent(QHideEvent* event) {
     CloseUp(false);
+    StopTracking();
     TCp932Edit::hideEvent(event);
+}
+
+void TXComboEdit::changeEvent(QEvent* event) {
+    TCp932Edit::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) StopTracking();
 }
 
 void TXComboEdit::focusOutEvent(QFocusEvent* event) {
     TCp932Edit::focusOutEvent(event);
+    // A held spin button stops with the focus (also to a menu or a modal box).
+    StopTracking();
     // A menu that opens (the box's own, or the calendar's month menu) does not end the edit.
     if (event->reason() == Qt::PopupFocusReason) return;
     CloseUp(false);

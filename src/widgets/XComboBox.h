@@ -26,6 +26,7 @@
 #include "Currency.h"
 #include "L_ListNum.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QDateTime>
 #include <QPointer>
@@ -79,8 +80,8 @@ public:
     static TXMonthCalendarExt* Existing();
     static void FreeShared();
 
-    // Releases less than this far below the top leave the calendar open.
-    int TitleBandHeight() const;
+    // The grid of days; only a release on one of its days chooses a date.
+    QAbstractItemView* DayView() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -88,7 +89,7 @@ protected:
 
 private:
     TXMonthCalendarExt();
-    void WatchChildren();
+    void PutYearBeforeMonth();
 
     QPointer<TXComboEdit> closeTarget_;
     bool redelivering_ = false;
@@ -213,6 +214,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     enum class TPopupKind { None, List, Calendar };

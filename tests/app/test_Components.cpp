@@ -1,9 +1,18 @@
 #include "FileDialog.h"
+#include "L_Theme.h"
 #include "RadioGroup.h"
 #include "ToolGlyphs.h"
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QHeaderView>
+#include <QLibraryInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -76,6 +85,60 @@ private slots:
         QVERIFY(dialog.Execute());
         QCOMPARE(dialog.FileName, u"/site/new.tbl"_s);
         QCOMPARE(TFileDialog::QueuedAnswerCount(), 0);
+    }
+
+    // The size, type and date columns show their whole texts.
+    void fileDialogColumnsFitTheirTexts() {
+        QTemporaryDir folder;
+        for (const QString& name : {u"news.tbl"_s, u"お知らせ.tbl"_s}) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(7 * 1024, 'x'));
+        }
+        // Japanese texts: the types are longer than the toolkit's column widths allow for.
+        QTranslator japanese;
+        QVERIFY(japanese.load(u"qtbase_ja"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        QCoreApplication::installTranslator(&japanese);
+        const QFont font = QApplication::font();
+        // A desktop with a larger font than the toolkit's column widths allow for.
+        QFont larger = JapaneseUiFont();
+        larger.setPixelSize(16);
+        QApplication::setFont(larger);
+        const QLocale locale;
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        const auto restore = qScopeGuard([&] {
+            QCoreApplication::removeTranslator(&japanese);
+            QApplication::setFont(font);
+            QLocale::setDefault(locale);
+        });
+        TFileDialog dialog(fdOpen);
+        dialog.Filter = u"テーブルファイル(*.tbl)|*.tbl"_s;
+        dialog.InitialDir = folder.path();
+        QStringList cut;
+        bool loaded = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* shown = QApplication::activeModalWidget();
+            auto* view = shown ? shown->findChild<QTreeView*>(u"treeView"_s) : nullptr;
+            if (view) {
+                loaded = QTest::qWaitFor([view] {
+                    return view->model()->rowCount(view->rootIndex()) == 2 &&
+                           view->header()->sectionSize(1) > view->header()->minimumSectionSize();
+                });
+                for (int column = 1; column < view->header()->count(); ++column) {
+                    for (int row = 0; row < 2; ++row) {
+                        const QModelIndex index =
+                            view->model()->index(row, column, view->rootIndex());
+                        const QString text = index.data().toString();
+                        const int needed = view->fontMetrics().horizontalAdvance(text);
+                        if (view->visualRect(index).width() < needed) cut << text;
+                    }
+                }
+            }
+            if (shown) shown->close();
+        });
+        QVERIFY(!dialog.Execute());
+        QVERIFY(loaded);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u", "_s)));
     }
 
     void glyphsForEveryScale() {

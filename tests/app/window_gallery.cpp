@@ -1,8 +1,11 @@
-// Renders the editor's three pages, filled from the example table file, into PNG files so that
-// their looks can be checked by eye: window_gallery <output folder> [table file]
-// The file names tell the style and the scale. Run it under Xvfb at 100% and 200%, in the Fusion
+// Renders the editor's three pages, filled from the example table file, its four menus and its
+// message boxes into PNG files so that their looks can be checked by eye:
+// window_gallery <output folder> [table file]
+// The file names tell the style, the font and the scale. ORVANIX_GALLERY_FONT names the font
+// family (the program's own choice when unset). Run it under Xvfb at 100% and 200%, in the Fusion
 // and the plain Windows style, with tests/app/window_screenshots.sh.
 
+#include "L_Dialog.h"
 #include "L_Sizeing.h"
 #include "L_Theme.h"
 #include "MiniForm.h"
@@ -10,16 +13,53 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QMenuBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+bool Save(const QPixmap& picture, const QDir& output, const QString& name) {
+    const QString path = output.filePath(name + u".png"_s);
+    if (!picture.save(path)) {
+        QTextStream(stderr) << "cannot write " << path << "\n";
+        return false;
+    }
+    QTextStream(stdout) << path << "\n";
+    return true;
+}
+
+// Grabs the modal box that `raise` opens, then closes it.
+bool SaveBox(const std::function<void()>& raise, const QDir& output, const QString& name) {
+    bool saved = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || !box->isVisible()) return;
+        poll.stop();
+        saved = Save(box->grab(), output, name);
+        box->close();
+    });
+    poll.start(20);
+    raise();
+    return saved;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     TOrvanixApplication application(argc, argv);
-    QApplication::setFont(JapaneseUiFont());
+    QFont font = JapaneseUiFont();
+    if (const QString family = qEnvironmentVariable("ORVANIX_GALLERY_FONT"); !family.isEmpty())
+        font.setFamilies({family});
+    QApplication::setFont(font);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {
         QTextStream(stderr) << "usage: window_gallery <output folder> [table file]\n";
@@ -40,17 +80,28 @@ int main(int argc, char** argv) {
     if (args.size() > 2) form.LoadTableFile(args[2].toStdString());
 
     const QString look = QApplication::style()->name() + u'-' +
+                         font.families().value(0).remove(u' ') + u'-' +
                          qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s) + u'x';
+    bool saved = true;
     const QStringList pages{u"channel"_s, u"items"_s, u"confirm"_s};
     for (int page = 0; page < pages.size(); ++page) {
         form.PageControl->setCurrentIndex(page);
         QCoreApplication::processEvents();
-        const QString path = output.filePath(u"window-%1-%2.png"_s.arg(look, pages[page]));
-        if (!form.grab().save(path)) {
-            QTextStream(stderr) << "cannot write " << path << "\n";
-            return 1;
-        }
-        QTextStream(stdout) << path << "\n";
+        saved &= Save(form.grab(), output, u"window-%1-%2"_s.arg(look, pages[page]));
     }
-    return 0;
+    for (QMenu* menu : {form.File1, form.Edit1, form.Commands1, form.Help1}) {
+        menu->popup(form.mapToGlobal(QPoint(20, 20)));
+        QCoreApplication::processEvents();
+        saved &= Save(menu->grab(), output, u"menu-%1-%2"_s.arg(look, menu->objectName()));
+        menu->hide();
+    }
+    saved &= SaveBox(
+        [] {
+            ShowMsg(u"テーブルファイルとRSSファイルの保存が完了しました。\r\n\r\nRSSファイルの名前 : "
+                    u"/home/hinata/ウェブサイト/公開用/お知らせ/news.rdf"_s);
+        },
+        output, u"box-%1-message"_s.arg(look));
+    saved &= SaveBox([] { AskYesNo(u"内容が変更されていますが保存せずに終了しますか？"_s); },
+                     output, u"box-%1-question"_s.arg(look));
+    return saved ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Renders the editor's three pages under a virtual X server into PNG files: at 100% and 200% in
-# the Fusion style, and at 100% in the plain Windows style (visual styles off).
+# Renders the editor's three pages, menus and message boxes under a virtual X server into PNG
+# files: at 100% and 200% in the Fusion style with IPA P Gothic and with Noto Sans CJK JP, and at
+# 100% in the plain Windows style (visual styles off).
 # Usage: tests/app/window_screenshots.sh [build folder] [output folder]
 set -e
 build=${1:-build}
@@ -8,9 +9,11 @@ output=${2:-$build/screenshots}
 table=$(dirname "$0")/../../examples/news.tbl
 cmake --build "$build" --target window_gallery
 shoot() {
-    QT_SCALE_FACTOR=$1 xvfb-run -a -s "-screen 0 1920x1200x24" \
+    QT_SCALE_FACTOR=$1 ORVANIX_GALLERY_FONT=$3 xvfb-run -a -s "-screen 0 1920x1200x24" \
         "$build/bin/window_gallery" "$output" "$table" -style "$2"
 }
-shoot 1 Fusion
-shoot 2 Fusion
-shoot 1 Windows
+for font in IPAPGothic "Noto Sans CJK JP"; do
+    shoot 1 Fusion "$font"
+    shoot 2 Fusion "$font"
+done
+shoot 1 Windows IPAPGothic

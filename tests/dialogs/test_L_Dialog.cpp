@@ -65,6 +65,10 @@ private slots:
     void placement_data();
     void placement();
     void busyCursorIsReset();
+    void boxHasOnlyACloseButton_data();
+    void boxHasOnlyACloseButton();
+    void nestedBoxKeepsItsOwnState();
+    void iconIsSharpAtTheScreensScale();
     void unqueuedBoxGoesToTheHandler();
     void renderGallery();
 };
@@ -220,21 +224,29 @@ void TestMsgDlg::placement_data() {
     QTest::addColumn<bool>("withOwner");
     QTest::addColumn<int>("posX");
     QTest::addColumn<int>("posY");
-    QTest::newRow("centred over owner") << true << 5 << 5;
-    QTest::newRow("given position") << false << 30 << 40;
-    QTest::newRow("left only") << false << 30 << -1;
-    QTest::newRow("toolkit centres") << false << -1 << -1;
+    QTest::addColumn<QString>("text");
+    const QString shortText = u"これ以上の挿入は行えません。"_s;
+    // A long line makes the box wider than the size it starts with.
+    const QString longText =
+        u"保存が完了しました。\r\nRSSファイル: "_s +
+        u"/home/hinata/ウェブサイト/公開用/お知らせ/2026年/12月/"_s.repeated(3) + u"news.rdf"_s;
+    QTest::newRow("centred over owner") << true << 5 << 5 << shortText;
+    QTest::newRow("long box centred over owner") << true << -1 << -1 << longText;
+    QTest::newRow("given position") << false << 30 << 40 << shortText;
+    QTest::newRow("left only") << false << 30 << -1 << shortText;
+    QTest::newRow("toolkit centres") << false << -1 << -1 << shortText;
 }
 
 void TestMsgDlg::placement() {
     QFETCH(bool, withOwner);
     QFETCH(int, posX);
     QFETCH(int, posY);
+    QFETCH(QString, text);
     QWidget owner;
-    owner.setGeometry(100, 80, 640, 480);
+    owner.setGeometry(100, 80, 1000, 600);
     owner.show();
     TMsgDlg box;
-    box.SetCaption(u"これ以上の挿入は行えません。"_s);
+    box.SetCaption(text);
     box.OwnerForm = withOwner ? &owner : nullptr;
     box.PosX = posX;
     box.PosY = posY;
@@ -269,6 +281,75 @@ void TestMsgDlg::busyCursorIsReset() {
     TMsgDlg::QueueAnswer(mrOk);
     ShowMsg(u"テーブルファイルを読み込むことができません。"_s);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
+void TestMsgDlg::boxHasOnlyACloseButton_data() {
+    QTest::addColumn<int>("borderStyle");
+    QTest::newRow("dialog border") << int(TFormBorderStyle::bsDialog);
+    QTest::newRow("sizeable border") << int(TFormBorderStyle::bsSizeable);
+    QTest::newRow("tool window") << int(TFormBorderStyle::bsToolWindow);
+}
+
+// A window manager offers minimise and maximise unless the window asks for its buttons itself.
+void TestMsgDlg::boxHasOnlyACloseButton() {
+    QFETCH(int, borderStyle);
+    TMsgDlg box;
+    box.SetCaption(u"保存しました。"_s);
+    box.BorderStyle = static_cast<TFormBorderStyle>(borderStyle);
+    Qt::WindowFlags flags;
+    WhenBoxIsUp([&](QWidget* shown) {
+        flags = shown->windowFlags();
+        shown->close();
+    });
+    box.Execute();
+    QVERIFY(flags.testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+// A box raised while another is open (a timer's message) leaves the open box's state alone.
+void TestMsgDlg::nestedBoxKeepsItsOwnState() {
+    TMsgDlg& outer = SharedMsgDlg();
+    outer.SetCaption(u"外側の確認です。"_s);
+    outer.Buttons = {mbYes, mbCancel};
+    outer.MessSwitch = true;
+    outer.MessChecked = false;
+    const auto restore = qScopeGuard([&outer] {
+        outer.MessSwitch = false;
+        outer.MessChecked = false;
+    });
+    WhenBoxIsUp([](QWidget* shown) {
+        TMsgDlg::QueueAnswer(mrOk);
+        ShowMsg(u"内側のお知らせです。"_s);
+        shown->findChild<QCheckBox*>()->click();
+        shown->findChild<QDialogButtonBox*>()->buttons().front()->click();
+    });
+    outer.Execute();
+    QCOMPARE(outer.Caption(), u"外側の確認です。"_s);
+    QCOMPARE(outer.Buttons, (TMsgDlgButtons{mbYes, mbCancel}));
+    QVERIFY(outer.MessSwitch);
+    QVERIFY(outer.MessChecked);
+    const std::vector<TMsgDlgRecord> inner = TMsgDlg::TakeAnsweredBoxes();
+    QCOMPARE(inner.size(), size_t(1));
+    QCOMPARE(inner.front().Text, u"内側のお知らせです。"_s);
+}
+
+// Run also with QT_SCALE_FACTOR=2: the icon has as many pixels as the screen shows.
+void TestMsgDlg::iconIsSharpAtTheScreensScale() {
+    qreal ratio = 0;
+    QSize pixels, logical;
+    WhenBoxIsUp([&](QWidget* shown) {
+        ratio = shown->devicePixelRatio();
+        const QPixmap icon = shown->findChild<QLabel*>(u"qt_msgboxex_icon_label"_s)->pixmap();
+        pixels = icon.size();
+        logical = icon.deviceIndependentSize().toSize();
+        shown->close();
+    });
+    ShowMsg(u"保存しました。"_s);
+    QVERIFY(!logical.isEmpty());
+    QCOMPARE(pixels, logical * ratio);
 }
 
 // With ORVANIX_GALLERY_DIR set (run under a real X server), saves a picture of a box with

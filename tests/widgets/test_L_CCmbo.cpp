@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCommonStyle>
+#include <QDialog>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QStyleFactory>
@@ -42,6 +44,8 @@ private slots:
     void enterNextKeys();
     void escapeUndoes_data();
     void escapeUndoes();
+    void dialogKeysStayInTheBox_data();
+    void dialogKeysStayInTheBox();
     void focusColours_data();
     void focusColours();
     void colourSetterAppliesToCurrentState();
@@ -65,8 +69,9 @@ void TestL_CCmbo::enterNextKeys_data() {
     const int all = esEnter | esUp | esDown | esLeft;
     const int noMod = Qt::NoModifier;
     // The box holds "abc" with the caret after "c" unless a selection is given.
+    // Enter never reaches the window: it would press a dialog's default button.
     QTest::newRow("empty: Enter does nothing")
-        << none << int(Qt::Key_Return) << noMod << 3 << 0 << u"box"_s << false << 3;
+        << none << int(Qt::Key_Return) << noMod << 3 << 0 << u"box"_s << true << 3;
     QTest::newRow("empty: Down stays")
         << none << int(Qt::Key_Down) << noMod << 3 << 0 << u"box"_s << false << 3;
     QTest::newRow("empty: Left moves the caret")
@@ -78,7 +83,7 @@ void TestL_CCmbo::enterNextKeys_data() {
         << true << 3;
     QTest::newRow("esEnter: Shift+Enter stays")
         << int(esEnter) << int(Qt::Key_Return) << int(Qt::ShiftModifier) << 3 << 0 << u"box"_s
-        << false << 3;
+        << true << 3;
     QTest::newRow("esDown: Up swallowed")
         << int(esDown) << int(Qt::Key_Up) << noMod << 3 << 0 << u"box"_s << true << 3;
     QTest::newRow("esDown: Down to next")
@@ -98,7 +103,7 @@ void TestL_CCmbo::enterNextKeys_data() {
     QTest::newRow("all: Alt+Down stays")
         << all << int(Qt::Key_Down) << int(Qt::AltModifier) << 3 << 0 << u"box"_s << false << 3;
     QTest::newRow("all: Alt+Enter stays")
-        << all << int(Qt::Key_Return) << int(Qt::AltModifier) << 3 << 0 << u"box"_s << false << 3;
+        << all << int(Qt::Key_Return) << int(Qt::AltModifier) << 3 << 0 << u"box"_s << true << 3;
 }
 
 void TestL_CCmbo::enterNextKeys() {
@@ -134,7 +139,7 @@ void TestL_CCmbo::escapeUndoes_data() {
     QTest::addColumn<QString>("afterEscape");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("typing undone") << u"x"_s << u"abc"_s << true;
-    QTest::newRow("nothing to undo") << QString() << u"abc"_s << false;
+    QTest::newRow("nothing to undo") << QString() << u"abc"_s << true;
 }
 
 void TestL_CCmbo::escapeUndoes() {
@@ -151,6 +156,36 @@ void TestL_CCmbo::escapeUndoes() {
     QCOMPARE(form.box->text(), afterEscape);
     QCOMPARE(escape.isAccepted(), accepted);
     QCOMPARE(form.FocusName(), u"box"_s);
+}
+
+void TestL_CCmbo::dialogKeysStayInTheBox_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("enterNext");
+    QTest::newRow("Escape, nothing to undo") << int(Qt::Key_Escape) << 0;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << 0;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << 0;
+    QTest::newRow("Enter with arrows only") << int(Qt::Key_Return) << int(esUp | esDown);
+}
+
+// Escape and Enter in a box on a dialog neither cancel it nor press its default button.
+void TestL_CCmbo::dialogKeysStayInTheBox() {
+    QFETCH(int, key);
+    QFETCH(int, enterNext);
+    QDialog dialog;
+    auto* box = new TEditNext(&dialog);
+    box->SetEnterNext(TEnterStyles(enterNext));
+    auto* ok = new QPushButton(u"OK"_s, &dialog);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(box);
+    layout->addWidget(ok);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key(key));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 0);
 }
 
 void TestL_CCmbo::focusColours_data() {

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <functional>
 
@@ -54,6 +56,7 @@ private slots:
     void statusText_data();
     void statusText();
     void okGreyedByEvent();
+    void viewStaysWhereTheUserPutIt();
     void renderGallery();
 
 private:
@@ -218,6 +221,37 @@ void TestSHBrowseForFolderEx::okGreyedByEvent() {
 
 // With ORVANIX_GALLERY_DIR set (run under a real X server), saves a picture of the dialog with
 // Japanese text there, to be looked at.
+// The first selection is brought into view; once the user has scrolled away, opening another
+// folder does not pull the view back to it.
+void TestSHBrowseForFolderEx::viewStaysWhereTheUserPutIt() {
+    const QTemporaryDir many;
+    for (int n = 0; n < 80; ++n)
+        QVERIFY(QDir(many.path()).mkpath(u"f%1/inner"_s.arg(n, 2, 10, QChar(u'0'))));
+    TSHBrowseForFolderEx browser;
+    browser.RootFolder = rfManual;
+    browser.RootFolderName = ToCp932(many.path());
+    browser.SelectFolder = sfManual;
+    browser.SelectFolderName = ToCp932(many.path() + u"/f79"_s);
+    bool followed = false, stayed = false;
+    WhenDialogIsUp([&](TBrowseFolderDialog* dialog) {
+        auto* tree = dialog->findChild<QTreeView*>();
+        QScrollBar* bar = tree->verticalScrollBar();
+        followed = QTest::qWaitFor([&] {
+            return bar->value() > 0 &&
+                   tree->viewport()->rect().intersects(tree->visualRect(tree->currentIndex()));
+        });
+        bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        const QModelIndex first = tree->indexAt(QPoint(5, 5));
+        tree->expand(tree->model()->index(0, 0, first));
+        QTest::qWait(300); // the opened folder loads and sorts in the background
+        stayed = bar->value() == 0;
+        dialog->reject();
+    });
+    browser.Execute();
+    QVERIFY(followed);
+    QVERIFY(stayed);
+}
+
 void TestSHBrowseForFolderEx::renderGallery() {
     const QString folder = qEnvironmentVariable("ORVANIX_GALLERY_DIR");
     if (folder.isEmpty()) QSKIP("ORVANIX_GALLERY_DIR not set");

@@ -3,10 +3,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <memory>
 
@@ -510,13 +514,17 @@ private slots:
         }
     }
 
-    void calendarBandRule() {
+    void calendarDayViewRule() {
         TXComboEdit* box = ShownBox(esDate, "2009-02-28");
         box->DropDown();
         auto* calendar = qobject_cast<TXMonthCalendarExt*>(box->OpenPopup());
         QVERIFY(calendar);
-        const int band = calendar->TitleBandHeight();
-        QTest::mouseClick(calendar, Qt::LeftButton, {}, QPoint(calendar->width() / 2, band - 1));
+        QTest::mouseClick(calendar, Qt::LeftButton, {}, QPoint(calendar->width() / 2, 3));
+        QVERIFY(box->DroppedDown());
+        // The weekday names are no day.
+        QAbstractItemView* view = calendar->DayView();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(0, 3)).center());
         QVERIFY(box->DroppedDown());
 
         // The day grid's row at mid height holds a day of February, which the release chooses.
@@ -530,6 +538,98 @@ private slots:
         QCOMPARE(chosen.month(), 2);
         QCOMPARE(box->text(), chosen.toString(u"yyyy-MM-dd"_s));
         QVERIFY(box->isModified());
+    }
+
+    // Choosing a month from the month button's menu keeps the calendar open on that month, also
+    // for the months whose entries lie far below the calendar's top.
+    void monthMenuKeepsTheCalendarOpen() {
+        TXComboEdit* box = ShownBox(esDate, "2009-02-28");
+        box->DropDown();
+        auto* calendar = qobject_cast<TXMonthCalendarExt*>(box->OpenPopup());
+        auto* monthButton = calendar->findChild<QToolButton*>(u"qt_calendar_monthbutton"_s);
+        QVERIFY(monthButton && monthButton->menu());
+        QMenu* months = monthButton->menu();
+        months->popup(calendar->mapToGlobal(QPoint(0, 0)));
+        QVERIFY(QTest::qWaitForWindowExposed(months));
+        QAction* december = months->actions().last();
+        QTest::mouseClick(months, Qt::LeftButton, {}, months->actionGeometry(december).center());
+        QVERIFY(box->DroppedDown());
+        QCOMPARE(calendar->monthShown(), 12);
+        QCOMPARE(box->text(), u"2009-02-28"_s);
+    }
+
+    // The title reads year first, in Japanese: 2009年2月.
+    void calendarTitleInJapaneseOrder() {
+        TXComboEdit* box = ShownBox(esDate, "2009-02-28");
+        box->DropDown();
+        auto* calendar = qobject_cast<TXMonthCalendarExt*>(box->OpenPopup());
+        const auto title = [calendar] {
+            auto* year = calendar->findChild<QToolButton*>(u"qt_calendar_yearbutton"_s);
+            auto* month = calendar->findChild<QToolButton*>(u"qt_calendar_monthbutton"_s);
+            return year->x() < month->x() ? year->text() + month->text()
+                                          : month->text() + u' ' + year->text();
+        };
+        QTRY_COMPARE(title(), u"2009年2月"_s);
+        calendar->setCurrentPage(2026, 12);
+        QTRY_COMPARE(title(), u"2026年12月"_s);
+    }
+
+    // A second box opening the calendar takes it over: the first box, losing the focus, leaves it
+    // open under the second, and the second's keys reach it.
+    void secondBoxTakesTheCalendarOver() {
+        TXComboEdit* first = ShownBox(esDate, "2009-02-28");
+        auto* second = new TXComboEdit(window_.get());
+        second->setGeometry(10, 50, 200, 26);
+        second->SetEditStyle(esDate);
+        second->SetTextCp932("2010-05-10");
+        second->show();
+        first->DropDown();
+        QWidget* calendar = first->OpenPopup();
+        second->DropDown();
+        QVERIFY(!first->DroppedDown());
+        QVERIFY(second->DroppedDown());
+        QCOMPARE(second->OpenPopup(), calendar);
+        QVERIFY(calendar->isVisible());
+        QTest::keyClick(second, Qt::Key_Right);
+        QTest::keyClick(second, Qt::Key_Return);
+        QCOMPARE(second->text(), u"2010-05-11"_s);
+        QCOMPARE(first->text(), u"2009-02-28"_s);
+    }
+
+    // A held spin button stops when the box goes away from the user's hands.
+    void spinRepeatStopsWhenTheBoxIsLeft_data() {
+        QTest::addColumn<QString>("leave");
+        QTest::newRow("hidden") << u"hide"_s;
+        QTest::newRow("disabled") << u"disable"_s;
+        QTest::newRow("focus moved") << u"focus"_s;
+        QTest::newRow("modal box") << u"modal"_s;
+    }
+
+    void spinRepeatStopsWhenTheBoxIsLeft() {
+        QFETCH(QString, leave);
+        TXComboEdit* box = ShownBox(esSpin);
+        auto* other = new QLineEdit(window_.get());
+        other->move(10, 60);
+        other->show();
+        QTimer* timer = TXComboEdit::RepeatTimer();
+        QTest::mousePress(box, Qt::LeftButton, {}, UpperSpinPoint(*box));
+        QCOMPARE(box->text(), u"1"_s);
+        if (leave == u"hide") box->hide();
+        if (leave == u"disable") box->setEnabled(false);
+        if (leave == u"focus") other->setFocus();
+        if (leave == u"modal") {
+            QDialog modal(window_.get());
+            QTimer::singleShot(0, &modal, [&] {
+                Tick(timer);
+                Tick(timer);
+                modal.reject();
+            });
+            modal.exec();
+        }
+        Tick(timer);
+        Tick(timer);
+        QVERIFY(!timer->isActive());
+        QCOMPARE(box->text(), u"1"_s);
     }
 
     void keysGoToOpenCalendar() {
