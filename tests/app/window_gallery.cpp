@@ -97,8 +97,9 @@ int main(int argc, char** argv) {
     }
     saved &= SaveBox(
         [] {
-            ShowMsg(u"テーブルファイルとRSSファイルの保存が完了しました。\r\n\r\nRSSファイルの名前 : "
-                    u"/home/hinata/ウェブサイト/公開用/お知らせ/news.rdf"_s);
+            ShowMsg(
+                u"テーブルファイルとRSSファイルの保存が完了しました。\r\n\r\nRSSファイルの名前 : "
+                u"/home/hinata/ウェブサイト/公開用/お知らせ/news.rdf"_s);
         },
         output, u"box-%1-message"_s.arg(look));
     saved &= SaveBox([] { AskYesNo(u"内容が変更されていますが保存せずに終了しますか？"_s); },
