@@ -593,7 +593,3 @@ void TMiniForm::XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow,
         Sender->Cells(AddressColumn, ARow).empty())
         Sender->SetCells(AddressColumn, ARow, ED_Informer_Address->TextCp932());
 }
-
-void TMiniForm::ED_Informer_TitleChange() {
-    Modified = true;
-}
