@@ -6,14 +6,17 @@
 #include "AppUtils.h"
 #include "Cp932Text.h"
 #include "L_Dialog.h"
+#include "MiniForm.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QFile>
+#include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
 #include <QUrl>
 
+#include <memory>
 #include <string>
 
 namespace formtest {
@@ -38,6 +41,15 @@ inline QStringList AnsweredTexts() {
     for (const TMsgDlgRecord& box : TMsgDlg::TakeAnsweredBoxes())
         texts << box.Text;
     return texts;
+}
+
+// Makes `form` a new main window, shown, active and through its start-up timer, as a user finds
+// it. False when it did not get there in time.
+inline bool StartForm(std::unique_ptr<TMiniForm>& form) {
+    form = std::make_unique<TMiniForm>();
+    QSignalSpy finished(form.get(), &TMiniForm::StartupFinished);
+    form->show();
+    return finished.wait(5000) && QTest::qWaitForWindowActive(form.get());
 }
 
 // A message box that opens with no answer queued fails the running test at once and is answered

@@ -77,11 +77,7 @@ private slots:
         TMsgDlg::ClearQueuedAnswers();
         TMsgDlg::TakeAnsweredBoxes();
         TFileDialog::ClearQueuedAnswers();
-        form_ = std::make_unique<TMiniForm>();
-        QSignalSpy finished(form_.get(), &TMiniForm::StartupFinished);
-        form_->show();
-        QVERIFY(finished.wait(5000));
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QVERIFY(StartForm(form_));
     }
 
     void cleanup() {

@@ -177,11 +177,7 @@ private slots:
         TMsgDlg::ClearQueuedAnswers();
         TMsgDlg::TakeAnsweredBoxes();
         Clipboard().clear();
-        form_ = std::make_unique<TMiniForm>();
-        QSignalSpy finished(form_.get(), &TMiniForm::StartupFinished);
-        form_->show();
-        QVERIFY(finished.wait(5000));
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QVERIFY(formtest::StartForm(form_));
     }
 
     void cleanup() {
