@@ -1,100 +1,30 @@
+// The combo edit itself: styles and properties, the button, drop-down and close-up, the mouse,
+// focus and painting.
+
 #include "XComboBox.h"
 
 #include "Cp932Text.h"
-#include "KeyHelpers.h"
 #include "L_Theme.h"
-#include "S_string.h"
 
 #include <QApplication>
-#include <QBoxLayout>
-#include <QKeyEvent>
 #include <QMetaMethod>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTimer>
-#include <QToolButton>
 #include <qdrawutil.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
-
-using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int RepeatFirstDelayMs = 400;
-constexpr int RepeatIntervalMs = 100;
-
-QPointer<QTimer> sharedRepeatTimer;
-int repeatDirection = 1;
-QPointer<TXMonthCalendarExt> sharedCalendar;
-
-// A window of its own that shows without being activated and never takes the keyboard focus, so
-// the combo edit that opened it keeps typing. A tool-tip window rather than a tool window: window
-// systems that activate every newly shown tool window would take the focus from the box.
-void MakePopupWindow(QWidget* popup, QWidget* owner) {
-    popup->setParent(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
-    popup->setAttribute(Qt::WA_ShowWithoutActivating);
-    popup->setFocusPolicy(Qt::NoFocus);
-    for (QWidget* child : popup->findChildren<QWidget*>())
-        child->setFocusPolicy(Qt::NoFocus);
-}
 
 // True when `widget` is `root` or lies inside it, across window boundaries.
 bool IsWithin(const QWidget* widget, const QWidget* root) {
     for (; widget && root; widget = widget->parentWidget())
         if (widget == root) return true;
     return false;
-}
-
-std::string Digits(int value, int width) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
-    return buffer;
-}
-
-// The text of one run of a pattern letter; nothing when `letter` is no pattern letter.
-std::optional<std::string> FormatField(char letter, size_t run, const QDateTime& moment) {
-    const QDate date = moment.date();
-    const QTime time = moment.time();
-    const int width = run >= 2 ? 2 : 1;
-    switch (letter) {
-    case 'y':
-        return run >= 3 ? Digits(date.year(), 4) : Digits(date.year() % 100, 2);
-    case 'm':
-        return Digits(date.month(), width);
-    case 'd':
-        return Digits(date.day(), width);
-    case 'h':
-        return Digits(time.hour(), width);
-    case 'n':
-        return Digits(time.minute(), width);
-    case 's':
-        return Digits(time.second(), width);
-    default:
-        return std::nullopt;
-    }
-}
-
-// `value` + `times` × `step`, or nothing when the sum leaves the currency's range.
-std::optional<TCurrency> AddSteps(TCurrency value, TCurrency step, int64_t times) {
-    int64_t scaled = 0;
-    int64_t sum = 0;
-    if (__builtin_mul_overflow(step.Raw(), times, &scaled) ||
-        __builtin_add_overflow(value.Raw(), scaled, &sum))
-        return std::nullopt;
-    return TCurrency::FromRaw(sum);
-}
-
-// The widget inside `popup` that keys go to: its own focus child (the calendar's year editor, for
-// one), else the focus proxy, else the popup itself.
-QWidget* KeyTarget(QWidget* popup) {
-    QWidget* target = popup->focusWidget();
-    if (target && target->isVisible()) return target;
-    return popup->focusProxy() ? popup->focusProxy() : popup;
 }
 
 void DrawClassicFace(QPainter& painter, const QRect& rect, const QPalette& palette, bool pressed) {
@@ -126,160 +56,6 @@ QPoint PopupPosition(QPoint origin, int boxHeight, int popupHeight, const QRect&
 
 } // namespace
 
-std::string FormatDateTimeText(const std::string& format, const QDateTime& moment) {
-    std::string text;
-    size_t at = 0;
-    while (at < format.size()) {
-        if (IsLeadByte(static_cast<unsigned char>(format[at])) && at + 1 < format.size()) {
-            text.append(format, at, 2);
-            at += 2;
-            continue;
-        }
-        const auto letter = static_cast<char>(std::tolower(static_cast<unsigned char>(format[at])));
-        size_t run = 1;
-        while (at + run < format.size() &&
-               std::tolower(static_cast<unsigned char>(format[at + run])) == letter)
-            ++run;
-        if (const std::optional<std::string> field = FormatField(letter, run, moment)) {
-            text += *field;
-            at += run;
-        } else {
-            text += format[at++];
-        }
-    }
-    return text;
-}
-
-std::optional<QDate> ReadDateText(const std::string& format, const std::string& text) {
-    const std::string markers = UpperCaseAnsi(format);
-    const int yearAt = PosC(markers, "YYYY");
-    const int monthAt = PosC(markers, "MM");
-    const int dayAt = PosC(markers, "DD");
-    if (yearAt == 0 || monthAt == 0 || dayAt == 0) return std::nullopt;
-    const QDate date(StrToIntLoose(CopyC(text, yearAt, 4)), StrToIntLoose(CopyC(text, monthAt, 2)),
-                     StrToIntLoose(CopyC(text, dayAt, 2)));
-    if (!date.isValid()) return std::nullopt;
-    return date;
-}
-
-// ---------------------------------------------------------------------------------------------
-
-TXPopupListNum::TXPopupListNum(TXComboEdit* combo) : TCustomListNum(combo) {
-    MakePopupWindow(this, combo);
-    setFrameStyle(QFrame::Box | QFrame::Plain);
-    setLineWidth(1);
-    setFlow(QListView::TopToBottom);
-    // The list never has the focus: show its selection in the active colours all the same.
-    QPalette colours = palette();
-    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
-    setPalette(colours);
-    hide();
-}
-
-void TXPopupListNum::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::MiddleButton) {
-        event->accept();
-        return;
-    }
-    TCustomListNum::mousePressEvent(event);
-}
-
-void TXPopupListNum::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::MiddleButton) {
-        event->accept();
-        return;
-    }
-    TCustomListNum::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
-        emit CloseUpRequested(viewport()->rect().contains(event->position().toPoint()));
-}
-
-// ---------------------------------------------------------------------------------------------
-
-TXMonthCalendarExt::TXMonthCalendarExt() {
-    // The program speaks Japanese whatever the desktop's language: 2009年2月, weeks from Sunday.
-    setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    setFirstDayOfWeek(Qt::Sunday);
-    setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    setContentsMargins(1, 1, 1, 1);
-    PutYearBeforeMonth();
-    if (QAbstractItemView* days = DayView()) days->viewport()->installEventFilter(this);
-}
-
-QAbstractItemView* TXMonthCalendarExt::DayView() const {
-    auto* view = findChild<QAbstractItemView*>(u"qt_calendar_calendarview"_s);
-    return view ? view : findChild<QAbstractItemView*>();
-}
-
-// The title reads in Japanese order, "2026年12月": the year's button goes before the month's and
-// carries 年 (the month's name already ends in 月).
-void TXMonthCalendarExt::PutYearBeforeMonth() {
-    auto* month = findChild<QToolButton*>(u"qt_calendar_monthbutton"_s);
-    auto* year = findChild<QToolButton*>(u"qt_calendar_yearbutton"_s);
-    QWidget* bar = month ? month->parentWidget() : nullptr;
-    auto* row = bar ? qobject_cast<QBoxLayout*>(bar->layout()) : nullptr;
-    if (!year || !row || year->parentWidget() != bar) return;
-    row->removeWidget(year);
-    row->insertWidget(row->indexOf(month), year);
-    const auto caption = [this, year] { year->setText(u"%1年"_s.arg(yearShown())); };
-    connect(this, &QCalendarWidget::currentPageChanged, year, caption, Qt::QueuedConnection);
-    caption();
-}
-
-// A thin border around the calendar, as around the list.
-void TXMonthCalendarExt::paintEvent(QPaintEvent* event) {
-    QCalendarWidget::paintEvent(event);
-    QPainter painter(this);
-    painter.setPen(Qt::black);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-TXMonthCalendarExt* TXMonthCalendarExt::ForComboEdit(TXComboEdit* requester) {
-    if (!sharedCalendar) sharedCalendar = new TXMonthCalendarExt;
-    // A box that has the calendar open gives it up first, so it cannot close it later under the
-    // box that has it now.
-    if (TXComboEdit* owner = sharedCalendar->closeTarget_;
-        owner && owner != requester && owner->OpenPopup() == sharedCalendar)
-        owner->CloseUp(false);
-    if (sharedCalendar->parentWidget() != requester) MakePopupWindow(sharedCalendar, requester);
-    sharedCalendar->closeTarget_ = requester;
-    return sharedCalendar;
-}
-
-TXMonthCalendarExt* TXMonthCalendarExt::Existing() {
-    return sharedCalendar;
-}
-
-void TXMonthCalendarExt::FreeShared() {
-    if (!sharedCalendar) return;
-    // The box that has the calendar open must not stay dropped down without it: it would send
-    // every key on to a popup that no longer exists.
-    if (TXComboEdit* owner = sharedCalendar->closeTarget_;
-        owner && owner->OpenPopup() == sharedCalendar)
-        owner->CloseUp(false);
-    delete sharedCalendar.data();
-}
-
-// A release on a day of the day view chooses it; the navigation bar, its month menu and year
-// box, and the weekday names leave the calendar open.
-bool TXMonthCalendarExt::eventFilter(QObject* watched, QEvent* event) {
-    QAbstractItemView* days = DayView();
-    if (redelivering_ || !days || watched != days->viewport() ||
-        event->type() != QEvent::MouseButtonRelease)
-        return QCalendarWidget::eventFilter(watched, event);
-    const auto* release = static_cast<QMouseEvent*>(event);
-    const QModelIndex cell = days->indexAt(release->position().toPoint());
-    if (release->button() != Qt::LeftButton || !cell.isValid() || cell.row() == 0)
-        return QCalendarWidget::eventFilter(watched, event);
-    // The day grid takes its date from the release: let it have it before the box reads it.
-    redelivering_ = true;
-    QCoreApplication::sendEvent(watched, event);
-    redelivering_ = false;
-    if (closeTarget_) closeTarget_->CloseUp(true);
-    return true;
-}
-
 // ---------------------------------------------------------------------------------------------
 
 TXComboEdit::TXComboEdit(QWidget* parent) : TCp932Edit(parent) {
@@ -295,15 +71,10 @@ TXComboEdit::~TXComboEdit() {
     // A box going away raises no close-up of its own.
     droppedDown_ = false;
     TXMonthCalendarExt::FreeShared();
-    if (sharedRepeatTimer) {
-        sharedRepeatTimer->stop();
-        sharedRepeatTimer->disconnect();
+    if (QTimer* timer = ExistingRepeatTimer()) {
+        timer->stop();
+        timer->disconnect();
     }
-}
-
-QTimer* TXComboEdit::RepeatTimer() {
-    if (!sharedRepeatTimer) sharedRepeatTimer = new QTimer(QCoreApplication::instance());
-    return sharedRepeatTimer;
 }
 
 void TXComboEdit::SetEditStyle(TEditStyle style) {
@@ -468,171 +239,6 @@ void TXComboEdit::EditButtonClick() {
     emit OnEditButtonClick();
     buttonEventRunning_ = false;
     update();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Keys
-
-bool TXComboEdit::event(QEvent* event) {
-    // Keys the box uses itself must not be taken by shortcuts of the window around it.
-    if (event->type() == QEvent::ShortcutOverride && HasDropDownKeys()) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const Qt::KeyboardModifiers held = HeldModifiers(key->modifiers());
-        const bool toggle =
-            ((held & Qt::AltModifier) &&
-             (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) ||
-            (key->key() == Qt::Key_F4 && held == Qt::NoModifier && !noFuncKeyDropDown_);
-        if (droppedDown_ || toggle) {
-            event->accept();
-            return true;
-        }
-    }
-    return TCp932Edit::event(event);
-}
-
-void TXComboEdit::keyPressEvent(QKeyEvent* event) {
-    if (HasDropDownKeys()) {
-        if (DropDownKey(event)) {
-            event->accept();
-            return;
-        }
-        if (droppedDown_) {
-            ForwardKeyToPopup(event);
-            return;
-        }
-    }
-    if (KeyDown(event) || KeyPress(event)) {
-        event->accept();
-        return;
-    }
-    TCp932Edit::keyPressEvent(event);
-}
-
-bool TXComboEdit::DropDownKey(QKeyEvent* event) {
-    const int key = event->key();
-    const Qt::KeyboardModifiers held = HeldModifiers(event->modifiers());
-    const bool alt = held & Qt::AltModifier;
-    if ((IsEnterKey(key) || key == Qt::Key_Escape) && droppedDown_ && !alt) {
-        CloseUp(IsEnterKey(key));
-        return true;
-    }
-    const bool toggle = (alt && (key == Qt::Key_Up || key == Qt::Key_Down)) ||
-                        (key == Qt::Key_F4 && held == Qt::NoModifier && !noFuncKeyDropDown_);
-    if (!toggle) return false;
-    if (editStyle_ == esEllipsis) {
-        if (EditButtonAssigned()) EditButtonClick();
-    } else {
-        ToggleDropDown();
-    }
-    return true;
-}
-
-void TXComboEdit::ToggleDropDown() {
-    if (droppedDown_)
-        CloseUp(true);
-    else
-        DropDown();
-}
-
-void TXComboEdit::ForwardKeyToPopup(QKeyEvent* event) {
-    if (popup_) QCoreApplication::sendEvent(KeyTarget(popup_), event);
-    event->accept();
-}
-
-bool TXComboEdit::KeyDown(QKeyEvent* event) {
-    const int key = event->key();
-    const Qt::KeyboardModifiers held = HeldModifiers(event->modifiers());
-    if (editStyle_ == esEllipsis && IsEnterKey(key) && held == Qt::ControlModifier &&
-        EditButtonAssigned() && Usable()) {
-        EditButtonClick();
-        return true;
-    }
-    if (editStyle_ == esSpin && upDownSpin_ && (key == Qt::Key_Up || key == Qt::Key_Down))
-        return StepKey(event);
-    // A right-aligned box grows from the right, so Delete at its end takes the last character.
-    if (key == Qt::Key_Delete && held == Qt::NoModifier && IsRightAligned() && !isReadOnly() &&
-        !hasSelectedText() && cursorPosition() == text().size()) {
-        backspace();
-        end(false);
-    }
-    return false;
-}
-
-bool TXComboEdit::StepKey(QKeyEvent* event) {
-    if (Usable()) Step(event->key() == Qt::Key_Up ? -1 : 1, event->modifiers());
-    return true;
-}
-
-bool TXComboEdit::KeyPress(QKeyEvent* event) {
-    const Qt::KeyboardModifiers held = HeldModifiers(event->modifiers());
-    // Ctrl+Enter would type a line feed, which a single line cannot hold.
-    if (IsEnterKey(event->key()) && (held & Qt::ControlModifier)) {
-        QApplication::beep();
-        return true;
-    }
-    if (editStyle_ != esSpin || isReadOnly() || (held & Qt::ControlModifier)) return false;
-    const QString typed = event->text();
-    if (typed.isEmpty() || typed.front().unicode() < 0x20) return false;
-    return SpinCharacter(typed.front());
-}
-
-// Characters of a spin box: "," appends thousands, "-" negates, digits and "." are typed, and
-// anything else is refused.
-bool TXComboEdit::SpinCharacter(QChar typed) {
-    if (typed == u',') {
-        if (MaxLength() > 0 && Cp932Length(text()) + 3 > MaxLength()) {
-            QApplication::beep();
-        } else {
-            deselect();
-            end(false);
-            insert(QStringLiteral("000"));
-        }
-        return true;
-    }
-    if (typed == u'-') {
-        const TCurrency value = Value();
-        if (minusMode_ && value.IsZero()) return false;
-        if (!minusMode_ ||
-            (MaxLength() > 0 && static_cast<int>(CurrToStrNZ(-value).size()) > MaxLength()))
-            QApplication::beep();
-        else
-            SetValue(-value);
-        return true;
-    }
-    if ((typed >= u'0' && typed <= u'9') || typed == u'.') return false;
-    QApplication::beep();
-    return true;
-}
-
-void TXComboEdit::Step(int direction, Qt::KeyboardModifiers modifiers) {
-    const int64_t times = (modifiers & Qt::ShiftModifier) ? 10 : 1;
-    if (const std::optional<TCurrency> next =
-            AddSteps(Value(), increment_, direction < 0 ? -times : times))
-        SetValue(*next);
-    SelectAllOrCaretToEnd();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Spin repeat
-
-void TXComboEdit::StartRepeat(int direction, Qt::KeyboardModifiers modifiers) {
-    repeatDirection = direction;
-    Step(direction, modifiers);
-    QTimer* timer = RepeatTimer();
-    timer->disconnect();
-    connect(timer, &QTimer::timeout, this, &TXComboEdit::RepeatTick);
-    timer->start(RepeatFirstDelayMs);
-}
-
-void TXComboEdit::RepeatTick() {
-    // A box that was hidden or disabled, or lies under a modal box, stops stepping.
-    const QWidget* modal = QApplication::activeModalWidget();
-    if (!tracking_ || !isVisible() || !isEnabled() || (modal && modal != window())) {
-        StopTracking();
-        return;
-    }
-    RepeatTimer()->setInterval(RepeatIntervalMs);
-    Step(repeatDirection, QGuiApplication::queryKeyboardModifiers());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -867,7 +473,7 @@ void TXComboEdit::StopTracking() {
         buttonPressed_ = upPressed_ = downPressed_ = false;
         update(ButtonRect());
     }
-    if (sharedRepeatTimer && sharedRepeatTimer->isActive()) sharedRepeatTimer->stop();
+    if (QTimer* timer = ExistingRepeatTimer(); timer && timer->isActive()) timer->stop();
 }
 
 bool TXComboEdit::PopupClientContains(QPoint global) const {

@@ -1,16 +1,15 @@
 #pragma once
 
-// XComboBox: the combo edit (TXComboEdit) with its list and calendar popups.
+// XComboBox: the combo edit (TXComboEdit); its list and calendar popups are in XComboPopups.h.
 //
 // TXComboEdit: a single-line edit box with an optional button at its right edge. Its edit style
 // makes it a plain edit, an edit with a three-dot button, a pick list or drop-down list that opens
 // a list under the box, a numeric spin box, or a date (or date-and-time) box that opens a month
 // calendar.
 //
-// The popups (TXPopupListNum, one per box, and TXMonthCalendarExt, one for all boxes) are
-// frameless top-level windows that never take the keyboard focus: while one is open the box keeps
-// the focus and hands the keys it does not use itself on to the popup. A press anywhere outside
-// the box and its popup closes the popup without taking its value.
+// While a popup is open the box keeps the focus and hands the keys it does not use itself on to
+// the popup. A press anywhere outside the box and its popup closes the popup without taking its
+// value.
 //
 // For subclasses (the grid's in-place editor is one): every key goes through keyPressEvent in
 // stages, each a virtual that returns true when it consumed the key:
@@ -18,82 +17,22 @@
 //   (while a popup is open, keys not consumed so far go to the popup)
 //   KeyDown      Ctrl+Enter on the ellipsis, spin stepping, Delete in right-aligned boxes;
 //   KeyPress     the typed character: spin filtering, Ctrl+Enter refused;
-// and what none consumes goes to the edit box itself. DropDown(), CloseUp() and
-// EditButtonClick() are virtual too; OnDropDown, OnCloseUp and OnEditButtonClick report to the
-// owner.
+// and what none consumes goes to the edit box itself (the keys and spin stepping are in
+// XComboKeys.cpp). DropDown(), CloseUp() and EditButtonClick() are virtual too; OnDropDown,
+// OnCloseUp and OnEditButtonClick report to the owner.
 
 #include "Cp932Edit.h"
 #include "Currency.h"
-#include "L_ListNum.h"
+#include "XComboPopups.h"
 
-#include <QAbstractItemView>
-#include <QCalendarWidget>
-#include <QDateTime>
 #include <QPointer>
 
-#include <optional>
 #include <string>
 #include <vector>
 
 class QTimer;
-class TXComboEdit;
 
 enum TEditStyle { esSimple, esEllipsis, esPickList, esDropList, esSpin, esDate, esDateTime };
-
-// Date and time formats use the letters y (year), m (month), d (day), h (hour), n (minute) and
-// s (second), in either case: a single letter gives the number without leading zero, a doubled
-// one two digits, "yyyy" the four-digit year. Other characters, double-byte ones whole, are
-// copied. Formats and texts are code page 932.
-std::string FormatDateTimeText(const std::string& format, const QDateTime& moment);
-
-// The date `text` holds at the positions where `format` has "yyyy", "mm" and "dd" (characters,
-// a double-byte character counting one); nothing when a marker is missing or the pieces do not
-// form a valid date.
-std::optional<QDate> ReadDateText(const std::string& format, const std::string& text);
-
-// The list a pick-list or drop-down-list box opens: a left-button release inside the rows closes
-// it and takes the row, a release elsewhere closes it without.
-class TXPopupListNum : public TCustomListNum {
-    Q_OBJECT
-
-public:
-    explicit TXPopupListNum(TXComboEdit* combo);
-
-signals:
-    void CloseUpRequested(bool accept);
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-};
-
-// The month calendar all date boxes share. A left-button release on the days closes the box that
-// last asked for it and takes the date; a release in the band at the top (month title and
-// arrows) leaves it open.
-class TXMonthCalendarExt : public QCalendarWidget {
-    Q_OBJECT
-
-public:
-    // The shared calendar, created when first needed, re-parented to `requester`, which it closes.
-    static TXMonthCalendarExt* ForComboEdit(TXComboEdit* requester);
-    // The shared calendar if it exists.
-    static TXMonthCalendarExt* Existing();
-    static void FreeShared();
-
-    // The grid of days; only a release on one of its days chooses a date.
-    QAbstractItemView* DayView() const;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    TXMonthCalendarExt();
-    void PutYearBeforeMonth();
-
-    QPointer<TXComboEdit> closeTarget_;
-    bool redelivering_ = false;
-};
 
 class TXComboEdit : public TCp932Edit {
     Q_OBJECT
@@ -238,6 +177,8 @@ private:
     bool SpinCharacter(QChar typed);
     bool StepKey(QKeyEvent* event);
     void Step(int direction, Qt::KeyboardModifiers modifiers);
+    // The shared repeat timer if it exists; boxes going away or letting go of a button stop it.
+    static QTimer* ExistingRepeatTimer();
     void StartRepeat(int direction, Qt::KeyboardModifiers modifiers);
     void RepeatTick();
 
