@@ -50,7 +50,7 @@ bench: build
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer in its own folder.
 .PHONY: test-sanitize fuzz
 SANITIZE_BUILD ?= build-sanitize
-SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 test-sanitize: deps

@@ -104,6 +104,8 @@ TMiniForm::~TMiniForm() {
     XStringGrid->OnMouseDown = nullptr;
     XStringGrid->OnSelectCell = nullptr;
     XStringGrid->OnSetEditText = nullptr;
+    // The same commit changes a cell, which the feed check's status listens to.
+    disconnect(XStringGrid->model(), nullptr, this, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -91,7 +91,7 @@ cp "$program" "$work/app/orvanix"
 printf '[Environ]\r\nLastOpen=1\r\nDefFileName=%s\r\n' "$table" >"$work/app/orvanix.ini"
 "$work/app/orvanix" >"$work/app.log" 2>&1 &
 pids+=($!)
-window=$(timeout 20 xdotool search --sync --onlyvisible --class orvanix | head -1)
+window=$(timeout 60 xdotool search --sync --onlyvisible --class orvanix | head -1)
 [ -n "$window" ] || fail "the editor's window did not appear"
 sleep 1
 

@@ -32,16 +32,16 @@ constexpr int Patience = 20000; // ms to wait for the window manager or the wind
 // Runs `action` on the modal box once the window manager has framed it; a box still without a
 // frame after the patience runs out gets the action all the same, so that no test hangs.
 void WhenBoxIsFramed(std::function<void(QWidget*)> action) {
-    auto* poll = new QTimer;
-    auto* waited = new QElapsedTimer;
-    waited->start();
+    // Owned by the application, so a poll whose box never came goes with it.
+    auto* poll = new QTimer(qApp);
+    QElapsedTimer waited;
+    waited.start();
     QObject::connect(poll, &QTimer::timeout, [poll, waited, action] {
         QWidget* box = QApplication::activeModalWidget();
         if (!box || !box->isVisible()) return;
-        if (box->frameGeometry() == box->geometry() && !waited->hasExpired(Patience)) return;
+        if (box->frameGeometry() == box->geometry() && !waited.hasExpired(Patience)) return;
         poll->deleteLater();
         poll->stop();
-        delete waited;
         action(box);
     });
     poll->start(20);
