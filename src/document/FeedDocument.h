@@ -3,7 +3,7 @@
 // The document the editor keeps: one news feed, its channel fields and a fixed table of entries.
 // Every text is code page 932, the save folder included (it is a field the user types). FileName
 // alone is no text: it is the file system's own bytes, as the dialogs and the command line give a
-// path, so a table file in any folder can be read and written (see TableName.h).
+// path, so a table file in any folder can be read and written (see FileNames.h).
 
 #include <array>
 #include <string>
@@ -11,6 +11,10 @@
 inline constexpr int MaxItemRows = 50;  // entry rows of the grid, below its header row
 inline constexpr int MaxFeedItems = 15; // newest entries written into the feed
 inline constexpr int ItemColumns = 4;
+
+// The columns of the entry table, in the grid's order. Unscoped, so that a column is also the
+// grid's column index.
+enum TItemColumn : int { icTitle = 0, icDate = 1, icAddress = 2, icDescription = 3 };
 
 struct TChannelInfo {
     std::string Title;
