@@ -132,13 +132,9 @@ TFeedDocument TMiniForm::DocumentFromControls() {
     // A conversion still open in a field belongs to the document that is read now.
     if (auto* edit = qobject_cast<TCp932Edit*>(QApplication::focusWidget()))
         edit->CommitComposition();
-    XStringGrid->EndCellEdit(false);
     TFeedDocument document;
+    document.Items = CommittedEntries();
     document.Channel = ChannelFromControls();
-    for (int row = 1; row <= MaxItemRows; ++row) {
-        for (int col = 0; col < ItemColumns; ++col)
-            document.Row(row).Cell(col) = XStringGrid->Cells(col, row);
-    }
     document.FileName = FileName;
     document.Modified = Modified;
     return document;
@@ -163,10 +159,7 @@ void TMiniForm::DocumentToControls(const TFeedDocument& document) {
 void TMiniForm::ApplyItemRows(const TFeedDocument& document) {
     XStringGrid->EndCellEdit(false);
     XStringGrid->BeginUpdate();
-    for (int row = 1; row <= MaxItemRows; ++row) {
-        for (int col = 0; col < ItemColumns; ++col)
-            XStringGrid->SetCells(col, row, document.Row(row).Cell(col));
-    }
+    WriteRows(1, {document.Items.begin(), document.Items.end()});
     XStringGrid->EndUpdate();
     XStringGrid->RestartCellEdit();
 }

@@ -149,6 +149,7 @@ std::vector<std::vector<std::string>> SplitRowText(const std::string& text) {
 
 TRowPatch AutoFillRow(const TEntries& entries, int row, TItemColumn committed,
                       const TAutoFill& fill) {
+    if (row < 1 || row > MaxItemRows) return {};
     const TFeedItem& before = entries[static_cast<size_t>(row - 1)];
     if (before.Cell(committed).empty()) return {};
     TFeedItem after = before;

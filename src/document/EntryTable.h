@@ -76,7 +76,7 @@ struct TAutoFill {
 
 // After `committed` of row `row` took a text: the row's empty date (when the committed column is
 // another) and empty address (likewise) filled as `fill` asks. Empty when the committed cell is
-// empty or nothing is to fill.
+// empty, the row is outside the table or nothing is to fill.
 TRowPatch AutoFillRow(const TEntries& entries, int row, TItemColumn committed,
                       const TAutoFill& fill);
 
