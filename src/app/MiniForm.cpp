@@ -98,13 +98,9 @@ TMiniForm::TMiniForm(QWidget* parent) : QMainWindow(parent) {
 
 TMiniForm::~TMiniForm() {
     // The base class closes the window as it goes, and the focus leaving an open cell editor
-    // commits it; by then this object is no longer a TMiniForm, so the grid reports to nobody.
-    XStringGrid->OnDrawCell = nullptr;
-    XStringGrid->OnKeyDown = nullptr;
-    XStringGrid->OnMouseDown = nullptr;
-    XStringGrid->OnSelectCell = nullptr;
-    XStringGrid->OnSetEditText = nullptr;
-    // The same commit changes a cell, which the feed check's status listens to.
+    // commits it; by then this object is no longer a TMiniForm, so it hears nothing more from the
+    // grid or its cells (the feed check's status listens to those).
+    disconnect(XStringGrid, nullptr, this, nullptr);
     disconnect(XStringGrid->model(), nullptr, this, nullptr);
 }
 
