@@ -121,6 +121,10 @@ TResult ResolveTarget(const std::string& path, std::string& target,
     if (S_ISDIR(info.st_mode)) return TResult::FromErrno(EISDIR);
     if (!S_ISREG(info.st_mode)) return Refused("通常のファイルではないため、置き換えられません。");
     if ((info.st_mode & 0222) == 0) return TResult::FromErrno(EACCES);
+    // The rename needs only the folder's permission: without this a save would take over a file
+    // the user could not change by hand.
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return TResult::FromErrno(errno);
     existing = info;
     return {};
 }

@@ -166,6 +166,36 @@ TEST_F(TextFileTest, ReplacingKeepsOwnerGroupAndMode) {
     }
 }
 
+// Another user's file in a folder everyone may write to: replaced only when the saver (nobody)
+// could write it by hand, by the class of permission bits that applies to the saver.
+TEST_F(TextFileTest, AnotherUsersFileIsReplacedOnlyWhenTheUserMayWriteIt) {
+    if (geteuid() != 0) GTEST_SKIP() << "another user's file takes root";
+    const struct {
+        mode_t mode;
+        gid_t group;
+        bool replaced;
+    } cases[] = {
+        {0644, 0, false}, {0606, NobodyId, false}, {0660, NobodyId, true}, {0666, 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        Put(Path("theirs"), "theirs");
+        ASSERT_EQ(chmod(Path("theirs").c_str(), c.mode), 0);
+        ASSERT_EQ(chown(Path("theirs").c_str(), 0, c.group), 0);
+        ASSERT_EQ(chmod(dir_.c_str(), 0777), 0);
+        const std::optional<std::string> failure = RunUnprivileged(
+            [&]() -> std::string {
+                const TResult result = WriteFileAtomic(Path("theirs"), "new");
+                if (result.Ok() != c.replaced) return "replaced: " + std::to_string(result.Ok());
+                return c.replaced || result.Errno() == EACCES ? "" : "reason: " + result.Reason();
+            },
+            {});
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(*failure, "");
+        EXPECT_EQ(Get(Path("theirs")), c.replaced ? "new" : "theirs");
+        EXPECT_EQ(Entries(), std::vector<std::string>{"theirs"});
+    }
+}
+
 // A user (nobody) saves to "shared/news.rdf" where another user may have planted a link to a file
 // of the saver's own. Links are followed as the kernel follows them: in a sticky folder everyone
 // may write to, only the saver's own links and those of the folder's owner.
