@@ -153,12 +153,33 @@ void RemoveStaleTemporaries(const std::string& target) {
     closedir(listing);
 }
 
+// The process's umask as the kernel shows it; nothing where it does not (before Linux 4.7).
+std::optional<mode_t> UmaskFromStatus() {
+    FILE* status = std::fopen("/proc/self/status", "re");
+    if (!status) return std::nullopt;
+    std::optional<mode_t> mask;
+    char line[256];
+    while (!mask && std::fgets(line, sizeof line, status)) {
+        unsigned value = 0;
+        if (std::sscanf(line, "Umask: %o", &value) == 1) mask = static_cast<mode_t>(value);
+    }
+    std::fclose(status);
+    return mask;
+}
+
+// Learning the umask by setting it would, for a moment, give files that other threads create
+// the wrong permissions, so that is done only where the kernel does not show it.
+mode_t CurrentUmask() {
+    if (const std::optional<mode_t> mask = UmaskFromStatus()) return *mask;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
 // Permissions for the new file: those of the file it replaces, else the usual ones for a new file.
 mode_t PermissionsFor(const std::optional<struct stat>& existing) {
     if (existing) return existing->st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~CurrentUmask();
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
