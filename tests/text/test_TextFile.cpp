@@ -166,6 +166,25 @@ TEST_F(TextFileTest, ReplacingKeepsOwnerGroupAndMode) {
     }
 }
 
+// New files get the usual permissions under the process's umask, save after save, and the umask
+// is the same afterwards.
+TEST_F(TextFileTest, NewFilesFollowTheUmask) {
+    const mode_t saved = umask(022);
+    for (const mode_t mask : {022, 077, 002, 027}) {
+        SCOPED_TRACE(mask);
+        umask(mask);
+        for (const char* name : {"first", "second"}) {
+            ASSERT_TRUE(WriteFileAtomic(Path(name), "new").Ok());
+            struct stat info {};
+            ASSERT_EQ(stat(Path(name).c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask) << name;
+            fs::remove(Path(name));
+        }
+        EXPECT_EQ(umask(mask), mask);
+    }
+    umask(saved);
+}
+
 // Another user's file in a folder everyone may write to: replaced only when the saver (nobody)
 // could write it by hand, by the class of permission bits that applies to the saver.
 TEST_F(TextFileTest, AnotherUsersFileIsReplacedOnlyWhenTheUserMayWriteIt) {
