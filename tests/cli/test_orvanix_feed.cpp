@@ -335,6 +335,12 @@ TEST_F(OrvanixFeedTest, PathsAsTheFileSystemHasThem) {
     EXPECT_EQ(WithoutChannelDate(dash.out), WithoutChannelDate(toStdout.out));
     EXPECT_FALSE(fs::exists(dir_ / "-"));
 
+    // After "--" even "--help" is a file name.
+    Table("--help");
+    const RunResult helpFile = Run("-- --help");
+    EXPECT_EQ(helpFile.exitCode, 0) << helpFile.err;
+    EXPECT_EQ(helpFile.out, "--help.xml\n");
+
     fs::create_directories(dir_ / "café" / "Проекты");
     const std::string folder = Table("café/Проекты/News.tbl");
     const RunResult anyFolder = Run(Quoted(folder));
