@@ -143,9 +143,9 @@ void TMiniForm::SB_SansyoClick() {
 // ---------------------------------------------------------------------------------------------
 // Preview and outside programs
 
-// The browser checks the feed's syntax on a test copy in the temporary folder. The copy differs
-// from the saved feed only where a browser needs it: the extension .xml and a style sheet it can
-// reach.
+// The browser checks the feed's syntax on a test copy in the user's own runtime or temporary
+// folder. The copy differs from the saved feed only where a browser needs it: the extension .xml
+// and a style sheet it can reach.
 void TMiniForm::InternetExplorer1Click() {
     LeaveRowMode(0);
     const TFeedDocument document = DocumentFromControls();
@@ -159,9 +159,12 @@ void TMiniForm::InternetExplorer1Click() {
     PageControl->setCurrentIndex(pgConfirm);
     ShowFeedText(lines);
 
-    const std::string copyPath = TempFolder() + "/" + PreviewCopyName(document.FileName);
-    // A copy that cannot be written ends the command quietly: the text is on the page.
-    if (!WritePreviewCopy(copyPath, Cp932ToUtf8(JoinLines(lines)))) return;
+    const std::string copyPath = PreviewCopyFolder() + "/" + PreviewCopyName(document.FileName);
+    if (const TResult written = WritePreviewCopy(copyPath, Cp932ToUtf8(JoinLines(lines)));
+        !written) {
+        ShowMsg(written.Describe(MsgFeedCreateFailed()));
+        return;
+    }
     ExecProgram(u"iexplore.exe"_s, ShownPath(copyPath));
 }
 

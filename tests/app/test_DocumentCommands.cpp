@@ -379,6 +379,8 @@ private slots:
                                  << "" << int(mrNone) << true;
         QTest::newRow("after the window's own save") << "own save"
                                                      << "" << int(mrNone) << true;
+        QTest::newRow("after the window's own save without its feed") << "own save, feed failed"
+                                                                      << "" << int(mrNone) << true;
     }
 
     void tableFileChangedByAnotherProgram() {
@@ -393,7 +395,8 @@ private slots:
 
         TMiniForm form;
         QVERIFY(form.LoadTableFile(FileSystemPath(path)));
-        if (change == u"own save") {
+        if (change.startsWith(u"own save")) {
+            if (change.endsWith(u"feed failed")) form.Edit_RssSave->setText(TempPath(u"missing"_s));
             TMsgDlg::QueueAnswer(mrOk);
             form.Save2->trigger();
             AnsweredTexts();

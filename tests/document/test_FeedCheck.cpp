@@ -109,6 +109,10 @@ const TCheckCase CheckCases[] = {
       "2行目 アドレス: [警告] "
       "アドレスに英数字と記号以外の文字か空白があります。エンコードした「/"
       "%E3%81%8A%E7%9F%A5%E3%82%89%E3%81%9B.html」が使えます。"}},
+    {"address of the scheme alone",
+     [](TFeedDocument& d) { d.Channel.HomeAddress = "http://"; },
+     {"チャンネル ホームページアドレス: [警告] ホームページアドレス「http://」が http:// "
+      "か https:// で始まっていません。フィードには絶対アドレスが必要です。"}},
     {"logo without its title and link",
      [](TFeedDocument& d) {
          d.Channel.LogoTitle.clear();
@@ -121,6 +125,13 @@ const TCheckCase CheckCases[] = {
       "す。"}},
     {"logo title without its image",
      [](TFeedDocument& d) { d.Channel.LogoImageAddress.clear(); },
+     {"チャンネル ロゴの画像アドレス: [エラー] "
+      "ロゴの画像アドレスが空なので、ロゴのタイトルとリンク先はフィードに出力されません。"}},
+    {"logo link without its image",
+     [](TFeedDocument& d) {
+         d.Channel.LogoTitle.clear();
+         d.Channel.LogoImageAddress.clear();
+     },
      {"チャンネル ロゴの画像アドレス: [エラー] "
       "ロゴの画像アドレスが空なので、ロゴのタイトルとリンク先はフィードに出力されません。"}},
     {"no logo at all",
@@ -230,6 +241,7 @@ TEST(FeedCheck, W3cDates) {
         {"2005-04", true},
         {"2005-04-01", true},
         {"2024-02-29", true},
+        {"2000-02-29", true},
         {"2005-04-01T18:05+09:00", true},
         {"2005-04-01T18:05:09Z", true},
         {"2005-04-01T18:05:09.25-05:30", true},
@@ -240,6 +252,7 @@ TEST(FeedCheck, W3cDates) {
         {"2005-13-01", false},
         {"2005-04-31", false},
         {"2023-02-29", false},
+        {"1900-02-29", false},
         {"2005-04-01T18:05", false}, // a time needs its zone
         {"2005-04-01T24:00Z", false},
         {"2005-04-01T18:05:09.Z", false},

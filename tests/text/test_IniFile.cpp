@@ -207,6 +207,14 @@ INSTANTIATE_TEST_SUITE_P(
                        ini.WriteBool("B", "x", false);
                    },
                    "[A]\r\nk1=1\r\nk2=2\r\n\r\n[C]\r\ny=2\r\n\r\n[B]\r\nx=0\r\n\r\n"},
+        LayoutCase{"SectionsAfterAnErasedOneReadAtOnce", ThreeSections,
+                   [](TIniFile& ini) {
+                       ini.EraseSection("A");
+                       ini.WriteString("D", "read",
+                                       ini.ReadString("B", "x", "-") +
+                                           ini.ReadString("C", "y", "-"));
+                   },
+                   "[B]\r\n; about b\r\nx=1\r\n\r\n[C]\r\ny=2\r\n\r\n[D]\r\nread=12\r\n\r\n"},
         LayoutCase{"HandEditedFileTidied",
                    "; head\r\n\r\n[ A ]\r\n  k = v \r\n\r\n\r\n; c\r\n[B]\nx=1", [](TIniFile&) {},
                    "; head\r\n\r\n[A]\r\nk=v\r\n; c\r\n\r\n[B]\r\nx=1\r\n\r\n"},
