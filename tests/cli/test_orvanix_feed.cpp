@@ -20,7 +20,7 @@ struct RunResult {
     std::string out, err;
 };
 
-class OrvanixFeedTest : public TempDirTest {
+class OrvanixFeedTest : public TTempFolderTest {
 protected:
     RunResult Run(const std::string& arguments) {
         const fs::path errFile = dir_ / "stderr.txt";
