@@ -37,7 +37,6 @@ protected:
         }
         return lines;
     }
-
 };
 
 TEST_F(LineReaderTest, LinesOfTheProgramsTextFiles) {
