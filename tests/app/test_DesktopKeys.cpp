@@ -14,7 +14,6 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -30,28 +29,10 @@ const QString ExitQuestion = u"内容が変更されていますが保存せず�
 
 } // namespace
 
-class TestDesktopKeys : public QObject {
+class TestDesktopKeys : public TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TMiniForm> form_;
-
-    TMiniForm& Form() { return *form_; }
-    TXStringGrid& Grid() { return *form_->XStringGrid; }
-
-    // Makes (col, row) current with its cell editor open and focused, as a click does.
-    bool GoTo(int col, int row) {
-        Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
-        Grid().EndCellEdit(true);
-        Grid().FocusWithoutEditing();
-        if (!Grid().FocusCell(col, row, true)) return false;
-        return QTest::qWaitFor([] {
-            auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
-            return editor && editor->isVisible();
-        });
-    }
-
     // Puts the keyboard where `place` names: a channel field, a cell editor or the feed text.
     bool FocusPlace(const QString& place) {
         if (place == u"cell editor") return GoTo(0, 2);
@@ -68,23 +49,14 @@ private:
         QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
     }
 
-    QString TablePath() const { return dir_->filePath(u"news.tbl"_s); }
+    QString TablePath() const { return TempPath(u"news.tbl"_s); }
 
 private slots:
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
-        TFileDialog::ClearQueuedAnswers();
-        QVERIFY(StartForm(form_));
-    }
+    void init() { QVERIFY(BeginCase(true)); }
 
     void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
         QCOMPARE(TFileDialog::QueuedAnswerCount(), 0);
-        form_.reset();
-        dir_.reset();
+        EndCase();
     }
 
     // The menu shows each shortcut beside its item, and the captions of the commands that hand

@@ -50,13 +50,10 @@ const QString ChangedOnDiskQuestion =
 
 } // namespace
 
-class TestDocumentCommands : public QObject {
+class TestDocumentCommands : public TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-
-    QString TempPath(const QString& name) const { return dir_->filePath(name); }
     std::string TempPathCp(const QString& name) const { return FileSystemPath(TempPath(name)); }
 
     // Queues the file dialog's answer. Without one a Cancel is queued that must stay unused.
@@ -84,21 +81,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { FailOnUnexpectedBoxes(); }
-
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
-        TFileDialog::ClearQueuedAnswers();
-        TSHBrowseForFolderEx::ClearQueuedAnswers();
-    }
+    void init() { QVERIFY(BeginCase(false)); }
 
     void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
         QCOMPARE(TSHBrowseForFolderEx::QueuedAnswerCount(), 0);
-        dir_.reset();
+        EndCase();
     }
 
     void save_data() {

@@ -56,16 +56,14 @@ void Click(QWidget* widget) {
 
 } // namespace
 
-class TestPreviewAndTools : public QObject {
+class TestPreviewAndTools : public formtest::TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
     THandOverRecorder recorder_;
     QByteArray savedTmpDir_;
     QByteArray savedRuntimeDir_;
 
-    QString TempPath(const QString& name) const { return dir_->filePath(name); }
     // The temporary folder the program sees: a folder of the test's own.
     QString TmpFolder() const { return TempPath(u"tmp"_s); }
 
@@ -87,22 +85,18 @@ private slots:
     }
 
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(BeginCase(false));
         QVERIFY(QDir(dir_->path()).mkpath(u"tmp"_s));
         QVERIFY(QDir(dir_->path()).mkpath(u"site"_s));
         QVERIFY(WriteAll(TempPath(u"site/feed.xsl"_s), ""));
         qputenv("TMPDIR", TmpFolder().toUtf8());
         qunsetenv("XDG_RUNTIME_DIR");
-        IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
         recorder_.Install();
     }
 
     void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
         QVERIFY(!QApplication::overrideCursor());
-        dir_.reset();
+        EndCase();
     }
 
     void preview_data() {

@@ -20,7 +20,7 @@ struct RunResult {
     std::string out, err;
 };
 
-class OrvanixFeedTest : public TempDirTest {
+class OrvanixFeedTest : public TTempFolderTest {
 protected:
     // Runs in the test's own folder, so that relative names never reach the build folder.
     RunResult Run(const std::string& arguments) {

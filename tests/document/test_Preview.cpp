@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class PreviewTest : public TempDirTest {};
+class PreviewTest : public TTempFolderTest {};
 
 TEST_F(PreviewTest, NoticeAndStyleSheetOverride) {
     fs::create_directory(dir_ / "prog");

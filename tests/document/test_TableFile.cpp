@@ -9,7 +9,7 @@ using namespace testsupport;
 
 namespace {
 
-class TableFileTest : public TempDirTest {
+class TableFileTest : public TTempFolderTest {
 protected:
     std::string Load(const std::string& bytes, TFeedDocument& document) {
         WriteBytes(dir_ / "in.tbl", bytes);

@@ -1,4 +1,5 @@
 #include "SystemCallFaults.h"
+#include "TempFolder.h"
 #include "TextFile.h"
 #include "Unprivileged.h"
 
@@ -24,20 +25,8 @@ using testsupport::RunUnprivileged;
 
 namespace {
 
-class TextFileTest : public ::testing::Test {
+class TextFileTest : public testsupport::TTempFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvanix_textfile_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     static void Put(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     }
@@ -52,7 +41,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    fs::path dir_;
 };
 
 TEST_F(TextFileTest, LineRules) {
