@@ -86,7 +86,7 @@ struct ButtonInfo {
 };
 
 // Indexed by TMsgDlgBtn. Help has no viewer behind it and closes the box with no result.
-const std::array<ButtonInfo, mbHelp + 1> ButtonInfos{{
+const std::array<ButtonInfo, mbDontSave + 1> ButtonInfos{{
     {u"はい(&Y)", QMessageBox::YesRole, mrYes},
     {u"いいえ(&N)", QMessageBox::NoRole, mrNo},
     {u"OK", QMessageBox::AcceptRole, mrOk},
@@ -98,6 +98,8 @@ const std::array<ButtonInfo, mbHelp + 1> ButtonInfos{{
     {u"すべていいえ(&O)", QMessageBox::NoRole, mrNoToAll},
     {u"すべてはい(&S)", QMessageBox::YesRole, mrYesToAll},
     {u"ヘルプ(&H)", QMessageBox::HelpRole, mrNone},
+    {u"保存(&S)", QMessageBox::AcceptRole, mrYes},
+    {u"保存しない(&N)", QMessageBox::DestructiveRole, mrNo},
 }};
 
 std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
@@ -107,9 +109,9 @@ std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
     return std::nullopt;
 }
 
-// Enter presses OK, else Yes, else Retry.
+// Enter presses OK, else Yes, else Save, else Retry.
 std::optional<TMsgDlgBtn> DefaultButtonOf(const TMsgDlgButtons& buttons) {
-    return FirstPresent(buttons, {mbOK, mbYes, mbRetry});
+    return FirstPresent(buttons, {mbOK, mbYes, mbSave, mbRetry});
 }
 
 // Escape and the close button press Cancel, else No, else OK.
@@ -539,6 +541,25 @@ bool AskYesNo(const QString& text, TMsgDlgType type, bool cancelFocus) {
 
 bool AskYesNo(const std::string& text, TMsgDlgType type, bool cancelFocus) {
     return AskYesNo(FromCp932Text(text), type, cancelFocus);
+}
+
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons) {
+    return WithFreeBox([&](TMsgDlg& box) {
+        Prepare(box, text, mtConfirmation, buttons);
+        return box.Execute();
+    });
+}
+
+TSaveAnswer AskSaveChanges(const QString& documentName) {
+    switch (AskQuestion(u"「%1」への変更を保存しますか？"_s.arg(documentName),
+                        {mbSave, mbDontSave, mbCancel})) {
+    case mrYes:
+        return TSaveAnswer::Save;
+    case mrNo:
+        return TSaveAnswer::Discard;
+    default:
+        return TSaveAnswer::Cancel;
+    }
 }
 
 void MoveCursorToDefaultButton(QWidget* control) {

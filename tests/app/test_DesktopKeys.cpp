@@ -2,6 +2,7 @@
 // changes, from every page and from inside a cell editor, and what the window shows after them.
 
 #include "FileDialog.h"
+#include "FilePaths.h"
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
@@ -23,9 +24,7 @@ using namespace formtest;
 
 namespace {
 
-const QString NewQuestion = u"内容が変更されていますが保存せずに新規作成しますか？"_s;
-const QString OpenQuestion = u"内容が変更されていますが保存せずに他のデータを開きますか？"_s;
-const QString ExitQuestion = u"内容が変更されていますが保存せずに終了しますか？"_s;
+const QString SaveQuestion = u"「無題」への変更を保存しますか？"_s;
 
 } // namespace
 
@@ -98,11 +97,11 @@ private slots:
                 QTest::addRow("%s in %s", command, place)
                     << QString::fromLatin1(place) << keys << asked << saveDialog;
             };
-            row("new", QKeySequence(Qt::CTRL | Qt::Key_N), NewQuestion, false);
-            row("open", QKeySequence(Qt::CTRL | Qt::Key_O), OpenQuestion, false);
+            row("new", QKeySequence(Qt::CTRL | Qt::Key_N), SaveQuestion, false);
+            row("open", QKeySequence(Qt::CTRL | Qt::Key_O), SaveQuestion, false);
             row("save as", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), QString(), true);
             row("save unnamed", QKeySequence(Qt::CTRL | Qt::Key_S), QString(), true);
-            row("quit", QKeySequence(Qt::CTRL | Qt::Key_Q), ExitQuestion, false);
+            row("quit", QKeySequence(Qt::CTRL | Qt::Key_Q), SaveQuestion, false);
         }
     }
 
@@ -185,11 +184,12 @@ private slots:
     void newLeavesOnlyTheCurrentCellEditor() {
         QVERIFY(GoTo(1, 24));
         QTest::keyClicks(QApplication::focusWidget(), u"2026/12/07"_s);
-        TMsgDlg::QueueAnswer(mrYes);
+        TMsgDlg::QueueAnswer(mrNo);
         PressOnFocus(QKeySequence(Qt::ALT | Qt::Key_F));
         QTRY_VERIFY(Form().File1->isVisible());
         QTest::keyClick(Form().File1, Qt::Key_N);
-        QCOMPARE(AnsweredTexts(), QStringList{NewQuestion});
+        QCOMPARE(AnsweredTexts(), QStringList{u"「%1」への変更を保存しますか？"_s.arg(
+                                      DocumentName(Form().FileName))});
         QTRY_COMPARE(Grid().Row(), 1);
         QCOMPARE(Grid().Col(), 0);
         const QRect current = Grid().CellRect(0, 1);

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -43,8 +44,8 @@ const QString TableSaveFailed = u"テーブルファイルの保存ができま�
 const QString LoadFailed = u"テーブルファイルを読み込むことができません。"_s;
 const QString NotTableFile =
     u"テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。"_s;
-const QString NewQuestion = u"内容が変更されていますが保存せずに新規作成しますか？"_s;
-const QString OpenQuestion = u"内容が変更されていますが保存せずに他のデータを開きますか？"_s;
+// The question before the changes to Current.tbl are dropped.
+const QString SaveQuestion = u"「Current」への変更を保存しますか？"_s;
 const QString ChangedOnDiskQuestion =
     u"ファイルが他のプログラムで変更されています。上書きしますか？"_s;
 
@@ -266,15 +267,15 @@ private slots:
         QTest::newRow("new, unchanged")
             << "new" << false << int(mrNone) << "" << QStringList() << "reset";
         QTest::newRow("new, changed, cancel")
-            << "new" << true << int(mrCancel) << "" << QStringList{NewQuestion} << "kept";
-        QTest::newRow("new, changed, yes")
-            << "new" << true << int(mrYes) << "" << QStringList{NewQuestion} << "reset";
+            << "new" << true << int(mrCancel) << "" << QStringList{SaveQuestion} << "kept";
+        QTest::newRow("new, changed, do not save")
+            << "new" << true << int(mrNo) << "" << QStringList{SaveQuestion} << "reset";
         QTest::newRow("open, changed, cancel shows no dialog")
-            << "open" << true << int(mrCancel) << "" << QStringList{OpenQuestion} << "kept";
+            << "open" << true << int(mrCancel) << "" << QStringList{SaveQuestion} << "kept";
         QTest::newRow("open, dialog cancelled")
             << "open" << false << int(mrNone) << Cancel << QStringList() << "kept";
-        QTest::newRow("open, changed, yes")
-            << "open" << true << int(mrYes) << "Saved.tbl" << QStringList{OpenQuestion} << "loaded";
+        QTest::newRow("open, changed, do not save")
+            << "open" << true << int(mrNo) << "Saved.tbl" << QStringList{SaveQuestion} << "loaded";
         QTest::newRow("open, missing file")
             << "open" << false << int(mrNone) << "Gone.tbl"
             << QStringList{LoadFailed + u"\r\nファイルまたはフォルダが見つかりません。"_s}
@@ -285,8 +286,8 @@ private slots:
                                        ? u"フォルダです。ファイルではありません。"_s
                                        : NotTableFile;
             QTest::addRow("open, %s", name)
-                << "open" << true << int(mrYes) << name
-                << QStringList{OpenQuestion, LoadFailed + u"\r\n"_s + reason} << "kept";
+                << "open" << true << int(mrNo) << name
+                << QStringList{SaveQuestion, LoadFailed + u"\r\n"_s + reason} << "kept";
         }
     }
 
@@ -343,6 +344,67 @@ private slots:
         QCOMPARE(form.FileName, fileName);
         QCOMPARE(form.Modified, stillModified);
         QCOMPARE(form.windowTitle(), caption);
+    }
+
+    // 保存 in the question saves first, asking for a name when the document has none, and the
+    // command goes on only when the save succeeded; otherwise everything stays as it was.
+    void saveAnswer_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("fileName"); // the document's before; empty: none
+        QTest::addColumn<QString>("dialog");   // the save dialog's answer; empty: not shown
+        QTest::addColumn<bool>("goesOn");
+        for (const char* command : {"new", "open", "close"}) {
+            const auto row = [command](const char* name, const char* fileName,
+                                       const QString& dialog, bool goesOn) {
+                QTest::addRow("%s, %s", command, name)
+                    << QString::fromLatin1(command) << QString::fromLatin1(fileName) << dialog
+                    << goesOn;
+            };
+            row("named, saved", "Current.tbl", QString(), true);
+            row("unnamed, saved", "", u"Named.tbl"_s, true);
+            row("unnamed, dialog cancelled", "", Cancel, false);
+            row("named, save fails", "missing/Current.tbl", QString(), false);
+            row("unnamed, save fails", "", u"missing/Named.tbl"_s, false);
+        }
+    }
+
+    void saveAnswer() {
+        QFETCH(QString, command);
+        QFETCH(QString, fileName);
+        QFETCH(QString, dialog);
+        QFETCH(bool, goesOn);
+        auto form = std::make_unique<TMiniForm>();
+        if (!fileName.isEmpty()) form->FileName = TempPathCp(fileName);
+        FillDocument(*form, false);
+        QVERIFY(form->Modified);
+        const std::string before = TableFileText(form->DocumentFromControls());
+        const QString target = TempPath(fileName.isEmpty() ? dialog : fileName);
+
+        TMsgDlg::QueueAnswer(mrYes);
+        if (!dialog.isEmpty()) QueueFileAnswer(dialog);
+        if (dialog != Cancel) TMsgDlg::QueueAnswer(mrOk); // the save's report
+        if (goesOn && command == u"open") TFileDialog::QueueCancel();
+        bool closed = false;
+        if (command == u"close")
+            closed = form->close();
+        else
+            (command == u"new" ? form->N2 : form->R1)->trigger();
+
+        const QStringList boxes = AnsweredTexts();
+        QCOMPARE(boxes.value(0),
+                 u"「%1」への変更を保存しますか？"_s.arg(
+                     fileName.isEmpty() ? u"無題"_s : QFileInfo(fileName).baseName()));
+        QCOMPARE(boxes.size(), dialog == Cancel ? 1 : 2);
+        QCOMPARE(TFileDialog::QueuedAnswerCount(), 0);
+        QCOMPARE(QFile::exists(target), goesOn);
+        if (goesOn) QCOMPARE(ReadAll(target).toStdString(), before);
+        QCOMPARE(closed, command == u"close" && goesOn);
+        if (!goesOn) {
+            QVERIFY(form->Modified);
+            QCOMPARE(TableFileText(form->DocumentFromControls()), before);
+        } else if (command == u"new") {
+            QCOMPARE(form->ED_Informer_Title->text(), QString());
+        }
     }
 
     // Editor A has news.tbl open; another program changes it; A saves. The table file on disk

@@ -539,13 +539,12 @@ private slots:
 
         TMsgDlg::QueueAnswer(mrCancel);
         QVERIFY(!form.close());
-        QCOMPARE(AnsweredTexts(),
-                 QStringList{u"内容が変更されていますが保存せずに終了しますか？"_s});
+        QCOMPARE(AnsweredTexts(), QStringList{u"「無題」への変更を保存しますか？"_s});
         QVERIFY(form.isVisible());
         QVERIFY(!QFile::exists(ini));
 
         form.XStringGrid->SetColWidths(1, 120);
-        TMsgDlg::QueueAnswer(mrYes);
+        TMsgDlg::QueueAnswer(mrNo);
         QVERIFY(form.close());
         AnsweredTexts();
         const QByteArray settings = ReadAll(ini);
