@@ -63,7 +63,7 @@ TResult TIniFile::Load() {
     sections_.clear();
     sectionIndex_.clear();
     TTextFile file;
-    const TResult opened = OpenTextFile(path_, 'R', file);
+    const TResult opened = OpenTextFile(path_, file);
     if (opened.Errno() == ENOENT) return {}; // no file yet: an empty one
     if (!opened) return opened;
     size_t section = None;
