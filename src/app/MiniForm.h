@@ -233,6 +233,7 @@ protected:
 private:
     void CreateComponents();
     void CreateStatusBar();
+    void CreatePages();
     void CreateChannelPage();
     void CreateChannelFields();
     void CreateTitlePlate();
@@ -251,9 +252,9 @@ private:
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
                          const QString& hint);
     QGroupBox* AddGroupBox(const QString& name, const QString& caption, const QRect& box);
-    // A label in the window's font unless `fontPixels` gives another height.
+    // A label in the window's font unless `fontPixels` (above 0) gives another height.
     QLabel* AddFieldLabel(QWidget* parent, const QString& name, QPoint at, const QString& caption,
-                          QWidget* field, int fontPixels = 0);
+                          QWidget* field, int fontPixels);
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
                          void (TMiniForm::*handler)(), const QKeySequence& shortcut = {});
     void AddSeparator(QMenu* menu, const QString& name);
