@@ -42,7 +42,7 @@ TControlSize::TControlSize(QWidget* owner)
 
 TControlSize::~TControlSize() {
     Notify(OnDestroy, this);
-    LoadSave('W');
+    LoadSave(imWrite);
 }
 
 std::string TControlSize::IniFile() const {
@@ -57,17 +57,17 @@ void TControlSize::OwnerCreated() {
 
 void TControlSize::Start() {
     Notify(OnCreate, this);
-    if (!manual_) LoadSave('R');
+    if (!manual_) LoadSave(imRead);
     Notify(OnStart, this);
 }
 
-void TControlSize::LoadSave(char mode) {
+void TControlSize::LoadSave(TIniMode mode) {
     try {
         const std::string path = IniFile();
         if (path.empty()) return;
-        if (mode == 'R')
+        if (mode == imRead)
             Load(path);
-        else if (mode == 'W')
+        else
             Save(path);
     } catch (...) {
         // Keeping the placement is a convenience: a failure leaves everything as it is.
@@ -81,7 +81,7 @@ void TControlSize::Load(const std::string& path) {
     }
     if (section_.empty()) return;
     TIniFile ini = OpenIniRetry(path);
-    if (control_) IniPlacement(ini, control_, section_, style_, 'R');
+    if (control_) IniPlacement(ini, control_, section_, style_, imRead);
     ReadSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::ReadBool);
     ReadSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::ReadInteger);
 }
@@ -90,7 +90,7 @@ void TControlSize::Save(const std::string& path) {
     // A component that never loaded has no section and nothing of its own in the file.
     if (section_.empty()) return;
     TIniFile ini = OpenIniRetry(path);
-    if (control_) IniPlacement(ini, control_, section_, style_, 'W');
+    if (control_) IniPlacement(ini, control_, section_, style_, imWrite);
     WriteSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::WriteBool);
     WriteSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::WriteInteger);
     FlushIni(ini);
@@ -111,7 +111,7 @@ bool TControlSize::eventFilter(QObject* watched, QEvent* event) {
 // The window's own close handler runs first: only a close it lets go ahead stores the placement.
 void TControlSize::HandleClose(QEvent* event) {
     static_cast<QObject*>(window_.data())->event(event);
-    if (event->isAccepted() && !manual_) LoadSave('W');
+    if (event->isAccepted() && !manual_) LoadSave(imWrite);
 }
 
 void TControlSize::Notify(const TNotifyEvent& handler, QObject* sender) {

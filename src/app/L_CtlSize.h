@@ -25,6 +25,9 @@ enum TControlSizeStyle {
     cssVisible, // visibility only
 };
 
+// Whether a settings operation reads the file or writes it.
+enum TIniMode { imRead, imWrite };
+
 using TNotifyEvent = std::function<void(QObject* sender)>;
 
 // A named value that the component stores beside the placement; unnamed slots are not stored.
@@ -68,9 +71,9 @@ public:
     std::array<TBoolSlot, SlotCount> EnvBool;
     std::array<TIntSlot, SlotCount> EnvInt;
 
-    // 'R' restores the placement and the slots, 'W' stores them. Nothing is reported: a placement
-    // that cannot be read or written is left as it is.
-    void LoadSave(char mode);
+    // Reading restores the placement and the slots, writing stores them. Nothing is reported: a
+    // placement that cannot be read or written is left as it is.
+    void LoadSave(TIniMode mode);
 
     // Called by the owner window at the end of its creation code.
     void OwnerCreated();

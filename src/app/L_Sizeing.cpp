@@ -163,16 +163,16 @@ std::string PlacementSection(const QWidget* control) {
 }
 
 void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
-                  TControlSizeStyle style, char mode) {
+                  TControlSizeStyle style, TIniMode mode) {
     if (!control) return;
     try {
-        if (mode == 'R') {
+        if (mode == imRead) {
             if (section.empty()) section = PlacementSection(control);
             if (control->isWindow())
                 ReadFormPlacement(iniFile, control, section, style);
             else
                 ReadControlPlacement(iniFile, control, section, style);
-        } else if (mode == 'W' && !section.empty()) {
+        } else if (!section.empty()) {
             iniFile.EraseSection(section);
             if (control->isWindow())
                 WriteFormPlacement(iniFile, control, section, style);

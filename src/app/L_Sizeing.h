@@ -24,11 +24,11 @@ extern std::string IniFileName;
 // "Sz_" + the control's object name.
 std::string PlacementSection(const QWidget* control);
 
-// Reads ('R') or writes ('W') the placement keys of `control` in `iniFile`. An empty `section` is
+// Reads or writes the placement keys of `control` in `iniFile`. An empty `section` is
 // filled on reading and makes writing do nothing. Writing erases the section first, so it moves to
 // the end of the file. Errors are swallowed.
 void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
-                  TControlSizeStyle style, char mode);
+                  TControlSizeStyle style, TIniMode mode);
 
 // A window's place and size: the position of its frame (so that a place kept on the desktop
 // keeps the title bar there too) and the size inside the frame.

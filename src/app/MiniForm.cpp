@@ -230,13 +230,13 @@ void TMiniForm::CheckCommandLine() {
     OpenFileName = FileSystemPath(tableFile);
 }
 
-void TMiniForm::LoadSaveSettings(char mode) {
+void TMiniForm::LoadSaveSettings(TIniMode mode) {
     TEditorSettings settings{OpenLastFile, FileName, {}};
     for (int col = 0; col < XStringGrid->ColCount(); ++col)
         settings.ColWidths.push_back(XStringGrid->ColWidths(col));
     if (const std::optional<std::string> message = ::LoadSaveSettings(mode, settings))
         ShowMsg(*message);
-    if (mode != 'R') return;
+    if (mode != imRead) return;
     OpenLastFile = settings.OpenLastFile;
     FileName = settings.FileName;
     for (int col = 0; col < XStringGrid->ColCount(); ++col) {
@@ -345,7 +345,7 @@ void TMiniForm::showEvent(QShowEvent* event) {
 
 void TMiniForm::FormShow() {
     OpenLastFile = true;
-    LoadSaveSettings('R');
+    LoadSaveSettings(imRead);
     PageControl->setCurrentIndex(pgItems);
     Version->setText(u"ver."_s + FromCp932(VersionText));
     Timer_Start->start();
@@ -389,7 +389,7 @@ void TMiniForm::closeEvent(QCloseEvent* event) {
 bool TMiniForm::FormCloseQuery() {
     XStringGrid->EndCellEdit(false);
     if (Modified && !AskYesNo(u"内容が変更されていますが保存せずに終了しますか？"_s)) return false;
-    LoadSaveSettings('W');
+    LoadSaveSettings(imWrite);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "DiskState.h"
 #include "FeedCheck.h"
 #include "FeedDocument.h"
+#include "L_CtlSize.h"
 #include "XStringGrid.h"
 
 #include <QMainWindow>
@@ -33,7 +34,6 @@ class QToolButton;
 class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
-class TControlSize;
 class TFeedCheckList;
 class TFileDialog;
 class TNoPaintPanel;
@@ -80,9 +80,9 @@ public:
     // Looks for an HTML file among CommandLineParams (see ImportFileName), else for a table file
     // to open (the first other parameter that is no option, see OpenFileName).
     void CheckCommandLine();
-    // 'R' reads the open-last-file option, the last file's name and the column widths from the
-    // settings file, 'W' writes them (and reports a settings file that cannot be written).
-    void LoadSaveSettings(char mode);
+    // Reads the open-last-file option, the last file's name and the column widths from the
+    // settings file, or writes them (and reports a settings file that cannot be written).
+    void LoadSaveSettings(TIniMode mode);
     // Empties every cell of the item rows, as one bulk change.
     void ClearItemRows();
     // Shows the page and focuses the field or cell a finding of the feed check is about.

@@ -47,14 +47,14 @@ TResult WriteSettingsFile(TIniFile& ini, const TEditorSettings& settings) {
 
 } // namespace
 
-std::optional<std::string> LoadSaveSettings(char mode, TEditorSettings& settings,
+std::optional<std::string> LoadSaveSettings(TIniMode mode, TEditorSettings& settings,
                                             const std::string& iniPath) {
     TIniFile ini(iniPath);
-    if (mode == 'R') {
+    if (mode == imRead) {
         // A file that cannot be read reads as empty, so every value keeps its default.
         ini.Load();
         ReadSettings(ini, settings);
-    } else if (mode == 'W') {
+    } else {
         TResult written;
         try {
             written = WriteSettingsFile(ini, settings);
