@@ -4,6 +4,8 @@
 
 #include <QEvent>
 
+#include <tuple>
+
 namespace {
 
 std::string SlotKey(const char* prefix, size_t index) {
@@ -42,7 +44,7 @@ TControlSize::TControlSize(QWidget* owner)
 
 TControlSize::~TControlSize() {
     Notify(OnDestroy, this);
-    LoadSave(imWrite);
+    StorePlacement();
 }
 
 std::string TControlSize::IniFile() const {
@@ -57,24 +59,19 @@ void TControlSize::OwnerCreated() {
 
 void TControlSize::Start() {
     Notify(OnCreate, this);
-    if (!manual_) LoadSave(imRead);
+    if (!manual_) Load();
     Notify(OnStart, this);
 }
 
-void TControlSize::LoadSave(TIniMode mode) {
-    try {
-        const std::string path = IniFile();
-        if (path.empty()) return;
-        if (mode == imRead)
-            Load(path);
-        else
-            Save(path);
-    } catch (...) {
-        // Keeping the placement is a convenience: a failure leaves everything as it is.
-    }
+TResult TControlSize::LoadSave(TIniMode mode) {
+    if (mode == imWrite) return Save();
+    Load();
+    return {};
 }
 
-void TControlSize::Load(const std::string& path) {
+void TControlSize::Load() {
+    const std::string path = IniFile();
+    if (path.empty()) return;
     if (section_.empty() && control_) {
         section_ = PlacementSection(control_);
         if (control_->isWindow() && screenSenter_) CenterOnWorkArea(control_);
@@ -86,14 +83,21 @@ void TControlSize::Load(const std::string& path) {
     ReadSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::ReadInteger);
 }
 
-void TControlSize::Save(const std::string& path) {
+TResult TControlSize::Save() {
+    const std::string path = IniFile();
     // A component that never loaded has no section and nothing of its own in the file.
-    if (section_.empty()) return;
+    if (path.empty() || section_.empty()) return {};
     TIniFile ini = OpenIniRetry(path);
     if (control_) IniPlacement(ini, control_, section_, style_, imWrite);
     WriteSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::WriteBool);
     WriteSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::WriteInteger);
-    FlushIni(ini);
+    return FlushIni(ini);
+}
+
+// Keeping the placement is a convenience: one that cannot be stored is not worth a message, and
+// the window closes all the same.
+void TControlSize::StorePlacement() {
+    std::ignore = Save();
 }
 
 bool TControlSize::eventFilter(QObject* watched, QEvent* event) {
@@ -111,14 +115,9 @@ bool TControlSize::eventFilter(QObject* watched, QEvent* event) {
 // The window's own close handler runs first: only a close it lets go ahead stores the placement.
 void TControlSize::HandleClose(QEvent* event) {
     static_cast<QObject*>(window_.data())->event(event);
-    if (event->isAccepted() && !manual_) LoadSave(imWrite);
+    if (event->isAccepted() && !manual_) StorePlacement();
 }
 
 void TControlSize::Notify(const TNotifyEvent& handler, QObject* sender) {
-    if (!handler) return;
-    try {
-        handler(sender);
-    } catch (...) {
-        // The placement's notifications must not stop the window's creation or destruction.
-    }
+    if (handler) handler(sender);
 }

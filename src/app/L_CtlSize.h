@@ -11,6 +11,8 @@
 // through an event filter on the window, which lets the window's own close handler decide first
 // and stores the placement only when the close goes ahead.
 
+#include "Result.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -64,6 +66,7 @@ public:
     bool Manual() const { return manual_; }
     void SetManual(bool manual) { manual_ = manual; }
 
+    // The handlers must not throw: they run inside the window's creation and destruction.
     TNotifyEvent OnCreate;  // just before the automatic load
     TNotifyEvent OnStart;   // just after the automatic load
     TNotifyEvent OnDestroy; // just before the save at destruction
@@ -71,9 +74,10 @@ public:
     std::array<TBoolSlot, SlotCount> EnvBool;
     std::array<TIntSlot, SlotCount> EnvInt;
 
-    // Reading restores the placement and the slots, writing stores them. Nothing is reported: a
-    // placement that cannot be read or written is left as it is.
-    void LoadSave(TIniMode mode);
+    // Reading restores the placement and the slots; what the file does not hold, or cannot be
+    // read, keeps its current value, so reading never fails. Writing stores them and returns the
+    // failure of the write, which leaves the file as it was.
+    TResult LoadSave(TIniMode mode);
 
     // Called by the owner window at the end of its creation code.
     void OwnerCreated();
@@ -83,8 +87,9 @@ protected:
 
 private:
     void Start();
-    void Load(const std::string& path);
-    void Save(const std::string& path);
+    void Load();
+    TResult Save();
+    void StorePlacement();
     void HandleClose(QEvent* event);
     static void Notify(const TNotifyEvent& handler, QObject* sender);
 

@@ -165,22 +165,18 @@ std::string PlacementSection(const QWidget* control) {
 void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
                   TControlSizeStyle style, TIniMode mode) {
     if (!control) return;
-    try {
-        if (mode == imRead) {
-            if (section.empty()) section = PlacementSection(control);
-            if (control->isWindow())
-                ReadFormPlacement(iniFile, control, section, style);
-            else
-                ReadControlPlacement(iniFile, control, section, style);
-        } else if (!section.empty()) {
-            iniFile.EraseSection(section);
-            if (control->isWindow())
-                WriteFormPlacement(iniFile, control, section, style);
-            else
-                WriteControlPlacement(iniFile, control, section, style);
-        }
-    } catch (...) {
-        // A placement that cannot be kept leaves the control where it is; nothing to report.
+    if (mode == imRead) {
+        if (section.empty()) section = PlacementSection(control);
+        if (control->isWindow())
+            ReadFormPlacement(iniFile, control, section, style);
+        else
+            ReadControlPlacement(iniFile, control, section, style);
+    } else if (!section.empty()) {
+        iniFile.EraseSection(section);
+        if (control->isWindow())
+            WriteFormPlacement(iniFile, control, section, style);
+        else
+            WriteControlPlacement(iniFile, control, section, style);
     }
 }
 

@@ -26,7 +26,7 @@ std::string PlacementSection(const QWidget* control);
 
 // Reads or writes the placement keys of `control` in `iniFile`. An empty `section` is
 // filled on reading and makes writing do nothing. Writing erases the section first, so it moves to
-// the end of the file. Errors are swallowed.
+// the end of the file. A write-through file keeps its first failed write for FlushIni.
 void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
                   TControlSizeStyle style, TIniMode mode);
 

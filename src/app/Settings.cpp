@@ -51,9 +51,8 @@ std::optional<std::string> LoadSaveSettings(TIniMode mode, TEditorSettings& sett
                                             const std::string& iniPath) {
     TIniFile ini(iniPath);
     if (mode == imRead) {
-        // A file that cannot be read reads as empty, so every value keeps its default.
-        ini.Load();
-        ReadSettings(ini, settings);
+        // A file that cannot be read is taken as empty: every value keeps the one it has.
+        if (ini.Load()) ReadSettings(ini, settings);
     } else {
         TResult written;
         try {

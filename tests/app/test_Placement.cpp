@@ -435,10 +435,10 @@ private slots:
         size.SetControl(&form);
         size.SetIniFile(ini_.toStdString());
         size.SetScreenSenter(true);
-        size.LoadSave(imRead);
+        QVERIFY(size.LoadSave(imRead).Ok());
         QCOMPARE(form.geometry(), QRect(230, 140, 819, 602));
         form.move(0, 0);
-        size.LoadSave(imRead);
+        QVERIFY(size.LoadSave(imRead).Ok());
         QCOMPARE(form.pos(), QPoint(0, 0));
     }
 
