@@ -88,15 +88,37 @@ TResult TControlSize::Save() {
     // A component that never loaded has no section and nothing of its own in the file.
     if (path.empty() || section_.empty()) return {};
     TIniFile ini = OpenIniRetry(path);
-    if (control_) IniPlacement(ini, control_, section_, style_, imWrite);
-    WriteSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::WriteBool);
-    WriteSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::WriteInteger);
-    return FlushIni(ini);
+    WritePlacement(ini);
+    const TResult flushed = FlushIni(ini);
+    if (!flushed) stored_.clear();
+    return flushed;
 }
 
-// Keeping the placement is a convenience: one that cannot be stored is not worth a message, and
-// the window closes all the same.
+void TControlSize::WritePlacement(TIniFile& ini) {
+    if (section_.empty()) return;
+    WriteOwnSection(ini);
+    stored_ = PlacementText();
+}
+
+void TControlSize::WriteOwnSection(TIniFile& ini) const {
+    std::string section = section_;
+    if (control_) IniPlacement(ini, control_, section, style_, imWrite);
+    WriteSlots(ini, section, "EnvBool_", EnvBool, &TIniFile::WriteBool);
+    WriteSlots(ini, section, "EnvInt_", EnvInt, &TIniFile::WriteInteger);
+}
+
+// The component's own section as it would be written now.
+std::string TControlSize::PlacementText() const {
+    TIniFile own;
+    WriteOwnSection(own);
+    return own.Text();
+}
+
+// Storing at the close and again at the destruction would write the same section twice: what
+// has not changed since it was last written stays as it is. Keeping the placement is a
+// convenience, so one that cannot be stored is not worth a message.
 void TControlSize::StorePlacement() {
+    if (!stored_.empty() && PlacementText() == stored_) return;
     std::ignore = Save();
 }
 

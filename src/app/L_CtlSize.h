@@ -32,6 +32,10 @@ enum TIniMode { imRead, imWrite };
 
 using TNotifyEvent = std::function<void(QObject* sender)>;
 
+class TIniFile;
+// Adds an owner's sections to a settings file that is about to be saved.
+using TIniWriter = std::function<void(TIniFile& ini)>;
+
 // A named value that the component stores beside the placement; unnamed slots are not stored.
 struct TBoolSlot {
     std::string Name;
@@ -79,6 +83,12 @@ public:
     // failure of the write, which leaves the file as it was.
     TResult LoadSave(TIniMode mode);
 
+    // Writes the placement and the slots into `ini`, a copy of the settings file that its owner
+    // saves with sections of its own. The placement then counts as stored, so the close and the
+    // destruction do not write the file again unless it has changed since; a failed save is the
+    // owner's to report. Does nothing before the first load.
+    void WritePlacement(TIniFile& ini);
+
     // Called by the owner window at the end of its creation code.
     void OwnerCreated();
 
@@ -90,6 +100,8 @@ private:
     void Load();
     TResult Save();
     void StorePlacement();
+    void WriteOwnSection(TIniFile& ini) const;
+    std::string PlacementText() const;
     void HandleClose(QEvent* event);
     static void Notify(const TNotifyEvent& handler, QObject* sender);
 
@@ -102,4 +114,5 @@ private:
     bool manual_ = false;
     bool created_ = false;
     std::string section_; // "Sz_" + the control's name, filled by the first load
+    std::string stored_;  // PlacementText() as it was last written
 };

@@ -234,7 +234,10 @@ void TMiniForm::LoadSaveSettings(TIniMode mode) {
     TEditorSettings settings{OpenLastFile, FileName, {}};
     for (int col = 0; col < XStringGrid->ColCount(); ++col)
         settings.ColWidths.push_back(XStringGrid->ColWidths(col));
-    if (const std::optional<std::string> message = ::LoadSaveSettings(mode, settings))
+    // The window's placement goes into the same save: closing writes the settings file once.
+    const TIniWriter placement = [this](TIniFile& ini) { ControlSize->WritePlacement(ini); };
+    if (const std::optional<std::string> message =
+            ::LoadSaveSettings(mode, settings, IniFileName, placement))
         ShowMsg(*message);
     if (mode != imRead) return;
     OpenLastFile = settings.OpenLastFile;

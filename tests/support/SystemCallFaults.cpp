@@ -4,12 +4,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <dlfcn.h>
+#include <map>
 #include <unistd.h>
 
 namespace {
 
 std::array<int, 4> armed{}; // errno value per TSystemCall, 0 when not armed
 std::string lastRenameSource;
+std::map<std::string, int> renamesOnto;
 
 // The errno value the call is to fail with, once; 0 to pass it through.
 int TakeFailure(TSystemCall call) {
@@ -36,6 +38,11 @@ void FailNextCall(TSystemCall call, int errorNumber) {
 
 std::string LastRenameSource() {
     return lastRenameSource;
+}
+
+int RenamesOnto(const std::string& target) {
+    const auto found = renamesOnto.find(target);
+    return found == renamesOnto.end() ? 0 : found->second;
 }
 
 bool DisarmCalls() {
@@ -66,7 +73,10 @@ int rename(const char* from, const char* to) noexcept {
     static auto* real = Real<int(const char*, const char*)>("rename");
     if (const int error = TakeFailure(TSystemCall::Rename)) return Fail(error);
     const int result = real(from, to);
-    if (result == 0) lastRenameSource = from;
+    if (result == 0) {
+        lastRenameSource = from;
+        ++renamesOnto[to];
+    }
     return result;
 }
 
