@@ -59,35 +59,42 @@ void TControlSize::OwnerCreated() {
 
 void TControlSize::Start() {
     Notify(OnCreate, this);
-    if (!manual_) Load();
-    Notify(OnStart, this);
+    const auto started = [this] { Notify(OnStart, this); };
+    if (manual_)
+        started();
+    else
+        Load(started);
 }
 
 TResult TControlSize::LoadSave(TIniMode mode) {
     if (mode == imWrite) return Save();
-    Load();
+    Load({});
     return {};
 }
 
-void TControlSize::Load() {
+void TControlSize::Load(const std::function<void()>& loaded) {
     const std::string path = IniFile();
-    if (path.empty()) return;
-    if (section_.empty() && control_) {
+    if (!path.empty() && section_.empty() && control_) {
         section_ = PlacementSection(control_);
         if (control_->isWindow() && screenSenter_) CenterOnWorkArea(control_);
     }
-    if (section_.empty()) return;
-    TIniFile ini = OpenIniRetry(path);
-    if (control_) IniPlacement(ini, control_, section_, style_, imRead);
-    ReadSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::ReadBool);
-    ReadSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::ReadInteger);
+    if (path.empty() || section_.empty()) {
+        if (loaded) loaded();
+        return;
+    }
+    OpenIniRetry(path, this, [this, loaded](TIniFile& ini) {
+        if (control_) IniPlacement(ini, control_, section_, style_, imRead);
+        ReadSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::ReadBool);
+        ReadSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::ReadInteger);
+        if (loaded) loaded();
+    });
 }
 
 TResult TControlSize::Save() {
     const std::string path = IniFile();
     // A component that never loaded has no section and nothing of its own in the file.
     if (path.empty() || section_.empty()) return {};
-    TIniFile ini = OpenIniRetry(path);
+    TIniFile ini = OpenIniNow(path);
     WritePlacement(ini);
     const TResult flushed = FlushIni(ini);
     if (!flushed) stored_.clear();

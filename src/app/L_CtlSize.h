@@ -78,9 +78,10 @@ public:
     std::array<TBoolSlot, SlotCount> EnvBool;
     std::array<TIntSlot, SlotCount> EnvInt;
 
-    // Reading restores the placement and the slots; what the file does not hold, or cannot be
-    // read, keeps its current value, so reading never fails. Writing stores them and returns the
-    // failure of the write, which leaves the file as it was.
+    // Reading restores the placement and the slots, at once or, when the file cannot be read at
+    // first, after the retries of OpenIniRetry; what the file does not hold, or cannot be read,
+    // keeps its current value, so reading never fails. OnStart follows the reading. Writing stores
+    // them and returns the failure of the write, which leaves the file as it was.
     TResult LoadSave(TIniMode mode);
 
     // Writes the placement and the slots into `ini`, a copy of the settings file that its owner
@@ -97,7 +98,7 @@ protected:
 
 private:
     void Start();
-    void Load();
+    void Load(const std::function<void()>& loaded);
     TResult Save();
     void StorePlacement();
     void WriteOwnSection(TIniFile& ini) const;

@@ -6,11 +6,11 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 std::string IniFileName = UserPlaces().IniFileName;
 
@@ -229,13 +229,31 @@ void CenterOnWorkArea(QWidget* form) {
     form->move(CenteredOnWorkArea(screen->availableGeometry(), form->frameGeometry().size()));
 }
 
-TIniFile OpenIniRetry(const std::string& path) {
+namespace {
+
+void TryOpenIni(const std::string& path, QObject* context,
+                const std::function<void(TIniFile&)>& opened, int attempt) {
     TIniFile file(path);
-    for (int attempt = 1; attempt <= OpenAttempts; ++attempt) {
-        if (file.Load()) return file;
-        if (attempt < OpenAttempts) std::this_thread::sleep_for(RetryDelay);
+    const bool loaded = file.Load().Ok();
+    if (!loaded && attempt < OpenAttempts) {
+        QTimer::singleShot(RetryDelay, context,
+                           [=] { TryOpenIni(path, context, opened, attempt + 1); });
+        return;
     }
-    file.SetWriteThrough(true);
+    file.SetWriteThrough(!loaded);
+    opened(file);
+}
+
+} // namespace
+
+void OpenIniRetry(const std::string& path, QObject* context,
+                  std::function<void(TIniFile&)> opened) {
+    TryOpenIni(path, context, opened, 1);
+}
+
+TIniFile OpenIniNow(const std::string& path) {
+    TIniFile file(path);
+    if (!file.Load()) file.SetWriteThrough(true);
     return file;
 }
 

@@ -13,8 +13,10 @@
 #include <QRect>
 #include <QSize>
 
+#include <functional>
 #include <string>
 
+class QObject;
 class QWidget;
 
 // The settings file "orvanix.ini" (see UserPlaces.h), a file-system path. Set before any window
@@ -49,8 +51,12 @@ QPoint CenteredOnWorkArea(const QRect& workArea, const QSize& size);
 // Moves the window there on its own screen's work area (the primary one if it has none).
 void CenterOnWorkArea(QWidget* form);
 
-// The settings file held in memory, read on the third attempt at most (200 ms apart); when all
-// three fail, a file in write-through mode.
-TIniFile OpenIniRetry(const std::string& path);
+// The settings file held in memory, handed to `opened`: at once when it can be read, else after up
+// to two more attempts 200 ms apart on timers, while the event loop goes on; when all three fail,
+// a file in write-through mode. `opened` is not called once `context` is gone.
+void OpenIniRetry(const std::string& path, QObject* context, std::function<void(TIniFile&)> opened);
+// The settings file held in memory, or in write-through mode when it cannot be read: for a
+// writer that cannot wait, such as a window being closed or destroyed.
+TIniFile OpenIniNow(const std::string& path);
 // Writes an in-memory file back; for a write-through file, reports its first failed write.
 TResult FlushIni(TIniFile& file);

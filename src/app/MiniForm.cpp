@@ -33,7 +33,6 @@
 #include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -52,14 +51,6 @@ QFont PointFont(int points) {
     QFont font = QApplication::font();
     font.setPointSize(points);
     return font;
-}
-
-// Paints `window` completely and at once, its layouts brought up to date first. Only the pending
-// layout requests are dispatched, not the whole event queue, so no timer, input or queued call
-// runs in the middle of the caller's work.
-void PaintNow(QWidget& window) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    window.repaint();
 }
 
 // Each text field of the channel and the edit box that holds it, in the order of the table file.
@@ -369,13 +360,15 @@ void TMiniForm::Timer_StartTimer() {
         const bool openTableFile = OpenLastFile || !ImportFileName.empty();
         if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
     }
-    if (!ImportFileName.empty()) {
-        // The window shows the loaded file for a moment before the question covers it. The wait
-        // blocks the event loop, which would otherwise paint it, so it is painted first.
-        PaintNow(*this);
-        QThread::msleep(HtmlQuestionDelay);
+    if (ImportFileName.empty()) return FinishStartup();
+    // The window shows the loaded file for a moment before the question covers it.
+    QTimer::singleShot(HtmlQuestionDelay, this, [this] {
         AskHtmlImport();
-    }
+        FinishStartup();
+    });
+}
+
+void TMiniForm::FinishStartup() {
     FocusGrid();
     UpdateGridStatus(-1);
     UpdateCaption();

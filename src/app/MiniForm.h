@@ -282,6 +282,7 @@ private:
     bool FormMouseWheel(const QWheelEvent& event);
     void PageControlChange();
     void Timer_StartTimer();
+    void FinishStartup();
     void ED_Informer_TitleChange();
     void File1Click();
     void Commands1Click();
