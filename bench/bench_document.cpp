@@ -88,7 +88,7 @@ BENCHMARK(BM_WriteTableFile);
 void BM_LoadTableFile(benchmark::State& state) {
     TFeedDocument document = FullDocument();
     const std::string path = TempPath("bench_load.tbl");
-    WriteTableFile(document, path);
+    if (!WriteTableFile(document, path)) return state.SkipWithError("no table file to load");
     for (auto _ : state)
         benchmark::DoNotOptimize(LoadTableFile(document, path));
     std::filesystem::remove(path);
@@ -120,10 +120,12 @@ void BM_LoadAndSaveSettings(benchmark::State& state) {
         ini.WriteInteger("Section" + std::to_string(n), "szLeft", n);
         ini.WriteInteger("Section" + std::to_string(n), "szTop", n);
     }
-    ini.Save();
+    if (!ini.Save()) return state.SkipWithError("no settings file to load");
     for (auto _ : state) {
-        ini.Load();
-        ini.Save();
+        if (!ini.Load() || !ini.Save()) {
+            state.SkipWithError("the settings file failed");
+            break;
+        }
     }
     std::filesystem::remove(path);
 }

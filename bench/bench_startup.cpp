@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <string>
 
 namespace {
@@ -90,7 +91,10 @@ int main(int argc, char** argv) {
     QTemporaryDir folder;
     TFeedDocument document = FullDocument();
     const std::string table = folder.filePath("news.tbl").toStdString();
-    WriteTableFile(document, table);
+    if (!WriteTableFile(document, table)) {
+        std::cerr << "cannot write " << table << "\n";
+        return 1;
+    }
     IniFileName = folder.filePath("orvanix.ini").toStdString();
     std::ofstream(IniFileName) << "[Environ]\r\nLastOpen=1\r\nDefFileName=" << table << "\r\n";
 

@@ -4,6 +4,8 @@
 
 #include <QEvent>
 
+#include <tuple>
+
 namespace {
 
 std::string SlotKey(const char* prefix, size_t index) {
@@ -42,7 +44,7 @@ TControlSize::TControlSize(QWidget* owner)
 
 TControlSize::~TControlSize() {
     Notify(OnDestroy, this);
-    LoadSave('W');
+    StorePlacement();
 }
 
 std::string TControlSize::IniFile() const {
@@ -57,43 +59,74 @@ void TControlSize::OwnerCreated() {
 
 void TControlSize::Start() {
     Notify(OnCreate, this);
-    if (!manual_) LoadSave('R');
-    Notify(OnStart, this);
+    const auto started = [this] { Notify(OnStart, this); };
+    if (manual_)
+        started();
+    else
+        Load(started);
 }
 
-void TControlSize::LoadSave(char mode) {
-    try {
-        const std::string path = IniFile();
-        if (path.empty()) return;
-        if (mode == 'R')
-            Load(path);
-        else if (mode == 'W')
-            Save(path);
-    } catch (...) {
-        // Keeping the placement is a convenience: a failure leaves everything as it is.
-    }
+TResult TControlSize::LoadSave(TIniMode mode) {
+    if (mode == imWrite) return Save();
+    Load({});
+    return {};
 }
 
-void TControlSize::Load(const std::string& path) {
-    if (section_.empty() && control_) {
+void TControlSize::Load(const std::function<void()>& loaded) {
+    const std::string path = IniFile();
+    if (!path.empty() && section_.empty() && control_) {
         section_ = PlacementSection(control_);
         if (control_->isWindow() && screenSenter_) CenterOnWorkArea(control_);
     }
-    if (section_.empty()) return;
-    TIniFile ini = OpenIniRetry(path);
-    if (control_) IniPlacement(ini, control_, section_, style_, 'R');
-    ReadSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::ReadBool);
-    ReadSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::ReadInteger);
+    if (path.empty() || section_.empty()) {
+        if (loaded) loaded();
+        return;
+    }
+    OpenIniRetry(path, this, [this, loaded](TIniFile& ini) {
+        if (control_) IniPlacement(ini, control_, section_, style_, imRead);
+        ReadSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::ReadBool);
+        ReadSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::ReadInteger);
+        if (loaded) loaded();
+    });
 }
 
-void TControlSize::Save(const std::string& path) {
+TResult TControlSize::Save() {
+    const std::string path = IniFile();
     // A component that never loaded has no section and nothing of its own in the file.
+    if (path.empty() || section_.empty()) return {};
+    TIniFile ini = OpenIniNow(path);
+    WritePlacement(ini);
+    const TResult flushed = FlushIni(ini);
+    if (!flushed) stored_.clear();
+    return flushed;
+}
+
+void TControlSize::WritePlacement(TIniFile& ini) {
     if (section_.empty()) return;
-    TIniFile ini = OpenIniRetry(path);
-    if (control_) IniPlacement(ini, control_, section_, style_, 'W');
-    WriteSlots(ini, section_, "EnvBool_", EnvBool, &TIniFile::WriteBool);
-    WriteSlots(ini, section_, "EnvInt_", EnvInt, &TIniFile::WriteInteger);
-    FlushIni(ini);
+    WriteOwnSection(ini);
+    stored_ = PlacementText();
+}
+
+void TControlSize::WriteOwnSection(TIniFile& ini) const {
+    std::string section = section_;
+    if (control_) IniPlacement(ini, control_, section, style_, imWrite);
+    WriteSlots(ini, section, "EnvBool_", EnvBool, &TIniFile::WriteBool);
+    WriteSlots(ini, section, "EnvInt_", EnvInt, &TIniFile::WriteInteger);
+}
+
+// The component's own section as it would be written now.
+std::string TControlSize::PlacementText() const {
+    TIniFile own;
+    WriteOwnSection(own);
+    return own.Text();
+}
+
+// Storing at the close and again at the destruction would write the same section twice: what
+// has not changed since it was last written stays as it is. Keeping the placement is a
+// convenience, so one that cannot be stored is not worth a message.
+void TControlSize::StorePlacement() {
+    if (!stored_.empty() && PlacementText() == stored_) return;
+    std::ignore = Save();
 }
 
 bool TControlSize::eventFilter(QObject* watched, QEvent* event) {
@@ -111,14 +144,9 @@ bool TControlSize::eventFilter(QObject* watched, QEvent* event) {
 // The window's own close handler runs first: only a close it lets go ahead stores the placement.
 void TControlSize::HandleClose(QEvent* event) {
     static_cast<QObject*>(window_.data())->event(event);
-    if (event->isAccepted() && !manual_) LoadSave('W');
+    if (event->isAccepted() && !manual_) StorePlacement();
 }
 
 void TControlSize::Notify(const TNotifyEvent& handler, QObject* sender) {
-    if (!handler) return;
-    try {
-        handler(sender);
-    } catch (...) {
-        // The placement's notifications must not stop the window's creation or destruction.
-    }
+    if (handler) handler(sender);
 }

@@ -11,6 +11,8 @@
 // through an event filter on the window, which lets the window's own close handler decide first
 // and stores the placement only when the close goes ahead.
 
+#include "Result.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -25,7 +27,14 @@ enum TControlSizeStyle {
     cssVisible, // visibility only
 };
 
+// Whether a settings operation reads the file or writes it.
+enum TIniMode { imRead, imWrite };
+
 using TNotifyEvent = std::function<void(QObject* sender)>;
+
+class TIniFile;
+// Adds an owner's sections to a settings file that is about to be saved.
+using TIniWriter = std::function<void(TIniFile& ini)>;
 
 // A named value that the component stores beside the placement; unnamed slots are not stored.
 struct TBoolSlot {
@@ -61,6 +70,7 @@ public:
     bool Manual() const { return manual_; }
     void SetManual(bool manual) { manual_ = manual; }
 
+    // The handlers must not throw: they run inside the window's creation and destruction.
     TNotifyEvent OnCreate;  // just before the automatic load
     TNotifyEvent OnStart;   // just after the automatic load
     TNotifyEvent OnDestroy; // just before the save at destruction
@@ -68,9 +78,17 @@ public:
     std::array<TBoolSlot, SlotCount> EnvBool;
     std::array<TIntSlot, SlotCount> EnvInt;
 
-    // 'R' restores the placement and the slots, 'W' stores them. Nothing is reported: a placement
-    // that cannot be read or written is left as it is.
-    void LoadSave(char mode);
+    // Reading restores the placement and the slots, at once or, when the file cannot be read at
+    // first, after the retries of OpenIniRetry; what the file does not hold, or cannot be read,
+    // keeps its current value, so reading never fails. OnStart follows the reading. Writing stores
+    // them and returns the failure of the write, which leaves the file as it was.
+    TResult LoadSave(TIniMode mode);
+
+    // Writes the placement and the slots into `ini`, a copy of the settings file that its owner
+    // saves with sections of its own. The placement then counts as stored, so the close and the
+    // destruction do not write the file again unless it has changed since; a failed save is the
+    // owner's to report. Does nothing before the first load.
+    void WritePlacement(TIniFile& ini);
 
     // Called by the owner window at the end of its creation code.
     void OwnerCreated();
@@ -80,8 +98,11 @@ protected:
 
 private:
     void Start();
-    void Load(const std::string& path);
-    void Save(const std::string& path);
+    void Load(const std::function<void()>& loaded);
+    TResult Save();
+    void StorePlacement();
+    void WriteOwnSection(TIniFile& ini) const;
+    std::string PlacementText() const;
     void HandleClose(QEvent* event);
     static void Notify(const TNotifyEvent& handler, QObject* sender);
 
@@ -94,4 +115,5 @@ private:
     bool manual_ = false;
     bool created_ = false;
     std::string section_; // "Sz_" + the control's name, filled by the first load
+    std::string stored_;  // PlacementText() as it was last written
 };

@@ -6,11 +6,11 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 std::string IniFileName = UserPlaces().IniFileName;
 
@@ -163,24 +163,20 @@ std::string PlacementSection(const QWidget* control) {
 }
 
 void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
-                  TControlSizeStyle style, char mode) {
+                  TControlSizeStyle style, TIniMode mode) {
     if (!control) return;
-    try {
-        if (mode == 'R') {
-            if (section.empty()) section = PlacementSection(control);
-            if (control->isWindow())
-                ReadFormPlacement(iniFile, control, section, style);
-            else
-                ReadControlPlacement(iniFile, control, section, style);
-        } else if (mode == 'W' && !section.empty()) {
-            iniFile.EraseSection(section);
-            if (control->isWindow())
-                WriteFormPlacement(iniFile, control, section, style);
-            else
-                WriteControlPlacement(iniFile, control, section, style);
-        }
-    } catch (...) {
-        // A placement that cannot be kept leaves the control where it is; nothing to report.
+    if (mode == imRead) {
+        if (section.empty()) section = PlacementSection(control);
+        if (control->isWindow())
+            ReadFormPlacement(iniFile, control, section, style);
+        else
+            ReadControlPlacement(iniFile, control, section, style);
+    } else if (!section.empty()) {
+        iniFile.EraseSection(section);
+        if (control->isWindow())
+            WriteFormPlacement(iniFile, control, section, style);
+        else
+            WriteControlPlacement(iniFile, control, section, style);
     }
 }
 
@@ -233,13 +229,31 @@ void CenterOnWorkArea(QWidget* form) {
     form->move(CenteredOnWorkArea(screen->availableGeometry(), form->frameGeometry().size()));
 }
 
-TIniFile OpenIniRetry(const std::string& path) {
+namespace {
+
+void TryOpenIni(const std::string& path, QObject* context,
+                const std::function<void(TIniFile&)>& opened, int attempt) {
     TIniFile file(path);
-    for (int attempt = 1; attempt <= OpenAttempts; ++attempt) {
-        if (file.Load()) return file;
-        if (attempt < OpenAttempts) std::this_thread::sleep_for(RetryDelay);
+    const bool loaded = file.Load().Ok();
+    if (!loaded && attempt < OpenAttempts) {
+        QTimer::singleShot(RetryDelay, context,
+                           [=] { TryOpenIni(path, context, opened, attempt + 1); });
+        return;
     }
-    file.SetWriteThrough(true);
+    file.SetWriteThrough(!loaded);
+    opened(file);
+}
+
+} // namespace
+
+void OpenIniRetry(const std::string& path, QObject* context,
+                  std::function<void(TIniFile&)> opened) {
+    TryOpenIni(path, context, opened, 1);
+}
+
+TIniFile OpenIniNow(const std::string& path) {
+    TIniFile file(path);
+    if (!file.Load()) file.SetWriteThrough(true);
     return file;
 }
 

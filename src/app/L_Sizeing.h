@@ -13,8 +13,10 @@
 #include <QRect>
 #include <QSize>
 
+#include <functional>
 #include <string>
 
+class QObject;
 class QWidget;
 
 // The settings file "orvanix.ini" (see UserPlaces.h), a file-system path. Set before any window
@@ -24,11 +26,11 @@ extern std::string IniFileName;
 // "Sz_" + the control's object name.
 std::string PlacementSection(const QWidget* control);
 
-// Reads ('R') or writes ('W') the placement keys of `control` in `iniFile`. An empty `section` is
+// Reads or writes the placement keys of `control` in `iniFile`. An empty `section` is
 // filled on reading and makes writing do nothing. Writing erases the section first, so it moves to
-// the end of the file. Errors are swallowed.
+// the end of the file. A write-through file keeps its first failed write for FlushIni.
 void IniPlacement(TIniFile& iniFile, QWidget* control, std::string& section,
-                  TControlSizeStyle style, char mode);
+                  TControlSizeStyle style, TIniMode mode);
 
 // A window's place and size: the position of its frame (so that a place kept on the desktop
 // keeps the title bar there too) and the size inside the frame.
@@ -49,8 +51,12 @@ QPoint CenteredOnWorkArea(const QRect& workArea, const QSize& size);
 // Moves the window there on its own screen's work area (the primary one if it has none).
 void CenterOnWorkArea(QWidget* form);
 
-// The settings file held in memory, read on the third attempt at most (200 ms apart); when all
-// three fail, a file in write-through mode.
-TIniFile OpenIniRetry(const std::string& path);
+// The settings file held in memory, handed to `opened`: at once when it can be read, else after up
+// to two more attempts 200 ms apart on timers, while the event loop goes on; when all three fail,
+// a file in write-through mode. `opened` is not called once `context` is gone.
+void OpenIniRetry(const std::string& path, QObject* context, std::function<void(TIniFile&)> opened);
+// The settings file held in memory, or in write-through mode when it cannot be read: for a
+// writer that cannot wait, such as a window being closed or destroyed.
+TIniFile OpenIniNow(const std::string& path);
 // Writes an in-memory file back; for a write-through file, reports its first failed write.
 TResult FlushIni(TIniFile& file);

@@ -34,7 +34,6 @@
 #include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -53,14 +52,6 @@ QFont PointFont(int points) {
     QFont font = QApplication::font();
     font.setPointSize(points);
     return font;
-}
-
-// Paints `window` completely and at once, its layouts brought up to date first. Only the pending
-// layout requests are dispatched, not the whole event queue, so no timer, input or queued call
-// runs in the middle of the caller's work.
-void PaintNow(QWidget& window) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    window.repaint();
 }
 
 // Each text field of the channel and the edit box that holds it, in the order of the table file.
@@ -235,13 +226,16 @@ void TMiniForm::CheckCommandLine() {
     OpenFileName = FileSystemPath(tableFile);
 }
 
-void TMiniForm::LoadSaveSettings(char mode) {
+void TMiniForm::LoadSaveSettings(TIniMode mode) {
     TEditorSettings settings{OpenLastFile, FileName, {}};
     for (int col = 0; col < XStringGrid->ColCount(); ++col)
         settings.ColWidths.push_back(XStringGrid->ColWidths(col));
-    if (const std::optional<std::string> message = ::LoadSaveSettings(mode, settings))
+    // The window's placement goes into the same save: closing writes the settings file once.
+    const TIniWriter placement = [this](TIniFile& ini) { ControlSize->WritePlacement(ini); };
+    if (const std::optional<std::string> message =
+            ::LoadSaveSettings(mode, settings, IniFileName, placement))
         ShowMsg(*message);
-    if (mode != 'R') return;
+    if (mode != imRead) return;
     OpenLastFile = settings.OpenLastFile;
     FileName = settings.FileName;
     for (int col = 0; col < XStringGrid->ColCount(); ++col) {
@@ -380,7 +374,7 @@ void TMiniForm::showEvent(QShowEvent* event) {
 
 void TMiniForm::FormShow() {
     OpenLastFile = true;
-    LoadSaveSettings('R');
+    LoadSaveSettings(imRead);
     PageControl->setCurrentIndex(pgItems);
     Version->setText(u"ver."_s + FromCp932(VersionText));
     Timer_Start->start();
@@ -403,13 +397,15 @@ void TMiniForm::Timer_StartTimer() {
     }
     RecoveryKeeper->OfferLeftCopies(
         [this](const TFeedDocument& document) { RestoreDocument(document); });
-    if (!ImportFileName.empty()) {
-        // The window shows the loaded file for a moment before the question covers it. The wait
-        // blocks the event loop, which would otherwise paint it, so it is painted first.
-        PaintNow(*this);
-        QThread::msleep(HtmlQuestionDelay);
+    if (ImportFileName.empty()) return FinishStartup();
+    // The window shows the loaded file for a moment before the question covers it.
+    QTimer::singleShot(HtmlQuestionDelay, this, [this] {
         AskHtmlImport();
-    }
+        FinishStartup();
+    });
+}
+
+void TMiniForm::FinishStartup() {
     FocusGrid();
     UpdateGridStatus(-1);
     UpdateCaption();
@@ -426,7 +422,7 @@ void TMiniForm::closeEvent(QCloseEvent* event) {
 bool TMiniForm::FormCloseQuery() {
     XStringGrid->EndCellEdit(false);
     if (!ChangesMayGo()) return false;
-    LoadSaveSettings('W');
+    LoadSaveSettings(imWrite);
     return true;
 }
 

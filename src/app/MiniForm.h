@@ -11,6 +11,7 @@
 #include "EntryTable.h"
 #include "FeedCheck.h"
 #include "FeedDocument.h"
+#include "L_CtlSize.h"
 #include "XStringGrid.h"
 
 #include <QMainWindow>
@@ -34,7 +35,6 @@ class QToolButton;
 class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
-class TControlSize;
 class TFeedCheckList;
 class TFileDialog;
 class TNoPaintPanel;
@@ -90,9 +90,9 @@ public:
     // Looks for an HTML file among CommandLineParams (see ImportFileName), else for a table file
     // to open (the first other parameter that is no option, see OpenFileName).
     void CheckCommandLine();
-    // 'R' reads the open-last-file option, the last file's name and the column widths from the
-    // settings file, 'W' writes them (and reports a settings file that cannot be written).
-    void LoadSaveSettings(char mode);
+    // Reads the open-last-file option, the last file's name and the column widths from the
+    // settings file, or writes them (and reports a settings file that cannot be written).
+    void LoadSaveSettings(TIniMode mode);
     // Empties every cell of the item rows, as one bulk change.
     void ClearItemRows();
     // Shows the page and focuses the field or cell a finding of the feed check is about.
@@ -251,6 +251,7 @@ protected:
 private:
     void CreateComponents();
     void CreateStatusBar();
+    void CreatePages();
     void CreateChannelPage();
     void CreateChannelFields();
     void CreateTitlePlate();
@@ -271,9 +272,9 @@ private:
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
                          const QString& hint);
     QGroupBox* AddGroupBox(const QString& name, const QString& caption, const QRect& box);
-    // A label in the window's font unless `fontPixels` gives another height.
+    // A label in the window's font unless `fontPixels` (above 0) gives another height.
     QLabel* AddFieldLabel(QWidget* parent, const QString& name, QPoint at, const QString& caption,
-                          QWidget* field, int fontPixels = 0);
+                          QWidget* field, int fontPixels);
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
                          void (TMiniForm::*handler)(), const QKeySequence& shortcut = {});
     void AddSeparator(QMenu* menu, const QString& name);
@@ -308,6 +309,7 @@ private:
     bool FormMouseWheel(const QWheelEvent& event);
     void PageControlChange();
     void Timer_StartTimer();
+    void FinishStartup();
     void ED_Informer_TitleChange();
     void File1Click();
     void Commands1Click();

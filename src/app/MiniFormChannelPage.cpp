@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <span>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -32,6 +34,110 @@ QFont PlateFont(int pixels, bool bold) {
     font.setBold(bold);
     return font;
 }
+
+// A text field of the page and the label above it.
+struct TLabelledField {
+    TPaintEdit* TMiniForm::*edit;
+    QString name;
+    QRect box;
+    int maxLength; // bytes
+    QString hint;
+    QLabel* TMiniForm::*label;
+    QString labelName;
+    QString caption;
+    int labelPixels; // the label's font height; 0 for the window's font
+};
+
+const QPoint LabelAbove(0, 16); // from a field's top left corner to its label's
+
+// Each group's fields from the top; their order is the order of creation.
+const TLabelledField ProviderFields[] = {
+    {&TMiniForm::ED_Informer_Title,
+     u"ED_Informer_Title"_s,
+     {16, 40, 236, 21},
+     40,
+     u"一般的にホームページの名前を簡素に入力します"_s,
+     &TMiniForm::LB_Informer_Name,
+     u"LB_Informer_Name"_s,
+     u"タイトル(必須)"_s,
+     TitleLabelPixels},
+    {&TMiniForm::ED_Informer_Address,
+     u"ED_Informer_Address"_s,
+     {16, 88, 321, 21},
+     255,
+     u"ホームページのトップページか新着情報ページのアドレスを入力します"_s,
+     &TMiniForm::LB_Informer_Mail,
+     u"LB_Informer_Mail"_s,
+     u"ホームページアドレス(必須) http:// から入力します"_s,
+     0},
+    {&TMiniForm::ED_Informer_Setumei,
+     u"ED_Informer_Setumei"_s,
+     {16, 136, 321, 21},
+     500,
+     u"ホームページに関する説明文を入力します。"_s,
+     &TMiniForm::LB_Informer_HomePage,
+     u"LB_Informer_HomePage"_s,
+     u"説明文(任意)"_s,
+     0},
+    {&TMiniForm::ED_Informer_RssAddress,
+     u"ED_Informer_RssAddress"_s,
+     {16, 180, 321, 21},
+     255,
+     u"ファイル名を除くアドレスのパスのみを入力してください(この機能を使用する場合はファイル名の変更は厳禁です)"_s,
+     &TMiniForm::Label6,
+     u"Label6"_s,
+     u"RSSファイルを設置するアドレス(必須) http:// から入力します"_s,
+     0},
+};
+const TLabelledField LogoFields[] = {
+    {&TMiniForm::Edit_Logo_Title,
+     u"Edit_Logo_Title"_s,
+     {16, 40, 236, 21},
+     40,
+     u"一般的にホームページの名前を入力します"_s,
+     &TMiniForm::Label1,
+     u"Label1"_s,
+     u"タイトル(必須) ロゴのタイトルを入力します"_s,
+     TitleLabelPixels},
+    {&TMiniForm::Edit_Logo_Address,
+     u"Edit_Logo_Address"_s,
+     {16, 88, 321, 21},
+     255,
+     u"ロゴ(画像)の存在するアドレス(ファイル名を含む)を入力します"_s,
+     &TMiniForm::Label2,
+     u"Label2"_s,
+     u"ロゴのあるアドレス(必須) http:// から入力します"_s,
+     0},
+    {&TMiniForm::Edit_Logo_Setumei,
+     u"Edit_Logo_Setumei"_s,
+     {16, 136, 321, 21},
+     255,
+     u"ロゴ(画像)をクリックしたときにジャンプするアドレス(一般的にトップページ)"_s,
+     &TMiniForm::Label3,
+     u"Label3"_s,
+     u"ロゴをクリックしたときのアドレス(必須) http:// から入力します"_s,
+     0},
+};
+const TLabelledField PageFields[] = {
+    {&TMiniForm::Edit_StyleSheet,
+     u"Edit_StyleSheet"_s,
+     {380, 216, 353, 21},
+     255,
+     u"スタイルシートを使用する場合は相対アドレスか絶対アドレスで指定します"_s,
+     &TMiniForm::Label8,
+     u"Label8"_s,
+     u"スタイルシートのアドレスと名前(任意) "_s,
+     0},
+    {&TMiniForm::Edit_RssSave,
+     u"Edit_RssSave"_s,
+     {248, 316, 369, 21},
+     255,
+     u"ローカルに保存されているホームページのフォルダを指定すればアップロードを一元管理できます(ファイル名を除くパスのみ)"_s,
+     &TMiniForm::Label4,
+     u"Label4"_s,
+     u"RSSファイルのローカル保存先(必須) 指定しない場合はプログラムと同じ場所です"_s,
+     0},
+};
 
 } // namespace
 
@@ -73,9 +179,6 @@ QLabel* TMiniForm::AddFieldLabel(QWidget* parent, const QString& name, QPoint at
 }
 
 void TMiniForm::CreateChannelPage() {
-    TabSheet1 = new TTabSheetEx(PageControl);
-    TabSheet1->setObjectName(u"TabSheet1"_s);
-    PageControl->addTab(TabSheet1, u"基本設定"_s);
     CreateChannelFields();
     CreateTitlePlate();
     CreateChannelOptions();
@@ -83,57 +186,20 @@ void TMiniForm::CreateChannelPage() {
 }
 
 void TMiniForm::CreateChannelFields() {
+    const auto addFields = [this](QWidget* parent, std::span<const TLabelledField> fields) {
+        for (const TLabelledField& field : fields) {
+            TPaintEdit* edit = AddField(parent, field.name, field.box, field.maxLength, field.hint);
+            this->*field.edit = edit;
+            this->*field.label =
+                AddFieldLabel(parent, field.labelName, field.box.topLeft() - LabelAbove,
+                              field.caption, edit, field.labelPixels);
+        }
+    };
     GroupBox1 = AddGroupBox(u"GroupBox1"_s, u"提供者情報"_s, {16, 20, 353, 217});
-    ED_Informer_Title = AddField(GroupBox1, u"ED_Informer_Title"_s, {16, 40, 236, 21}, 40,
-                                 u"一般的にホームページの名前を簡素に入力します"_s);
-    LB_Informer_Name = AddFieldLabel(GroupBox1, u"LB_Informer_Name"_s, {16, 24},
-                                     u"タイトル(必須)"_s, ED_Informer_Title, TitleLabelPixels);
-    ED_Informer_Address =
-        AddField(GroupBox1, u"ED_Informer_Address"_s, {16, 88, 321, 21}, 255,
-                 u"ホームページのトップページか新着情報ページのアドレスを入力します"_s);
-    LB_Informer_Mail =
-        AddFieldLabel(GroupBox1, u"LB_Informer_Mail"_s, {16, 72},
-                      u"ホームページアドレス(必須) http:// から入力します"_s, ED_Informer_Address);
-    ED_Informer_Setumei = AddField(GroupBox1, u"ED_Informer_Setumei"_s, {16, 136, 321, 21}, 500,
-                                   u"ホームページに関する説明文を入力します。"_s);
-    LB_Informer_HomePage = AddFieldLabel(GroupBox1, u"LB_Informer_HomePage"_s, {16, 120},
-                                         u"説明文(任意)"_s, ED_Informer_Setumei);
-    ED_Informer_RssAddress = AddField(
-        GroupBox1, u"ED_Informer_RssAddress"_s, {16, 180, 321, 21}, 255,
-        u"ファイル名を除くアドレスのパスのみを入力してください(この機能を使用する場合はファイル名の変更は厳禁です)"_s);
-    Label6 = AddFieldLabel(GroupBox1, u"Label6"_s, {16, 164},
-                           u"RSSファイルを設置するアドレス(必須) http:// から入力します"_s,
-                           ED_Informer_RssAddress);
-
+    addFields(GroupBox1, ProviderFields);
     GroupBox2 = AddGroupBox(u"GroupBox2"_s, u"ロゴ(任意)"_s, {380, 20, 353, 173});
-    Edit_Logo_Title = AddField(GroupBox2, u"Edit_Logo_Title"_s, {16, 40, 236, 21}, 40,
-                               u"一般的にホームページの名前を入力します"_s);
-    Label1 = AddFieldLabel(GroupBox2, u"Label1"_s, {16, 24},
-                           u"タイトル(必須) ロゴのタイトルを入力します"_s, Edit_Logo_Title,
-                           TitleLabelPixels);
-    Edit_Logo_Address = AddField(GroupBox2, u"Edit_Logo_Address"_s, {16, 88, 321, 21}, 255,
-                                 u"ロゴ(画像)の存在するアドレス(ファイル名を含む)を入力します"_s);
-    Label2 = AddFieldLabel(GroupBox2, u"Label2"_s, {16, 72},
-                           u"ロゴのあるアドレス(必須) http:// から入力します"_s, Edit_Logo_Address);
-    Edit_Logo_Setumei =
-        AddField(GroupBox2, u"Edit_Logo_Setumei"_s, {16, 136, 321, 21}, 255,
-                 u"ロゴ(画像)をクリックしたときにジャンプするアドレス(一般的にトップページ)"_s);
-    Label3 = AddFieldLabel(GroupBox2, u"Label3"_s, {16, 120},
-                           u"ロゴをクリックしたときのアドレス(必須) http:// から入力します"_s,
-                           Edit_Logo_Setumei);
-
-    Edit_StyleSheet =
-        AddField(TabSheet1, u"Edit_StyleSheet"_s, {380, 216, 353, 21}, 255,
-                 u"スタイルシートを使用する場合は相対アドレスか絶対アドレスで指定します"_s);
-    Label8 = AddFieldLabel(TabSheet1, u"Label8"_s, {380, 200},
-                           u"スタイルシートのアドレスと名前(任意) "_s, Edit_StyleSheet);
-    Edit_RssSave = AddField(
-        TabSheet1, u"Edit_RssSave"_s, {248, 316, 369, 21}, 255,
-        u"ローカルに保存されているホームページのフォルダを指定すればアップロードを一元管理できます(ファイル名を除くパスのみ)"_s);
-    Label4 = AddFieldLabel(
-        TabSheet1, u"Label4"_s, {248, 300},
-        u"RSSファイルのローカル保存先(必須) 指定しない場合はプログラムと同じ場所です"_s,
-        Edit_RssSave);
+    addFields(GroupBox2, LogoFields);
+    addFields(TabSheet1, PageFields);
     SB_Sansyo = new QToolButton(TabSheet1);
     SB_Sansyo->setObjectName(u"SB_Sansyo"_s);
     SB_Sansyo->setText(u"参照..."_s);

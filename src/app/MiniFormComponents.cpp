@@ -105,9 +105,7 @@ void TMiniForm::CreateComponents() {
     PageControl = new TPageControl(Panel2);
     PageControl->setObjectName(u"PageControl"_s);
     Panel2->layout()->addWidget(PageControl);
-    CreateChannelPage();
-    CreateItemsPage();
-    CreateConfirmPage();
+    CreatePages();
     CreateMainMenu();
     CreatePopupMenu();
     CreateNonVisual();
@@ -117,6 +115,28 @@ void TMiniForm::CreateComponents() {
     connect(PageControl, &QTabWidget::currentChanged, this, &TMiniForm::PageControlChange);
     // Wheel turns over the grid and clicks on some labels and boxes are watched here.
     qApp->installEventFilter(this);
+}
+
+// The three pages in the order of their tabs (TPage), each filled as soon as it exists.
+void TMiniForm::CreatePages() {
+    struct TPageSheet {
+        TTabSheetEx* TMiniForm::*sheet;
+        QString name;
+        QString caption;
+        void (TMiniForm::*fill)();
+    };
+    const TPageSheet pages[] = {
+        {&TMiniForm::TabSheet1, u"TabSheet1"_s, u"基本設定"_s, &TMiniForm::CreateChannelPage},
+        {&TMiniForm::TabSheet2, u"TabSheet2"_s, u"項目"_s, &TMiniForm::CreateItemsPage},
+        {&TMiniForm::TabSheet3, u"TabSheet3"_s, u"確認"_s, &TMiniForm::CreateConfirmPage},
+    };
+    for (const TPageSheet& page : pages) {
+        auto* sheet = new TTabSheetEx(PageControl);
+        sheet->setObjectName(page.name);
+        PageControl->addTab(sheet, page.caption);
+        this->*page.sheet = sheet;
+        (this->*page.fill)();
+    }
 }
 
 void TMiniForm::CreateStatusBar() {
@@ -140,9 +160,6 @@ void TMiniForm::CreateStatusBar() {
     setStatusBar(StatusBar);
 }
 void TMiniForm::CreateItemsPage() {
-    TabSheet2 = new TTabSheetEx(PageControl);
-    TabSheet2->setObjectName(u"TabSheet2"_s);
-    PageControl->addTab(TabSheet2, u"項目"_s);
     auto* layout = new QVBoxLayout(TabSheet2);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -245,9 +262,6 @@ void TMiniForm::CreateItemGrid(QWidget* page) {
 }
 
 void TMiniForm::CreateConfirmPage() {
-    TabSheet3 = new TTabSheetEx(PageControl);
-    TabSheet3->setObjectName(u"TabSheet3"_s);
-    PageControl->addTab(TabSheet3, u"確認"_s);
     auto* layout = new QVBoxLayout(TabSheet3);
     layout->setContentsMargins(0, 0, 0, 0);
     Panel3 = ClientPanel(TabSheet3, u"Panel3"_s, 6);

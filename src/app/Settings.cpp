@@ -37,27 +37,29 @@ std::string NotSavedMessage() {
         .value();
 }
 
-// Writes the settings into the file as it is now.
-TResult WriteSettingsFile(TIniFile& ini, const TEditorSettings& settings) {
+// Writes the settings, and what `alongside` adds, into the file as it is now.
+TResult WriteSettingsFile(TIniFile& ini, const TEditorSettings& settings,
+                          const TIniWriter& alongside) {
     // Saving without the current content would lose the other sections: a failed read fails.
     if (TResult loaded = ini.Load(); !loaded) return loaded;
     WriteSettings(ini, settings);
+    if (alongside) alongside(ini);
     return ini.Save();
 }
 
 } // namespace
 
-std::optional<std::string> LoadSaveSettings(char mode, TEditorSettings& settings,
-                                            const std::string& iniPath) {
+std::optional<std::string> LoadSaveSettings(TIniMode mode, TEditorSettings& settings,
+                                            const std::string& iniPath,
+                                            const TIniWriter& alongside) {
     TIniFile ini(iniPath);
-    if (mode == 'R') {
-        // A file that cannot be read reads as empty, so every value keeps its default.
-        ini.Load();
-        ReadSettings(ini, settings);
-    } else if (mode == 'W') {
+    if (mode == imRead) {
+        // A file that cannot be read is taken as empty: every value keeps the one it has.
+        if (ini.Load()) ReadSettings(ini, settings);
+    } else {
         TResult written;
         try {
-            written = WriteSettingsFile(ini, settings);
+            written = WriteSettingsFile(ini, settings, alongside);
         } catch (const std::exception& error) {
             // Out of memory, most likely: reported like any other failure, with its own words.
             written = TResult::Because(error.what());

@@ -123,10 +123,7 @@ std::string TableFileText(const TFeedDocument& document) {
 }
 
 TResult WriteTableFile(TFeedDocument& document, const std::string& path) {
-    TTextFile file;
-    if (TResult opened = OpenTextFile(path, 'O', file); !opened) return opened;
-    file.Write(TableFileText(document));
-    if (TResult closed = file.Close(); !closed) return closed;
+    if (TResult written = WriteFileAtomic(path, TableFileText(document)); !written) return written;
     document.FileName = path;
     return {};
 }

@@ -63,7 +63,7 @@ TResult TIniFile::Load() {
     sections_.clear();
     sectionIndex_.clear();
     TTextFile file;
-    const TResult opened = OpenTextFile(path_, 'R', file);
+    const TResult opened = OpenTextFile(path_, file);
     if (opened.Errno() == ENOENT) return {}; // no file yet: an empty one
     if (!opened) return opened;
     size_t section = None;
@@ -152,7 +152,7 @@ std::optional<std::string> TIniFile::Lookup(const std::string& section,
                                             const std::string& key) const {
     if (writeThrough_) {
         TIniFile current(path_);
-        current.Load();
+        if (!current.Load()) return std::nullopt;
         return current.Lookup(section, key);
     }
     // Names are looked up as they are written, so what was written under a name is found by it.
@@ -188,7 +188,8 @@ template <typename Change> void TIniFile::ApplyChange(Change change) {
         change();
         result = Save();
     }
-    if (writeThroughError_) writeThroughError_ = result;
+    // The first failure is the one kept.
+    if (writeThroughError_.Ok()) writeThroughError_ = result;
 }
 
 void TIniFile::Put(const std::string& section, const std::string& key, const std::string& value) {

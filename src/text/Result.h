@@ -7,7 +7,7 @@
 
 #include <string>
 
-class TResult {
+class [[nodiscard]] TResult {
 public:
     TResult() = default;
 

@@ -261,29 +261,6 @@ bool DirectoryExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-TResult TTextFile::OpenForReading(const std::string& path) {
-    if (!FileExists(path)) return TResult::FromErrno(ENOENT);
-    if (TResult read = ReadWholeFile(path, content_); !read) return read;
-    const size_t mark = content_.find(EndOfFileMark);
-    if (mark != std::string::npos) content_.resize(mark);
-    path_ = path;
-    readAt_ = 0;
-    writing_ = false;
-    return {};
-}
-
-TResult TTextFile::OpenForWriting(const std::string& path, bool keepContent) {
-    content_.clear();
-    if (keepContent && FileExists(path)) {
-        const TResult read = OpenForReading(path);
-        if (!read) return read;
-    }
-    path_ = path;
-    readAt_ = 0;
-    writing_ = true;
-    return {};
-}
-
 std::string TTextFile::ReadTextLine() {
     if (Eof()) return {};
     size_t end = content_.find('\n', readAt_);
@@ -294,28 +271,13 @@ std::string TTextFile::ReadTextLine() {
     return line;
 }
 
-TResult TTextFile::Close() {
-    const TResult result = writing_ ? WriteFileAtomic(path_, content_) : TResult();
-    content_.clear();
-    writing_ = false;
-    return result;
-}
-
-TResult OpenTextFile(const std::string& path, char mode, TTextFile& file) {
-    switch (mode) {
-    case 'I':
-    case 'R':
-        return file.OpenForReading(path);
-    case 'O':
-    case 'W':
-        return file.OpenForWriting(path, false);
-    case 'A':
-        return file.OpenForWriting(path, true);
-    default:
-        return TResult::FromErrno(EINVAL);
-    }
-}
-
-TResult OpenDataFile(const std::string& path, TTextFile& file) {
-    return file.OpenForWriting(path, false);
+TResult OpenTextFile(const std::string& path, TTextFile& file) {
+    if (!FileExists(path)) return TResult::FromErrno(ENOENT);
+    std::string content;
+    if (TResult read = ReadWholeFile(path, content); !read) return read;
+    const size_t mark = content.find(EndOfFileMark);
+    if (mark != std::string::npos) content.resize(mark);
+    file.content_ = std::move(content);
+    file.readAt_ = 0;
+    return {};
 }

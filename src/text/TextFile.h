@@ -1,54 +1,33 @@
 #pragma once
 
-// Text and data files. A file opened for writing collects its content in memory; Close() writes
-// it whole to a new temporary file in the target's folder and renames that over the target, so a
-// failure at any point leaves the previous file as it was.
+// Text files: reading them line by line, and writing any file whole and atomically.
 
 #include "Result.h"
 
 #include <string>
 
+// A text file read whole into memory, handed out line by line.
 class TTextFile {
 public:
     TTextFile() = default;
     TTextFile(const TTextFile&) = delete;
     TTextFile& operator=(const TTextFile&) = delete;
 
-    // Reading: one line, without its end; a line ends at LF or CR LF, a lone CR is dropped and the
-    // byte 0x1A ends the file. Past the end the line is empty.
+    // One line, without its end; a line ends at LF or CR LF, a lone CR is dropped and the byte
+    // 0x1A ends the file. Past the end the line is empty.
     std::string ReadTextLine();
     bool Eof() const { return readAt_ >= content_.size(); }
 
-    // Writing: the bytes as they are, or the line followed by CR LF.
-    void Write(const std::string& bytes) { content_ += bytes; }
-    void WriteLine(const std::string& line) {
-        content_ += line;
-        content_ += "\r\n";
-    }
-
-    // For a file opened for writing, commits the content to disk.
-    TResult Close();
-
 private:
-    friend TResult OpenTextFile(const std::string&, char, TTextFile&);
-    friend TResult OpenDataFile(const std::string&, TTextFile&);
+    friend TResult OpenTextFile(const std::string&, TTextFile&);
 
-    TResult OpenForReading(const std::string& path);
-    TResult OpenForWriting(const std::string& path, bool keepContent);
-
-    std::string path_;
     std::string content_;
     size_t readAt_ = 0;
-    bool writing_ = false;
 };
 
-// Opens `file` by the mode letter: 'I'/'R' reads an existing file (-1 when it does not exist),
-// 'O'/'W' writes a new content, 'A' appends to the existing content. A missing file fails with
-// ENOENT, any other letter with EINVAL.
-TResult OpenTextFile(const std::string& path, char mode, TTextFile& file);
-
-// Opens `file` for writing a block of bytes that replaces the file on Close().
-TResult OpenDataFile(const std::string& path, TTextFile& file);
+// Reads the existing file at `path` into `file`. A missing file (or a folder) fails with ENOENT;
+// on any failure `file` is left as it was.
+TResult OpenTextFile(const std::string& path, TTextFile& file);
 
 // Writes `bytes` as the whole new content of `path`: a temporary file in the same folder, written
 // and flushed to disk, then renamed over the target, so the target always holds either its old or

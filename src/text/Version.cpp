@@ -26,6 +26,6 @@ std::string VersionTextOf(const std::string& fileVersion) {
     return text;
 }
 
-std::string GetVersionText(const std::string& executablePath) {
-    return executablePath.empty() ? VersionTextOf(ORVANIX_FILE_VERSION) : std::string();
+std::string GetVersionText() {
+    return VersionTextOf(ORVANIX_FILE_VERSION);
 }

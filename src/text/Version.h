@@ -7,6 +7,5 @@
 // An empty file version gives an empty text.
 std::string VersionTextOf(const std::string& fileVersion);
 
-// The version text of an executable. An empty path means the running program, whose version is
-// compiled in; other executables carry no version record on Linux and give an empty text.
-std::string GetVersionText(const std::string& executablePath = {});
+// The running program's version text; its file version is compiled in.
+std::string GetVersionText();

@@ -21,6 +21,8 @@ namespace {
 // byte for byte; the display text is made from the bytes.
 constexpr int CellBytesRole = Qt::UserRole + 1;
 
+constexpr int DefaultColWidth = 64; // a new column's width in pixels
+
 class TXStringCell : public QTableWidgetItem {
 public:
     TXStringCell() : QTableWidgetItem(QTableWidgetItem::UserType) {}
@@ -164,7 +166,7 @@ TXStringGrid::TXStringGrid(QWidget* parent)
     sideHeader_ = new TXStringGridHeader(Qt::Vertical, this);
     setHorizontalHeader(topHeader_);
     setVerticalHeader(sideHeader_);
-    topHeader_->setDefaultSectionSize(defaultColWidth_ + LineWidth);
+    topHeader_->setDefaultSectionSize(DefaultColWidth + LineWidth);
     sideHeader_->setDefaultSectionSize(defaultRowHeight_ + LineWidth);
     sideHeader_->setSectionResizeMode(QHeaderView::Fixed);
     corner_ = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
@@ -227,13 +229,6 @@ void TXStringGrid::SetFixedRows(int count) {
     fixedRows_ = std::clamp(count, 0, std::max(0, RowCount() - 1));
     ApplyFixedLayout();
     ResetCurrent();
-}
-
-void TXStringGrid::SetDefaultColWidth(int width) {
-    defaultColWidth_ = std::max(0, width);
-    topHeader_->setDefaultSectionSize(defaultColWidth_ + LineWidth);
-    for (int col = 0; col < ColCount(); ++col)
-        SetColWidths(col, defaultColWidth_);
 }
 
 void TXStringGrid::SetDefaultRowHeight(int height) {
@@ -320,7 +315,7 @@ void TXStringGrid::ApplyFixedLayout() {
         setRowHidden(row, row < fixedRows_);
     for (int col = 0; col < ColCount(); ++col)
         setColumnHidden(col, col < fixedCols_);
-    fixedColWidths_.resize(static_cast<size_t>(fixedCols_), defaultColWidth_);
+    fixedColWidths_.resize(static_cast<size_t>(fixedCols_), DefaultColWidth);
     UpdateHeaderGeometry();
 }
 
@@ -522,18 +517,8 @@ void TXStringGrid::SetFixedLineColor(const QColor& color) {
     RepaintAll();
 }
 
-void TXStringGrid::SetGridLineColor(const QColor& color) {
-    gridLineColor_ = color;
-    RepaintAll();
-}
-
 void TXStringGrid::SetCtl3D(bool on) {
     ctl3D_ = on;
-    RepaintAll();
-}
-
-void TXStringGrid::SetDefaultDrawing(bool on) {
-    defaultDrawing_ = on;
     RepaintAll();
 }
 
@@ -579,35 +564,32 @@ bool TXStringGrid::HasFocusWithin() const {
 
 void TXStringGrid::DrawCell(QPainter& painter, int ACol, int ARow, const QRect& rect,
                             TGridDrawState state) {
-    if (defaultDrawing_) {
-        const TXStringColumnItem& column = *columns_->Items(ACol);
-        QColor brush = fixedColor_;
-        QFont font = this->font();
-        QColor fontColor = palette().color(QPalette::Text);
-        if (ARow < fixedRows_) {
-            brush = column.HeaderColor();
-            font = column.HeaderFont();
-            fontColor = column.HeaderFontColor();
-        } else if (ACol >= fixedCols_) {
-            brush = column.Color();
-            font = column.Font();
-            fontColor = column.FontColor();
-        }
-        if (state & gdSelected) {
-            const bool rowSelect = options_ & goRowSelect;
-            brush = palette().color(rowSelect ? QPalette::Highlight : QPalette::Button);
-            fontColor =
-                palette().color(rowSelect ? QPalette::HighlightedText : QPalette::ButtonText);
-        }
-        painter.fillRect(rect, brush);
-        painter.setFont(font);
-        painter.setPen(fontColor);
-        DrawCellText(painter, Cells(ACol, ARow), rect,
-                     ARow < fixedRows_ ? column.HeaderAlignment() : column.Alignment());
-        if ((state & gdFixed) && ctl3D_) DrawFixedEdge(painter, rect);
+    const TXStringColumnItem& column = *columns_->Items(ACol);
+    QColor brush = fixedColor_;
+    QFont font = this->font();
+    QColor fontColor = palette().color(QPalette::Text);
+    if (ARow < fixedRows_) {
+        brush = column.HeaderColor();
+        font = column.HeaderFont();
+        fontColor = column.HeaderFontColor();
+    } else if (ACol >= fixedCols_) {
+        brush = column.Color();
+        font = column.Font();
+        fontColor = column.FontColor();
     }
+    if (state & gdSelected) {
+        const bool rowSelect = options_ & goRowSelect;
+        brush = palette().color(rowSelect ? QPalette::Highlight : QPalette::Button);
+        fontColor = palette().color(rowSelect ? QPalette::HighlightedText : QPalette::ButtonText);
+    }
+    painter.fillRect(rect, brush);
+    painter.setFont(font);
+    painter.setPen(fontColor);
+    DrawCellText(painter, Cells(ACol, ARow), rect,
+                 ARow < fixedRows_ ? column.HeaderAlignment() : column.Alignment());
+    if ((state & gdFixed) && ctl3D_) DrawFixedEdge(painter, rect);
     emit OnDrawCell(this, painter, ACol, ARow, rect, state);
-    if (defaultDrawing_ && (state & gdFocused) && hasFocus() && !(options_ & goRowSelect)) {
+    if ((state & gdFocused) && hasFocus() && !(options_ & goRowSelect)) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
         focus.rect = rect;

@@ -68,8 +68,6 @@ public:
     void SetFixedCols(int count);
     int FixedRows() const { return fixedRows_; }
     void SetFixedRows(int count);
-    int DefaultColWidth() const { return defaultColWidth_; }
-    void SetDefaultColWidth(int width);
     int DefaultRowHeight() const { return defaultRowHeight_; }
     void SetDefaultRowHeight(int height);
     int ColWidths(int col) const;
@@ -126,14 +124,9 @@ public:
     // Stored and repainting, but the grid lines keep the style's colours.
     QColor FixedLineColor() const { return fixedLineColor_; }
     void SetFixedLineColor(const QColor& color);
-    QColor GridLineColor() const { return gridLineColor_; }
-    void SetGridLineColor(const QColor& color);
     // Raised edges on fixed cells.
     bool Ctl3D() const { return ctl3D_; }
     void SetCtl3D(bool on);
-    // Off: the grid paints nothing itself and only raises OnDrawCell.
-    bool DefaultDrawing() const { return defaultDrawing_; }
-    void SetDefaultDrawing(bool on);
     // Word-wrapped cell texts starting at the top, instead of one line centred vertically.
     bool MultiLine() const { return multiLine_; }
     void SetMultiLine(bool on);
@@ -286,21 +279,18 @@ private:
     bool multiLine_ = false;
     TCellEditor* activeEditor_ = nullptr;
     QColor fixedLineColor_{Qt::black};
-    QColor gridLineColor_{0xC0, 0xC0, 0xC0};
     bool immediateEditMode_ = false;
     int updateDepth_ = 0;
     bool changedInUpdate_ = false;
 
     int fixedCols_ = 1;
     int fixedRows_ = 1;
-    int defaultColWidth_ = 64;
     int defaultRowHeight_ = 24;
     std::vector<int> fixedColWidths_;
     TGridOptions options_;
     QColor color_;
     QColor fixedColor_;
     bool ctl3D_ = true;
-    bool defaultDrawing_ = true;
     QPointer<QMenu> popupMenu_;
     TGridCoord current_{1, 1};
     TGridCoord anchor_{1, 1};

@@ -20,16 +20,11 @@ enum TGridOption {
     goVertLine = 0x0004,
     goHorzLine = 0x0008,
     goRangeSelect = 0x0010,
-    goDrawFocusSelected = 0x0020,
-    goRowSizing = 0x0040,
     goColSizing = 0x0080,
-    goRowMoving = 0x0100,
-    goColMoving = 0x0200,
     goEditing = 0x0400,
     goTabs = 0x0800,
     goRowSelect = 0x1000,
     goAlwaysShowEditor = 0x2000,
-    goThumbTracking = 0x4000,
 };
 Q_DECLARE_FLAGS(TGridOptions, TGridOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGridOptions)

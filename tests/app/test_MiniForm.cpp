@@ -8,6 +8,7 @@
 #include "L_Sizeing.h"
 #include "MiniForm.h"
 #include "RadioGroup.h"
+#include "SystemCallFaults.h"
 #include "TableFile.h"
 #include "UserPlaces.h"
 
@@ -553,11 +554,18 @@ private slots:
         QVERIFY(settings.contains("\r\n[Sz_MiniForm]\r\nszWindowState=0\r\n"));
     }
 
-    void unmodifiedCloseAsksNothing() {
-        TMiniForm form;
-        QVERIFY(StartUp(form));
-        QVERIFY(form.close());
+    // The settings and the placement go into one save; the destruction has nothing to add.
+    void unmodifiedCloseAsksNothingAndWritesTheSettingsOnce() {
+        auto form = std::make_unique<TMiniForm>();
+        QVERIFY(StartUp(*form));
+        const int before = RenamesOnto(IniFileName);
+        QVERIFY(form->close());
+        form.reset();
         QCOMPARE(AnsweredTexts(), QStringList());
+        QCOMPARE(RenamesOnto(IniFileName) - before, 1);
+        const QByteArray settings = ReadAll(QString::fromStdString(IniFileName));
+        QVERIFY(settings.startsWith("[Environ]\r\n"));
+        QVERIFY(settings.contains("\r\n[Sz_MiniForm]\r\nszWindowState=0\r\n"));
     }
 
     void settingsCarryOverToTheNextStart() {

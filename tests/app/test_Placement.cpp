@@ -50,11 +50,11 @@ public:
 protected:
     void showEvent(QShowEvent*) override {
         settings.OpenLastFile = true;
-        LoadSaveSettings('R', settings, path);
+        LoadSaveSettings(imRead, settings, path);
     }
     void closeEvent(QCloseEvent* event) override {
         if (!allowClose_) return event->ignore();
-        saveMessage = LoadSaveSettings('W', settings, path);
+        saveMessage = LoadSaveSettings(imWrite, settings, path);
     }
 
 private:
@@ -205,7 +205,7 @@ private slots:
         QFETCH(QByteArray, file);
         if (!file.isEmpty()) WriteAll(ini_, file);
         TEditorSettings settings{true, "current.tbl", {400, 90, 400, 400}};
-        QVERIFY(!LoadSaveSettings('R', settings, ini_.toStdString()));
+        QVERIFY(!LoadSaveSettings(imRead, settings, ini_.toStdString()));
         QTEST(settings.OpenLastFile, "openLastFile");
         QTEST(QString::fromStdString(settings.FileName), "fileName");
         QTEST(settings.ColWidths, "widths");
@@ -217,9 +217,9 @@ private slots:
         for (const std::string path :
              {"/サイト/ニュース.tbl", "/café/Проекты/n.tbl", "/x/ニ", "/x/ニ=ニ]/[n].tbl"}) {
             TEditorSettings written{true, path, {400, 90, 400, 400}};
-            QVERIFY(!LoadSaveSettings('W', written, ini_.toStdString()));
+            QVERIFY(!LoadSaveSettings(imWrite, written, ini_.toStdString()));
             TEditorSettings read{true, "", {400, 90, 400, 400}};
-            QVERIFY(!LoadSaveSettings('R', read, ini_.toStdString()));
+            QVERIFY(!LoadSaveSettings(imRead, read, ini_.toStdString()));
             QCOMPARE(read.FileName, path);
         }
     }
@@ -228,10 +228,10 @@ private slots:
         WriteAll(ini_, "; by hand\r\n[Other]\r\nkeep=yes\r\n[Environ]\r\nDefFileName=/old.tbl\r\n"
                        "LastOpen=0\r\n");
         TEditorSettings settings{true, "", {400, 90, 400, 400}};
-        LoadSaveSettings('R', settings, ini_.toStdString());
+        LoadSaveSettings(imRead, settings, ini_.toStdString());
         QCOMPARE(settings.FileName, std::string());
         settings.FileName = Utf8ToCp932("/サイト/ニュース.tbl").value();
-        QVERIFY(!LoadSaveSettings('W', settings, ini_.toStdString()));
+        QVERIFY(!LoadSaveSettings(imWrite, settings, ini_.toStdString()));
         const std::string expected =
             "; by hand\r\n[Other]\r\nkeep=yes\r\n\r\n[Environ]\r\n"
             "DefFileName=" +
@@ -277,7 +277,7 @@ private slots:
                     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
                     TEditorSettings settings;
                     const QString message = QString::fromStdString(Cp932ToUtf8(
-                        LoadSaveSettings('W', settings, path.toStdString()).value_or("")));
+                        LoadSaveSettings(imWrite, settings, path.toStdString()).value_or("")));
                     return message == expected ? "" : message.toStdString();
                 },
                 {folder.path().toStdString(), path.toStdString()});
@@ -305,7 +305,7 @@ private slots:
         TEditorSettings settings{true, "x.tbl", {400}};
         FailNextCall(TSystemCall::Read, EIO);
         const std::optional<std::string> message =
-            LoadSaveSettings('W', settings, ini_.toStdString());
+            LoadSaveSettings(imWrite, settings, ini_.toStdString());
         QVERIFY(DisarmCalls());
         QCOMPARE(QString::fromStdString(Cp932ToUtf8(message.value_or(""))),
                  NotSaved + u"\r\n入出力エラーが発生しました。"_s);
@@ -399,13 +399,13 @@ private slots:
         QWidget panel(&parent);
         panel.setObjectName("Panel");
         panel.setGeometry(10, 10, 100, 50);
-        TIniFile ini = OpenIniRetry(ini_.toStdString());
+        TIniFile ini = OpenIniNow(ini_.toStdString());
         std::string section;
-        IniPlacement(ini, &panel, section, TControlSizeStyle(style), 'R');
+        IniPlacement(ini, &panel, section, TControlSizeStyle(style), imRead);
         QCOMPARE(section, std::string("Sz_Panel"));
         QTEST(!panel.isHidden(), "visible");
         QTEST(panel.geometry(), "bounds");
-        IniPlacement(ini, &panel, section, TControlSizeStyle(style), 'W');
+        IniPlacement(ini, &panel, section, TControlSizeStyle(style), imWrite);
         QVERIFY(FlushIni(ini).Ok());
         QFETCH(QByteArray, written);
         QCOMPARE(ReadAll(ini_), "[Sz_Panel]\r\n" + written + "\r\n");
@@ -435,10 +435,10 @@ private slots:
         size.SetControl(&form);
         size.SetIniFile(ini_.toStdString());
         size.SetScreenSenter(true);
-        size.LoadSave('R');
+        QVERIFY(size.LoadSave(imRead).Ok());
         QCOMPARE(form.geometry(), QRect(230, 140, 819, 602));
         form.move(0, 0);
-        size.LoadSave('R');
+        QVERIFY(size.LoadSave(imRead).Ok());
         QCOMPARE(form.pos(), QPoint(0, 0));
     }
 
@@ -448,10 +448,17 @@ private slots:
         const std::optional<std::string> failure = testsupport::RunUnprivileged(
             [&]() -> std::string {
                 const auto start = std::chrono::steady_clock::now();
-                TIniFile ini = OpenIniRetry(ini_.toStdString());
+                QObject context;
+                std::optional<bool> writeThrough;
+                OpenIniRetry(ini_.toStdString(), &context,
+                             [&](TIniFile& ini) { writeThrough = ini.WriteThrough(); });
+                if (writeThrough) return "no retries";
+                // The retries wait on timers: the event loop goes on meanwhile.
+                if (!QTest::qWaitFor([&] { return writeThrough.has_value(); }, 5000))
+                    return "never opened";
                 if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(400))
-                    return "no retries";
-                return ini.WriteThrough() ? "" : "not in write-through mode";
+                    return "retries too soon";
+                return *writeThrough ? "" : "not in write-through mode";
             },
             {dir_.path().toStdString(), ini_.toStdString()});
         QFile::setPermissions(ini_, QFile::ReadOwner | QFile::WriteOwner);

@@ -83,7 +83,7 @@ private:
 
     static QString StoredPlacement() {
         TIniFile ini(IniFileName);
-        ini.Load();
+        if (!ini.Load()) return u"unreadable"_s;
         QStringList values;
         for (const char* key : {"szWindowState", "szLeft", "szTop", "szWidth", "szHeight"})
             values << QString::number(ini.ReadInteger("Sz_MiniForm", key, -1));

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <dlfcn.h>
+#include <map>
 #include <unistd.h>
 #include <utility>
 
@@ -15,6 +16,7 @@ struct TArming {
 };
 std::array<TArming, 4> armed{}; // per TSystemCall
 std::string lastRenameSource;
+std::map<std::string, int> renamesOnto;
 
 // The errno value the call is to fail with, once; 0 to pass it through.
 int TakeFailure(TSystemCall call) {
@@ -46,6 +48,11 @@ std::string LastRenameSource() {
     return lastRenameSource;
 }
 
+int RenamesOnto(const std::string& target) {
+    const auto found = renamesOnto.find(target);
+    return found == renamesOnto.end() ? 0 : found->second;
+}
+
 bool DisarmCalls() {
     bool none = true;
     for (TArming& arming : armed) {
@@ -74,7 +81,10 @@ int rename(const char* from, const char* to) noexcept {
     static auto* real = Real<int(const char*, const char*)>("rename");
     if (const int error = TakeFailure(TSystemCall::Rename)) return Fail(error);
     const int result = real(from, to);
-    if (result == 0) lastRenameSource = from;
+    if (result == 0) {
+        lastRenameSource = from;
+        ++renamesOnto[to];
+    }
     return result;
 }
 

@@ -6,7 +6,7 @@
 // `passes` calls have gone through: that one fails with the given errno value (close still closes
 // its descriptor, as close does when it reports a late write error). Each arming covers one call.
 // It also remembers the source of the last rename, so a test can learn the name of a temporary file
-// that no longer exists.
+// that no longer exists, and counts the renames, so a test can tell how often a file was written.
 
 #include <string>
 
@@ -18,3 +18,5 @@ bool DisarmCalls();
 
 // The source path of the last rename that went through (empty before any).
 std::string LastRenameSource();
+// How many renames have gone through onto `target`.
+int RenamesOnto(const std::string& target);

@@ -66,7 +66,6 @@ private slots:
         QCOMPARE(grid.ColCount(), 5);
         QCOMPARE(grid.RowCount(), 5);
         QCOMPARE(grid.Columns()->Count(), 5);
-        QCOMPARE(grid.GridLineColor(), QColor(0xC0, 0xC0, 0xC0));
         QCOMPARE(grid.Columns()->Items(2)->Width(), 64);
         QCOMPARE(grid.Columns()->Items(2)->Index(), 2);
         QCOMPARE((TGridCoord{grid.Col(), grid.Row()}), (TGridCoord{1, 1}));
