@@ -1,6 +1,7 @@
 #include "FeedCheck.h"
 
 #include "CodePage.h"
+#include "DateNormalize.h"
 #include "FeedWriter.h"
 #include "Messages.h"
 #include "PercentEncode.h"
@@ -173,50 +174,6 @@ std::vector<std::string> MarkupWarnings(const std::string& name, const std::stri
 
 // ---------------------------------------------------------------------------------------------
 // Dates
-
-// Reads `count` digits at `at` as a number within [low, high] and moves past them.
-bool ReadNumber(const std::string& text, size_t& at, size_t count, int low, int high, int& value) {
-    if (at + count > text.size()) return false;
-    value = 0;
-    for (size_t end = at + count; at < end; ++at) {
-        if (!IsDigit(text[at])) return false;
-        value = value * 10 + (text[at] - '0');
-    }
-    return value >= low && value <= high;
-}
-
-bool ReadChar(const std::string& text, size_t& at, char ch) {
-    if (at >= text.size() || text[at] != ch) return false;
-    ++at;
-    return true;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> Days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : Days[static_cast<size_t>(month - 1)];
-}
-
-// hh:mm, hh:mm:ss or hh:mm:ss.s…, then "Z" or ±hh:mm, to the end of the text.
-bool IsW3cTime(const std::string& text, size_t at) {
-    int value = 0;
-    if (!ReadNumber(text, at, 2, 0, 23, value) || !ReadChar(text, at, ':') ||
-        !ReadNumber(text, at, 2, 0, 59, value))
-        return false;
-    if (ReadChar(text, at, ':')) {
-        if (!ReadNumber(text, at, 2, 0, 59, value)) return false;
-        if (ReadChar(text, at, '.')) {
-            const size_t digits = at;
-            while (at < text.size() && IsDigit(text[at]))
-                ++at;
-            if (at == digits) return false;
-        }
-    }
-    if (ReadChar(text, at, 'Z')) return at == text.size();
-    if (!ReadChar(text, at, '+') && !ReadChar(text, at, '-')) return false;
-    return ReadNumber(text, at, 2, 0, 23, value) && ReadChar(text, at, ':') &&
-           ReadNumber(text, at, 2, 0, 59, value) && at == text.size();
-}
 
 // The day part of a W3C date, for comparing which of two entries is newer.
 std::string DayPart(const std::string& date) {
@@ -460,19 +417,4 @@ std::string SeverityName(TFindingSeverity severity) {
 
 std::string FindingLine(const TFeedFinding& finding) {
     return FindingPlace(finding) + ": [" + SeverityName(finding.Severity) + "] " + finding.Message;
-}
-
-bool IsW3cDate(const std::string& text) {
-    size_t at = 0;
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    if (!ReadNumber(text, at, 4, 0, 9999, year)) return false;
-    if (at == text.size()) return true;
-    if (!ReadChar(text, at, '-') || !ReadNumber(text, at, 2, 1, 12, month)) return false;
-    if (at == text.size()) return true;
-    if (!ReadChar(text, at, '-') || !ReadNumber(text, at, 2, 1, DaysInMonth(year, month), day))
-        return false;
-    if (at == text.size()) return true;
-    return ReadChar(text, at, 'T') && IsW3cTime(text, at);
 }

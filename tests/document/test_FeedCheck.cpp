@@ -224,32 +224,4 @@ TEST(FeedCheck, FindingsNameTheirPlaceForTheUser) {
     EXPECT_EQ(CountFindings(findings, TFindingSeverity::Warning), 1);
 }
 
-TEST(FeedCheck, W3cDates) {
-    const std::pair<const char*, bool> cases[] = {
-        {"2005", true},
-        {"2005-04", true},
-        {"2005-04-01", true},
-        {"2024-02-29", true},
-        {"2005-04-01T18:05+09:00", true},
-        {"2005-04-01T18:05:09Z", true},
-        {"2005-04-01T18:05:09.25-05:30", true},
-        {"", false},
-        {"05-04-01", false},
-        {"2005-4-1", false},
-        {"2005/04/01", false},
-        {"2005-13-01", false},
-        {"2005-04-31", false},
-        {"2023-02-29", false},
-        {"2005-04-01T18:05", false}, // a time needs its zone
-        {"2005-04-01T24:00Z", false},
-        {"2005-04-01T18:05:09.Z", false},
-        {"2005-04-01 18:05:09Z", false},
-        {"2005-04-01T18:05:09+0900", false},
-        {"2005-04-01x", false},
-        {"\x82\x51\x82\x4F\x82\x4F\x82\x54", false}, // full-width digits
-    };
-    for (const auto& [date, valid] : cases)
-        EXPECT_EQ(IsW3cDate(date), valid) << date;
-}
-
 } // namespace
