@@ -121,7 +121,7 @@ private slots:
         TFeedCheckList& list = *form.FeedCheckList;
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         QCOMPARE(list.List->rowCount(), 4);
-        QVERIFY(list.Summary->text().startsWith(u"エラー 3件、警告 1件"_s));
+        QVERIFY(list.Summary->text().startsWith(u"エラー 4件、警告 0件"_s));
         QVERIFY(DoubleClickFinding(list, place, field));
         QVERIFY(!list.isVisible());
         QCOMPARE(form.PageControl->currentIndex(), page);
