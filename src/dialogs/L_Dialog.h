@@ -39,7 +39,8 @@ enum TMsgDlgBtn {
     mbAll,
     mbNoToAll,
     mbYesToAll,
-    mbHelp
+    mbHelp,
+    mbList // shows a list of what the message counts
 };
 using TMsgDlgButtons = std::set<TMsgDlgBtn>;
 
@@ -55,7 +56,8 @@ enum TModalResult : int {
     mrNo = 7,
     mrAll = 8,
     mrNoToAll = 9,
-    mrYesToAll = 10
+    mrYesToAll = 10,
+    mrList = 11
 };
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -147,6 +149,8 @@ void ShowMsg(const QString& text, TMsgDlgType type = mtInformation);
 
 // True exactly when the user answers Yes; Cancel, Escape and the close button give false.
 bool AskYesNo(const std::string& text, TMsgDlgType type = mtConfirmation, bool cancelFocus = false);
+// A message with OK and a button that asks for the list behind it: true when that one was pressed.
+bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type = mtInformation);
 bool AskYesNo(const QString& text, TMsgDlgType type = mtConfirmation, bool cancelFocus = false);
 
 // Moves the mouse pointer onto the centre of `control` when it is a push button, else onto its

@@ -29,7 +29,7 @@ enum class TChannelField {
 struct TFeedFinding {
     TFindingSeverity Severity = TFindingSeverity::Error;
     int Row = 0;    // entry row 1 .. MaxItemRows; 0 for a channel field
-    int Column = 0; // the entry's cell, grid column 0 .. 3, when Row > 0
+    int Column = 0; // the entry's cell, a TItemColumn, when Row > 0
     TChannelField Field = TChannelField::Title; // when Row is 0
     std::string Message;                        // names the field; one or two short sentences
 

@@ -168,6 +168,25 @@ private slots:
         AnsweredTexts();
         QCOMPARE(form.StatusText(1), QString());
     }
+
+    // A save that leaves errors in the feed says so under its message and offers the list.
+    void saveWithErrorsOffersTheList() {
+        TMiniForm form;
+        FillCleanDocument(form);
+        form.FileName = FileSystemPath(dir_->filePath(u"Site.tbl"_s));
+        form.XStringGrid->SetCells(1, 2, "");
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TMsgDlg::QueueAnswer(mrList);
+        form.Save2->trigger();
+        const std::vector<TMsgDlgRecord> boxes = TMsgDlg::TakeAnsweredBoxes();
+        QCOMPARE(boxes.size(), size_t(1));
+        QVERIFY(boxes[0].Text.endsWith(
+            u"\r\n\r\nただし、フィードの検査でエラーが1件見つかりました。"_s));
+        QCOMPARE(boxes[0].Buttons, (TMsgDlgButtons{mbOK, mbList}));
+        QVERIFY(QTest::qWaitForWindowExposed(form.FeedCheckList));
+        QCOMPARE(form.FeedCheckList->List->rowCount(), 1);
+    }
 };
 
 QTEST_MAIN(TestFeedCheckList)
