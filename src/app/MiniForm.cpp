@@ -98,13 +98,9 @@ TMiniForm::TMiniForm(QWidget* parent) : QMainWindow(parent) {
 
 TMiniForm::~TMiniForm() {
     // The base class closes the window as it goes, and the focus leaving an open cell editor
-    // commits it; by then this object is no longer a TMiniForm, so the grid reports to nobody.
-    XStringGrid->OnDrawCell = nullptr;
-    XStringGrid->OnKeyDown = nullptr;
-    XStringGrid->OnMouseDown = nullptr;
-    XStringGrid->OnSelectCell = nullptr;
-    XStringGrid->OnSetEditText = nullptr;
-    // The same commit changes a cell, which the feed check's status listens to.
+    // commits it; by then this object is no longer a TMiniForm, so it hears nothing more from the
+    // grid or its cells (the feed check's status listens to those).
+    disconnect(XStringGrid, nullptr, this, nullptr);
     disconnect(XStringGrid->model(), nullptr, this, nullptr);
 }
 
@@ -132,13 +128,9 @@ TFeedDocument TMiniForm::DocumentFromControls() {
     // A conversion still open in a field belongs to the document that is read now.
     if (auto* edit = qobject_cast<TCp932Edit*>(QApplication::focusWidget()))
         edit->CommitComposition();
-    XStringGrid->EndCellEdit(false);
     TFeedDocument document;
+    document.Items = CommittedEntries();
     document.Channel = ChannelFromControls();
-    for (int row = 1; row <= MaxItemRows; ++row) {
-        for (int col = 0; col < ItemColumns; ++col)
-            document.Row(row).Cell(col) = XStringGrid->Cells(col, row);
-    }
     document.FileName = FileName;
     document.Modified = Modified;
     return document;
@@ -163,10 +155,7 @@ void TMiniForm::DocumentToControls(const TFeedDocument& document) {
 void TMiniForm::ApplyItemRows(const TFeedDocument& document) {
     XStringGrid->EndCellEdit(false);
     XStringGrid->BeginUpdate();
-    for (int row = 1; row <= MaxItemRows; ++row) {
-        for (int col = 0; col < ItemColumns; ++col)
-            XStringGrid->SetCells(col, row, document.Row(row).Cell(col));
-    }
+    WriteRows(1, {document.Items.begin(), document.Items.end()});
     XStringGrid->EndUpdate();
     XStringGrid->RestartCellEdit();
 }

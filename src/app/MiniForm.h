@@ -8,6 +8,7 @@
 // DocumentFromControls and DocumentToControls move it between the controls and a TFeedDocument.
 
 #include "DiskState.h"
+#include "EntryTable.h"
 #include "FeedCheck.h"
 #include "FeedDocument.h"
 #include "XStringGrid.h"
@@ -101,10 +102,15 @@ public:
                                                    goRowSelect;
     bool RowMode = false;
 
-    // The edit commands of menus, toolbar and keys: 'U' undo, 'X' cut, 'C' copy, 'P' paste,
-    // 'A' select all and 'D' delete act on the focused text box, or on the selected rows in row
-    // mode; 'T' tells whether rows are selected, 'B' whether a paste would insert rows.
-    bool EditCommand(char letter);
+    // The edit commands of menus, toolbar and keys act on the focused text box, or on the
+    // selected rows in row mode. False when the command did not apply.
+    enum class TEditCommand { Undo, Cut, Copy, Paste, SelectAll, Delete };
+    bool EditCommand(TEditCommand command);
+    // Whole rows are selected (row mode).
+    bool RowsSelected() const;
+    // A paste would insert rows: the grid's cell editor has the focus and the clipboard holds
+    // text with a TAB.
+    bool RowPastePossible() const;
     // Row commands on the item rows 1 .. MaxItemRows. They refuse (false) what does not apply;
     // InsertRows and PasteRows also refuse, with a message, to push text out at the bottom.
     bool InsertRows(int row, int count);
@@ -266,6 +272,13 @@ private:
     // Shows the feed's lines on the confirmation page.
     void ShowFeedText(const std::vector<std::string>& lines);
     void ApplyItemRows(const TFeedDocument& document);
+    // The entries as the grid shows them; CommittedEntries first puts an open cell editor's text
+    // into its cell.
+    TEntries EntriesFromGrid() const;
+    TEntries CommittedEntries();
+    // Sets the rows from `first` on, cell by cell, outside any bulk change.
+    void WriteRows(int first, const std::vector<TFeedItem>& rows);
+    bool ApplyRowEdit(const TRowEdit& edit, int currentRow = 0);
     TXStringGrid* GridUnderPointer() const;
     // Ctrl+Tab and Ctrl+PageDown turn to the next page, Ctrl+Shift+Tab and Ctrl+PageUp to the one
     // before, from anywhere in the window and around the ends. True when the key was one of them.

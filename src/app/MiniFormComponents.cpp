@@ -237,23 +237,11 @@ void TMiniForm::CreateItemGrid(QWidget* page) {
     XStringGrid->SetFixedLineColor(Qt::black);
     XStringGrid->SetMultiLine(false);
     XStringGrid->SetImmediateEditMode(true);
-    XStringGrid->OnDrawCell = [this](TXStringGrid* sender, QPainter& canvas, int col, int row,
-                                     const QRect& rect, TGridDrawState state) {
-        XStringGridDrawCell(sender, canvas, col, row, rect, state);
-    };
-    XStringGrid->OnKeyDown = [this](TXStringGrid* sender, int& key, Qt::KeyboardModifiers shift) {
-        XStringGridKeyDown(sender, key, shift);
-    };
-    XStringGrid->OnMouseDown = [this](TXStringGrid* sender, Qt::MouseButton button,
-                                      Qt::KeyboardModifiers shift, int x,
-                                      int y) { XStringGridMouseDown(sender, button, shift, x, y); };
-    XStringGrid->OnSelectCell = [this](TXStringGrid* sender, int col, int row, bool& canSelect) {
-        XStringGridSelectCell(sender, col, row, canSelect);
-    };
-    XStringGrid->OnSetEditText = [this](TXStringGrid* sender, int col, int row,
-                                        const std::string& value) {
-        XStringGridSetEditText(sender, col, row, value);
-    };
+    connect(XStringGrid, &TXStringGrid::OnDrawCell, this, &TMiniForm::XStringGridDrawCell);
+    connect(XStringGrid, &TXStringGrid::OnKeyDown, this, &TMiniForm::XStringGridKeyDown);
+    connect(XStringGrid, &TXStringGrid::OnMouseDown, this, &TMiniForm::XStringGridMouseDown);
+    connect(XStringGrid, &TXStringGrid::OnSelectCell, this, &TMiniForm::XStringGridSelectCell);
+    connect(XStringGrid, &TXStringGrid::OnSetEditText, this, &TMiniForm::XStringGridSetEditText);
 }
 
 void TMiniForm::CreateConfirmPage() {

@@ -3,15 +3,17 @@
 // toolbar buttons and edit menu items, the pick list of the text columns, the themed header row
 // and the auto-fill of a committed cell.
 //
-// The rows are those of the document: row 0 is the header, rows 1 .. MaxItemRows the entries.
-// Their number never changes, so an insert pushes rows towards the bottom and is refused when it
-// would push text out, and a delete pulls rows up and empties the rows freed at the bottom.
+// The grid shows the document's entries: row 0 is the header, rows 1 .. MaxItemRows the entries.
+// The row rules are the entry table's (EntryTable.h): a command reads the entries from the grid,
+// lets the entry table work out the change and writes the rows it changed back as one bulk
+// change. The messages about refused changes are the window's.
 
 #include "MiniForm.h"
 
 #include "Cp932Edit.h"
 #include "Cp932Text.h"
-#include "DateNormalize.h"
+#include "EntryTable.h"
+#include "GridMessages.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
 #include "L_EdtPos.h"
@@ -35,11 +37,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int DateColumn = 1;
-constexpr int AddressColumn = 2;
-
-const QString InsertRefused = u"これ以上の挿入は行えません。"_s;
 
 QString ClipboardText() {
     return QGuiApplication::clipboard()->text();
@@ -120,136 +117,57 @@ template <typename TChange> void ChangeCells(TXStringGrid& grid, TChange&& chang
     grid.RestartCellEdit();
 }
 
-bool RowIsEmpty(const TXStringGrid& grid, int row) {
-    for (int col = 0; col < ItemColumns; ++col) {
-        if (!grid.Cells(col, row).empty()) return false;
-    }
-    return true;
-}
-
-// Row `from` into row `to`; a row beyond the last item row reads as empty.
-void CopyRow(TXStringGrid& grid, int from, int to) {
-    for (int col = 0; col < ItemColumns; ++col)
-        grid.SetCells(col, to, from <= MaxItemRows ? grid.Cells(col, from) : std::string());
-}
-
-void ClearRow(TXStringGrid& grid, int row) {
-    for (int col = 0; col < ItemColumns; ++col)
-        grid.SetCells(col, row, std::string());
-}
-
-void SwapRows(TXStringGrid& grid, int first, int second) {
-    for (int col = 0; col < ItemColumns; ++col) {
-        const std::string text = grid.Cells(col, first);
-        grid.SetCells(col, first, grid.Cells(col, second));
-        grid.SetCells(col, second, text);
-    }
-}
-
-// Whether `count` rows can be pushed in: the last `count` item rows, which would be pushed out,
-// are empty. More rows than the grid has item rows never fit.
-bool BottomRowsFree(const TXStringGrid& grid, int count) {
-    if (count > MaxItemRows) return false;
-    for (int row = MaxItemRows - count + 1; row <= MaxItemRows; ++row) {
-        if (!RowIsEmpty(grid, row)) return false;
-    }
-    return true;
-}
-
-// Moves rows `row` .. MaxItemRows - count down by `count` and empties the rows freed.
-void PushRowsDown(TXStringGrid& grid, int row, int count) {
-    for (int target = MaxItemRows; target >= row + count; --target)
-        CopyRow(grid, target - count, target);
-    for (int target = row; target < row + count && target <= MaxItemRows; ++target)
-        ClearRow(grid, target);
-}
-
-// The lines of a text: a line ends at CR LF, a lone CR or a lone LF, and a line end at the end
-// of the text starts no further line.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-        start = end + (crLf ? 2 : 1);
-    }
-    return lines;
-}
-
-// A control character left in a pasted field is dropped: no cell holds one. Such bytes are never
-// the second byte of a double-byte character.
-std::string WithoutControlCharacters(std::string field) {
-    std::erase_if(field, [](char ch) { return static_cast<unsigned char>(ch) < 0x20; });
-    return field;
-}
-
-// One pasted line into a row: its TAB-separated fields fill the columns in order, the date read
-// as a date where it can be.
-void SetRowFromLine(TXStringGrid& grid, int row, const std::string& line) {
-    std::vector<std::string> fields;
-    // The field after the last column collects whatever follows, which no column takes.
-    SplitTabFields(line, fields, ItemColumns + 1);
-    std::string& date = fields[DateColumn + 1];
-    if (!date.empty()) date = NormalizeDate(date);
-    for (int col = 0; col < ItemColumns; ++col)
-        grid.SetCells(col, row, WithoutControlCharacters(fields[static_cast<size_t>(col) + 1]));
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Edit commands
 
-bool TMiniForm::EditCommand(char letter) {
+bool TMiniForm::EditCommand(TEditCommand command) {
     const TGridRect selection = XStringGrid->Selection();
-    const bool rowsSelected = selection.Right > selection.Left;
-    QWidget* focused = FocusedControlIn(this);
-    std::optional<TTextBox> box = TTextBox::Of(focused);
-    switch (letter) {
-    case 'A':
+    std::optional<TTextBox> box = TTextBox::Of(FocusedControlIn(this));
+    switch (command) {
+    case TEditCommand::SelectAll:
         if (box) box->SelectAll();
         return box.has_value();
-    case 'B': {
-        const auto* cellEditor = qobject_cast<TComboInplace*>(focused);
-        return cellEditor && cellEditor->Grid() == XStringGrid &&
-               selection.Left == selection.Right && ClipboardText().contains(u'\t');
-    }
-    case 'C':
+    case TEditCommand::Copy:
         if (box) {
             box->Copy();
             return true;
         }
-        return rowsSelected && CopyRowsToClipboard(selection.Top, selection.Bottom);
-    case 'X':
-    case 'D':
+        return RowsSelected() && CopyRowsToClipboard(selection.Top, selection.Bottom);
+    case TEditCommand::Cut:
+    case TEditCommand::Delete:
         if (box) {
-            letter == 'X' ? box->Cut() : box->DeleteSelection();
+            command == TEditCommand::Cut ? box->Cut() : box->DeleteSelection();
             return true;
         }
-        return rowsSelected && RemoveSelectedRows(selection, letter == 'X');
-    case 'P':
+        return RowsSelected() && RemoveSelectedRows(selection, command == TEditCommand::Cut);
+    case TEditCommand::Paste:
         if (!box) return false;
-        if (EditCommand('B')) return PasteRows(XStringGrid->Row());
+        if (RowPastePossible()) return PasteRows(XStringGrid->Row());
         if (ClipboardText().isEmpty()) return false;
         box->Paste();
         return true;
-    case 'T':
-        return rowsSelected;
-    case 'U':
+    case TEditCommand::Undo:
         if (box) box->Undo();
         return box.has_value();
-    default:
-        return false;
     }
+    return false;
 }
 
-// Cut ('X', copying first) or delete the selected rows, back in cell mode on the first of them.
+bool TMiniForm::RowsSelected() const {
+    const TGridRect selection = XStringGrid->Selection();
+    return selection.Right > selection.Left;
+}
+
+bool TMiniForm::RowPastePossible() const {
+    const auto* cellEditor = qobject_cast<TComboInplace*>(FocusedControlIn(this));
+    const TGridRect selection = XStringGrid->Selection();
+    return cellEditor && cellEditor->Grid() == XStringGrid && selection.Left == selection.Right &&
+           ClipboardText().contains(u'\t');
+}
+
+// Cut (copying first) or delete the selected rows, back in cell mode on the first of them.
 bool TMiniForm::RemoveSelectedRows(const TGridRect& selection, bool copyFirst) {
     if (copyFirst && !CopyRowsToClipboard(selection.Top, selection.Bottom)) return false;
     return DeleteRows(selection.Top, selection.Bottom) && LeaveRowMode(-1);
@@ -271,7 +189,7 @@ bool TMiniForm::EditShortcutOverride(QObject* watched, QKeyEvent& event) {
 
 void TMiniForm::UpdateEditItems(QAction* undo, QAction* cut, QAction* copy, QAction* paste,
                                 QAction* del, QAction* selectAll) {
-    const bool rowsSelected = EditCommand('T');
+    const bool rowsSelected = RowsSelected();
     const std::optional<TTextBox> box =
         rowsSelected ? std::nullopt : TTextBox::Of(FocusedControlIn(this));
     const bool editable = box && !box->ReadOnly();
@@ -296,68 +214,77 @@ void TMiniForm::PopupMenuPopup() {
 }
 
 void TMiniForm::Mn_LineUndoClick() {
-    EditCommand('U');
+    EditCommand(TEditCommand::Undo);
 }
 
 void TMiniForm::Mn_LineCutClick() {
-    EditCommand('X');
+    EditCommand(TEditCommand::Cut);
 }
 
 void TMiniForm::Mn_LineCopyClick() {
-    EditCommand('C');
+    EditCommand(TEditCommand::Copy);
 }
 
 void TMiniForm::Mn_LinePasteClick() {
-    EditCommand('P');
+    EditCommand(TEditCommand::Paste);
 }
 
 void TMiniForm::Mn_LineDeleteClick() {
-    EditCommand('D');
+    EditCommand(TEditCommand::Delete);
 }
 
 void TMiniForm::Mn_LineSelectClick() {
-    EditCommand('A');
+    EditCommand(TEditCommand::SelectAll);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Row commands
 
-bool TMiniForm::InsertRows(int row, int count) {
-    if (row < 1 || row > MaxItemRows || count < 1) return false;
-    if (!BottomRowsFree(*XStringGrid, count)) {
-        ShowMsg(InsertRefused);
-        return false;
+TEntries TMiniForm::EntriesFromGrid() const {
+    TEntries entries;
+    for (int row = 1; row <= MaxItemRows; ++row) {
+        for (int col = 0; col < ItemColumns; ++col)
+            entries[static_cast<size_t>(row - 1)].Cell(col) = XStringGrid->Cells(col, row);
     }
-    ChangeCells(*XStringGrid, [&] { PushRowsDown(*XStringGrid, row, count); });
-    Modified = true;
-    return true;
+    return entries;
 }
 
-// The rows below move up and the rows freed at the bottom are empty.
-bool TMiniForm::DeleteRows(int first, int last) {
-    last = std::min(last, MaxItemRows);
-    if (first < 1 || last < first) return false;
-    const int count = last - first + 1;
+TEntries TMiniForm::CommittedEntries() {
+    XStringGrid->EndCellEdit(false);
+    return EntriesFromGrid();
+}
+
+void TMiniForm::WriteRows(int first, const std::vector<TFeedItem>& rows) {
+    for (size_t k = 0; k < rows.size(); ++k) {
+        for (int col = 0; col < ItemColumns; ++col)
+            XStringGrid->SetCells(col, first + static_cast<int>(k), rows[k].Cell(col));
+    }
+}
+
+// Shows a row change in the grid as one bulk change, the current cell moved to `currentRow`
+// when it is given; tells the user when there is no room for the rows.
+bool TMiniForm::ApplyRowEdit(const TRowEdit& edit, int currentRow) {
+    if (edit.Refusal == TRowRefusal::NoRoom) ShowMsg(MsgInsertRefused);
+    if (!edit.Done()) return false;
     ChangeCells(*XStringGrid, [&] {
-        for (int row = first; row <= MaxItemRows; ++row)
-            CopyRow(*XStringGrid, row + count, row);
+        WriteRows(edit.Patch.First, edit.Patch.After);
+        if (currentRow > 0) XStringGrid->SetRow(currentRow);
     });
     Modified = true;
     return true;
 }
 
+bool TMiniForm::InsertRows(int row, int count) {
+    return ApplyRowEdit(::InsertRows(CommittedEntries(), row, count));
+}
+
+bool TMiniForm::DeleteRows(int first, int last) {
+    return ApplyRowEdit(::DeleteRows(CommittedEntries(), first, last));
+}
+
 bool TMiniForm::CopyRowsToClipboard(int first, int last) {
     if (first < 1) return false;
-    XStringGrid->EndCellEdit(false);
-    std::string text;
-    for (int row = first; row <= std::min(last, MaxItemRows); ++row) {
-        for (int col = 0; col < ItemColumns; ++col) {
-            if (col > 0) text += '\t';
-            text += XStringGrid->Cells(col, row);
-        }
-        text += "\r\n";
-    }
-    QGuiApplication::clipboard()->setText(FromCp932(text));
+    QGuiApplication::clipboard()->setText(FromCp932(RowsToText(CommittedEntries(), first, last)));
     return true;
 }
 
@@ -372,48 +299,29 @@ bool TMiniForm::PasteRows(int row) {
         SetStatusText(1, UnusableCharactersMessage(text.Refused));
         return false;
     }
-    const std::vector<std::string> lines = SplitLines(text.Bytes);
-    const int count = static_cast<int>(lines.size());
-    if (count == 0) return false;
-    if (row + count - 1 > MaxItemRows || !BottomRowsFree(*XStringGrid, count)) {
-        ShowMsg(InsertRefused);
-        return false;
-    }
-    ChangeCells(*XStringGrid, [&] {
-        PushRowsDown(*XStringGrid, row, count);
-        for (int line = 0; line < count; ++line)
-            SetRowFromLine(*XStringGrid, row + line, lines[static_cast<size_t>(line)]);
-    });
-    Modified = true;
-    return true;
+    return ApplyRowEdit(::PasteRows(CommittedEntries(), row, text.Bytes));
 }
 
 // Swaps the current row with the row `step` below (1) or above (-1); the current cell goes with
-// its row. Rows move into and past empty rows alike.
+// its row.
 void TMiniForm::MoveCurrentRow(int step) {
     const int row = XStringGrid->Row();
-    const int target = row + step;
-    if (row < 1 || target < 1 || target > MaxItemRows) return;
-    ChangeCells(*XStringGrid, [&] {
-        SwapRows(*XStringGrid, row, target);
-        XStringGrid->SetRow(target);
-    });
-    Modified = true;
+    ApplyRowEdit(MoveRow(CommittedEntries(), row, step), row + step);
 }
 
 void TMiniForm::SB_LineInsClick() {
     if (RowMode)
-        EditCommand('C');
+        EditCommand(TEditCommand::Copy);
     else
         InsertRows(XStringGrid->Row(), 1);
 }
 
 void TMiniForm::SB_LineDeleteClick() {
     if (RowMode) {
-        EditCommand('X');
+        EditCommand(TEditCommand::Cut);
         return;
     }
-    if (!AskYesNo(u"現在の行を削除してもよろしいですか？"_s)) return;
+    if (!AskYesNo(MsgDeleteRowQuestion)) return;
     const int row = XStringGrid->Row();
     DeleteRows(row, row);
 }
@@ -491,11 +399,7 @@ void TMiniForm::Timer_PasteTimer() {
 
 void TMiniForm::XStringGridKeyDown(TXStringGrid*, int& Key, Qt::KeyboardModifiers Shift) {
     if (PageControl->currentIndex() != pgItems) return;
-    try {
-        if (GridCommandKey(Key, Shift)) Key = 0;
-    } catch (...) {
-        // A key whose command failed goes on to the grid as if it had none.
-    }
+    if (GridCommandKey(Key, Shift)) Key = 0;
     UpdatePasteButton();
 }
 
@@ -513,10 +417,10 @@ bool TMiniForm::GridCommandKey(int key, Qt::KeyboardModifiers shift) {
         return shift & Qt::ShiftModifier ? EnterRowMode() : LeaveRowMode(0);
     case Qt::Key_Insert:
         if (shiftAlone) return PasteKey();
-        return shift == Qt::ControlModifier && EditCommand('C');
+        return shift == Qt::ControlModifier && EditCommand(TEditCommand::Copy);
     case Qt::Key_Delete:
         // Without selected rows the key deletes in the cell editor.
-        return EditCommand('T') && EditCommand(shiftAlone ? 'X' : 'D');
+        return RowsSelected() && EditCommand(shiftAlone ? TEditCommand::Cut : TEditCommand::Delete);
     case Qt::Key_F2:
         SB_LineInsClick();
         return false;
@@ -539,8 +443,8 @@ bool TMiniForm::GridCommandKey(int key, Qt::KeyboardModifiers shift) {
 // A paste key runs the paste command. A row paste, done or refused, uses the key up, so that the
 // cell editor neither pastes the rows' text into the cell nor drops its list down over the result.
 bool TMiniForm::PasteKey() {
-    const bool rowPaste = EditCommand('B');
-    return EditCommand('P') || rowPaste;
+    const bool rowPaste = RowPastePossible();
+    return EditCommand(TEditCommand::Paste) || rowPaste;
 }
 
 void TMiniForm::XStringGridSelectCell(TXStringGrid*, int, int ARow, bool&) {
@@ -565,31 +469,20 @@ void TMiniForm::XStringGridDrawCell(TXStringGrid* Sender, QPainter& Canvas, int 
 // letter case aside; an empty column offers one empty entry. The cell editor's own list, which
 // the control gets a copy of at each edit, stays as it is.
 void TMiniForm::FillPickList() {
-    std::vector<std::string> items;
-    std::vector<std::string> seen; // the items in small letters
-    const int col = XStringGrid->Col();
-    for (int row = 1; row <= MaxItemRows; ++row) {
-        const std::string text = TrimRightAll(XStringGrid->Cells(col, row));
-        const std::string key = LowerCaseAnsi(text);
-        if (text.empty() || std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
-        items.push_back(text);
-        seen.push_back(key);
-    }
-    if (items.empty()) items.emplace_back();
-    ComboCellEditor_Title->ComboControl()->SetItems(items);
+    ComboCellEditor_Title->ComboControl()->SetItems(
+        PickList(EntriesFromGrid(), static_cast<TItemColumn>(XStringGrid->Col())));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Cell auto-fill
 
-void TMiniForm::XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow,
-                                       const std::string& Value) {
+void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const std::string&) {
     Modified = true;
-    if (Value.empty()) return;
+    const TAutoFill fill{CB_AutoData->isChecked(), CB_AutoAddress->isChecked(),
+                         ToCp932(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
+                         ED_Informer_Address->TextCp932()};
     // Cells set here do not raise this event again.
-    if (CB_AutoData->isChecked() && ACol != DateColumn && Sender->Cells(DateColumn, ARow).empty())
-        Sender->SetCells(DateColumn, ARow, ToCp932(QDate::currentDate().toString(u"yyyy-MM-dd"_s)));
-    if (CB_AutoAddress->isChecked() && ACol != AddressColumn &&
-        Sender->Cells(AddressColumn, ARow).empty())
-        Sender->SetCells(AddressColumn, ARow, ED_Informer_Address->TextCp932());
+    const TRowPatch patch =
+        AutoFillRow(EntriesFromGrid(), ARow, static_cast<TItemColumn>(ACol), fill);
+    WriteRows(patch.First, patch.After);
 }

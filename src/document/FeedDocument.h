@@ -41,6 +41,7 @@ struct TFeedItem {
     std::string& Cell(int column);
     const std::string& Cell(int column) const;
     bool IsEmpty() const;
+    friend bool operator==(const TFeedItem&, const TFeedItem&) = default;
 };
 
 struct TFeedDocument {

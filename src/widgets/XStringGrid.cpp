@@ -189,13 +189,9 @@ TXStringGrid::TXStringGrid(QWidget* parent)
 }
 
 TXStringGrid::~TXStringGrid() {
-    // No handler of the window runs while the grid goes away.
-    OnDrawCell = nullptr;
-    OnKeyDown = nullptr;
-    OnMouseDown = nullptr;
-    OnSelectCell = nullptr;
-    OnSetEditText = nullptr;
-    OnDrawEditor = nullptr;
+    // No receiver hears of the edit the hidden editor commits while the grid goes away. QObject
+    // unblocks the signals again before it announces the grid's destruction.
+    blockSignals(true);
     if (activeEditor_) activeEditor_->HideEditor();
     for (int col = 0; col < columns_->Count(); ++col)
         if (TCellEditor* editor = columns_->Items(col)->Editor()) editor->ReleaseWindow();
@@ -394,7 +390,7 @@ std::string TXStringGrid::GetEditText(int col, int row) const {
 void TXStringGrid::SetEditText(int col, int row, const std::string& text) {
     if (!IsValidCell(col, row)) return;
     SetCells(col, row, text);
-    if (OnSetEditText) OnSetEditText(this, col, row, text);
+    emit OnSetEditText(this, col, row, text);
 }
 
 bool TXStringGrid::IsValidCell(int col, int row) const {
@@ -610,7 +606,7 @@ void TXStringGrid::DrawCell(QPainter& painter, int ACol, int ARow, const QRect& 
                      ARow < fixedRows_ ? column.HeaderAlignment() : column.Alignment());
         if ((state & gdFixed) && ctl3D_) DrawFixedEdge(painter, rect);
     }
-    if (OnDrawCell) OnDrawCell(this, painter, ACol, ARow, rect, state);
+    emit OnDrawCell(this, painter, ACol, ARow, rect, state);
     if (defaultDrawing_ && (state & gdFocused) && hasFocus() && !(options_ & goRowSelect)) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);

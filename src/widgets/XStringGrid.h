@@ -26,11 +26,11 @@
 // EndCellEdit(false) alone puts the text still in an open editor into its cell before the grid is
 // read.
 //
-// Events are std::function members named as the events they are; an empty one is not called. They
-// run on the user-interface thread inside the grid's event handling. By-reference parameters are
-// the handler's answer (Key = 0 drops a key, CanSelect = false refuses a cell). OnDrawCell gets the
-// painter the cell is painted with and the cell's rectangle in that painter's coordinates; it runs
-// after the grid has painted the cell.
+// Events are Qt signals named as the events they are, raised on the user-interface thread inside
+// the grid's event handling; connect them directly (the default). By-reference parameters are the
+// receiver's answer (Key = 0 drops a key, CanSelect = false refuses a cell). OnDrawCell gets the
+// painter the cell is painted with and the cell's rectangle in that painter's coordinates; it is
+// raised after the grid has painted the cell. While the grid is being destroyed it raises nothing.
 //
 // Colours are QColor; alignments are the horizontal part of Qt::Alignment (left, right, centre).
 // A QFont has no colour: each font of a column comes with a font colour beside it.
@@ -41,6 +41,7 @@
 
 #include <QColor>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QRect>
 #include <QTableWidget>
@@ -48,7 +49,6 @@
 #include <memory>
 #include <string>
 
-class QPainter;
 class TXStringGridHeader;
 
 class TXStringGrid : public QTableWidget {
@@ -164,7 +164,7 @@ public:
     void EndCellEdit(bool Hide);
     // Starts the active editor again on the current cell. Nothing without an active editor.
     void RestartCellEdit();
-    // Places column ACol's editor over (ACol, ARow): OnDrawEditor when assigned, else the column
+    // Places column ACol's editor over (ACol, ARow): OnDrawEditor when connected, else the column
     // item's ShowEditor.
     virtual void DrawEditor(int ACol, int ARow);
 
@@ -176,7 +176,7 @@ public:
 
     // --- Keys: the grid's key-down handling: raises OnKeyDown, then moves the current cell for
     // the navigation keys (arrows, Tab/Shift+Tab with goTabs, Page Up/Down, Home/End, Ctrl+Home/
-    // End). Cell editors hand their navigation keys to it. Key 0 does nothing but the event.
+    // End). Cell editors hand their navigation keys to it.
     void KeyDown(int& Key, Qt::KeyboardModifiers Shift);
 
     // --- The cell editor protocol (used by TCellEditor and its descendants).
@@ -194,13 +194,16 @@ public:
     // current cell.
     void ReturnFocusFromEditor();
 
-    // --- Events
-    TDrawCellEvent OnDrawCell;
-    TKeyEvent OnKeyDown;
-    TMouseEvent OnMouseDown;
-    TSelectCellEvent OnSelectCell;
-    TSetEditEvent OnSetEditText;
-    TDrawEditorEvent OnDrawEditor;
+signals:
+    void OnDrawCell(TXStringGrid* Sender, QPainter& Canvas, int ACol, int ARow, const QRect& Rect,
+                    TGridDrawState State);
+    void OnKeyDown(TXStringGrid* Sender, int& Key, Qt::KeyboardModifiers Shift);
+    void OnMouseDown(TXStringGrid* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                     int X, int Y);
+    void OnSelectCell(TXStringGrid* Sender, int ACol, int ARow, bool& CanSelect);
+    void OnSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
+    // When connected, its receiver places the editor instead of the column item.
+    void OnDrawEditor(TXStringGrid* Sender, int ACol, int ARow, TCellEditor* Editor);
 
 protected:
     // Paints one cell from its column's settings, then raises OnDrawCell.

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMetaMethod>
 
 #include <algorithm>
 
@@ -48,7 +49,7 @@ void TXStringGrid::SetRow(int row) {
 
 bool TXStringGrid::SelectCell(int col, int row) {
     bool canSelect = true;
-    if (OnSelectCell) OnSelectCell(this, col, row, canSelect);
+    emit OnSelectCell(this, col, row, canSelect);
     return canSelect;
 }
 
@@ -190,8 +191,8 @@ void TXStringGrid::DrawEditor(int ACol, int ARow) {
     TXStringColumnItem* column = columns_->Items(ACol);
     TCellEditor* editor = column->Editor();
     if (!editor) return;
-    if (OnDrawEditor)
-        OnDrawEditor(this, ACol, ARow, editor);
+    if (isSignalConnected(QMetaMethod::fromSignal(&TXStringGrid::OnDrawEditor)))
+        emit OnDrawEditor(this, ACol, ARow, editor);
     else
         column->ShowEditor(ARow);
 }
@@ -231,7 +232,7 @@ void TXStringGrid::CellsResized() {
 // Keys
 
 void TXStringGrid::KeyDown(int& Key, Qt::KeyboardModifiers Shift) {
-    if (OnKeyDown) OnKeyDown(this, Key, Shift);
+    emit OnKeyDown(this, Key, Shift);
     if (Key != 0) MoveByKey(Key, Shift);
 }
 
@@ -424,13 +425,12 @@ void TXStringGrid::BaseMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers m
         FocusCell(cell.X, cell.Y, !extend);
         selectingWithMouse_ = options_ & goRangeSelect;
     }
-    if (OnMouseDown) OnMouseDown(this, button, modifiers, at.x(), at.y());
+    emit OnMouseDown(this, button, modifiers, at.x(), at.y());
     ShowCellEditor();
 }
 
 // A click on a fixed cell must not leave the current cell there: the cell current at the press
-// comes back, whatever OnSelectCell answers, and OnKeyDown hears a key 0 so the window can update
-// what it shows about the current cell.
+// comes back, whatever OnSelectCell answers; asking OnSelectCell tells the owner it is current.
 void TXStringGrid::MouseUpAt() {
     const bool leftInFixedCol = (options_ & goAlwaysShowEditor) && current_.X < fixedCols_;
     if ((leftInFixedCol || current_.Y < fixedRows_) && mouseDownCell_.X >= 0 &&
@@ -438,8 +438,6 @@ void TXStringGrid::MouseUpAt() {
         SelectCell(mouseDownCell_.X, mouseDownCell_.Y);
         MoveCurrent(mouseDownCell_, true);
         ScrollToCurrent();
-        int key = 0;
-        KeyDown(key, Qt::NoModifier);
         RepaintAll();
     }
     ShowCellEditor();

@@ -1,14 +1,13 @@
 #pragma once
 
 // The plain types of the string grid: its options, the draw state of a cell, cell coordinates and
-// blocks of cells, and the signatures of its events. They carry no behaviour of their own; the
+// blocks of cells. They carry no behaviour of their own; the
 // grid (XStringGrid.h) gives them their meaning.
 
 #include <QFlags>
 #include <QRect>
 #include <Qt>
 
-#include <functional>
 #include <string>
 
 class QPainter;
@@ -56,18 +55,6 @@ struct TGridRect {
         return col >= Left && col <= Right && row >= Top && row <= Bottom;
     }
 };
-
-using TDrawCellEvent = std::function<void(TXStringGrid* Sender, QPainter& Canvas, int ACol,
-                                          int ARow, const QRect& Rect, TGridDrawState State)>;
-using TKeyEvent = std::function<void(TXStringGrid* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
-using TMouseEvent = std::function<void(TXStringGrid* Sender, Qt::MouseButton Button,
-                                       Qt::KeyboardModifiers Shift, int X, int Y)>;
-using TSelectCellEvent =
-    std::function<void(TXStringGrid* Sender, int ACol, int ARow, bool& CanSelect)>;
-using TSetEditEvent =
-    std::function<void(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value)>;
-using TDrawEditorEvent =
-    std::function<void(TXStringGrid* Sender, int ACol, int ARow, TCellEditor* Editor)>;
 
 // Alignments of the grid are horizontal only: left, right or centre (left for anything else).
 inline Qt::Alignment HorizontalPart(Qt::Alignment alignment) {

@@ -100,12 +100,13 @@ public:
         }
         grid->Columns()->Items(1)->SetAlignment(Qt::AlignHCenter);
         grid->SetRowCount(51);
-        grid->OnSetEditText = [this](TXStringGrid*, int col, int row, const std::string& value) {
-            edits.emplace_back(col, row, value);
-        };
-        grid->OnKeyDown = [this](TXStringGrid*, int& key, Qt::KeyboardModifiers) {
-            keys.push_back(key);
-        };
+        QObject::connect(grid, &TXStringGrid::OnSetEditText,
+                         [this](TXStringGrid*, int col, int row, const std::string& value) {
+                             edits.emplace_back(col, row, value);
+                         });
+        QObject::connect(
+            grid, &TXStringGrid::OnKeyDown,
+            [this](TXStringGrid*, int& key, Qt::KeyboardModifiers) { keys.push_back(key); });
     }
 
     QWidget* Window() const { return window_.get(); }

@@ -453,7 +453,7 @@ private slots:
         const QPoint onCaption(header->sectionViewportPosition(2) + 20, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, onCaption);
         QCOMPARE((TGridCoord{items.grid->Col(), items.grid->Row()}), (TGridCoord{1, 3}));
-        QCOMPARE(items.keys, std::vector<int>{0});
+        QVERIFY(items.keys.empty());
         QVERIFY(items.EditingCurrentCell());
         QCOMPARE(QApplication::focusWidget(), items.date->GetControl());
     }

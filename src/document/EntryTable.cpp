@@ -1,0 +1,173 @@
+#include "EntryTable.h"
+
+#include "DateNormalize.h"
+#include "S_string.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+TRowEdit Refused(TRowRefusal why) {
+    return {why, {}};
+}
+
+// The rows first .. MaxItemRows as they are, to be changed into what they become.
+TRowEdit TailEdit(const TEntries& entries, int first) {
+    TRowPatch patch{first, {entries.begin() + (first - 1), entries.end()}, {}};
+    patch.After = patch.Before;
+    return {TRowRefusal::None, std::move(patch)};
+}
+
+// Whether `count` rows can be pushed in: the last `count` rows, which would be pushed out, are
+// empty. More rows than the table has never fit.
+bool BottomRowsFree(const TEntries& entries, int count) {
+    if (count > MaxItemRows) return false;
+    return std::all_of(entries.end() - count, entries.end(),
+                       [](const TFeedItem& item) { return item.IsEmpty(); });
+}
+
+// `count` empty rows at the front of the tail, its last rows pushed out.
+void PushDown(std::vector<TFeedItem>& tail, int count) {
+    const auto size = static_cast<int>(tail.size());
+    const int kept = std::max(size - count, 0);
+    std::move_backward(tail.begin(), tail.begin() + kept, tail.end());
+    std::fill(tail.begin(), tail.begin() + std::min(count, size), TFeedItem());
+}
+
+// A control character left in a pasted field is dropped: no cell holds one. Such bytes are never
+// the second byte of a double-byte character.
+std::string WithoutControlCharacters(std::string field) {
+    std::erase_if(field, [](char ch) { return static_cast<unsigned char>(ch) < 0x20; });
+    return field;
+}
+
+// One pasted line as an entry: its fields fill the columns in order, the date read as a date
+// where it can be.
+TFeedItem ItemFromFields(const std::vector<std::string>& fields) {
+    TFeedItem item;
+    for (size_t col = 0; col < std::min(fields.size(), size_t(ItemColumns)); ++col)
+        item.Cell(static_cast<int>(col)) = fields[col];
+    if (!item.Date.empty()) item.Date = NormalizeDate(item.Date);
+    for (int col = 0; col < ItemColumns; ++col)
+        item.Cell(col) = WithoutControlCharacters(item.Cell(col));
+    return item;
+}
+
+// The lines of a text: a line ends at CR LF, a lone CR or a lone LF, and a line end at the end
+// of the text starts no further line.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        start = end + (crLf ? 2 : 1);
+    }
+    return lines;
+}
+
+} // namespace
+
+void ApplyPatch(TEntries& entries, const TRowPatch& patch) {
+    std::copy(patch.After.begin(), patch.After.end(), entries.begin() + (patch.First - 1));
+}
+
+TRowEdit InsertRows(const TEntries& entries, int row, int count) {
+    if (row < 1 || row > MaxItemRows || count < 1) return Refused(TRowRefusal::NotApplicable);
+    if (!BottomRowsFree(entries, count)) return Refused(TRowRefusal::NoRoom);
+    TRowEdit edit = TailEdit(entries, row);
+    PushDown(edit.Patch.After, count);
+    return edit;
+}
+
+TRowEdit DeleteRows(const TEntries& entries, int first, int last) {
+    last = std::min(last, MaxItemRows);
+    if (first < 1 || last < first) return Refused(TRowRefusal::NotApplicable);
+    TRowEdit edit = TailEdit(entries, first);
+    std::vector<TFeedItem>& rows = edit.Patch.After;
+    const int count = last - first + 1;
+    std::move(rows.begin() + count, rows.end(), rows.begin());
+    std::fill(rows.end() - count, rows.end(), TFeedItem());
+    return edit;
+}
+
+TRowEdit MoveRow(const TEntries& entries, int row, int step) {
+    const int target = row + step;
+    if ((step != 1 && step != -1) || row < 1 || row > MaxItemRows || target < 1 ||
+        target > MaxItemRows)
+        return Refused(TRowRefusal::NotApplicable);
+    const int first = std::min(row, target);
+    TRowPatch patch{first, {entries[size_t(first - 1)], entries[size_t(first)]}, {}};
+    patch.After = {patch.Before[1], patch.Before[0]};
+    return {TRowRefusal::None, std::move(patch)};
+}
+
+TRowEdit PasteRows(const TEntries& entries, int row, const std::string& text) {
+    if (row < 1 || row > MaxItemRows) return Refused(TRowRefusal::NotApplicable);
+    const std::vector<std::vector<std::string>> lines = SplitRowText(text);
+    const auto count = static_cast<int>(lines.size());
+    if (count == 0) return Refused(TRowRefusal::NotApplicable);
+    if (row + count - 1 > MaxItemRows || !BottomRowsFree(entries, count))
+        return Refused(TRowRefusal::NoRoom);
+    TRowEdit edit = TailEdit(entries, row);
+    PushDown(edit.Patch.After, count);
+    std::transform(lines.begin(), lines.end(), edit.Patch.After.begin(), ItemFromFields);
+    return edit;
+}
+
+std::string RowsToText(const TEntries& entries, int first, int last) {
+    std::string text;
+    if (first < 1) return text;
+    for (int row = first; row <= std::min(last, MaxItemRows); ++row) {
+        const TFeedItem& item = entries[static_cast<size_t>(row - 1)];
+        for (int col = 0; col < ItemColumns; ++col) {
+            if (col > 0) text += '\t';
+            text += item.Cell(col);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::vector<std::vector<std::string>> SplitRowText(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : SplitLines(text)) {
+        std::vector<std::string> fields;
+        // SplitTabFields fills fields[1..]; the field after the last column collects whatever
+        // follows, which no column takes.
+        const int count = SplitTabFields(line, fields, ItemColumns + 1);
+        rows.emplace_back(fields.begin() + 1, fields.begin() + 1 + count);
+    }
+    return rows;
+}
+
+TRowPatch AutoFillRow(const TEntries& entries, int row, TItemColumn committed,
+                      const TAutoFill& fill) {
+    if (row < 1 || row > MaxItemRows) return {};
+    const TFeedItem& before = entries[static_cast<size_t>(row - 1)];
+    if (before.Cell(committed).empty()) return {};
+    TFeedItem after = before;
+    if (fill.AutoDate && committed != icDate && after.Date.empty()) after.Date = fill.Today;
+    if (fill.AutoAddress && committed != icAddress && after.Address.empty())
+        after.Address = fill.HomeAddress;
+    if (after.Date == before.Date && after.Address == before.Address) return {};
+    return {row, {before}, {after}};
+}
+
+std::vector<std::string> PickList(const TEntries& entries, TItemColumn column) {
+    std::vector<std::string> items;
+    std::unordered_set<std::string> seen; // the items in small letters
+    for (const TFeedItem& item : entries) {
+        std::string text = TrimRightAll(item.Cell(column));
+        if (!text.empty() && seen.insert(LowerCaseAnsi(text)).second)
+            items.push_back(std::move(text));
+    }
+    if (items.empty()) items.emplace_back();
+    return items;
+}
