@@ -28,8 +28,8 @@ enum class TChannelField {
 
 struct TFeedFinding {
     TFindingSeverity Severity = TFindingSeverity::Error;
-    int Row = 0;    // entry row 1 .. MaxItemRows; 0 for a channel field
-    int Column = 0; // the entry's cell, a TItemColumn, when Row > 0
+    int Row = 0;                                // entry row 1 .. MaxItemRows; 0 for a channel field
+    int Column = 0;                             // the entry's cell, a TItemColumn, when Row > 0
     TChannelField Field = TChannelField::Title; // when Row is 0
     std::string Message;                        // names the field; one or two short sentences
 
