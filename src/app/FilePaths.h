@@ -6,6 +6,7 @@
 // folder the desktop can show can be opened and saved.
 
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <string>
@@ -18,4 +19,11 @@ inline std::string FileSystemPath(const QString& path) {
 // A path of the file system's bytes as the window shows it.
 inline QString ShownPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The name a document goes by: its table file's name without folder and extension, "無題" for a
+// document that has none yet.
+inline QString DocumentName(const std::string& fileName) {
+    if (fileName.empty()) return QStringLiteral("無題");
+    return QFileInfo(ShownPath(fileName)).completeBaseName();
 }

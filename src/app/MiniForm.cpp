@@ -17,6 +17,7 @@
 #include "L_EdtPos.h"
 #include "Messages.h"
 #include "RadioGroup.h"
+#include "RecoveryKeeper.h"
 #include "Settings.h"
 #include "Startup.h"
 #include "TableFile.h"
@@ -92,6 +93,7 @@ TMiniForm::TMiniForm(QWidget* parent) : QMainWindow(parent) {
     setFont(PixelFont(12));
     CommandLineParams = QCoreApplication::arguments().mid(1);
     CreateComponents();
+    CreateRecoveryKeeper();
     FormCreate();
     ControlSize->OwnerCreated();
 }
@@ -128,11 +130,24 @@ TFeedDocument TMiniForm::DocumentFromControls() {
     // A conversion still open in a field belongs to the document that is read now.
     if (auto* edit = qobject_cast<TCp932Edit*>(QApplication::focusWidget()))
         edit->CommitComposition();
+    XStringGrid->EndCellEdit(false);
+    return DocumentAsShown();
+}
+
+TFeedDocument TMiniForm::DocumentAsShown() const {
     TFeedDocument document;
-    document.Items = CommittedEntries();
+    document.Items = EntriesFromGrid();
     document.Channel = ChannelFromControls();
     document.FileName = FileName;
     document.Modified = Modified;
+    const auto* editor = qobject_cast<const TComboCellEditor*>(XStringGrid->ActiveCellEditor());
+    const TGridCoord cell = XStringGrid->EditCell();
+    if (editor && cell.Y >= 1 && cell.Y <= MaxItemRows && cell.X >= 0 && cell.X < ItemColumns) {
+        std::string& shown = document.Row(cell.Y).Cell(cell.X);
+        const std::string typed = editor->ComboControl()->TextCp932();
+        document.Modified = document.Modified || typed != shown;
+        shown = typed;
+    }
     return document;
 }
 
@@ -171,6 +186,7 @@ bool TMiniForm::LoadTableFile(const std::string& path) {
     const TResult loaded = ::LoadTableFile(document, path);
     if (loaded) {
         DocumentToControls(document);
+        RecoveryKeeper->DocumentSettled();
         RecordTableFileState();
         FocusGrid();
         UpdateGridStatus(-1);
@@ -190,6 +206,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     CB_AutoAddress->setChecked(true);
     ClearItemRows();
     Modified = false;
+    RecoveryKeeper->DocumentSettled();
     FileName.clear();
     tableFileState_.reset();
     UpdateCaption();
@@ -198,8 +215,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
 
 void TMiniForm::UpdateCaption() {
     QString caption = u"Orvane Lite版"_s;
-    if (!FileName.empty())
-        caption += u" ["_s + QFileInfo(ShownPath(FileName)).completeBaseName() + u']';
+    if (!FileName.empty()) caption += u" ["_s + DocumentName(FileName) + u']';
     setWindowTitle(caption);
 }
 
@@ -264,6 +280,36 @@ void TMiniForm::ShowFeedText(const std::vector<std::string>& lines) {
         text += line + '\n';
     Memo->setPlainText(FromCp932(text));
     Memo->moveCursor(QTextCursor::Start);
+}
+
+// Every change of the document is announced by DocumentChanged. The recovery copy follows it, and
+// also the text typed into a cell that is not committed yet.
+void TMiniForm::CreateRecoveryKeeper() {
+    for (TPaintEdit* edit : ChannelEdits())
+        connect(edit, &QLineEdit::textChanged, this, &TMiniForm::DocumentChanged);
+    connect(RadioGroup_Ext, &TRadioGroup::Click, this, &TMiniForm::DocumentChanged);
+    for (QCheckBox* box : {CB_AutoData, CB_AutoAddress})
+        connect(box, &QCheckBox::toggled, this, &TMiniForm::DocumentChanged);
+    connect(XStringGrid->model(), &QAbstractItemModel::dataChanged, this,
+            &TMiniForm::DocumentChanged);
+
+    RecoveryKeeper = new TRecoveryKeeper([this] { return DocumentAsShown(); }, this);
+    connect(this, &TMiniForm::DocumentChanged, RecoveryKeeper, &TRecoveryKeeper::DocumentChanged);
+    for (TComboCellEditor* editor : {ComboCellEditor_Title, ComboCellEditor_Date})
+        connect(editor->ComboControl(), &QLineEdit::textEdited, RecoveryKeeper,
+                &TRecoveryKeeper::DocumentChanged);
+    connect(RecoveryKeeper, &TRecoveryKeeper::WriteFailed, this,
+            [this](const QString& message) { SetStatusText(1, message); });
+}
+
+// A document taken back from a recovery copy: unsaved, under its own table file's name.
+void TMiniForm::RestoreDocument(const TFeedDocument& document) {
+    LeaveRowMode(0);
+    DocumentToControls(document);
+    RecordTableFileState();
+    UpdateGridStatus(-1);
+    UpdateCaption();
+    RefreshConfirmationPage();
 }
 
 void TMiniForm::FocusGrid() {
@@ -356,6 +402,8 @@ void TMiniForm::Timer_StartTimer() {
         const bool openTableFile = OpenLastFile || !ImportFileName.empty();
         if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
     }
+    RecoveryKeeper->OfferLeftCopies(
+        [this](const TFeedDocument& document) { RestoreDocument(document); });
     if (!ImportFileName.empty()) {
         // The window shows the loaded file for a moment before the question covers it. The wait
         // blocks the event loop, which would otherwise paint it, so it is painted first.
@@ -378,7 +426,7 @@ void TMiniForm::closeEvent(QCloseEvent* event) {
 
 bool TMiniForm::FormCloseQuery() {
     XStringGrid->EndCellEdit(false);
-    if (Modified && !AskYesNo(u"内容が変更されていますが保存せずに終了しますか？"_s)) return false;
+    if (!ChangesMayGo()) return false;
     LoadSaveSettings('W');
     return true;
 }

@@ -41,6 +41,7 @@ class TFileDialog;
 class TNoPaintPanel;
 class TPaintEdit;
 class TRadioGroup;
+class TRecoveryKeeper;
 class TSHBrowseForFolderEx;
 class TTabSheetEx;
 class TThemePanelExt;
@@ -66,7 +67,12 @@ public:
     // The command line's parameters, program name excluded; read by CheckCommandLine.
     QStringList CommandLineParams;
 
+    // The document in the controls, after the grid and the focused field have committed what is
+    // still open in them.
     TFeedDocument DocumentFromControls();
+    // The document as the controls show it, without committing anything: an edit still open in a
+    // cell counts, and Modified is also true when that edit changes its cell.
+    TFeedDocument DocumentAsShown() const;
     void DocumentToControls(const TFeedDocument& document);
     TChannelInfo ChannelFromControls() const;
 
@@ -74,8 +80,11 @@ public:
     // window as it was. Returns false then.
     bool LoadTableFile(const std::string& path);
     // Writes the table file and its feed, asking for the file name first when the document has
-    // none or `saveAs` is set, and reports the outcome.
-    void SaveDocument(bool saveAs);
+    // none or `saveAs` is set, and reports the outcome. True when both files were written.
+    bool SaveDocument(bool saveAs);
+    // Before the document is replaced or the window closes: true when nothing unsaved is lost,
+    // because there was nothing, the user saved it (and the save succeeded) or chose not to.
+    bool ChangesMayGo();
     // Empties the document; without keepTab the confirmation page is refreshed too.
     void ResetDocument(bool keepTab);
     void UpdateCaption();
@@ -229,10 +238,13 @@ public:
     TControlSize* ControlSize;                 // keeps the window's placement in the settings
     QTimer* Timer_Start;                       // start-up work, 100 ms after the window is shown
     QTimer* Timer_Paste;                       // clipboard poll for 行貼付, every 500 ms
+    TRecoveryKeeper* RecoveryKeeper;           // the recovery copy of unsaved changes
 
 signals:
     // The start-up timer has done its work: last file, HTML question, focus and caption.
     void StartupFinished();
+    // Something of the document changed: a cell, a channel field or option.
+    void DocumentChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -255,6 +267,8 @@ private:
     void CreatePopupMenu();
     void CreateNonVisual();
     void ConnectChangeNotifications();
+    void CreateRecoveryKeeper();
+    void RestoreDocument(const TFeedDocument& document);
     void CreateFeedCheck();
     void SetChannelTabOrder();
     void WidenControlsToCaptions();

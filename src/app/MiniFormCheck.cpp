@@ -7,9 +7,7 @@
 #include "FeedCheckList.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
-#include "RadioGroup.h"
 
-#include <QCheckBox>
 #include <QTabWidget>
 
 using namespace Qt::StringLiterals;
@@ -21,13 +19,7 @@ void TMiniForm::CreateFeedCheck() {
     });
 
     // Any change to the document makes the count of the last save's check out of date.
-    for (TPaintEdit* edit : ChannelEdits())
-        connect(edit, &QLineEdit::textChanged, this, &TMiniForm::ClearCheckStatus);
-    connect(RadioGroup_Ext, &TRadioGroup::Click, this, &TMiniForm::ClearCheckStatus);
-    for (QCheckBox* box : {CB_AutoData, CB_AutoAddress})
-        connect(box, &QCheckBox::toggled, this, &TMiniForm::ClearCheckStatus);
-    connect(XStringGrid->model(), &QAbstractItemModel::dataChanged, this,
-            &TMiniForm::ClearCheckStatus);
+    connect(this, &TMiniForm::DocumentChanged, this, &TMiniForm::ClearCheckStatus);
 }
 
 void TMiniForm::Mn_FeedCheckClick() {

@@ -15,6 +15,7 @@
 #include "Messages.h"
 #include "Platform.h"
 #include "Preview.h"
+#include "RecoveryKeeper.h"
 #include "SHBFFEX.h"
 #include "S_string.h"
 #include "SaveDocument.h"
@@ -66,7 +67,7 @@ std::optional<std::string> ChooseTableFile(TFileDialog& dialog, QWidget* parent,
 
 void TMiniForm::N2Click() {
     XStringGrid->EndCellEdit(false);
-    if (Modified && !AskYesNo(u"内容が変更されていますが保存せずに新規作成しますか？"_s)) return;
+    if (!ChangesMayGo()) return;
     LeaveRowMode(0);
     ResetDocument(false);
     // A new document starts at its first entry, not where the old one was left.
@@ -76,8 +77,7 @@ void TMiniForm::N2Click() {
 
 void TMiniForm::R1Click() {
     XStringGrid->EndCellEdit(false);
-    if (Modified && !AskYesNo(u"内容が変更されていますが保存せずに他のデータを開きますか？"_s))
-        return;
+    if (!ChangesMayGo()) return;
     const std::optional<std::string> path = ChooseTableFile(*OpenDialog, this, FileName);
     if (!path) return;
     LeaveRowMode(0);
@@ -92,14 +92,14 @@ void TMiniForm::Save1Click() {
     SaveDocument(true);
 }
 
-void TMiniForm::SaveDocument(bool saveAs) {
+bool TMiniForm::SaveDocument(bool saveAs) {
     std::string target = FileName;
     if (saveAs || FileName.empty()) {
         const std::optional<std::string> chosen = ChooseTableFile(*SaveDialog, this, FileName);
-        if (!chosen) return;
+        if (!chosen) return false;
         target = *chosen;
     }
-    if (KeepChangedTableFile(target)) return;
+    if (KeepChangedTableFile(target)) return false;
     TFeedDocument document = DocumentFromControls();
     const TSaveResult result = SaveDocumentFiles(document, target, CurrentFeedTime(), VersionText);
     // The save decides both: the table file names the document once it is written, and only a
@@ -110,6 +110,8 @@ void TMiniForm::SaveDocument(bool saveAs) {
         RecordTableFileState();
         ShowCheckStatus(document);
     }
+    const bool saved = result.Outcome == TSaveOutcome::Saved;
+    if (saved) RecoveryKeeper->DocumentSettled();
     if (!result.IdentifiersUnique) QApplication::beep();
     if (result.CheckErrors == 0)
         ShowMsg(result.Message);
@@ -118,6 +120,20 @@ void TMiniForm::SaveDocument(bool saveAs) {
     // The caption names the file the next 上書き保存 writes to, also when the feed was not written.
     UpdateCaption();
     RefreshConfirmationPage();
+    return saved;
+}
+
+bool TMiniForm::ChangesMayGo() {
+    if (!Modified) return true;
+    switch (AskSaveChanges(DocumentName(FileName))) {
+    case TSaveAnswer::Save:
+        return SaveDocument(false);
+    case TSaveAnswer::Discard:
+        return true;
+    case TSaveAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 // Another editor may have saved the same table file since this window read or wrote it; writing
@@ -146,9 +162,9 @@ void TMiniForm::SB_SansyoClick() {
 // ---------------------------------------------------------------------------------------------
 // Preview and outside programs
 
-// The browser checks the feed's syntax on a test copy in the temporary folder. The copy differs
-// from the saved feed only where a browser needs it: the extension .xml and a style sheet it can
-// reach.
+// The browser checks the feed's syntax on a test copy in the user's own runtime or temporary
+// folder. The copy differs from the saved feed only where a browser needs it: the extension .xml
+// and a style sheet it can reach.
 void TMiniForm::InternetExplorer1Click() {
     LeaveRowMode(0);
     const TFeedDocument document = DocumentFromControls();
@@ -162,9 +178,12 @@ void TMiniForm::InternetExplorer1Click() {
     PageControl->setCurrentIndex(pgConfirm);
     ShowFeedText(lines);
 
-    const std::string copyPath = TempFolder() + "/" + PreviewCopyName(document.FileName);
-    // A copy that cannot be written ends the command quietly: the text is on the page.
-    if (!WritePreviewCopy(copyPath, Cp932ToUtf8(JoinLines(lines)))) return;
+    const std::string copyPath = PreviewCopyFolder() + "/" + PreviewCopyName(document.FileName);
+    if (const TResult written = WritePreviewCopy(copyPath, Cp932ToUtf8(JoinLines(lines)));
+        !written) {
+        ShowMsg(written.Describe(MsgFeedCreateFailed()));
+        return;
+    }
     ExecProgram(u"iexplore.exe"_s, ShownPath(copyPath));
 }
 

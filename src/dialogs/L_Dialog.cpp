@@ -86,7 +86,11 @@ struct ButtonInfo {
 };
 
 // Indexed by TMsgDlgBtn. Help has no viewer behind it and closes the box with no result.
+<<<<<<< HEAD
 const std::array<ButtonInfo, mbList + 1> ButtonInfos{{
+=======
+const std::array<ButtonInfo, mbDontSave + 1> ButtonInfos{{
+>>>>>>> main
     {u"はい(&Y)", QMessageBox::YesRole, mrYes},
     {u"いいえ(&N)", QMessageBox::NoRole, mrNo},
     {u"OK", QMessageBox::AcceptRole, mrOk},
@@ -98,7 +102,12 @@ const std::array<ButtonInfo, mbList + 1> ButtonInfos{{
     {u"すべていいえ(&O)", QMessageBox::NoRole, mrNoToAll},
     {u"すべてはい(&S)", QMessageBox::YesRole, mrYesToAll},
     {u"ヘルプ(&H)", QMessageBox::HelpRole, mrNone},
+<<<<<<< HEAD
     {u"一覧を表示(&L)", QMessageBox::ActionRole, mrList},
+=======
+    {u"保存(&S)", QMessageBox::AcceptRole, mrYes},
+    {u"保存しない(&N)", QMessageBox::DestructiveRole, mrNo},
+>>>>>>> main
 }};
 
 std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
@@ -108,9 +117,9 @@ std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
     return std::nullopt;
 }
 
-// Enter presses OK, else Yes, else Retry.
+// Enter presses OK, else Yes, else Save, else Retry.
 std::optional<TMsgDlgBtn> DefaultButtonOf(const TMsgDlgButtons& buttons) {
-    return FirstPresent(buttons, {mbOK, mbYes, mbRetry});
+    return FirstPresent(buttons, {mbOK, mbYes, mbSave, mbRetry});
 }
 
 // Escape and the close button press Cancel, else No, else OK.
@@ -542,6 +551,7 @@ bool AskYesNo(const std::string& text, TMsgDlgType type, bool cancelFocus) {
     return AskYesNo(FromCp932Text(text), type, cancelFocus);
 }
 
+<<<<<<< HEAD
 bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type) {
     return WithFreeBox([&](TMsgDlg& box) {
         Prepare(box, FromCp932Text(text), type, {mbOK, mbList});
@@ -549,6 +559,27 @@ bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type) {
     });
 }
 
+=======
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons) {
+    return WithFreeBox([&](TMsgDlg& box) {
+        Prepare(box, text, mtConfirmation, buttons);
+        return box.Execute();
+    });
+}
+
+TSaveAnswer AskSaveChanges(const QString& documentName) {
+    switch (AskQuestion(u"「%1」への変更を保存しますか？"_s.arg(documentName),
+                        {mbSave, mbDontSave, mbCancel})) {
+    case mrYes:
+        return TSaveAnswer::Save;
+    case mrNo:
+        return TSaveAnswer::Discard;
+    default:
+        return TSaveAnswer::Cancel;
+    }
+}
+
+>>>>>>> main
 void MoveCursorToDefaultButton(QWidget* control) {
     if (!SnapToDefaultButton || !control) return;
     QPushButton* button = qobject_cast<QPushButton*>(control);

@@ -2,10 +2,11 @@
 
 // L_Dialog: message boxes (TMsgDlg, ShowMsg, AskYesNo).
 //
-// The program's message boxes. Every message goes through ShowMsg (one OK button) and every
-// question through AskYesNo (Yes and Cancel); both drive one shared TMsgDlg, which wraps
-// QMessageBox with the program's Japanese titles and buttons, places the box over the active
-// window, applies colours and can add a check box under the message.
+// The program's message boxes. Every message goes through ShowMsg (one OK button), every yes/no
+// question through AskYesNo (Yes and Cancel), the question before unsaved changes are dropped
+// through AskSaveChanges and any other choice through AskQuestion; all drive one shared TMsgDlg,
+// which wraps QMessageBox with the program's Japanese titles and buttons, places the box over the
+// active window, applies colours and can add a check box under the message.
 //
 // Tests answer boxes in advance with TMsgDlg::QueueAnswer: the next Execute then shows nothing,
 // returns the queued result and records what it would have shown (TakeAnsweredBoxes). A box that
@@ -40,7 +41,12 @@ enum TMsgDlgBtn {
     mbNoToAll,
     mbYesToAll,
     mbHelp,
+<<<<<<< HEAD
     mbList // shows a list of what the message counts
+=======
+    mbSave,    // 保存(&S): answers Yes
+    mbDontSave // 保存しない(&N): answers No
+>>>>>>> main
 };
 using TMsgDlgButtons = std::set<TMsgDlgBtn>;
 
@@ -152,6 +158,17 @@ bool AskYesNo(const std::string& text, TMsgDlgType type = mtConfirmation, bool c
 // A message with OK and a button that asks for the list behind it: true when that one was pressed.
 bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type = mtInformation);
 bool AskYesNo(const QString& text, TMsgDlgType type = mtConfirmation, bool cancelFocus = false);
+
+// Asks `text` with `buttons` and returns the modal result of the button pressed. The default
+// button is OK, else Yes, else Save, else Retry; Escape and the close button press Cancel, else No,
+// else OK.
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons);
+
+enum class TSaveAnswer { Save, Discard, Cancel };
+
+// Asks "「{documentName}」への変更を保存しますか？" with 保存(&S) (the default), 保存しない(&N)
+// and キャンセル; Escape and the close button cancel.
+TSaveAnswer AskSaveChanges(const QString& documentName);
 
 // Moves the mouse pointer onto the centre of `control` when it is a push button, else onto its
 // first default push button, if SnapToDefaultButton is on.

@@ -32,6 +32,8 @@ ORVANIX_MESSAGE(MsgDuplicateWarning,
 ORVANIX_MESSAGE(MsgNotTableFile,
                 "テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。")
 ORVANIX_MESSAGE(MsgFeedIsTableFile, "RSSファイルがテーブルファイルそのものになってしまいます。")
+ORVANIX_MESSAGE(MsgNotRecoveryCopy,
+                "復元用のコピーではありません(元のファイル名を記した最後の行がありません)。")
 ORVANIX_MESSAGE(UnresolvedFeedName, "[ファイル名未解決]")
 ORVANIX_MESSAGE(MsgPreviewHeading, "構文のチェックを目的としますので以下の点に注意してください。")
 ORVANIX_MESSAGE(MsgPreviewXmlExtension, "●拡張子は\"xml\"でテストデータを生成します。")

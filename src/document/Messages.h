@@ -13,6 +13,7 @@ const std::string& MsgSaveComplete();        // precedes the feed file's name
 const std::string& MsgDuplicateWarning();    // appended when two entries share an identifier
 const std::string& MsgNotTableFile();        // reason: the first line is no format version
 const std::string& MsgFeedIsTableFile();     // reason: the feed would replace its own table file
+const std::string& MsgNotRecoveryCopy();     // reason: a recovery copy without its last line
 const std::string& UnresolvedFeedName();     // stands for a feed path that cannot be derived
 const std::string& MsgPreviewHeading();      // heads the preview's notice lines
 const std::string& MsgPreviewXmlExtension(); // the test copy is named .xml

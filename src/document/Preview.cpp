@@ -6,10 +6,13 @@
 #include "MakerPages.h"
 #include "Messages.h"
 #include "PercentEncode.h"
+#include "Platform.h"
 #include "S_string.h"
 #include "TextFile.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TPreviewPlan PlanPreview(const TFeedDocument& document, const std::string& programFolder) {
@@ -43,9 +46,18 @@ std::string PreviewCopyName(const std::string& tableFileName) {
     return ChangeFileExt(name, ".xml");
 }
 
-bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
-    if (unlink(diskPath.c_str()) != 0 && errno != ENOENT) return false;
-    return WriteFileExclusive(diskPath, bytes).Ok();
+std::string PreviewCopyFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat info {};
+    if (runtime && runtime[0] == '/' && stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == geteuid())
+        return DelPathDelim(runtime);
+    return TempFolder();
+}
+
+TResult WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {
+    if (unlink(diskPath.c_str()) != 0 && errno != ENOENT) return TResult::FromErrno(errno);
+    return WriteFileExclusive(diskPath, bytes);
 }
 
 std::string ValidationAddress(const std::string& feedAddress, const std::string& feedFileName) {

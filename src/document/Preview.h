@@ -3,6 +3,7 @@
 // The browser preview's test copy of the feed and the feed validation service's address.
 
 #include "FeedDocument.h"
+#include "Result.h"
 
 #include <string>
 
@@ -23,9 +24,15 @@ std::string PreviewQuestion(const std::string& notice);
 // `tableFileName`, the file system's bytes) lower-cased, or "orvanetest", with ".xml".
 std::string PreviewCopyName(const std::string& tableFileName);
 
+// The folder for the test copy: the user's runtime folder ($XDG_RUNTIME_DIR), where no other
+// user can take the copy's name, when it is an absolute path to a folder of the user's own; else
+// the temporary folder (Platform.h).
+std::string PreviewCopyFolder();
+
 // Writes the test copy: an old copy is deleted, the new one created exclusively and without
-// following a link planted in its place. Returns false when it cannot be written.
-bool WritePreviewCopy(const std::string& diskPath, const std::string& bytes);
+// following a link planted in its place. When it cannot be written (another user's file of that
+// name in a shared folder, say) the cause is returned and no copy exists.
+TResult WritePreviewCopy(const std::string& diskPath, const std::string& bytes);
 
 // The validation service's address for the feed: its web folder (code page 932 text) and the
 // file name of `feedFileName` (a path, the file system's bytes), encoded as the query value.

@@ -7,6 +7,9 @@
 
 #include <string>
 
+// The lines of a table file; a reader reads no further.
+inline constexpr int TableFileLines = 72;
+
 // The file's content for the document.
 std::string TableFileText(const TFeedDocument& document);
 

@@ -12,6 +12,14 @@ bool KeepsAsIs(unsigned char byte, TPercentEncoding encoding) {
     return byte > 0x20 && byte < 0x7F;
 }
 
+// The value of a hexadecimal digit; -1 for any other byte.
+int HexValue(char ch) {
+    if (ch >= '0' && ch <= '9') return ch - '0';
+    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+    return -1;
+}
+
 } // namespace
 
 std::string PercentEncode(const std::string& utf8, TPercentEncoding encoding) {
@@ -29,4 +37,21 @@ std::string PercentEncode(const std::string& utf8, TPercentEncoding encoding) {
         }
     }
     return encoded;
+}
+
+std::optional<std::string> PercentDecode(const std::string& encoded) {
+    std::string decoded;
+    decoded.reserve(encoded.size());
+    for (size_t at = 0; at < encoded.size(); ++at) {
+        if (encoded[at] != '%') {
+            decoded += encoded[at];
+            continue;
+        }
+        const int high = at + 2 < encoded.size() ? HexValue(encoded[at + 1]) : -1;
+        const int low = high >= 0 ? HexValue(encoded[at + 2]) : -1;
+        if (low < 0) return std::nullopt;
+        decoded += static_cast<char>(high * 16 + low);
+        at += 2;
+    }
+    return decoded;
 }

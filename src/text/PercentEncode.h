@@ -1,8 +1,10 @@
 #pragma once
 
 // Percent-encoding of web addresses: a byte becomes "%" and two capital hexadecimal digits. The
-// input is the address's UTF-8 bytes, the output plain ASCII. Nothing fails.
+// input is the address's UTF-8 bytes, the output plain ASCII. Encoding never fails; decoding
+// refuses a "%" that is not followed by two hexadecimal digits.
 
+#include <optional>
 #include <string>
 
 enum class TPercentEncoding {
@@ -11,3 +13,7 @@ enum class TPercentEncoding {
 };
 
 std::string PercentEncode(const std::string& utf8, TPercentEncoding encoding);
+
+// The bytes `encoded` stands for: every "%" and two hexadecimal digits (either case) become that
+// byte, everything else stays. Nothing when a "%" is not followed by two hexadecimal digits.
+std::optional<std::string> PercentDecode(const std::string& encoded);

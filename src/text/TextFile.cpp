@@ -27,6 +27,7 @@ constexpr char EndOfFileMark = '\x1A';
 constexpr std::string_view TempPrefix = ".orvanix-";
 constexpr size_t TempRandomLength = 6;
 constexpr time_t StaleSeconds = 60;
+constexpr int MaxLinkSteps = 40; // as many as the kernel follows in one path
 
 TResult Refused(const char* utf8Reason) {
     return TResult::Because(Utf8ToCp932(utf8Reason).value());
@@ -66,6 +67,46 @@ bool IsTempOf(std::string_view name, std::string_view tag) {
                        [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)); });
 }
 
+// The kernel follows a link that lies in a sticky folder everyone may write to (such as /tmp)
+// only for the link's owner or when the folder's owner made it: anyone could have planted it
+// there. Links resolved here bypass the kernel's check, so each one is judged by the same rule.
+bool MayFollowLink(const std::string& link, const struct stat& linkInfo) {
+    struct stat folder {};
+    if (stat(FolderOf(link).c_str(), &folder) != 0) return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || linkInfo.st_uid == geteuid() || linkInfo.st_uid == folder.st_uid;
+}
+
+TResult ForeignLink(const std::string& link) {
+    return TResult::Because(
+        Utf8ToCp932Shown("共有フォルダにある他のユーザーのリンク「" + link + "」はたどれません。"));
+}
+
+// The name that `link` points to, relative to the link's own folder when the link is relative.
+TResult ReadLink(const std::string& link, std::string& next) {
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink(link.c_str(), buffer, sizeof buffer);
+    if (length < 0) return TResult::FromErrno(errno);
+    if (static_cast<size_t>(length) == sizeof buffer) return TResult::FromErrno(ENAMETOOLONG);
+    next.assign(buffer, static_cast<size_t>(length));
+    if (!next.starts_with('/')) next = FolderOf(link) + "/" + next;
+    return {};
+}
+
+// Follows the links at `path`, one at a time so that each is judged in the folder it lies in,
+// to the name a save replaces; `info` ends up describing that name.
+TResult FollowLinks(std::string& path, struct stat& info) {
+    for (int steps = 0; S_ISLNK(info.st_mode); ++steps) {
+        if (steps == MaxLinkSteps) return TResult::FromErrno(ELOOP);
+        if (!MayFollowLink(path, info)) return ForeignLink(path);
+        if (TResult read = ReadLink(path, path); !read) return read;
+        if (lstat(path.c_str(), &info) != 0)
+            return errno == ENOENT ? Refused("リンク先のファイルがありません。")
+                                   : TResult::FromErrno(errno);
+    }
+    return {};
+}
+
 // Finds the file that a save of `path` replaces: a symbolic link is followed to the file it names.
 // Only a regular file, or no file at all, may be replaced; `existing` tells which.
 TResult ResolveTarget(const std::string& path, std::string& target,
@@ -76,17 +117,14 @@ TResult ResolveTarget(const std::string& path, std::string& target,
         if (errno == ENOENT) return {};
         return TResult::FromErrno(errno);
     }
-    if (S_ISLNK(info.st_mode)) {
-        char resolved[PATH_MAX];
-        if (!realpath(path.c_str(), resolved))
-            return errno == ENOENT ? Refused("リンク先のファイルがありません。")
-                                   : TResult::FromErrno(errno);
-        target = resolved;
-        if (stat(target.c_str(), &info) != 0) return TResult::FromErrno(errno);
-    }
+    if (TResult followed = FollowLinks(target, info); !followed) return followed;
     if (S_ISDIR(info.st_mode)) return TResult::FromErrno(EISDIR);
     if (!S_ISREG(info.st_mode)) return Refused("通常のファイルではないため、置き換えられません。");
     if ((info.st_mode & 0222) == 0) return TResult::FromErrno(EACCES);
+    // The rename needs only the folder's permission: without this a save would take over a file
+    // the user could not change by hand.
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return TResult::FromErrno(errno);
     existing = info;
     return {};
 }
@@ -115,12 +153,33 @@ void RemoveStaleTemporaries(const std::string& target) {
     closedir(listing);
 }
 
+// The process's umask as the kernel shows it; nothing where it does not (before Linux 4.7).
+std::optional<mode_t> UmaskFromStatus() {
+    FILE* status = std::fopen("/proc/self/status", "re");
+    if (!status) return std::nullopt;
+    std::optional<mode_t> mask;
+    char line[256];
+    while (!mask && std::fgets(line, sizeof line, status)) {
+        unsigned value = 0;
+        if (std::sscanf(line, "Umask: %o", &value) == 1) mask = static_cast<mode_t>(value);
+    }
+    std::fclose(status);
+    return mask;
+}
+
+// Learning the umask by setting it would, for a moment, give files that other threads create
+// the wrong permissions, so that is done only where the kernel does not show it.
+mode_t CurrentUmask() {
+    if (const std::optional<mode_t> mask = UmaskFromStatus()) return *mask;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
 // Permissions for the new file: those of the file it replaces, else the usual ones for a new file.
 mode_t PermissionsFor(const std::optional<struct stat>& existing) {
     if (existing) return existing->st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~CurrentUmask();
 }
 
 bool WriteAll(int fd, const std::string& bytes) {

@@ -53,9 +53,12 @@ TResult OpenDataFile(const std::string& path, TTextFile& file);
 // Writes `bytes` as the whole new content of `path`: a temporary file in the same folder, written
 // and flushed to disk, then renamed over the target, so the target always holds either its old or
 // its new content, and on failure it is as it was and no temporary file remains.
-// - A symbolic link is followed and the file it names replaced. Only a regular file or a free name
-//   is replaced: a folder (EISDIR), a device, FIFO or socket, and a link that leads nowhere are
-//   refused, as is a file without any write permission (EACCES).
+// - A symbolic link is followed and the file it names replaced, but, as the kernel does, a link in
+//   a sticky folder that everyone may write to (such as /tmp) only when it belongs to the user or
+//   to the folder's owner; another user's link there is refused with a reason that names it.
+//   Only a regular file or a free name is replaced: a folder (EISDIR), a device, FIFO or socket,
+//   and a link that leads nowhere are refused, as is a file without any write permission or one
+//   the user could not write by hand (EACCES).
 // - The new file keeps the replaced file's permissions, and its owner and group where the process
 //   may give them (as root); otherwise it belongs to the process, as a new file would.
 // - The temporary file is named ".orvanix-HHHHHHHH-XXXXXX" (24 bytes, whatever the target's name

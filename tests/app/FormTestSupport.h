@@ -1,18 +1,23 @@
 #pragma once
 
 // Helpers for the tests that drive the main window's commands: files on disk, the boxes answered
-// from the queue, and the outside programs replaced by a recorder.
+// from the queue, the outside programs replaced by a recorder, and TWindowTest, what every window
+// test starts from.
 
 #include "AppUtils.h"
 #include "Cp932Text.h"
+#include "FileDialog.h"
 #include "L_Dialog.h"
+#include "L_Sizeing.h"
 #include "MiniForm.h"
+#include "SHBFFEX.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QFile>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -91,6 +96,54 @@ struct THandOverRecorder {
         const QCursor* cursor = QApplication::overrideCursor();
         return cursor && cursor->shape() == Qt::WaitCursor;
     }
+};
+
+// The base of a window test: each case gets a folder of its own holding the settings file, empty
+// answer queues, and a failure for any message box it did not answer in advance. Call BeginCase
+// from init() and EndCase from cleanup().
+class TWindowTest : public QObject {
+protected:
+    // With `startForm`, Form() is a new main window through its start-up. False when it did not
+    // get there in time.
+    [[nodiscard]] bool BeginCase(bool startForm) {
+        dir_ = std::make_unique<QTemporaryDir>();
+        IniFileName = TempPath(QStringLiteral("orvanix.ini")).toStdString();
+        FailOnUnexpectedBoxes();
+        TMsgDlg::ClearQueuedAnswers();
+        TMsgDlg::TakeAnsweredBoxes();
+        TFileDialog::ClearQueuedAnswers();
+        TSHBrowseForFolderEx::ClearQueuedAnswers();
+        return !startForm || StartForm(form_);
+    }
+
+    // Fails the case when a queued answer was left unused; the window and the folder go.
+    void EndCase() {
+        const int unused = TMsgDlg::QueuedAnswerCount();
+        TMsgDlg::ClearQueuedAnswers();
+        form_.reset();
+        dir_.reset();
+        QCOMPARE(unused, 0);
+    }
+
+    QString TempPath(const QString& name) const { return dir_->filePath(name); }
+    TMiniForm& Form() { return *form_; }
+    TXStringGrid& Grid() { return *form_->XStringGrid; }
+
+    // Makes (col, row) on the items page current with its cell editor open and focused, as a
+    // click does.
+    bool GoTo(int col, int row) {
+        Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
+        Grid().EndCellEdit(true);
+        Grid().FocusWithoutEditing();
+        if (!Grid().FocusCell(col, row, true)) return false;
+        return QTest::qWaitFor([] {
+            auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
+            return editor && editor->isVisible();
+        });
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TMiniForm> form_;
 };
 
 } // namespace formtest

@@ -2,6 +2,7 @@
 // changes, from every page and from inside a cell editor, and what the window shows after them.
 
 #include "FileDialog.h"
+#include "FilePaths.h"
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "L_Dialog.h"
@@ -14,7 +15,6 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -24,34 +24,14 @@ using namespace formtest;
 
 namespace {
 
-const QString NewQuestion = u"内容が変更されていますが保存せずに新規作成しますか？"_s;
-const QString OpenQuestion = u"内容が変更されていますが保存せずに他のデータを開きますか？"_s;
-const QString ExitQuestion = u"内容が変更されていますが保存せずに終了しますか？"_s;
+const QString SaveQuestion = u"「無題」への変更を保存しますか？"_s;
 
 } // namespace
 
-class TestDesktopKeys : public QObject {
+class TestDesktopKeys : public TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TMiniForm> form_;
-
-    TMiniForm& Form() { return *form_; }
-    TXStringGrid& Grid() { return *form_->XStringGrid; }
-
-    // Makes (col, row) current with its cell editor open and focused, as a click does.
-    bool GoTo(int col, int row) {
-        Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
-        Grid().EndCellEdit(true);
-        Grid().FocusWithoutEditing();
-        if (!Grid().FocusCell(col, row, true)) return false;
-        return QTest::qWaitFor([] {
-            auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
-            return editor && editor->isVisible();
-        });
-    }
-
     // Puts the keyboard where `place` names: a channel field, a cell editor or the feed text.
     bool FocusPlace(const QString& place) {
         if (place == u"cell editor") return GoTo(0, 2);
@@ -68,23 +48,14 @@ private:
         QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
     }
 
-    QString TablePath() const { return dir_->filePath(u"news.tbl"_s); }
+    QString TablePath() const { return TempPath(u"news.tbl"_s); }
 
 private slots:
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
-        TFileDialog::ClearQueuedAnswers();
-        QVERIFY(StartForm(form_));
-    }
+    void init() { QVERIFY(BeginCase(true)); }
 
     void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
         QCOMPARE(TFileDialog::QueuedAnswerCount(), 0);
-        form_.reset();
-        dir_.reset();
+        EndCase();
     }
 
     // The menu shows each shortcut beside its item, and the captions of the commands that hand
@@ -126,11 +97,11 @@ private slots:
                 QTest::addRow("%s in %s", command, place)
                     << QString::fromLatin1(place) << keys << asked << saveDialog;
             };
-            row("new", QKeySequence(Qt::CTRL | Qt::Key_N), NewQuestion, false);
-            row("open", QKeySequence(Qt::CTRL | Qt::Key_O), OpenQuestion, false);
+            row("new", QKeySequence(Qt::CTRL | Qt::Key_N), SaveQuestion, false);
+            row("open", QKeySequence(Qt::CTRL | Qt::Key_O), SaveQuestion, false);
             row("save as", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), QString(), true);
             row("save unnamed", QKeySequence(Qt::CTRL | Qt::Key_S), QString(), true);
-            row("quit", QKeySequence(Qt::CTRL | Qt::Key_Q), ExitQuestion, false);
+            row("quit", QKeySequence(Qt::CTRL | Qt::Key_Q), SaveQuestion, false);
         }
     }
 
@@ -213,11 +184,12 @@ private slots:
     void newLeavesOnlyTheCurrentCellEditor() {
         QVERIFY(GoTo(1, 24));
         QTest::keyClicks(QApplication::focusWidget(), u"2026/12/07"_s);
-        TMsgDlg::QueueAnswer(mrYes);
+        TMsgDlg::QueueAnswer(mrNo);
         PressOnFocus(QKeySequence(Qt::ALT | Qt::Key_F));
         QTRY_VERIFY(Form().File1->isVisible());
         QTest::keyClick(Form().File1, Qt::Key_N);
-        QCOMPARE(AnsweredTexts(), QStringList{NewQuestion});
+        QCOMPARE(AnsweredTexts(), QStringList{u"「%1」への変更を保存しますか？"_s.arg(
+                                      DocumentName(Form().FileName))});
         QTRY_COMPARE(Grid().Row(), 1);
         QCOMPARE(Grid().Col(), 0);
         const QRect current = Grid().CellRect(0, 1);

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -39,20 +40,17 @@ const QString TableSaveFailed = u"テーブルファイルの保存ができま�
 const QString LoadFailed = u"テーブルファイルを読み込むことができません。"_s;
 const QString NotTableFile =
     u"テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。"_s;
-const QString NewQuestion = u"内容が変更されていますが保存せずに新規作成しますか？"_s;
-const QString OpenQuestion = u"内容が変更されていますが保存せずに他のデータを開きますか？"_s;
+// The question before the changes to Current.tbl are dropped.
+const QString SaveQuestion = u"「Current」への変更を保存しますか？"_s;
 const QString ChangedOnDiskQuestion =
     u"ファイルが他のプログラムで変更されています。上書きしますか？"_s;
 
 } // namespace
 
-class TestDocumentCommands : public QObject {
+class TestDocumentCommands : public TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-
-    QString TempPath(const QString& name) const { return dir_->filePath(name); }
     std::string TempPathCp(const QString& name) const { return FileSystemPath(TempPath(name)); }
 
     // Queues the file dialog's answer. Without one a Cancel is queued that must stay unused.
@@ -82,21 +80,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { FailOnUnexpectedBoxes(); }
-
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
-        TFileDialog::ClearQueuedAnswers();
-        TSHBrowseForFolderEx::ClearQueuedAnswers();
-    }
+    void init() { QVERIFY(BeginCase(false)); }
 
     void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
         QCOMPARE(TSHBrowseForFolderEx::QueuedAnswerCount(), 0);
-        dir_.reset();
+        EndCase();
     }
 
     void save_data() {
@@ -277,15 +265,15 @@ private slots:
         QTest::newRow("new, unchanged")
             << "new" << false << int(mrNone) << "" << QStringList() << "reset";
         QTest::newRow("new, changed, cancel")
-            << "new" << true << int(mrCancel) << "" << QStringList{NewQuestion} << "kept";
-        QTest::newRow("new, changed, yes")
-            << "new" << true << int(mrYes) << "" << QStringList{NewQuestion} << "reset";
+            << "new" << true << int(mrCancel) << "" << QStringList{SaveQuestion} << "kept";
+        QTest::newRow("new, changed, do not save")
+            << "new" << true << int(mrNo) << "" << QStringList{SaveQuestion} << "reset";
         QTest::newRow("open, changed, cancel shows no dialog")
-            << "open" << true << int(mrCancel) << "" << QStringList{OpenQuestion} << "kept";
+            << "open" << true << int(mrCancel) << "" << QStringList{SaveQuestion} << "kept";
         QTest::newRow("open, dialog cancelled")
             << "open" << false << int(mrNone) << Cancel << QStringList() << "kept";
-        QTest::newRow("open, changed, yes")
-            << "open" << true << int(mrYes) << "Saved.tbl" << QStringList{OpenQuestion} << "loaded";
+        QTest::newRow("open, changed, do not save")
+            << "open" << true << int(mrNo) << "Saved.tbl" << QStringList{SaveQuestion} << "loaded";
         QTest::newRow("open, missing file")
             << "open" << false << int(mrNone) << "Gone.tbl"
             << QStringList{LoadFailed + u"\r\nファイルまたはフォルダが見つかりません。"_s}
@@ -296,8 +284,8 @@ private slots:
                                        ? u"フォルダです。ファイルではありません。"_s
                                        : NotTableFile;
             QTest::addRow("open, %s", name)
-                << "open" << true << int(mrYes) << name
-                << QStringList{OpenQuestion, LoadFailed + u"\r\n"_s + reason} << "kept";
+                << "open" << true << int(mrNo) << name
+                << QStringList{SaveQuestion, LoadFailed + u"\r\n"_s + reason} << "kept";
         }
     }
 
@@ -356,6 +344,67 @@ private slots:
         QCOMPARE(form.windowTitle(), caption);
     }
 
+    // 保存 in the question saves first, asking for a name when the document has none, and the
+    // command goes on only when the save succeeded; otherwise everything stays as it was.
+    void saveAnswer_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("fileName"); // the document's before; empty: none
+        QTest::addColumn<QString>("dialog");   // the save dialog's answer; empty: not shown
+        QTest::addColumn<bool>("goesOn");
+        for (const char* command : {"new", "open", "close"}) {
+            const auto row = [command](const char* name, const char* fileName,
+                                       const QString& dialog, bool goesOn) {
+                QTest::addRow("%s, %s", command, name)
+                    << QString::fromLatin1(command) << QString::fromLatin1(fileName) << dialog
+                    << goesOn;
+            };
+            row("named, saved", "Current.tbl", QString(), true);
+            row("unnamed, saved", "", u"Named.tbl"_s, true);
+            row("unnamed, dialog cancelled", "", Cancel, false);
+            row("named, save fails", "missing/Current.tbl", QString(), false);
+            row("unnamed, save fails", "", u"missing/Named.tbl"_s, false);
+        }
+    }
+
+    void saveAnswer() {
+        QFETCH(QString, command);
+        QFETCH(QString, fileName);
+        QFETCH(QString, dialog);
+        QFETCH(bool, goesOn);
+        auto form = std::make_unique<TMiniForm>();
+        if (!fileName.isEmpty()) form->FileName = TempPathCp(fileName);
+        FillDocument(*form, false);
+        QVERIFY(form->Modified);
+        const std::string before = TableFileText(form->DocumentFromControls());
+        const QString target = TempPath(fileName.isEmpty() ? dialog : fileName);
+
+        TMsgDlg::QueueAnswer(mrYes);
+        if (!dialog.isEmpty()) QueueFileAnswer(dialog);
+        if (dialog != Cancel) TMsgDlg::QueueAnswer(mrOk); // the save's report
+        if (goesOn && command == u"open") TFileDialog::QueueCancel();
+        bool closed = false;
+        if (command == u"close")
+            closed = form->close();
+        else
+            (command == u"new" ? form->N2 : form->R1)->trigger();
+
+        const QStringList boxes = AnsweredTexts();
+        QCOMPARE(boxes.value(0),
+                 u"「%1」への変更を保存しますか？"_s.arg(
+                     fileName.isEmpty() ? u"無題"_s : QFileInfo(fileName).baseName()));
+        QCOMPARE(boxes.size(), dialog == Cancel ? 1 : 2);
+        QCOMPARE(TFileDialog::QueuedAnswerCount(), 0);
+        QCOMPARE(QFile::exists(target), goesOn);
+        if (goesOn) QCOMPARE(ReadAll(target).toStdString(), before);
+        QCOMPARE(closed, command == u"close" && goesOn);
+        if (!goesOn) {
+            QVERIFY(form->Modified);
+            QCOMPARE(TableFileText(form->DocumentFromControls()), before);
+        } else if (command == u"new") {
+            QCOMPARE(form->ED_Informer_Title->text(), QString());
+        }
+    }
+
     // Editor A has news.tbl open; another program changes it; A saves. The table file on disk
     // afterwards is A's only when nothing was lost or the user agreed to overwrite.
     void tableFileChangedByAnotherProgram_data() {
@@ -377,6 +426,8 @@ private slots:
                                  << "" << int(mrNone) << true;
         QTest::newRow("after the window's own save") << "own save"
                                                      << "" << int(mrNone) << true;
+        QTest::newRow("after the window's own save without its feed") << "own save, feed failed"
+                                                                      << "" << int(mrNone) << true;
     }
 
     void tableFileChangedByAnotherProgram() {
@@ -391,7 +442,8 @@ private slots:
 
         TMiniForm form;
         QVERIFY(form.LoadTableFile(FileSystemPath(path)));
-        if (change == u"own save") {
+        if (change.startsWith(u"own save")) {
+            if (change.endsWith(u"feed failed")) form.Edit_RssSave->setText(TempPath(u"missing"_s));
             TMsgDlg::QueueAnswer(mrOk);
             form.Save2->trigger();
             AnsweredTexts();

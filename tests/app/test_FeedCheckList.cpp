@@ -22,12 +22,10 @@
 using namespace Qt::StringLiterals;
 using namespace formtest;
 
-class TestFeedCheckList : public QObject {
+class TestFeedCheckList : public formtest::TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-
     // A document the check has nothing to say about.
     static void FillCleanDocument(TMiniForm& form) {
         form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
@@ -60,17 +58,9 @@ private:
     }
 
 private slots:
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
-    }
+    void init() { QVERIFY(BeginCase(false)); }
 
-    void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
-        dir_.reset();
-    }
+    void cleanup() { EndCase(); }
 
     void cleanDocumentHasNoFindings() {
         TMiniForm form;

@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QStyleFactory>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -33,12 +32,7 @@ QClipboard& Clipboard() {
     return *QGuiApplication::clipboard();
 }
 
-QStringList AnsweredTexts() {
-    QStringList texts;
-    for (const TMsgDlgRecord& box : TMsgDlg::TakeAnsweredBoxes())
-        texts << box.Text;
-    return texts;
-}
+using formtest::AnsweredTexts;
 
 QString Today() {
     return QDate::currentDate().toString(u"yyyy-MM-dd"_s);
@@ -84,16 +78,10 @@ private:
 
 } // namespace
 
-class TestGridCommands : public QObject {
+class TestGridCommands : public formtest::TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TMiniForm> form_;
-
-    TMiniForm& Form() { return *form_; }
-    TXStringGrid& Grid() { return *form_->XStringGrid; }
-
     // A row's cells as "title|date|address|description". The open cell editor shows the new
     // text, as after a command, so that it does not commit its old one.
     void SetRow(int row, const QString& cells) {
@@ -129,16 +117,6 @@ private:
             SetRow(row, u"r%1"_s.arg(row));
     }
 
-    // Makes (col, row) current with its cell editor open and focused, as a click does.
-    bool GoTo(int col, int row) {
-        Grid().EndCellEdit(true);
-        Grid().FocusWithoutEditing();
-        if (!Grid().FocusCell(col, row, true)) return false;
-        return QTest::qWaitFor([] {
-            auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
-            return editor && editor->isVisible();
-        });
-    }
     void FocusField(QWidget* field) {
         Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
         field->setFocus();
@@ -170,22 +148,12 @@ private:
     }
 
 private slots:
-    void initTestCase() { formtest::FailOnUnexpectedBoxes(); }
-
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
         Clipboard().clear();
-        QVERIFY(formtest::StartForm(form_));
+        QVERIFY(BeginCase(true));
     }
 
-    void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
-        form_.reset();
-        dir_.reset();
-    }
+    void cleanup() { EndCase(); }
 
     // The toolbar's row commands and their keys on the current row of rows r1 .. r5 (and "last" in
     // row 50): the rows afterwards, the current row and the question asked.

@@ -76,14 +76,10 @@ const QString HtmlQuestion = u"HTMLファイルから新着情報を抽出しま
 
 } // namespace
 
-class TestMiniForm : public QObject {
+class TestMiniForm : public formtest::TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-
-    QString TempPath(const QString& name) const { return dir_->filePath(name); }
-
     // Shows the window and waits for the start-up timer to finish.
     static bool StartUp(TMiniForm& form, const QStringList& params = {}) {
         form.CommandLineParams = params;
@@ -131,19 +127,9 @@ private:
     }
 
 private slots:
-    void initTestCase() { formtest::FailOnUnexpectedBoxes(); }
+    void init() { QVERIFY(BeginCase(false)); }
 
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
-    }
-
-    void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
-        dir_.reset();
-    }
+    void cleanup() { EndCase(); }
 
     void freshWindow() {
         TMiniForm form;
@@ -553,13 +539,12 @@ private slots:
 
         TMsgDlg::QueueAnswer(mrCancel);
         QVERIFY(!form.close());
-        QCOMPARE(AnsweredTexts(),
-                 QStringList{u"内容が変更されていますが保存せずに終了しますか？"_s});
+        QCOMPARE(AnsweredTexts(), QStringList{u"「無題」への変更を保存しますか？"_s});
         QVERIFY(form.isVisible());
         QVERIFY(!QFile::exists(ini));
 
         form.XStringGrid->SetColWidths(1, 120);
-        TMsgDlg::QueueAnswer(mrYes);
+        TMsgDlg::QueueAnswer(mrNo);
         QVERIFY(form.close());
         AnsweredTexts();
         const QByteArray settings = ReadAll(ini);

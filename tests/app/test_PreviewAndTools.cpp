@@ -56,15 +56,14 @@ void Click(QWidget* widget) {
 
 } // namespace
 
-class TestPreviewAndTools : public QObject {
+class TestPreviewAndTools : public formtest::TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
     THandOverRecorder recorder_;
     QByteArray savedTmpDir_;
+    QByteArray savedRuntimeDir_;
 
-    QString TempPath(const QString& name) const { return dir_->filePath(name); }
     // The temporary folder the program sees: a folder of the test's own.
     QString TmpFolder() const { return TempPath(u"tmp"_s); }
 
@@ -75,26 +74,29 @@ private:
     }
 
 private slots:
-    void initTestCase() { savedTmpDir_ = qgetenv("TMPDIR"); }
+    void initTestCase() {
+        savedTmpDir_ = qgetenv("TMPDIR");
+        savedRuntimeDir_ = qgetenv("XDG_RUNTIME_DIR");
+    }
 
-    void cleanupTestCase() { qputenv("TMPDIR", savedTmpDir_); }
+    void cleanupTestCase() {
+        qputenv("TMPDIR", savedTmpDir_);
+        qputenv("XDG_RUNTIME_DIR", savedRuntimeDir_);
+    }
 
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(BeginCase(false));
         QVERIFY(QDir(dir_->path()).mkpath(u"tmp"_s));
         QVERIFY(QDir(dir_->path()).mkpath(u"site"_s));
         QVERIFY(WriteAll(TempPath(u"site/feed.xsl"_s), ""));
         qputenv("TMPDIR", TmpFolder().toUtf8());
-        IniFileName = TempPath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
+        qunsetenv("XDG_RUNTIME_DIR");
         recorder_.Install();
     }
 
     void cleanup() {
-        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
         QVERIFY(!QApplication::overrideCursor());
-        dir_.reset();
+        EndCase();
     }
 
     void preview_data() {
@@ -205,7 +207,8 @@ private slots:
 
     void testCopy_data() {
         QTest::addColumn<QString>("fileName"); // the table file; empty for a new document
-        QTest::addColumn<QString>("tmp");      // "old copy": one is there; "missing": no folder
+        // "old copy": one is there; "missing": no folder; "runtime": the user has a runtime folder
+        QTest::addColumn<QString>("tmp");
         QTest::addColumn<QString>("copyName");
         QTest::newRow("new document") << ""
                                       << ""
@@ -219,30 +222,41 @@ private slots:
         QTest::newRow("old copy rewritten") << "news.tbl"
                                             << "old copy"
                                             << "news.xml";
-        QTest::newRow("copy that cannot be written ends silently") << "news.tbl"
-                                                                   << "missing"
-                                                                   << "news.xml";
+        QTest::newRow("copy that cannot be written is reported") << "news.tbl"
+                                                                 << "missing"
+                                                                 << "news.xml";
+        QTest::newRow("runtime folder before the temporary folder") << "news.tbl"
+                                                                    << "runtime"
+                                                                    << "news.xml";
     }
 
     void testCopy() {
         QFETCH(QString, fileName);
         QFETCH(QString, tmp);
         QFETCH(QString, copyName);
-        const QString copy = TmpFolder() + u'/' + copyName;
+        const QString folder = tmp == u"runtime" ? TempPath(u"run"_s) : TmpFolder();
+        const QString copy = folder + u'/' + copyName;
         if (tmp == u"old copy") QVERIFY(WriteAll(copy, QByteArray(100000, 'x')));
         if (tmp == u"missing") QVERIFY(QDir(TmpFolder()).removeRecursively());
+        if (tmp == u"runtime") {
+            QVERIFY(QDir(dir_->path()).mkpath(u"run"_s));
+            qputenv("XDG_RUNTIME_DIR", folder.toUtf8());
+        }
+        if (tmp == u"missing") TMsgDlg::QueueAnswer(mrOk);
 
         TMiniForm form;
         if (!fileName.isEmpty()) form.FileName = FileSystemPath(TempPath(fileName));
         form.RadioGroup_Ext->SetItemIndex(1);
         form.InternetExplorer1->trigger();
 
-        QCOMPARE(AnsweredTexts(), QStringList());
         QVERIFY(form.Memo->toPlainText().startsWith(u"<?xml"_s));
         if (tmp == u"missing") {
+            QCOMPARE(AnsweredTexts(), QStringList{u"RSSファイルが作成できません。\r\n"
+                                                  u"ファイルまたはフォルダが見つかりません。"_s});
             QVERIFY(recorder_.handOvers.isEmpty());
             return;
         }
+        QCOMPARE(AnsweredTexts(), QStringList());
         QCOMPARE(ReadAll(copy), WithCrLf(form.Memo->toPlainText()));
         QCOMPARE(recorder_.handOvers.size(), 1);
         QCOMPARE(recorder_.handOvers[0].arguments, QStringList{copy});

@@ -102,7 +102,6 @@ int main(int argc, char** argv) {
                 u"/home/hinata/ウェブサイト/公開用/お知らせ/news.rdf"_s);
         },
         output, u"box-%1-message"_s.arg(look));
-    saved &= SaveBox([] { AskYesNo(u"内容が変更されていますが保存せずに終了しますか？"_s); },
-                     output, u"box-%1-question"_s.arg(look));
+    saved &= SaveBox([] { AskSaveChanges(u"news"_s); }, output, u"box-%1-question"_s.arg(look));
     return saved ? 0 : 1;
 }

@@ -20,12 +20,13 @@ struct RunResult {
     std::string out, err;
 };
 
-class OrvanixFeedTest : public TempDirTest {
+class OrvanixFeedTest : public TTempFolderTest {
 protected:
+    // Runs in the test's own folder, so that relative names never reach the build folder.
     RunResult Run(const std::string& arguments) {
         const fs::path errFile = dir_ / "stderr.txt";
-        const std::string command =
-            std::string(ORVANIX_FEED_EXE) + " " + arguments + " 2>" + errFile.string();
+        const std::string command = "cd " + Quoted(dir_.string()) + " && " + ORVANIX_FEED_EXE +
+                                    " " + arguments + " 2>" + Quoted(errFile.string());
         FILE* pipe = popen(command.c_str(), "r");
         std::string out;
         std::array<char, 4096> buffer{};
@@ -332,7 +333,13 @@ TEST_F(OrvanixFeedTest, PathsAsTheFileSystemHasThem) {
     const RunResult dash = Run("-o - -- " + dashed);
     EXPECT_EQ(dash.exitCode, 0);
     EXPECT_EQ(WithoutChannelDate(dash.out), WithoutChannelDate(toStdout.out));
-    EXPECT_FALSE(fs::exists("-"));
+    EXPECT_FALSE(fs::exists(dir_ / "-"));
+
+    // After "--" even "--help" is a file name.
+    Table("--help");
+    const RunResult helpFile = Run("-- --help");
+    EXPECT_EQ(helpFile.exitCode, 0) << helpFile.err;
+    EXPECT_EQ(helpFile.out, "--help.xml\n");
 
     fs::create_directories(dir_ / "café" / "Проекты");
     const std::string folder = Table("café/Проекты/News.tbl");

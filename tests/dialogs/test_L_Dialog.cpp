@@ -60,6 +60,8 @@ private slots:
     void longLinesAreNotWrapped();
     void askYesNoAnswers_data();
     void askYesNoAnswers();
+    void askSaveChangesAnswers_data();
+    void askSaveChangesAnswers();
     void checkBoxStateComesBack_data();
     void checkBoxStateComesBack();
     void placement_data();
@@ -186,6 +188,37 @@ void TestMsgDlg::askYesNoAnswers() {
     QVERIFY(!SharedMsgDlg().CancelFocus);
     if (!answer.startsWith(u"queue"_s))
         QCOMPARE(shownButtons, QStringList({u"はい(&Y)"_s, u"キャンセル"_s}));
+}
+
+void TestMsgDlg::askSaveChangesAnswers_data() {
+    QTest::addColumn<Qt::Key>("key"); // Key_unknown: the close button
+    QTest::addColumn<TSaveAnswer>("expected");
+    QTest::newRow("Enter saves") << Qt::Key_Return << TSaveAnswer::Save;
+    QTest::newRow("S key") << Qt::Key_S << TSaveAnswer::Save;
+    QTest::newRow("N key") << Qt::Key_N << TSaveAnswer::Discard;
+    QTest::newRow("Escape") << Qt::Key_Escape << TSaveAnswer::Cancel;
+    QTest::newRow("close button") << Qt::Key_unknown << TSaveAnswer::Cancel;
+}
+
+void TestMsgDlg::askSaveChangesAnswers() {
+    QFETCH(Qt::Key, key);
+    QStringList shownButtons;
+    WhenBoxIsUp([&](QWidget* box) {
+        shownButtons = ButtonTexts(box);
+        if (key == Qt::Key_unknown)
+            box->close();
+        else
+            PressKey(box, key);
+    });
+    QTEST(AskSaveChanges(u"news"_s), "expected");
+    QCOMPARE(shownButtons, QStringList({u"キャンセル"_s, u"保存(&S)"_s, u"保存しない(&N)"_s}));
+
+    TMsgDlg::QueueAnswer(mrNo);
+    QCOMPARE(AskSaveChanges(u"無題"_s), TSaveAnswer::Discard);
+    const std::vector<TMsgDlgRecord> asked = TMsgDlg::TakeAnsweredBoxes();
+    QCOMPARE(asked.size(), size_t{1});
+    QCOMPARE(asked[0].Text, u"「無題」への変更を保存しますか？"_s);
+    QCOMPARE(asked[0].Title, u"確認"_s);
 }
 
 void TestMsgDlg::checkBoxStateComesBack_data() {

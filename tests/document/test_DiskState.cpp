@@ -27,7 +27,7 @@ void PrintTo(const TChangeCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-class DiskStateTest : public TempDirTest, public ::testing::WithParamInterface<TChangeCase> {};
+class DiskStateTest : public TTempFolderTest, public ::testing::WithParamInterface<TChangeCase> {};
 
 TEST_P(DiskStateTest, TellsAChangeThatOverwritingWouldLose) {
     const TChangeCase& c = GetParam();

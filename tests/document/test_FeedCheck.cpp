@@ -110,6 +110,10 @@ const TCheckCase CheckCases[] = {
       "2行目 アドレス: [警告] "
       "アドレスに英数字と記号以外の文字があります。エンコードした「/"
       "%E3%81%8A%E7%9F%A5%E3%82%89%E3%81%9B.html」が使えます。"}},
+    {"address of the scheme alone",
+     [](TFeedDocument& d) { d.Channel.HomeAddress = "http://"; },
+     {"チャンネル ホームページアドレス: [エラー] ホームページアドレス「http://」が http:// "
+      "か https:// で始まっていません。フィードには絶対アドレスが必要です。"}},
     {"logo without its title and link",
      [](TFeedDocument& d) {
          d.Channel.LogoTitle.clear();
@@ -122,6 +126,13 @@ const TCheckCase CheckCases[] = {
       "す。"}},
     {"logo title without its image",
      [](TFeedDocument& d) { d.Channel.LogoImageAddress.clear(); },
+     {"チャンネル ロゴの画像アドレス: [警告] ロゴの画像アドレスが空なので、ロゴは表示されません。"
+      "ロゴのタイトルとリンク先はフィードに出力されません。"}},
+    {"logo link without its image",
+     [](TFeedDocument& d) {
+         d.Channel.LogoTitle.clear();
+         d.Channel.LogoImageAddress.clear();
+     },
      {"チャンネル ロゴの画像アドレス: [警告] ロゴの画像アドレスが空なので、ロゴは表示されません。"
       "ロゴのタイトルとリンク先はフィードに出力されません。"}},
     {"no logo at all",

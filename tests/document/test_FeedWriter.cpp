@@ -184,7 +184,7 @@ TEST(FeedWriter, EmptyVersionEndsTheGeneratorAddressInQuery) {
     EXPECT_TRUE(Contains(Feed(document, context), "generator?v=\" />"));
 }
 
-class FeedFileNameTest : public TempDirTest {};
+class FeedFileNameTest : public TTempFolderTest {};
 
 TEST_F(FeedFileNameTest, DerivedFromTableFileAndSaveFolder) {
     std::filesystem::create_directory(dir_ / "Out");

@@ -1,13 +1,18 @@
 #include "Messages.h"
+#include "Platform.h"
 #include "Preview.h"
 #include "TestSupport.h"
+#include "Unprivileged.h"
+
+#include <sys/stat.h>
 
 using namespace testsupport;
+using testsupport::NobodyId;
 namespace fs = std::filesystem;
 
 namespace {
 
-class PreviewTest : public TempDirTest {};
+class PreviewTest : public TTempFolderTest {};
 
 TEST_F(PreviewTest, NoticeAndStyleSheetOverride) {
     fs::create_directory(dir_ / "prog");
@@ -70,7 +75,71 @@ TEST_F(PreviewTest, CopyIsRewrittenAndNeverFollowsALink) {
     EXPECT_FALSE(fs::is_symlink(copy));
     EXPECT_EQ(ReadBytes(copy), "third");
 
-    EXPECT_FALSE(WritePreviewCopy(dir_ / "missing" / "x.xml", "x"));
+    EXPECT_EQ(WritePreviewCopy(dir_ / "missing" / "x.xml", "x").Errno(), ENOENT);
+}
+
+// Another user's file or link of the copy's name in a shared temporary folder: the copy is
+// refused with its cause and the other user's name is left alone.
+TEST_F(PreviewTest, AnotherUsersNameInASharedFolderIsReported) {
+    if (geteuid() != 0) GTEST_SKIP() << "another user's file takes root";
+    const fs::path shared = dir_ / "shared";
+    const fs::path copy = shared / "news.xml";
+    fs::create_directory(shared);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    WriteBytes(dir_ / "theirs", "theirs");
+    for (const bool link : {false, true}) {
+        SCOPED_TRACE(link ? "link" : "file");
+        fs::remove(copy);
+        if (link)
+            fs::create_symlink(dir_ / "theirs", copy);
+        else
+            WriteBytes(copy, "theirs");
+        const std::optional<std::string> failure = RunUnprivileged(
+            [&]() -> std::string {
+                const TResult written = WritePreviewCopy(copy, "copy");
+                return written.Errno() == EPERM ? "" : "result: " + written.Reason();
+            },
+            {});
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(*failure, "");
+        EXPECT_EQ(fs::is_symlink(copy), link);
+        EXPECT_EQ(ReadBytes(copy), "theirs");
+    }
+}
+
+TEST_F(PreviewTest, CopyGoesToTheUsersOwnRuntimeFolder) {
+    fs::create_directory(dir_ / "runtime");
+    fs::create_directory(dir_ / "someone's");
+    WriteBytes(dir_ / "file", "");
+    const bool root = geteuid() == 0; // only root can give a folder to someone else
+    if (root) {
+        ASSERT_EQ(chown((dir_ / "someone's").c_str(), NobodyId, NobodyId), 0);
+    }
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::optional<std::string> savedValue =
+        saved ? std::optional<std::string>(saved) : std::nullopt;
+    const std::string temp = TempFolder();
+    const std::pair<std::optional<std::string>, std::string> cases[] = {
+        {std::nullopt, temp},
+        {"", temp},
+        {Path("runtime"), Path("runtime")},
+        {Path("runtime/"), Path("runtime")},
+        {Path("missing"), temp},
+        {Path("file"), temp},
+        {"runtime", temp}, // relative
+        {Path("someone's"), root ? temp : Path("someone's")},
+    };
+    for (const auto& [runtime, folder] : cases) {
+        if (runtime)
+            setenv("XDG_RUNTIME_DIR", runtime->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+        EXPECT_EQ(PreviewCopyFolder(), folder) << runtime.value_or("unset");
+    }
+    if (savedValue)
+        setenv("XDG_RUNTIME_DIR", savedValue->c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST_F(PreviewTest, ValidationAddressIsEncoded) {

@@ -12,7 +12,7 @@ namespace {
 
 const TFeedTime Time{2005, 4, 1, 18, 5, 9, 540};
 
-class SaveDocumentTest : public TempDirTest {
+class SaveDocumentTest : public TTempFolderTest {
 protected:
     TSaveResult Save(const std::string& name) {
         return SaveDocumentFiles(document_, Path(name), Time, "0.93");

@@ -38,7 +38,7 @@ TFeedDocument FullDocument(const std::string& version) {
     return document;
 }
 
-class SaveKillTest : public TempDirTest {
+class SaveKillTest : public TTempFolderTest {
 protected:
     struct TFiles {
         std::string table;

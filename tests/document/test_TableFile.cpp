@@ -1,4 +1,5 @@
 #include "Messages.h"
+#include "SystemCallFaults.h"
 #include "TableFile.h"
 #include "TestSupport.h"
 
@@ -8,7 +9,7 @@ using namespace testsupport;
 
 namespace {
 
-class TableFileTest : public TempDirTest {
+class TableFileTest : public TTempFolderTest {
 protected:
     std::string Load(const std::string& bytes, TFeedDocument& document) {
         WriteBytes(dir_ / "in.tbl", bytes);
@@ -140,6 +141,28 @@ TEST_F(TableFileTest, MissingFileLeavesDocument) {
     EXPECT_EQ(document.FileName, "/old.tbl");
     EXPECT_EQ(document.Channel.Title, "kept");
     EXPECT_TRUE(document.Modified);
+}
+
+// A read that fails, at the start or where a short file ends, fails the load and changes nothing.
+TEST_F(TableFileTest, FailingReadFailsTheLoad) {
+    const struct {
+        std::string bytes;
+        int passes; // reads that succeed before the failing one
+    } cases[] = {
+        {Header(), 0},
+        {"1.00\r\nOnly title\r\n", 1},
+        {Header(), 1},
+        {Header() + "a\tb\r\n", 1},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(dir_ / "in.tbl", c.bytes);
+        TFeedDocument document;
+        document.Channel.Title = "kept";
+        FailNextCall(TSystemCall::Read, EIO, c.passes);
+        EXPECT_EQ(LoadTableFile(document, Path("in.tbl")).Errno(), EIO) << c.bytes.size();
+        EXPECT_TRUE(DisarmCalls()) << "the read never failed";
+        EXPECT_EQ(document.Channel.Title, "kept");
+    }
 }
 
 // The first line of a table file is a format version; a file without one is no table file, and

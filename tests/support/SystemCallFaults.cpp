@@ -5,18 +5,26 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-std::array<int, 4> armed{}; // errno value per TSystemCall, 0 when not armed
+struct TArming {
+    int error = 0;  // errno value, 0 when not armed
+    int passes = 0; // calls still to pass before the failing one
+};
+std::array<TArming, 4> armed{}; // per TSystemCall
 std::string lastRenameSource;
 
 // The errno value the call is to fail with, once; 0 to pass it through.
 int TakeFailure(TSystemCall call) {
-    int& error = armed[static_cast<size_t>(call)];
-    const int taken = error;
-    error = 0;
-    return taken;
+    TArming& arming = armed[static_cast<size_t>(call)];
+    if (arming.error == 0) return 0;
+    if (arming.passes > 0) {
+        --arming.passes;
+        return 0;
+    }
+    return std::exchange(arming.error, 0);
 }
 
 int Fail(int errorNumber) {
@@ -30,8 +38,8 @@ template <typename Function> Function* Real(const char* name) {
 
 } // namespace
 
-void FailNextCall(TSystemCall call, int errorNumber) {
-    armed[static_cast<size_t>(call)] = errorNumber;
+void FailNextCall(TSystemCall call, int errorNumber, int passes) {
+    armed[static_cast<size_t>(call)] = {errorNumber, passes};
 }
 
 std::string LastRenameSource() {
@@ -40,9 +48,9 @@ std::string LastRenameSource() {
 
 bool DisarmCalls() {
     bool none = true;
-    for (int& error : armed) {
-        none = none && error == 0;
-        error = 0;
+    for (TArming& arming : armed) {
+        none = none && arming.error == 0;
+        arming = {};
     }
     return none;
 }

@@ -23,14 +23,19 @@ TEST(Currency, TextAndParsing) {
     EXPECT_FALSE(StrToCurr("99999999999999999999"));
 }
 
-TEST(Currency, ParsingAtTheEndsOfTheRange) {
+TEST(Currency, ParsingAtTheEndsOfTheRangeAndTheSeparators) {
     const std::pair<std::string, std::optional<int64_t>> cases[] = {
-        {"922337203685477.5807", INT64_MAX},      {"922337203685477.5808", std::nullopt},
-        {"-922337203685477.5808", INT64_MIN},     {"-922337203685477.5809", std::nullopt},
-        {"922337203685477", 9223372036854770000}, {"922337203685478", std::nullopt},
+        {"922337203685477.5807", INT64_MAX},
+        {"922337203685477.5808", std::nullopt},
+        {"-922337203685477.5808", INT64_MIN},
+        {"-922337203685477.5809", std::nullopt},
+        {"922337203685477", 9223372036854770000},
+        {"922337203685478", std::nullopt},
         {"2000000000000000.0000", std::nullopt}, // wraps around 2^64 while reading
         {"1844674407370955.1616", std::nullopt}, // 2^64 exactly
         {"18446744073709551616", std::nullopt},
+        {"1.2,3", std::nullopt}, // a group separator only before the decimal point
+        {"1,2.3", 123000},
     };
     for (const auto& [text, raw] : cases) {
         const std::optional<TCurrency> expected =

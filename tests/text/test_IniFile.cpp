@@ -1,6 +1,7 @@
 #include "CodePage.h"
 #include "IniFile.h"
 #include "SystemCallFaults.h"
+#include "TempFolder.h"
 #include "Unprivileged.h"
 
 #include <algorithm>
@@ -22,24 +23,10 @@ std::string Sjis(const char* utf8) {
     return Utf8ToCp932(utf8).value();
 }
 
-class IniFileTest : public ::testing::Test {
+class IniFileTest : public testsupport::TTempFolderTest {
 protected:
-    void SetUp() override {
-        // Parameterised tests are named "Test/Case": one folder, not a folder inside another.
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::replace(name.begin(), name.end(), '/', '_');
-        dir_ = fs::temp_directory_path() /
-               ("orvanix_inifile_" + std::to_string(getpid()) + "_" + name);
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        for (const auto& entry : fs::directory_iterator(dir_))
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
     std::string Path(const std::string& name = "orvanix.ini") const {
-        return (dir_ / name).string();
+        return TTempFolderTest::Path(name);
     }
     static void Put(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
@@ -54,7 +41,6 @@ protected:
         EXPECT_TRUE(ini.Load().Ok());
         return ini;
     }
-    fs::path dir_;
 };
 
 // A file as someone might edit it by hand.
@@ -207,6 +193,14 @@ INSTANTIATE_TEST_SUITE_P(
                        ini.WriteBool("B", "x", false);
                    },
                    "[A]\r\nk1=1\r\nk2=2\r\n\r\n[C]\r\ny=2\r\n\r\n[B]\r\nx=0\r\n\r\n"},
+        LayoutCase{"SectionsAfterAnErasedOneReadAtOnce", ThreeSections,
+                   [](TIniFile& ini) {
+                       ini.EraseSection("A");
+                       ini.WriteString("D", "read",
+                                       ini.ReadString("B", "x", "-") +
+                                           ini.ReadString("C", "y", "-"));
+                   },
+                   "[B]\r\n; about b\r\nx=1\r\n\r\n[C]\r\ny=2\r\n\r\n[D]\r\nread=12\r\n\r\n"},
         LayoutCase{"HandEditedFileTidied",
                    "; head\r\n\r\n[ A ]\r\n  k = v \r\n\r\n\r\n; c\r\n[B]\nx=1", [](TIniFile&) {},
                    "; head\r\n\r\n[A]\r\nk=v\r\n; c\r\n\r\n[B]\r\nx=1\r\n\r\n"},

@@ -1,4 +1,5 @@
 #include "LineReader.h"
+#include "TempFolder.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -12,17 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class LineReaderTest : public ::testing::Test {
+class LineReaderTest : public testsupport::TTempFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvanix_linereader_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string Write(const std::string& bytes) const {
         const fs::path path = dir_ / "in.txt";
         std::ofstream(path, std::ios::binary) << bytes;
@@ -45,8 +37,6 @@ protected:
         }
         return lines;
     }
-
-    fs::path dir_;
 };
 
 TEST_F(LineReaderTest, LinesOfTheProgramsTextFiles) {

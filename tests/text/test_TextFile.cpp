@@ -1,4 +1,5 @@
 #include "SystemCallFaults.h"
+#include "TempFolder.h"
 #include "TextFile.h"
 #include "Unprivileged.h"
 
@@ -24,20 +25,8 @@ using testsupport::RunUnprivileged;
 
 namespace {
 
-class TextFileTest : public ::testing::Test {
+class TextFileTest : public testsupport::TTempFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvanix_textfile_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     static void Put(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     }
@@ -52,7 +41,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    fs::path dir_;
 };
 
 TEST_F(TextFileTest, LineRules) {
@@ -163,6 +151,110 @@ TEST_F(TextFileTest, ReplacingKeepsOwnerGroupAndMode) {
         EXPECT_EQ(after.st_mode & 07777, mode);
         EXPECT_EQ(after.st_uid, before.st_uid);
         EXPECT_EQ(after.st_gid, before.st_gid);
+    }
+}
+
+// New files get the usual permissions under the process's umask, save after save, and the umask
+// is the same afterwards.
+TEST_F(TextFileTest, NewFilesFollowTheUmask) {
+    const mode_t saved = umask(022);
+    for (const mode_t mask : {022, 077, 002, 027}) {
+        SCOPED_TRACE(mask);
+        umask(mask);
+        for (const char* name : {"first", "second"}) {
+            ASSERT_TRUE(WriteFileAtomic(Path(name), "new").Ok());
+            struct stat info {};
+            ASSERT_EQ(stat(Path(name).c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask) << name;
+            fs::remove(Path(name));
+        }
+        EXPECT_EQ(umask(mask), mask);
+    }
+    umask(saved);
+}
+
+// Another user's file in a folder everyone may write to: replaced only when the saver (nobody)
+// could write it by hand, by the class of permission bits that applies to the saver.
+TEST_F(TextFileTest, AnotherUsersFileIsReplacedOnlyWhenTheUserMayWriteIt) {
+    if (geteuid() != 0) GTEST_SKIP() << "another user's file takes root";
+    const struct {
+        mode_t mode;
+        gid_t group;
+        bool replaced;
+    } cases[] = {
+        {0644, 0, false}, {0606, NobodyId, false}, {0660, NobodyId, true}, {0666, 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        Put(Path("theirs"), "theirs");
+        ASSERT_EQ(chmod(Path("theirs").c_str(), c.mode), 0);
+        ASSERT_EQ(chown(Path("theirs").c_str(), 0, c.group), 0);
+        ASSERT_EQ(chmod(dir_.c_str(), 0777), 0);
+        const std::optional<std::string> failure = RunUnprivileged(
+            [&]() -> std::string {
+                const TResult result = WriteFileAtomic(Path("theirs"), "new");
+                if (result.Ok() != c.replaced) return "replaced: " + std::to_string(result.Ok());
+                return c.replaced || result.Errno() == EACCES ? "" : "reason: " + result.Reason();
+            },
+            {});
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(*failure, "");
+        EXPECT_EQ(Get(Path("theirs")), c.replaced ? "new" : "theirs");
+        EXPECT_EQ(Entries(), std::vector<std::string>{"theirs"});
+    }
+}
+
+// A user (nobody) saves to "shared/news.rdf" where another user may have planted a link to a file
+// of the saver's own. Links are followed as the kernel follows them: in a sticky folder everyone
+// may write to, only the saver's own links and those of the folder's owner.
+TEST_F(TextFileTest, LinksInSharedFoldersAreFollowedAsTheKernelWould) {
+    if (geteuid() != 0) GTEST_SKIP() << "planting another user's link takes root";
+    constexpr uid_t Other = 0;       // the user who plants links
+    constexpr uid_t FolderOwner = 1; // owns the shared folder
+    const struct {
+        const char* name;
+        mode_t folderMode;
+        uid_t linkOwner;
+        bool throughOwnLink; // the save names the saver's own link to the planted one
+        bool followed;
+    } cases[] = {
+        {"another user's link", 01777, Other, false, false},
+        {"another user's link behind the saver's own", 01777, Other, true, false},
+        {"the saver's own link", 01777, NobodyId, false, true},
+        {"the folder owner's link", 01777, FolderOwner, false, true},
+        {"a sticky folder only its owner writes", 01755, Other, false, true},
+        {"an open folder without the sticky bit", 0777, Other, false, true},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path at = dir_ / std::to_string(++row);
+        for (const char* folder : {"mine", "shared"})
+            fs::create_directories(at / folder);
+        const fs::path victim = at / "mine" / "important.xml";
+        const fs::path planted = at / "shared" / "news.rdf";
+        const fs::path own = at / "mine" / "news.rdf";
+        Put(victim, "mine");
+        fs::create_symlink(victim, planted);
+        fs::create_symlink(planted, own);
+        ASSERT_EQ(chmod((at / "shared").c_str(), c.folderMode), 0);
+        ASSERT_EQ(chown((at / "shared").c_str(), FolderOwner, FolderOwner), 0);
+        ASSERT_EQ(lchown(planted.c_str(), c.linkOwner, c.linkOwner), 0);
+        const std::optional<std::string> failure = RunUnprivileged(
+            [&]() -> std::string {
+                const TResult result = WriteFileAtomic(c.throughOwnLink ? own : planted, "feed");
+                if (result.Ok() != c.followed) return "followed: " + std::to_string(result.Ok());
+                if (!c.followed && result.Reason().find(planted.string()) == std::string::npos)
+                    return "the reason does not name the link: " + result.Reason();
+                return Get(victim) == (c.followed ? "feed" : "mine") ? ""
+                                                                     : "victim: " + Get(victim);
+            },
+            {at / "mine", victim, own});
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(*failure, "");
+        for (const char* folder : {"mine", "shared"})
+            EXPECT_EQ(std::distance(fs::directory_iterator(at / folder), fs::directory_iterator()),
+                      folder == std::string("mine") ? 2 : 1)
+                << "a temporary file was left in " << folder;
     }
 }
 

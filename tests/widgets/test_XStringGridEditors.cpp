@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 
 namespace {
 
@@ -350,13 +351,32 @@ private slots:
         QCOMPARE(items.grid->PendingChar(), char32_t(0));
     }
 
+    // The first character of a commit opens the editor, the rest follows it there; a character
+    // outside the basic plane is two UTF-16 units and is split off whole.
+    void japaneseTypedOnTheGridReachesTheEditor_data() {
+        QTest::addColumn<QString>("commit");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("refused");
+        QTest::newRow("Japanese") << u"日本語"_s << u"日本語"_s << QStringList();
+        QTest::newRow("refused character first")
+            << u"🍞あ"_s << u"あ"_s
+            << QStringList{u"「🍞」はこのプログラムでは使用できない文字です。"_s};
+    }
+
     void japaneseTypedOnTheGridReachesTheEditor() {
+        QFETCH(QString, commit);
         TItemGridWindow& items = EditingAt({2, 4}, "");
         items.grid->EndCellEdit(true);
-        Commit(items.grid, u"日本語"_s);
+        QSignalSpy refused(qobject_cast<TCp932Edit*>(items.title->GetControl()),
+                           &TCp932Edit::InputRefused);
+        Commit(items.grid, commit);
         Settle();
         QVERIFY(items.EditingCurrentCell());
-        QCOMPARE(items.Control()->text(), u"日本語"_s);
+        QTEST(items.Control()->text(), "text");
+        QStringList messages;
+        for (const QList<QVariant>& signal : refused)
+            messages << signal.front().toString();
+        QTEST(messages, "refused");
     }
 
     void dropDownChoiceGoesIntoTheCellAtOnce_data() {

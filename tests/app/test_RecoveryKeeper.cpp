@@ -1,0 +1,168 @@
+// The window's recovery copy: written a moment after a change, gone once nothing is unsaved, and
+// offered at the next start when the editor that wrote it no longer runs.
+
+#include "FilePaths.h"
+#include "FormTestSupport.h"
+#include "L_CCmbo.h"
+#include "Recovery.h"
+#include "RecoveryKeeper.h"
+#include "Settings.h"
+#include "TableFile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace formtest;
+
+namespace {
+
+const QString Offer = u"前回保存されなかった変更が残っています。復元しますか？\r\n\r\n「%1」"_s;
+
+TFeedDocument LeftDocument(const std::string& fileName) {
+    TFeedDocument document;
+    document.Channel.Title = Cp(u"喫茶ひなた"_s);
+    document.Row(3) = {Cp(u"秋の新メニュー"_s), "2005-10-01", "http://hinata.example/", ""};
+    document.FileName = fileName;
+    return document;
+}
+
+} // namespace
+
+class TestRecoveryKeeper : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+
+    QString Folder() const { return dir_->filePath(u"orvanix/recovery"_s); }
+    QStringList CopiesOnDisk() const {
+        return QDir(Folder()).entryList({u"*.recovery"_s}, QDir::Files, QDir::Name);
+    }
+
+private slots:
+    void initTestCase() { FailOnUnexpectedBoxes(); }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_STATE_HOME", dir_->path().toUtf8());
+        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
+        TMsgDlg::ClearQueuedAnswers();
+        TMsgDlg::TakeAnsweredBoxes();
+    }
+
+    void cleanup() { QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0); }
+
+    // A change is copied once the typing pauses, text still open in a cell included; a save, 新規
+    // and the window's end remove the copy.
+    void copyFollowsUnsavedChanges_data() {
+        QTest::addColumn<QString>("settle"); // what ends the unsaved state
+        QTest::newRow("save") << u"save"_s;
+        QTest::newRow("new, not saved") << u"new"_s;
+        QTest::newRow("window closed, not saved") << u"close"_s;
+    }
+
+    void copyFollowsUnsavedChanges() {
+        QFETCH(QString, settle);
+        std::unique_ptr<TMiniForm> form;
+        QVERIFY(StartForm(form));
+        form->FileName = FileSystemPath(dir_->filePath(u"news.tbl"_s));
+        form->ED_Informer_Title->setText(u"喫茶ひなた"_s);
+        QTRY_VERIFY(qobject_cast<TComboInplace*>(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), u"Opening"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(CopiesOnDisk().size(), 1, 5000);
+
+        TFeedDocument copied;
+        QVERIFY(ReadRecoveryCopy(copied, form->RecoveryKeeper->CopyPath()));
+        QCOMPARE(copied.Channel.Title, Cp(u"喫茶ひなた"_s));
+        QCOMPARE(copied.Row(1).Title, std::string("Opening"));
+        QCOMPARE(copied.FileName, form->FileName);
+        QVERIFY(!QFile::exists(dir_->filePath(u"news.tbl"_s)));
+
+        if (settle == u"save") {
+            TMsgDlg::QueueAnswer(mrOk);
+            QVERIFY(form->SaveDocument(false));
+        } else {
+            TMsgDlg::QueueAnswer(mrNo);
+            if (settle == u"new")
+                form->N2->trigger();
+            else
+                QVERIFY(form->close());
+        }
+        AnsweredTexts();
+        if (settle == u"close") form.reset();
+        if (form) form->RecoveryKeeper->WaitForDisk();
+        QCOMPARE(CopiesOnDisk(), QStringList());
+        // Nothing unsaved: the pause after the last change writes nothing.
+        if (form) QTest::qWait(TRecoveryKeeper::WriteDelay + 300);
+        QCOMPARE(CopiesOnDisk(), QStringList());
+    }
+
+    // At start, a copy whose editor is gone is offered: はい restores it unsaved under its own
+    // name, いいえ removes it, キャンセル keeps it for the next start. A copy that cannot be read
+    // is reported and kept.
+    void leftCopyIsOffered_data() {
+        QTest::addColumn<QByteArray>("bytes"); // empty: a copy of LeftDocument
+        QTest::addColumn<int>("answer");       // mrNone: not asked
+        QTest::addColumn<bool>("restored");
+        QTest::addColumn<int>("copiesLeft");
+        QTest::newRow("yes") << QByteArray() << int(mrYes) << true << 1;
+        QTest::newRow("no") << QByteArray() << int(mrNo) << false << 0;
+        QTest::newRow("cancel") << QByteArray() << int(mrCancel) << false << 1;
+        QTest::newRow("unreadable") << QByteArray("1.00\r\ncut short") << int(mrNone) << false << 1;
+    }
+
+    void leftCopyIsOffered() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, answer);
+        QFETCH(bool, restored);
+        QFETCH(int, copiesLeft);
+        const std::string table = FileSystemPath(dir_->filePath(u"news.tbl"_s));
+        const TFeedDocument left = LeftDocument(table);
+        QVERIFY(QDir().mkpath(Folder()));
+        QVERIFY(
+            WriteAll(Folder() + u"/editor-1-1.recovery"_s,
+                     bytes.isEmpty() ? QByteArray::fromStdString(RecoveryCopyText(left)) : bytes));
+        if (answer != mrNone)
+            TMsgDlg::QueueAnswer(answer);
+        else
+            TMsgDlg::QueueAnswer(mrOk);
+
+        std::unique_ptr<TMiniForm> form;
+        QVERIFY(StartForm(form));
+        const QStringList boxes = AnsweredTexts();
+        QCOMPARE(boxes.size(), 1);
+        if (answer != mrNone)
+            QCOMPARE(boxes[0], Offer.arg(u"news"_s));
+        else
+            QVERIFY(boxes[0].startsWith(u"復元用のコピーを読み込むことができません。"_s));
+        QCOMPARE(form->Modified, restored);
+        QCOMPARE(form->FileName, restored ? table : std::string());
+        if (restored) {
+            QCOMPARE(TableFileText(form->DocumentFromControls()), TableFileText(left));
+            QCOMPARE(form->windowTitle(), u"Orvane Lite版 [news]"_s);
+        }
+        QVERIFY(!QFile::exists(ShownPath(table)));
+        QCOMPARE(CopiesOnDisk().size(), copiesLeft);
+        form.reset();
+        // The restored copy was this editor's own, and goes with it.
+        QCOMPARE(CopiesOnDisk().size(), restored ? 0 : copiesLeft);
+    }
+
+    // A copy of an editor that still runs is never offered.
+    void copyOfARunningEditorIsNotOffered() {
+        TRecoverySlot running;
+        QVERIFY(running.Open(Folder().toStdString()));
+        QVERIFY(running.Write(LeftDocument("/elsewhere/news.tbl")));
+        std::unique_ptr<TMiniForm> form;
+        QVERIFY(StartForm(form));
+        QCOMPARE(AnsweredTexts(), QStringList());
+        QCOMPARE(CopiesOnDisk().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestRecoveryKeeper)
+#include "test_RecoveryKeeper.moc"
