@@ -10,7 +10,7 @@ using namespace testsupport;
 
 namespace {
 
-class RecoveryTest : public TempDirTest {
+class RecoveryTest : public TTempFolderTest {
 protected:
     std::string Folder() const { return Path("state/orvanix/recovery"); }
 
