@@ -86,11 +86,7 @@ struct ButtonInfo {
 };
 
 // Indexed by TMsgDlgBtn. Help has no viewer behind it and closes the box with no result.
-<<<<<<< HEAD
 const std::array<ButtonInfo, mbList + 1> ButtonInfos{{
-=======
-const std::array<ButtonInfo, mbDontSave + 1> ButtonInfos{{
->>>>>>> main
     {u"はい(&Y)", QMessageBox::YesRole, mrYes},
     {u"いいえ(&N)", QMessageBox::NoRole, mrNo},
     {u"OK", QMessageBox::AcceptRole, mrOk},
@@ -102,12 +98,9 @@ const std::array<ButtonInfo, mbDontSave + 1> ButtonInfos{{
     {u"すべていいえ(&O)", QMessageBox::NoRole, mrNoToAll},
     {u"すべてはい(&S)", QMessageBox::YesRole, mrYesToAll},
     {u"ヘルプ(&H)", QMessageBox::HelpRole, mrNone},
-<<<<<<< HEAD
-    {u"一覧を表示(&L)", QMessageBox::ActionRole, mrList},
-=======
     {u"保存(&S)", QMessageBox::AcceptRole, mrYes},
     {u"保存しない(&N)", QMessageBox::DestructiveRole, mrNo},
->>>>>>> main
+    {u"一覧を表示(&L)", QMessageBox::ActionRole, mrList},
 }};
 
 std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
@@ -551,7 +544,6 @@ bool AskYesNo(const std::string& text, TMsgDlgType type, bool cancelFocus) {
     return AskYesNo(FromCp932Text(text), type, cancelFocus);
 }
 
-<<<<<<< HEAD
 bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type) {
     return WithFreeBox([&](TMsgDlg& box) {
         Prepare(box, FromCp932Text(text), type, {mbOK, mbList});
@@ -559,7 +551,6 @@ bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type) {
     });
 }
 
-=======
 int AskQuestion(const QString& text, const TMsgDlgButtons& buttons) {
     return WithFreeBox([&](TMsgDlg& box) {
         Prepare(box, text, mtConfirmation, buttons);
@@ -579,7 +570,6 @@ TSaveAnswer AskSaveChanges(const QString& documentName) {
     }
 }
 
->>>>>>> main
 void MoveCursorToDefaultButton(QWidget* control) {
     if (!SnapToDefaultButton || !control) return;
     QPushButton* button = qobject_cast<QPushButton*>(control);
