@@ -160,6 +160,7 @@ void TMiniForm::DocumentToControls(const TFeedDocument& document) {
 
 void TMiniForm::ApplyItemRows(const TFeedDocument& document) {
     XStringGrid->EndCellEdit(false);
+    autoFilled_.clear();
     XStringGrid->BeginUpdate();
     WriteRows(1, {document.Items.begin(), document.Items.end()});
     XStringGrid->EndUpdate();

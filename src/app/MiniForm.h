@@ -20,6 +20,7 @@
 
 #include <array>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,9 @@ public:
     // A paste would insert rows: the grid's cell editor has the focus and the clipboard holds
     // text with a TAB.
     bool RowPastePossible() const;
+    // The date cell of `row` is drawn in the error colour: it holds no feed date, or it is empty in
+    // an entry the feed carries.
+    bool MarksDateCell(int row) const;
     // Row commands on the item rows 1 .. MaxItemRows. They refuse (false) what does not apply;
     // InsertRows and PasteRows also refuse, with a message, to push text out at the bottom.
     bool InsertRows(int row, int count);
@@ -354,6 +358,10 @@ private:
     // A committed cell edit marks the document modified and fills the row's empty date and
     // address when the options on the first page ask for it.
     void XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
+    // A cell the program filled in and nobody has edited since opens with its text selected.
+    void XStringGridEditorStarted(TXStringGrid* Sender, int ACol, int ARow, TCellEditor* Editor);
+    void NormalizeTypedDateCell(int row);
+    bool PasteLinesIntoCell();
     bool GridCommandKey(int key, Qt::KeyboardModifiers shift);
     bool PasteKey();
     // The captions and hints of SB_LineIns and SB_LineDelete, whose commands follow the row mode.
@@ -373,5 +381,6 @@ private:
     int wheelRemainder_ = 0;
     // The table file FileName names, as it was on disk when it was last loaded or saved.
     std::optional<TDiskState> tableFileState_;
-    QString checkStatus_; // what ShowCheckStatus put into status bar panel 1
+    QString checkStatus_;                      // what ShowCheckStatus put into status bar panel 1
+    std::set<std::pair<int, int>> autoFilled_; // (column, row) of cells filled in, not edited since
 };

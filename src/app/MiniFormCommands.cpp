@@ -113,7 +113,10 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     const bool saved = result.Outcome == TSaveOutcome::Saved;
     if (saved) RecoveryKeeper->DocumentSettled();
     if (!result.IdentifiersUnique) QApplication::beep();
-    ShowMsg(result.Message);
+    if (result.CheckErrors == 0)
+        ShowMsg(result.Message);
+    else if (ShowMsgOfferingList(result.Message))
+        Mn_FeedCheckClick();
     // The caption names the file the next 上書き保存 writes to, also when the feed was not written.
     UpdateCaption();
     RefreshConfirmationPage();

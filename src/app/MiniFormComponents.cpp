@@ -259,6 +259,8 @@ void TMiniForm::CreateItemGrid(QWidget* page) {
     connect(XStringGrid, &TXStringGrid::OnMouseDown, this, &TMiniForm::XStringGridMouseDown);
     connect(XStringGrid, &TXStringGrid::OnSelectCell, this, &TMiniForm::XStringGridSelectCell);
     connect(XStringGrid, &TXStringGrid::OnSetEditText, this, &TMiniForm::XStringGridSetEditText);
+    connect(XStringGrid, &TXStringGrid::OnEditorStarted, this,
+            &TMiniForm::XStringGridEditorStarted);
 }
 
 void TMiniForm::CreateConfirmPage() {

@@ -10,8 +10,10 @@
 
 #include "MiniForm.h"
 
+#include "ClipboardRows.h"
 #include "Cp932Edit.h"
 #include "Cp932Text.h"
+#include "DateNormalize.h"
 #include "EntryTable.h"
 #include "GridMessages.h"
 #include "L_CCmbo.h"
@@ -146,7 +148,7 @@ bool TMiniForm::EditCommand(TEditCommand command) {
         if (!box) return false;
         if (RowPastePossible()) return PasteRows(XStringGrid->Row());
         if (ClipboardText().isEmpty()) return false;
-        box->Paste();
+        if (!PasteLinesIntoCell()) box->Paste();
         return true;
     case TEditCommand::Undo:
         if (box) box->Undo();
@@ -165,6 +167,25 @@ bool TMiniForm::RowPastePossible() const {
     const TGridRect selection = XStringGrid->Selection();
     return cellEditor && cellEditor->Grid() == XStringGrid && selection.Left == selection.Right &&
            ClipboardText().contains(u'\t');
+}
+
+// Text of several lines, or a cell quoted as spreadsheets copy it, pasted into a grid cell: a
+// cell holds one line, so the lines are joined by blanks and the status bar says so. False for
+// any other paste, which the text box makes itself.
+bool TMiniForm::PasteLinesIntoCell() {
+    auto* cellEditor = qobject_cast<TComboInplace*>(FocusedControlIn(this));
+    if (!cellEditor || cellEditor->Grid() != XStringGrid || cellEditor->isReadOnly()) return false;
+    const QString clip = ClipboardText();
+    const TEncodableSplit text = SplitEncodable(clip);
+    const bool lines = clip.contains(u'\r') || clip.contains(u'\n') || clip.startsWith(u'"');
+    if (!lines || !text.Refused.isEmpty()) return false;
+    const TClipboardCell cell = ReadClipboardCell(text.Bytes);
+    cellEditor->InsertUserText(FromCp932(cell.Text));
+    if (cell.JoinedLines > 0)
+        SetStatusText(
+            1, u"%1行の文字列を空白でつないで貼り付けました。セルには1行だけが入ります。"_s.arg(
+                   cell.JoinedLines + 1));
+    return true;
 }
 
 // Cut (copying first) or delete the selected rows, back in cell mode on the first of them.
@@ -266,6 +287,7 @@ void TMiniForm::WriteRows(int first, const std::vector<TFeedItem>& rows) {
 bool TMiniForm::ApplyRowEdit(const TRowEdit& edit, int currentRow) {
     if (edit.Refusal == TRowRefusal::NoRoom) ShowMsg(MsgInsertRefused);
     if (!edit.Done()) return false;
+    autoFilled_.clear(); // the rows have moved
     ChangeCells(*XStringGrid, [&] {
         WriteRows(edit.Patch.First, edit.Patch.After);
         if (currentRow > 0) XStringGrid->SetRow(currentRow);
@@ -459,6 +481,13 @@ void TMiniForm::XStringGridMouseDown(TXStringGrid*, Qt::MouseButton Button, Qt::
 // Under visual styles the header row is drawn as the style's header sections.
 void TMiniForm::XStringGridDrawCell(TXStringGrid* Sender, QPainter& Canvas, int ACol, int ARow,
                                     const QRect& Rect, TGridDrawState) {
+    if (ACol == icDate && ARow > 0 && MarksDateCell(ARow)) {
+        Canvas.save();
+        Canvas.fillRect(Rect, QColor(0xD0, 0x20, 0x20, 0x40));
+        Canvas.setPen(QColor(0xD0, 0x20, 0x20));
+        Canvas.drawRect(Rect.adjusted(0, 0, -1, -1));
+        Canvas.restore();
+    }
     if (ARow != 0 || !VisualStylesInUse()) return;
     DrawThemePartWithTextClipped(Canvas, Sender, TThemePart::HeaderItem, TThemeState::Normal,
                                  Sender->CellQString(ACol, ARow), Rect,
@@ -476,8 +505,40 @@ void TMiniForm::FillPickList() {
 // ---------------------------------------------------------------------------------------------
 // Cell auto-fill
 
+// What the feed check reports about a date: a text that is no feed date, or no date in an entry
+// the feed carries (a row with a title among the newest MaxFeedItems).
+bool TMiniForm::MarksDateCell(int row) const {
+    const std::string date = XStringGrid->Cells(icDate, row);
+    if (!date.empty()) return !IsW3cDate(date);
+    if (XStringGrid->Cells(icTitle, row).empty()) return false;
+    int titledBelow = 0;
+    for (int below = row + 1; below <= MaxItemRows; ++below)
+        titledBelow += XStringGrid->Cells(icTitle, below).empty() ? 0 : 1;
+    return titledBelow < MaxFeedItems;
+}
+
+// A date typed into a cell takes the feed's form where it is a date; any other text stays as
+// typed, marked, and the status bar says why.
+void TMiniForm::NormalizeTypedDateCell(int row) {
+    const std::string typed = XStringGrid->Cells(icDate, row);
+    const QDate today = QDate::currentDate();
+    const std::optional<std::string> date = NormalizeTypedDate(typed, today.year());
+    if (!date)
+        SetStatusText(1,
+                      FromCp932(MsgNotFeedDate(typed, ToCp932(today.toString(u"yyyy-MM-dd"_s)))));
+    else if (*date != typed)
+        XStringGrid->SetCells(icDate, row, *date);
+}
+
+void TMiniForm::XStringGridEditorStarted(TXStringGrid*, int ACol, int ARow, TCellEditor* Editor) {
+    auto* editor = dynamic_cast<TComboCellEditor*>(Editor);
+    if (editor && autoFilled_.contains({ACol, ARow})) editor->ComboControl()->selectAll();
+}
+
 void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const std::string&) {
     Modified = true;
+    autoFilled_.erase({ACol, ARow});
+    if (ACol == icDate) NormalizeTypedDateCell(ARow);
     const TAutoFill fill{CB_AutoData->isChecked(), CB_AutoAddress->isChecked(),
                          ToCp932(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
                          ED_Informer_Address->TextCp932()};
@@ -485,4 +546,10 @@ void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const 
     const TRowPatch patch =
         AutoFillRow(EntriesFromGrid(), ARow, static_cast<TItemColumn>(ACol), fill);
     WriteRows(patch.First, patch.After);
+    for (const TItemColumn column : {icDate, icAddress}) {
+        if (!patch.Empty() && patch.Before[0].Cell(column) != patch.After[0].Cell(column))
+            autoFilled_.insert({column, ARow});
+    }
+    // A date's mark follows the row's title and which rows the feed carries.
+    XStringGrid->viewport()->update();
 }

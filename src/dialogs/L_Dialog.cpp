@@ -86,7 +86,7 @@ struct ButtonInfo {
 };
 
 // Indexed by TMsgDlgBtn. Help has no viewer behind it and closes the box with no result.
-const std::array<ButtonInfo, mbDontSave + 1> ButtonInfos{{
+const std::array<ButtonInfo, mbList + 1> ButtonInfos{{
     {u"はい(&Y)", QMessageBox::YesRole, mrYes},
     {u"いいえ(&N)", QMessageBox::NoRole, mrNo},
     {u"OK", QMessageBox::AcceptRole, mrOk},
@@ -100,6 +100,7 @@ const std::array<ButtonInfo, mbDontSave + 1> ButtonInfos{{
     {u"ヘルプ(&H)", QMessageBox::HelpRole, mrNone},
     {u"保存(&S)", QMessageBox::AcceptRole, mrYes},
     {u"保存しない(&N)", QMessageBox::DestructiveRole, mrNo},
+    {u"一覧を表示(&L)", QMessageBox::ActionRole, mrList},
 }};
 
 std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
@@ -541,6 +542,13 @@ bool AskYesNo(const QString& text, TMsgDlgType type, bool cancelFocus) {
 
 bool AskYesNo(const std::string& text, TMsgDlgType type, bool cancelFocus) {
     return AskYesNo(FromCp932Text(text), type, cancelFocus);
+}
+
+bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type) {
+    return WithFreeBox([&](TMsgDlg& box) {
+        Prepare(box, FromCp932Text(text), type, {mbOK, mbList});
+        return box.Execute() == mrList;
+    });
 }
 
 int AskQuestion(const QString& text, const TMsgDlgButtons& buttons) {

@@ -41,8 +41,9 @@ enum TMsgDlgBtn {
     mbNoToAll,
     mbYesToAll,
     mbHelp,
-    mbSave,    // 保存(&S): answers Yes
-    mbDontSave // 保存しない(&N): answers No
+    mbSave,     // 保存(&S): answers Yes
+    mbDontSave, // 保存しない(&N): answers No
+    mbList      // shows a list of what the message counts
 };
 using TMsgDlgButtons = std::set<TMsgDlgBtn>;
 
@@ -58,7 +59,8 @@ enum TModalResult : int {
     mrNo = 7,
     mrAll = 8,
     mrNoToAll = 9,
-    mrYesToAll = 10
+    mrYesToAll = 10,
+    mrList = 11
 };
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -151,6 +153,8 @@ void ShowMsg(const QString& text, TMsgDlgType type = mtInformation);
 // True exactly when the user answers Yes; Cancel, Escape and the close button give false.
 bool AskYesNo(const std::string& text, TMsgDlgType type = mtConfirmation, bool cancelFocus = false);
 bool AskYesNo(const QString& text, TMsgDlgType type = mtConfirmation, bool cancelFocus = false);
+// A message with OK and a button that asks for the list behind it: true when that one was pressed.
+bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type = mtInformation);
 
 // Asks `text` with `buttons` and returns the modal result of the button pressed. The default
 // button is OK, else Yes, else Save, else Retry; Escape and the close button press Cancel, else No,

@@ -1,5 +1,6 @@
 #include "EntryTable.h"
 
+#include "ClipboardRows.h"
 #include "DateNormalize.h"
 #include "S_string.h"
 
@@ -54,24 +55,6 @@ TFeedItem ItemFromFields(const std::vector<std::string>& fields) {
     return item;
 }
 
-// The lines of a text: a line ends at CR LF, a lone CR or a lone LF, and a line end at the end
-// of the text starts no further line.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-        start = end + (crLf ? 2 : 1);
-    }
-    return lines;
-}
-
 } // namespace
 
 void ApplyPatch(TEntries& entries, const TRowPatch& patch) {
@@ -110,7 +93,7 @@ TRowEdit MoveRow(const TEntries& entries, int row, int step) {
 
 TRowEdit PasteRows(const TEntries& entries, int row, const std::string& text) {
     if (row < 1 || row > MaxItemRows) return Refused(TRowRefusal::NotApplicable);
-    const std::vector<std::vector<std::string>> lines = SplitRowText(text);
+    const std::vector<std::vector<std::string>> lines = ReadClipboardRows(text).Rows;
     const auto count = static_cast<int>(lines.size());
     if (count == 0) return Refused(TRowRefusal::NotApplicable);
     if (row + count - 1 > MaxItemRows || !BottomRowsFree(entries, count))
@@ -133,18 +116,6 @@ std::string RowsToText(const TEntries& entries, int first, int last) {
         text += "\r\n";
     }
     return text;
-}
-
-std::vector<std::vector<std::string>> SplitRowText(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& line : SplitLines(text)) {
-        std::vector<std::string> fields;
-        // SplitTabFields fills fields[1..]; the field after the last column collects whatever
-        // follows, which no column takes.
-        const int count = SplitTabFields(line, fields, ItemColumns + 1);
-        rows.emplace_back(fields.begin() + 1, fields.begin() + 1 + count);
-    }
-    return rows;
 }
 
 TRowPatch AutoFillRow(const TEntries& entries, int row, TItemColumn committed,

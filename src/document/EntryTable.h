@@ -52,19 +52,15 @@ TRowEdit InsertRows(const TEntries& entries, int row, int count);
 TRowEdit DeleteRows(const TEntries& entries, int first, int last);
 // Row `row` swapped with the row `step` below (1) or above (-1); the contents do not matter.
 TRowEdit MoveRow(const TEntries& entries, int row, int step);
-// The lines of a clipboard text (code page 932) inserted as rows at `row`. The fields of a line
-// fill the columns in order, the rest ignored; a date is normalised (NormalizeDate) and control
-// characters are dropped. Refused (NoRoom) when text would be pushed out or a line would fall
-// below the last row; NotApplicable for a text without lines.
+// The rows of a clipboard text (code page 932, read by ReadClipboardRows) inserted at `row`. The
+// cells of a row fill the columns in order, the rest ignored; a date is normalised (NormalizeDate)
+// and control characters are dropped. Refused (NoRoom) when text would be pushed out or a line
+// would fall below the last row; NotApplicable for a text without lines.
 TRowEdit PasteRows(const TEntries& entries, int row, const std::string& text);
 
 // Rows first .. last (cut at the last row) as clipboard text: cells joined by TAB, each row ended
 // by CR LF. Empty for a first row outside the table.
 std::string RowsToText(const TEntries& entries, int first, int last);
-
-// The lines of a clipboard text, each cut into its TAB-separated fields. A line ends at CR LF, a
-// lone CR or a lone LF; a line end at the end of the text starts no further line.
-std::vector<std::vector<std::string>> SplitRowText(const std::string& text);
 
 // What fills a row's empty cells when one of its cells is committed.
 struct TAutoFill {

@@ -1,6 +1,7 @@
 #include "FeedCheck.h"
 
 #include "CodePage.h"
+#include "DateNormalize.h"
 #include "FeedWriter.h"
 #include "Messages.h"
 #include "PercentEncode.h"
@@ -68,30 +69,58 @@ bool IsAbsoluteWebAddress(const std::string& address) {
     return false;
 }
 
-// Non-ASCII characters, blanks and control bytes: what a validator wants percent-encoded.
-bool NeedsEncoding(const std::string& address) {
+// What a validator refuses in an address: blanks and control bytes.
+bool HasBlank(const std::string& address) {
     return std::any_of(address.begin(), address.end(), [](char ch) {
         const auto byte = static_cast<unsigned char>(ch);
-        return byte <= 0x20 || byte >= 0x7F;
+        return byte <= 0x20 || byte == 0x7F;
     });
 }
 
-std::string EncodingWarning(const std::string& name, const std::string& address) {
-    return Text("{}に英数字と記号以外の文字か空白があります。エンコードした「{}」が使えます。",
-                {name, PercentEncode(Cp932ToUtf8(address), TPercentEncoding::Address)});
+// Characters beyond ASCII, which a validator wants percent-encoded where it expects a URL.
+bool HasNonAscii(const std::string& address) {
+    return std::any_of(address.begin(), address.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
 }
 
-std::string RelativeAddressWarning(const std::string& name, const std::string& address) {
+std::string Encoded(const std::string& address) {
+    return PercentEncode(Cp932ToUtf8(address), TPercentEncoding::Address);
+}
+
+std::string RelativeAddressMessage(const std::string& name, const std::string& address) {
     return Text("{}「{}」が http:// か https:// で始まっていません。フィードには絶対アドレスが"
                 "必要です。",
                 {name, address});
 }
 
-std::vector<std::string> AddressWarnings(const std::string& name, const std::string& address) {
-    std::vector<std::string> warnings;
-    if (!IsAbsoluteWebAddress(address)) warnings.push_back(RelativeAddressWarning(name, address));
-    if (NeedsEncoding(address)) warnings.push_back(EncodingWarning(name, address));
-    return warnings;
+// A finding's severity and message, before it is given its place.
+struct TNote {
+    TFindingSeverity severity;
+    std::string message;
+};
+
+// Blanks make the feed invalid; other characters beyond ASCII only where `strict` (the feed's own
+// address), else they are a risk some readers take badly.
+std::vector<TNote> EncodingNotes(const std::string& name, const std::string& address, bool strict) {
+    if (HasBlank(address))
+        return {{TFindingSeverity::Error,
+                 Text("{}に空白か制御文字があります。アドレスには使えません。エンコードした「{}」"
+                      "が使えます。",
+                      {name, Encoded(address)})}};
+    if (!HasNonAscii(address)) return {};
+    return {{strict ? TFindingSeverity::Error : TFindingSeverity::Warning,
+             Text("{}に英数字と記号以外の文字があります。エンコードした「{}」が使えます。",
+                  {name, Encoded(address)})}};
+}
+
+// An address the feed carries as a link: it must be absolute and hold no blank.
+std::vector<TNote> AddressNotes(const std::string& name, const std::string& address) {
+    std::vector<TNote> notes;
+    if (!IsAbsoluteWebAddress(address))
+        notes.push_back({TFindingSeverity::Error, RelativeAddressMessage(name, address)});
+    for (TNote& note : EncodingNotes(name, address, false))
+        notes.push_back(std::move(note));
+    return notes;
 }
 
 // The file name that ends a folder's web address, such as "news.rdf"; empty when the address
@@ -163,64 +192,100 @@ std::string FirstMarkup(const std::string& text) {
     return {};
 }
 
-std::vector<std::string> MarkupWarnings(const std::string& name, const std::string& text) {
+std::vector<TNote> MarkupNotes(const std::string& name, const std::string& text) {
     const std::string markup = FirstMarkup(text);
     if (markup.empty()) return {};
-    return {Text("{}にHTMLのマークアップ「{}」があります。フィードリーダーによってはそのまま"
-                 "文字で表示されます。",
-                 {name, markup})};
+    return {{TFindingSeverity::Warning,
+             Text("{}にHTMLのマークアップ「{}」があります。フィードリーダーによってはそのまま"
+                  "文字で表示されます。",
+                  {name, markup})}};
 }
 
 // ---------------------------------------------------------------------------------------------
 // Dates
 
-// Reads `count` digits at `at` as a number within [low, high] and moves past them.
-bool ReadNumber(const std::string& text, size_t& at, size_t count, int low, int high, int& value) {
-    if (at + count > text.size()) return false;
-    value = 0;
-    for (size_t end = at + count; at < end; ++at) {
-        if (!IsDigit(text[at])) return false;
-        value = value * 10 + (text[at] - '0');
-    }
-    return value >= low && value <= high;
-}
-
-bool ReadChar(const std::string& text, size_t& at, char ch) {
-    if (at >= text.size() || text[at] != ch) return false;
-    ++at;
-    return true;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> Days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : Days[static_cast<size_t>(month - 1)];
-}
-
-// hh:mm, hh:mm:ss or hh:mm:ss.s…, then "Z" or ±hh:mm, to the end of the text.
-bool IsW3cTime(const std::string& text, size_t at) {
-    int value = 0;
-    if (!ReadNumber(text, at, 2, 0, 23, value) || !ReadChar(text, at, ':') ||
-        !ReadNumber(text, at, 2, 0, 59, value))
-        return false;
-    if (ReadChar(text, at, ':')) {
-        if (!ReadNumber(text, at, 2, 0, 59, value)) return false;
-        if (ReadChar(text, at, '.')) {
-            const size_t digits = at;
-            while (at < text.size() && IsDigit(text[at]))
-                ++at;
-            if (at == digits) return false;
-        }
-    }
-    if (ReadChar(text, at, 'Z')) return at == text.size();
-    if (!ReadChar(text, at, '+') && !ReadChar(text, at, '-')) return false;
-    return ReadNumber(text, at, 2, 0, 23, value) && ReadChar(text, at, ':') &&
-           ReadNumber(text, at, 2, 0, 59, value) && at == text.size();
-}
-
 // The day part of a W3C date, for comparing which of two entries is newer.
 std::string DayPart(const std::string& date) {
     return date.substr(0, 10);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The rules
+
+// What a text must be besides not empty.
+enum class TTextKind { Text, Address, Date };
+
+// A channel field the feed writes, and why the feed needs it (null when it may be empty).
+struct TChannelRule {
+    TChannelField field;
+    std::string TChannelInfo::*member;
+    TTextKind kind;
+    const char* ifEmpty;
+};
+
+constexpr std::array<TChannelRule, 3> ChannelRules = {{
+    {TChannelField::Title, &TChannelInfo::Title, TTextKind::Text,
+     "タイトルが空です。RSS 1.0ではチャンネルのタイトルが必須です。"},
+    {TChannelField::HomeAddress, &TChannelInfo::HomeAddress, TTextKind::Address,
+     "ホームページアドレスが空です。RSS 1.0ではチャンネルのリンクが必須です。"},
+    {TChannelField::Description, &TChannelInfo::Description, TTextKind::Text,
+     "説明文が空です。フィードの検証でエラーになります(チャンネルの説明文は必須です)。"},
+}};
+
+// The logo's fields, checked when it has its image address: only that puts a logo into the feed.
+constexpr std::array<TChannelRule, 3> LogoRules = {{
+    {TChannelField::LogoTitle, &TChannelInfo::LogoTitle, TTextKind::Text,
+     "ロゴのタイトルが空です。ロゴの画像アドレスがあるときはタイトルも必要です。"},
+    {TChannelField::LogoImageAddress, &TChannelInfo::LogoImageAddress, TTextKind::Address, nullptr},
+    {TChannelField::LogoLinkAddress, &TChannelInfo::LogoLinkAddress, TTextKind::Address,
+     "ロゴをクリックしたときのアドレスが空です。ロゴの画像アドレスがあるときはリンク先も必要です"
+     "。"},
+}};
+
+// A cell of a published entry, why the feed needs it, and the bytes its column's caption gives as
+// guidance (0: none).
+struct TCellRule {
+    TItemColumn column;
+    TTextKind kind;
+    const char* ifEmpty;
+    size_t guidanceBytes;
+};
+
+constexpr std::array<TCellRule, ItemColumns> CellRules = {{
+    {icTitle, TTextKind::Text, nullptr, 100},
+    {icDate, TTextKind::Date,
+     "日付が空です。日付は任意ですが、空のままではフィードの日付が不正になります。", 0},
+    {icAddress, TTextKind::Address, "アドレスが空です。項目のリンクが空になります。", 0},
+    {icDescription, TTextKind::Text, nullptr, 400},
+}};
+
+std::vector<TNote> GuidanceNotes(const std::string& name, const std::string& text,
+                                 size_t guidanceBytes) {
+    if (guidanceBytes == 0 || text.size() <= guidanceBytes) return {};
+    return {{TFindingSeverity::Warning,
+             Text("{}が{}バイトで、目安の{}バイトを超えています。フィードリーダーによっては途中"
+                  "までしか表示されません。",
+                  {name, IntToStrSafe(static_cast<int>(text.size())),
+                   IntToStrSafe(static_cast<int>(guidanceBytes))})}};
+}
+
+// What is wrong with a text that is there, by its kind.
+std::vector<TNote> TextNotes(TTextKind kind, const std::string& name, const std::string& text,
+                             size_t guidanceBytes = 0) {
+    switch (kind) {
+    case TTextKind::Address:
+        return AddressNotes(name, text);
+    case TTextKind::Date:
+        if (IsW3cDate(text)) return {};
+        return {{TFindingSeverity::Error,
+                 Text("日付「{}」がW3Cの日付の形式(2005-04-01 など)ではありません。", {text})}};
+    case TTextKind::Text:
+        break;
+    }
+    std::vector<TNote> notes = MarkupNotes(name, text);
+    for (TNote& note : GuidanceNotes(name, text, guidanceBytes))
+        notes.push_back(std::move(note));
+    return notes;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -232,7 +297,7 @@ public:
         : document_(document), channel_(document.Channel), published_(PublishedRows(document)) {}
 
     std::vector<TFeedFinding> Run() {
-        CheckChannelTexts();
+        CheckChannelFields(ChannelRules);
         CheckFeedAddress();
         CheckLogo();
         const std::map<int, int> duplicates = DuplicateOf();
@@ -250,40 +315,26 @@ private:
     void AddChannel(TFindingSeverity severity, TChannelField field, std::string message) {
         findings_.push_back({severity, 0, 0, field, std::move(message)});
     }
-    void AddChannelWarnings(TChannelField field, const std::vector<std::string>& messages) {
-        for (const std::string& message : messages)
-            AddChannel(TFindingSeverity::Warning, field, message);
+    void AddChannel(TChannelField field, std::vector<TNote> notes) {
+        for (TNote& note : notes)
+            AddChannel(note.severity, field, std::move(note.message));
     }
-    void AddCell(TFindingSeverity severity, int row, int column, std::string message) {
+    void AddCell(TFindingSeverity severity, int row, TItemColumn column, std::string message) {
         findings_.push_back({severity, row, column, TChannelField::Title, std::move(message)});
     }
-    void AddCellWarnings(int row, int column, const std::vector<std::string>& messages) {
-        for (const std::string& message : messages)
-            AddCell(TFindingSeverity::Warning, row, column, message);
+    void AddCell(int row, TItemColumn column, std::vector<TNote> notes) {
+        for (TNote& note : notes)
+            AddCell(note.severity, row, column, std::move(note.message));
     }
 
-    void CheckChannelTexts() {
-        const TChannelField title = TChannelField::Title;
-        if (channel_.Title.empty())
-            AddChannel(TFindingSeverity::Error, title,
-                       Text("タイトルが空です。RSS 1.0ではチャンネルのタイトルが必須です。"));
-        AddChannelWarnings(title, MarkupWarnings(ChannelFieldName(title), channel_.Title));
-
-        const TChannelField home = TChannelField::HomeAddress;
-        if (channel_.HomeAddress.empty())
-            AddChannel(TFindingSeverity::Error, home,
-                       Text("ホームページアドレスが空です。RSS 1.0ではチャンネルのリンクが必須"
-                            "です。"));
-        else
-            AddChannelWarnings(home, AddressWarnings(ChannelFieldName(home), channel_.HomeAddress));
-
-        const TChannelField description = TChannelField::Description;
-        if (channel_.Description.empty())
-            AddChannel(TFindingSeverity::Error, description,
-                       Text("説明文が空です。フィードの検証でエラーになります(チャンネルの説明文"
-                            "は必須です)。"));
-        AddChannelWarnings(description,
-                           MarkupWarnings(ChannelFieldName(description), channel_.Description));
+    template <size_t Count> void CheckChannelFields(const std::array<TChannelRule, Count>& rules) {
+        for (const TChannelRule& rule : rules) {
+            const std::string& value = channel_.*rule.member;
+            if (value.empty() && rule.ifEmpty)
+                AddChannel(TFindingSeverity::Error, rule.field, Text(rule.ifEmpty));
+            else if (!value.empty())
+                AddChannel(rule.field, TextNotes(rule.kind, ChannelFieldName(rule.field), value));
+        }
     }
 
     // The feed's own address is the web folder and the feed file's name. A document never saved
@@ -305,7 +356,7 @@ private:
         }
         if (!IsAbsoluteWebAddress(folder))
             AddChannel(TFindingSeverity::Warning, field,
-                       RelativeAddressWarning(ChannelFieldName(field), folder));
+                       RelativeAddressMessage(ChannelFieldName(field), folder));
         const bool named = !document_.FileName.empty() && !feedPath.empty();
         const std::string own = named ? WebAddressIn(folder, FeedNameText(feedPath)) : "";
         const std::string fileName = TrailingFileName(folder);
@@ -315,70 +366,39 @@ private:
                             "{}フォルダのアドレスを入力してください。",
                             {fileName, named ? Text("フィードのアドレスが「{}」になります。", {own})
                                              : std::string()}));
-        if (named && NeedsEncoding(own))
-            AddChannel(TFindingSeverity::Warning, field,
-                       EncodingWarning(Text("フィードのアドレス"), own));
-        else if (!named && NeedsEncoding(folder))
-            AddChannel(TFindingSeverity::Warning, field,
-                       EncodingWarning(ChannelFieldName(field), folder));
+        // The feed's own address is the channel's identifier, where a validator expects a URL.
+        if (named)
+            AddChannel(field, EncodingNotes(Text("フィードのアドレス"), own, true));
+        else
+            AddChannel(field, EncodingNotes(ChannelFieldName(field), folder, true));
     }
 
-    // The feed has a logo only with its image address, and the logo then needs its title and
-    // link as well.
     void CheckLogo() {
-        const bool hasImage = !channel_.LogoImageAddress.empty();
-        if (!hasImage && (!channel_.LogoTitle.empty() || !channel_.LogoLinkAddress.empty())) {
-            AddChannel(TFindingSeverity::Error, TChannelField::LogoImageAddress,
-                       Text("ロゴの画像アドレスが空なので、ロゴのタイトルとリンク先はフィードに"
-                            "出力されません。"));
-            return;
+        if (!channel_.LogoImageAddress.empty()) {
+            CheckChannelFields(LogoRules);
+        } else if (!channel_.LogoTitle.empty() || !channel_.LogoLinkAddress.empty()) {
+            AddChannel(TFindingSeverity::Warning, TChannelField::LogoImageAddress,
+                       Text("ロゴの画像アドレスが空なので、ロゴは表示されません。ロゴのタイトルと"
+                            "リンク先はフィードに出力されません。"));
         }
-        if (!hasImage) return;
-        if (channel_.LogoTitle.empty())
-            AddChannel(TFindingSeverity::Error, TChannelField::LogoTitle,
-                       Text("ロゴのタイトルが空です。ロゴの画像アドレスがあるときはタイトルも必要"
-                            "です。"));
-        AddChannelWarnings(
-            TChannelField::LogoTitle,
-            MarkupWarnings(ChannelFieldName(TChannelField::LogoTitle), channel_.LogoTitle));
-        AddChannelWarnings(TChannelField::LogoImageAddress,
-                           AddressWarnings(ChannelFieldName(TChannelField::LogoImageAddress),
-                                           channel_.LogoImageAddress));
-        if (channel_.LogoLinkAddress.empty())
-            AddChannel(TFindingSeverity::Error, TChannelField::LogoLinkAddress,
-                       Text("ロゴをクリックしたときのアドレスが空です。ロゴの画像アドレスがある"
-                            "ときはリンク先も必要です。"));
-        else
-            AddChannelWarnings(TChannelField::LogoLinkAddress,
-                               AddressWarnings(ChannelFieldName(TChannelField::LogoLinkAddress),
-                                               channel_.LogoLinkAddress));
     }
 
     void CheckPublishedRow(int row, const std::map<int, int>& duplicates) {
         const TFeedItem& item = document_.Row(row);
-        const std::string title = Text(ColumnNames[0]);
-        AddCellWarnings(row, 0, MarkupWarnings(title, item.Title));
-
-        if (item.Date.empty())
-            AddCell(TFindingSeverity::Error, row, 1,
-                    Text("日付が空です。フィードの検証でエラーになります。"));
-        else if (!IsW3cDate(item.Date))
-            AddCell(
-                TFindingSeverity::Error, row, 1,
-                Text("日付「{}」がW3Cの日付の形式(2005-04-01 など)ではありません。", {item.Date}));
-
-        if (item.Address.empty())
-            AddCell(TFindingSeverity::Error, row, 2,
-                    Text("アドレスが空です。項目のリンクが空になります。"));
-        else
-            AddCellWarnings(row, 2, AddressWarnings(Text(ColumnNames[2]), item.Address));
-        if (const auto other = duplicates.find(row); other != duplicates.end())
-            AddCell(TFindingSeverity::Error, row, 2,
-                    Text("{}行目とアドレスと日付が同じで、識別子が重なります。フィードリーダーは"
-                         "一つの項目とみなします。",
-                         {IntToStrSafe(other->second)}));
-
-        AddCellWarnings(row, 3, MarkupWarnings(Text(ColumnNames[3]), item.Description));
+        for (const TCellRule& rule : CellRules) {
+            const std::string& value = item.Cell(rule.column);
+            const std::string name = Text(ColumnNames[rule.column]);
+            if (value.empty() && rule.ifEmpty)
+                AddCell(TFindingSeverity::Error, row, rule.column, Text(rule.ifEmpty));
+            else if (!value.empty())
+                AddCell(row, rule.column, TextNotes(rule.kind, name, value, rule.guidanceBytes));
+            if (rule.column != icAddress) continue;
+            if (const auto other = duplicates.find(row); other != duplicates.end())
+                AddCell(TFindingSeverity::Error, row, icAddress,
+                        Text("{}行目とアドレスと日付が同じで、識別子が重なります。フィードリーダー"
+                             "は一つの項目とみなします。",
+                             {IntToStrSafe(other->second)}));
+        }
     }
 
     // A row the feed leaves out: one without a title, or one beyond the newest entries that is
@@ -387,13 +407,13 @@ private:
         const TFeedItem& item = document_.Row(row);
         if (item.IsEmpty()) return;
         if (item.Title.empty()) {
-            AddCell(TFindingSeverity::Warning, row, 0,
+            AddCell(TFindingSeverity::Warning, row, icTitle,
                     Text("タイトルが空なので、この行はフィードに出力されません。"));
             return;
         }
         if (!oldestPublishedDay.empty() && IsW3cDate(item.Date) &&
             DayPart(item.Date) > oldestPublishedDay)
-            AddCell(TFindingSeverity::Warning, row, 1,
+            AddCell(TFindingSeverity::Warning, row, icDate,
                     Text("フィードには下から{}件だけが出力され、この行は出力されませんが、出力"
                          "される項目より日付が新しいです。項目は古いものから順に入力して"
                          "ください。",
@@ -460,19 +480,4 @@ std::string SeverityName(TFindingSeverity severity) {
 
 std::string FindingLine(const TFeedFinding& finding) {
     return FindingPlace(finding) + ": [" + SeverityName(finding.Severity) + "] " + finding.Message;
-}
-
-bool IsW3cDate(const std::string& text) {
-    size_t at = 0;
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    if (!ReadNumber(text, at, 4, 0, 9999, year)) return false;
-    if (at == text.size()) return true;
-    if (!ReadChar(text, at, '-') || !ReadNumber(text, at, 2, 1, 12, month)) return false;
-    if (at == text.size()) return true;
-    if (!ReadChar(text, at, '-') || !ReadNumber(text, at, 2, 1, DaysInMonth(year, month), day))
-        return false;
-    if (at == text.size()) return true;
-    return ReadChar(text, at, 'T') && IsW3cTime(text, at);
 }

@@ -28,8 +28,8 @@ enum class TChannelField {
 
 struct TFeedFinding {
     TFindingSeverity Severity = TFindingSeverity::Error;
-    int Row = 0;    // entry row 1 .. MaxItemRows; 0 for a channel field
-    int Column = 0; // the entry's cell, grid column 0 .. 3, when Row > 0
+    int Row = 0;                                // entry row 1 .. MaxItemRows; 0 for a channel field
+    int Column = 0;                             // the entry's cell, a TItemColumn, when Row > 0
     TChannelField Field = TChannelField::Title; // when Row is 0
     std::string Message;                        // names the field; one or two short sentences
 
@@ -49,7 +49,3 @@ std::string FindingFieldName(const TFeedFinding& finding);
 std::string SeverityName(TFindingSeverity severity);
 // One line for a list: "3行目: [エラー] 日付が空です。…".
 std::string FindingLine(const TFeedFinding& finding);
-
-// A W3C date: yyyy, yyyy-mm, yyyy-mm-dd, or a day with the time hh:mm, hh:mm:ss or hh:mm:ss.s…
-// followed by "Z" or an offset ±hh:mm; every part within its range (the day within its month).
-bool IsW3cDate(const std::string& text);

@@ -10,6 +10,7 @@
 
 #include <ctime>
 #include <map>
+#include <unordered_map>
 
 namespace {
 
@@ -59,12 +60,22 @@ struct TEntry {
 };
 
 std::vector<TEntry> SelectEntries(const TFeedDocument& document) {
+    const std::vector<std::string> identifiers = ItemIdentifiers(document);
     std::vector<TEntry> entries;
-    for (const int row : PublishedRows(document)) {
-        const TFeedItem& item = document.Row(row);
-        entries.push_back({&item, ItemIdentifier(item)});
-    }
+    for (const int row : PublishedRows(document))
+        entries.push_back({&document.Row(row), identifiers[static_cast<size_t>(row - 1)]});
     return entries;
+}
+
+// An identifier as a feed reader compares it, letter case aside: without the bytes XML cannot
+// carry, and in UTF-8, so that damaged code page 932 compares as the converter writes it.
+std::string ComparedIdentifier(const std::string& identifier) {
+    std::string kept;
+    AppendXmlAttribute(kept, identifier);
+    std::string compared = Cp932ToUtf8(kept);
+    for (char& ch : compared)
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    return compared;
 }
 
 std::string StyleSheetHref(const TFeedDocument& document, const std::string& override) {
@@ -156,19 +167,31 @@ std::vector<int> PublishedRows(const TFeedDocument& document) {
     return rows;
 }
 
-std::string ItemIdentifier(const TFeedItem& item) {
-    // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own.
-    std::string date = item.Date;
-    std::erase(date, '-');
-    return item.Address + "#he" + date;
+std::vector<std::string> ItemIdentifiers(const TFeedDocument& document) {
+    std::vector<std::string> identifiers(MaxItemRows);
+    std::unordered_map<std::string, int> seen; // compared identifier -> entries that have it
+    for (int row = 1; row <= MaxItemRows; ++row) {
+        const TFeedItem& item = document.Row(row);
+        if (item.Title.empty()) continue;
+        // "-" (0x2D) is never a trail byte, so every such byte is a hyphen of its own. A date
+        // keeps no "-", so a suffixed identifier never equals another entry's own one.
+        std::string date = item.Date;
+        std::erase(date, '-');
+        std::string identifier = item.Address + "#he" + date;
+        const int count = ++seen[ComparedIdentifier(identifier)];
+        if (count > 1) identifier += "-" + IntToStrSafe(count);
+        identifiers[static_cast<size_t>(row - 1)] = std::move(identifier);
+    }
+    return identifiers;
 }
 
 std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& document) {
+    const std::vector<std::string> identifiers = ItemIdentifiers(document);
     std::vector<std::pair<int, int>> duplicates;
-    std::map<std::string, int> firstRow; // identifier in small letters -> the row that has it
+    std::map<std::string, int> firstRow; // compared identifier -> the row that has it
     for (const int row : PublishedRows(document)) {
         const auto [at, added] =
-            firstRow.emplace(LowerCaseAnsi(ItemIdentifier(document.Row(row))), row);
+            firstRow.emplace(ComparedIdentifier(identifiers[static_cast<size_t>(row - 1)]), row);
         if (!added) duplicates.emplace_back(at->second, row);
     }
     return duplicates;

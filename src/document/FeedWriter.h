@@ -36,12 +36,18 @@ std::string WebAddressIn(const std::string& folderAddress, const std::string& na
 // MaxFeedItems of them. Entries are entered oldest first, so these are the newest, newest first.
 std::vector<int> PublishedRows(const TFeedDocument& document);
 
-// The entry's identifier, unescaped: its address and the fragment "#he" with its date without
-// hyphens, so one page announced on two dates has two identifiers.
-std::string ItemIdentifier(const TFeedItem& item);
+// The identifiers of the entries, unescaped, by grid row (index row - 1; empty for a row without a
+// title). An entry's identifier is its address and the fragment "#he" with its date without
+// hyphens, so one page announced on two dates has two identifiers. Entries whose identifiers
+// would be the same as a feed reader compares them (letter case aside) are told apart in table
+// order: the first keeps its identifier, the later ones get "-2", "-3", ... after the date. Only
+// the rows above an entry decide its identifier, so an entry added below, or leaving the newest
+// MaxFeedItems, renames none.
+std::vector<std::string> ItemIdentifiers(const TFeedDocument& document);
 
 // Pairs of published rows whose identifiers are equal without regard to case: the row met first
-// (the newer one) and the row that repeats its identifier. Empty when all are unique.
+// (the newer one) and the row that repeats its identifier. Empty when all are unique, which the
+// suffixes of ItemIdentifiers make so.
 std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& document);
 
 struct TFeedContext {

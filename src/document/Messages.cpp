@@ -40,6 +40,11 @@ ORVANIX_MESSAGE(MsgPreviewXmlExtension, "●拡張子は\"xml\"でテストデ�
 ORVANIX_MESSAGE(MsgPreviewNoStyleSheet, "●スタイルシートの場所特定できませんので使用しません。")
 ORVANIX_MESSAGE(MsgMalformedFileName, "ファイル名の文字コードがUTF-8ではありません。")
 
+std::string MsgCheckErrors(int count) {
+    return FromSource("\r\n\r\nただし、フィードの検査でエラーが") + std::to_string(count) +
+           FromSource("件見つかりました。");
+}
+
 std::string MsgUnusableNameCharacter(const std::string& codePoint, const std::string& becomes) {
     const std::string lead = FromSource("ファイル名の文字 ") + codePoint;
     if (becomes.empty()) return lead + FromSource(" はこのプログラムでは使用できません。");

@@ -19,6 +19,9 @@ const std::string& MsgPreviewHeading();      // heads the preview's notice lines
 const std::string& MsgPreviewXmlExtension(); // the test copy is named .xml
 const std::string& MsgPreviewNoStyleSheet(); // the style sheet cannot be found
 
+// Appended to a complete save's message when the feed check finds `count` errors.
+std::string MsgCheckErrors(int count);
+
 // Reason: the table file's name holds the character `codePoint` ("U+301C"), which code page 932
 // cannot hold, or turns into `becomes` (code page 932 text; empty when it has no form at all).
 std::string MsgUnusableNameCharacter(const std::string& codePoint, const std::string& becomes);

@@ -1,5 +1,7 @@
 #include "SaveDocument.h"
 
+#include "FeedCheck.h"
+
 #include "CodePage.h"
 #include "FileNames.h"
 #include "Messages.h"
@@ -70,7 +72,10 @@ TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target
     if (const TResult written = WriteTableFile(document, target); !written)
         return Failure(TSaveOutcome::TableFailed, written.Describe(MsgTableSaveFailed()));
 
-    const TSaveResult result = WriteFeedFile(document, BuildFeedFile(document, now, versionText));
-    if (result.Outcome == TSaveOutcome::Saved) document.Modified = false;
+    TSaveResult result = WriteFeedFile(document, BuildFeedFile(document, now, versionText));
+    if (result.Outcome != TSaveOutcome::Saved) return result;
+    document.Modified = false;
+    result.CheckErrors = CountFindings(CheckFeed(document), TFindingSeverity::Error);
+    if (result.CheckErrors > 0) result.Message += MsgCheckErrors(result.CheckErrors);
     return result;
 }

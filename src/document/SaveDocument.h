@@ -24,6 +24,7 @@ struct TSaveResult {
     std::string FeedPath;          // the feed file's path when it could be derived
     bool IdentifiersUnique = true; // false: the message carries the warning and a beep is due
     std::string Message; // code page 932 text the window shows; a failure's reason on line two
+    int CheckErrors = 0; // errors the feed check finds in a saved document; the message says so
 };
 
 // The feed of a document whose FileName names its table file.
@@ -44,8 +45,8 @@ TSaveResult WriteFeedFile(const TFeedDocument& document, const TFeedFile& feed,
                           const std::string& target = {});
 
 // Writes the table file to `target` and the feed file beside it or into the save folder.
-// `now` and `versionText` go into the feed. A table file name that code page 932 cannot hold
-// exactly (FileNames.h) is refused first: TableFailed, and nothing is written. Shows nothing: the
-// result says what to report.
+// `now` and `versionText` go into the feed. A complete save also counts the feed check's errors. A
+// table file name that code page 932 cannot hold exactly (FileNames.h) is refused first:
+// TableFailed, and nothing is written. Shows nothing: the result says what to report.
 TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target,
                               const TFeedTime& now, const std::string& versionText);

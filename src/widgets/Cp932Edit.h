@@ -51,6 +51,9 @@ public:
     // Pastes the clipboard's text through the input filter; does nothing in a read-only box or when
     // the clipboard holds no text.
     virtual void PasteFromClipboard(QClipboard::Mode mode = QClipboard::Clipboard);
+    // Replaces the selection with `text` as typed input (see the filter above). Returns false when
+    // nothing was inserted.
+    bool InsertUserText(const QString& text);
 
     // The input method's composition shown in the box and not committed yet; empty when none.
     const QString& Composition() const { return composition_; }
@@ -64,10 +67,6 @@ signals:
     void InputRefused(const QString& message);
 
 protected:
-    // Replaces the selection with `text` as typed input (see the filter above). Returns false when
-    // nothing was inserted.
-    bool InsertUserText(const QString& text);
-
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

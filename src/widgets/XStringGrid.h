@@ -195,6 +195,8 @@ signals:
                      int X, int Y);
     void OnSelectCell(TXStringGrid* Sender, int ACol, int ARow, bool& CanSelect);
     void OnSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
+    // The cell editor has started on the cell and shows its text.
+    void OnEditorStarted(TXStringGrid* Sender, int ACol, int ARow, TCellEditor* Editor);
     // When connected, its receiver places the editor instead of the column item.
     void OnDrawEditor(TXStringGrid* Sender, int ACol, int ARow, TCellEditor* Editor);
 

@@ -161,6 +161,7 @@ void TXStringGrid::ShowCellEditor() {
     }
     editCell_ = current_;
     DrawEditor(current_.X, current_.Y);
+    emit OnEditorStarted(this, current_.X, current_.Y, editor);
 }
 
 void TXStringGrid::EndCellEdit(bool Hide) {
@@ -184,6 +185,7 @@ void TXStringGrid::RestartCellEdit() {
     editor->StartEdit();
     editCell_ = current_;
     DrawEditor(current_.X, current_.Y);
+    emit OnEditorStarted(this, current_.X, current_.Y, editor);
 }
 
 void TXStringGrid::DrawEditor(int ACol, int ARow) {

@@ -36,10 +36,6 @@ const QString Cancel = u"<cancel>"_s;
 
 const QString SaveComplete = u"テーブルファイルとRSSファイルの保存が完了しました。\r\n\r\n"
                              u"RSSファイルの名前 : \"%1/%2\""_s;
-const QString DuplicateWarning =
-    u"\r\n\r\n警告 > 同じ日付でアドレス項目の重複があります。\r\n\r\n"
-    u"RSS1.0では通常はアドレス項目の重複は処理できませんがOrvaneでは\r\n"
-    u"日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。"_s;
 const QString TableSaveFailed = u"テーブルファイルの保存ができません。"_s;
 const QString LoadFailed = u"テーブルファイルを読み込むことができません。"_s;
 const QString NotTableFile =
@@ -72,6 +68,8 @@ private:
 
     static void FillDocument(TMiniForm& form, bool duplicate) {
         form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
+        form.ED_Informer_Address->setText(u"http://hinata.example/"_s);
+        form.ED_Informer_Setumei->setText(u"喫茶店のお知らせ"_s);
         form.ED_Informer_RssAddress->setText(u"http://hinata.example/news/"_s);
         const std::array<std::string, ItemColumns> entry{"Open", "2005-04-01",
                                                          "http://hinata.example/", ""};
@@ -142,10 +140,10 @@ private slots:
             << "read-only feed" << false
             << u"RSSファイルが作成できません。\r\nアクセスの権限がありません。"_s << "News.tbl"
             << true << news << "";
-        QTest::newRow("duplicate entries are saved with a warning")
+        QTest::newRow("same-day entries are saved without a warning")
             << true << false << "" << 0 << ""
-            << "" << true << SaveComplete.arg(u"%1"_s, u"site.rdf"_s) + DuplicateWarning
-            << "Site.tbl" << false << site << "site.rdf";
+            << "" << true << SaveComplete.arg(u"%1"_s, u"site.rdf"_s) << "Site.tbl" << false << site
+            << "site.rdf";
         QTest::newRow("table file that cannot be written")
             << false << false << "Busy.tbl" << 0 << ""
             << "folder named like the table" << false

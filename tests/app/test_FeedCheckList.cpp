@@ -111,7 +111,7 @@ private slots:
         TFeedCheckList& list = *form.FeedCheckList;
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         QCOMPARE(list.List->rowCount(), 4);
-        QVERIFY(list.Summary->text().startsWith(u"エラー 3件、警告 1件"_s));
+        QVERIFY(list.Summary->text().startsWith(u"エラー 4件、警告 0件"_s));
         QVERIFY(DoubleClickFinding(list, place, field));
         QVERIFY(!list.isVisible());
         QCOMPARE(form.PageControl->currentIndex(), page);
@@ -157,6 +157,25 @@ private slots:
         form.Save2->trigger();
         AnsweredTexts();
         QCOMPARE(form.StatusText(1), QString());
+    }
+
+    // A save that leaves errors in the feed says so under its message and offers the list.
+    void saveWithErrorsOffersTheList() {
+        TMiniForm form;
+        FillCleanDocument(form);
+        form.FileName = FileSystemPath(dir_->filePath(u"Site.tbl"_s));
+        form.XStringGrid->SetCells(1, 2, "");
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TMsgDlg::QueueAnswer(mrList);
+        form.Save2->trigger();
+        const std::vector<TMsgDlgRecord> boxes = TMsgDlg::TakeAnsweredBoxes();
+        QCOMPARE(boxes.size(), size_t(1));
+        QVERIFY(boxes[0].Text.endsWith(
+            u"\r\n\r\nただし、フィードの検査でエラーが1件見つかりました。"_s));
+        QCOMPARE(boxes[0].Buttons, (TMsgDlgButtons{mbOK, mbList}));
+        QVERIFY(QTest::qWaitForWindowExposed(form.FeedCheckList));
+        QCOMPARE(form.FeedCheckList->List->rowCount(), 1);
     }
 };
 

@@ -425,6 +425,67 @@ private slots:
         QVERIFY(Form().Modified);
     }
 
+    // Row 1 gets its title typed, which fills in its date and address; then a cell of that row
+    // takes a text committed as typed (Backspace for "<BS>") or a paste. The cell afterwards,
+    // whether its date is marked, and what the status bar says.
+    void typedAndPastedCells_data() {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<QString>("status");
+        const QString notDate =
+            u"日付「12月上旬」はフィードの日付の形式ではありません。例: "_s + Today();
+        const QString joined = u"2行の文字列を空白でつないで貼り付けました。セルには1行だけが入り"
+                               u"ます。"_s;
+        QTest::newRow("date typed over today's")
+            << 1 << u"2026/12/7"_s << QString() << u"2026-12-07"_s << false << QString();
+        QTest::newRow("full-width date")
+            << 1 << u"２０２６年１２月９日"_s << QString() << u"2026-12-09"_s << false << QString();
+        QTest::newRow("no date") << 1 << u"12月上旬"_s << QString() << u"12月上旬"_s << true
+                                 << notDate;
+        QTest::newRow("date with its time") << 1 << u"2026-12-14T18:30:00+09:00"_s << QString()
+                                            << u"2026-12-14T18:30:00+09:00"_s << false << QString();
+        QTest::newRow("date cleared")
+            << 1 << u"<BS>"_s << QString() << QString() << true << QString();
+        QTest::newRow("address typed over the home page")
+            << 2 << u"https://x.example/"_s << QString() << u"https://x.example/"_s << false
+            << QString();
+        QTest::newRow("lines pasted") << 3 << QString() << u"第1回\r\n12月20日\r\n"_s
+                                      << u"第1回 12月20日"_s << false << joined;
+        QTest::newRow("spreadsheet cell pasted")
+            << 3 << QString() << u"\"店長の\"\"おすすめ\"\"豆\""_s << u"店長の\"おすすめ\"豆"_s
+            << false << QString();
+    }
+
+    void typedAndPastedCells() {
+        QFETCH(int, col);
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        Form().ED_Informer_Address->setText(u"http://hinata.example/"_s);
+        QVERIFY(GoTo(0, 1));
+        QTest::keyClicks(QApplication::focusWidget(), u"News"_s);
+        QVERIFY(GoTo(col, 1));
+        Form().SetStatusText(1, {});
+        if (typed == u"<BS>"_s) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        } else if (!typed.isEmpty()) {
+            // Japanese text comes committed by the input method.
+            QInputMethodEvent commit;
+            commit.setCommitString(typed);
+            QCoreApplication::sendEvent(QApplication::focusWidget(), &commit);
+        }
+        if (!pasted.isEmpty()) {
+            Clipboard().setText(pasted);
+            Press(u"C-V"_s);
+        }
+        QVERIFY(GoTo(0, 2));
+        QTEST(Grid().CellQString(col, 1), "cell");
+        QTEST(Form().MarksDateCell(1), "marked");
+        QTEST(Form().StatusText(1), "status");
+    }
+
     void editCommandsOnAField_data() {
         QTest::addColumn<TMiniForm::TEditCommand>("command");
         QTest::addColumn<QString>("typed");

@@ -45,4 +45,69 @@ TEST(NormalizeDate, LongPasteOfSlashes) {
     EXPECT_EQ(NormalizeDate("2005" + slashes), "2005" + std::string(200000, '-'));
 }
 
+TEST(IsW3cDate, Examples) {
+    const std::pair<const char*, bool> cases[] = {
+        {"2005", true},
+        {"2005-04", true},
+        {"2005-04-01", true},
+        {"2024-02-29", true},
+        {"2000-02-29", true},
+        {"2005-04-01T18:05+09:00", true},
+        {"2005-04-01T18:05:09Z", true},
+        {"2005-04-01T18:05:09.25-05:30", true},
+        {"", false},
+        {"05-04-01", false},
+        {"2005-4-1", false},
+        {"2005/04/01", false},
+        {"2005-13-01", false},
+        {"2005-04-31", false},
+        {"2023-02-29", false},
+        {"1900-02-29", false},
+        {"2005-04-01T18:05", false}, // a time needs its zone
+        {"2005-04-01T24:00Z", false},
+        {"2005-04-01T18:05:09.Z", false},
+        {"2005-04-01 18:05:09Z", false},
+        {"2005-04-01T18:05:09+0900", false},
+        {"2005-04-01x", false},
+        {"\x82\x51\x82\x4F\x82\x4F\x82\x54", false}, // full-width digits
+    };
+    for (const auto& [date, valid] : cases)
+        EXPECT_EQ(IsW3cDate(date), valid) << date;
+}
+
+TEST(NormalizeTypedDate, Examples) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"2026/12/7", "2026-12-07"},
+        {"2026-1-5", "2026-01-05"},
+        {"12/8", "2026-12-08"},
+        {Sjis("２０２６／１２／９"), "2026-12-09"},
+        {Sjis("２０２６－１２－０９"), "2026-12-09"},
+        {Sjis("2026年12月10日"), "2026-12-10"},
+        {Sjis("１２月１１日"), "2026-12-11"},
+        {"2024/2/29", "2024-02-29"},
+        {"2/29", std::nullopt}, // 2026 is no leap year
+        {"2026/13/1", std::nullopt},
+        {"2026/4/31", std::nullopt},
+        {"2026/0/1", std::nullopt},
+        {"2026/12-7", std::nullopt},
+        {"26/12/7", std::nullopt},
+        {"2026/012/7", std::nullopt},
+        {"2026/12/7/", std::nullopt},
+        {Sjis("2026年12月10"), std::nullopt},
+        {Sjis("12月上旬"), std::nullopt},
+        {"12-8", std::nullopt},
+        {"2026/12/7 ", std::nullopt},
+        {"\x82", std::nullopt},
+        {"", ""},
+        {"2026", "2026"},
+        {"2026-12", "2026-12"},
+        {"2026-12-07", "2026-12-07"},
+        {"2026-12-14T18:30:00+09:00", "2026-12-14T18:30:00+09:00"},
+    };
+    for (const auto& [typed, date] : cases)
+        EXPECT_EQ(NormalizeTypedDate(typed, 2026), date) << typed;
+    EXPECT_EQ(Cp932ToUtf8(MsgNotFeedDate(Sjis("12月上旬"), "2026-12-07")),
+              "日付「12月上旬」はフィードの日付の形式ではありません。例: 2026-12-07");
+}
+
 } // namespace

@@ -118,6 +118,8 @@ TEST(EntryTable, RowEdits) {
          "1=a|b||;2=c|d||;3=e|f||"},
         {"paste Japanese", 0, "", paste(1, Sjis("お知らせ\t05/01/15")), None,
          Sjis("1=お知らせ|2005-01-15||")},
+        {"paste spreadsheet rows", 0, "", paste(1, "\"a\nb\"\t2005/1/5\r\n\"x \"\"y\"\"\"\tz\r\n"),
+         None, "1=a b|2005-01-05||;2=x \"y\"|z||"},
         {"paste nothing", 0, "", paste(1, ""), NotApplicable, ""},
         {"paste on the header row", 0, "", paste(0, "a\tb"), NotApplicable, ""},
         {"copied rows pasted back", 0, "2=a|b|c|d;3=e|f|g|h",

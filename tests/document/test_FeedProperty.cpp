@@ -1,5 +1,6 @@
 // Random documents, including quotes, markup characters, control bytes, damaged code page 932
-// and long texts, always give a well-formed feed whose parsed texts are the texts put in.
+// and long texts, always give a well-formed feed whose parsed texts are the texts put in and whose
+// items all have identifiers of their own.
 
 #include "CodePage.h"
 #include "FeedWriter.h"
@@ -8,8 +9,11 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <random>
+#include <set>
 
 namespace {
+
+constexpr const char* RdfNamespace = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
 
 class RandomText {
 public:
@@ -95,10 +99,16 @@ TEST(FeedProperty, RandomDocumentsGiveWellFormedFeeds) {
         for (int row = MaxItemRows; row >= 1 && expected.size() < MaxFeedItems; --row)
             if (!document.Row(row).Title.empty()) expected.push_back(&document.Row(row));
         size_t index = 0;
+        std::set<std::string> about;
         for (xmlNode* node = xmlDocGetRootElement(xml)->children; node; node = node->next) {
             if (node->type != XML_ELEMENT_NODE || !xmlStrEqual(node->name, BAD_CAST "item"))
                 continue;
             ASSERT_LT(index, expected.size());
+            xmlChar* identifier = xmlGetNsProp(node, BAD_CAST "about", BAD_CAST RdfNamespace);
+            ASSERT_NE(identifier, nullptr);
+            EXPECT_TRUE(about.insert(reinterpret_cast<const char*>(identifier)).second)
+                << "two items share " << identifier;
+            xmlFree(identifier);
             EXPECT_EQ(ElementText(node, "title"),
                       NormalizeLineEnds(Expected(expected[index]->Title)));
             EXPECT_EQ(ElementText(node, "link"),

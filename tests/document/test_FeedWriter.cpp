@@ -110,33 +110,61 @@ TEST(FeedWriter, LogoBlockOnlyWithImageAddress) {
                                "  </image>\r\n"));
 }
 
-TEST(FeedWriter, DuplicateIdentifiers) {
+// Entries that would share an identifier are told apart in table order; others keep theirs.
+TEST(FeedWriter, CollidingIdentifiersGetSuffixes) {
+    using TRows = std::vector<TFeedItem>;
     struct Case {
-        std::string address1, date1, address2, date2;
-        bool unique;
+        const char* name;
+        TRows rows;                     // from row 1 down
+        std::vector<std::string> about; // the feed's items, newest first
     } const cases[] = {
-        {"https://a/x", "2005-01-01", "https://a/x", "2005-01-01", false},
-        {"https://a/x", "2005-01-01", "https://a/x", "20050101", false},
-        {"https://a/x", "2005-01-01", "https://a/x", "2005-01-02", true},
-        {"https://A/X", "2005-01-01", "https://a/x", "2005-01-01", false},
-        {"https://a/x", "", "https://a/y", "", true},
+        {"same address and day",
+         {{"a", "2005-01-01", "https://a/x", ""}, {"b", "20050101", "https://a/x", ""}},
+         {"https://a/x#he20050101-2", "https://a/x#he20050101"}},
+        {"letter case aside",
+         {{"a", "2005-01-01", "https://A/X", ""},
+          {"b", "2005-01-01", "https://a/x", ""},
+          {"c", "2005-01-01", "https://a/X", ""}},
+         {"https://a/X#he20050101-3", "https://a/x#he20050101-2", "https://A/X#he20050101"}},
+        {"another day",
+         {{"a", "2005-01-01", "https://a/x", ""}, {"b", "2005-01-02", "https://a/x", ""}},
+         {"https://a/x#he20050102", "https://a/x#he20050101"}},
+        {"no dates",
+         {{"a", "", "https://a/x", ""}, {"b", "", "https://a/y", ""}},
+         {"https://a/y#he", "https://a/x#he"}},
+        {"a row without a title does not count",
+         {{"", "2005-01-01", "https://a/x", ""}, {"b", "2005-01-01", "https://a/x", ""}},
+         {"https://a/x#he20050101"}},
+        {"bytes a reader never sees",
+         {{"a", "1", "https://a/\x01x", ""}, {"b", "1", "https://a/x", ""}},
+         {"https://a/x#he1-2", "https://a/x#he1"}},
     };
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         TFeedDocument document;
-        document.Row(1) = {"one", c.date1, c.address1, ""};
-        document.Row(2) = {"two", c.date2, c.address2, ""};
+        std::copy(c.rows.begin(), c.rows.end(), document.Items.begin());
         std::vector<std::string> lines;
-        EXPECT_EQ(BuildFeed(lines, document, Context()), c.unique) << c.address1 << c.date2;
-        EXPECT_TRUE(Contains(JoinLines(lines), "<title>one</title>"));
+        EXPECT_TRUE(BuildFeed(lines, document, Context())) << c.name;
+        std::vector<std::string> about;
+        for (const std::string& line : lines)
+            if (line.starts_with("  <item rdf:about=\""))
+                about.push_back(line.substr(19, line.size() - 21));
+        EXPECT_EQ(about, c.about) << c.name;
     }
 }
 
-TEST(FeedWriter, DuplicatesBeyondTheNewestFifteenAreNotReported) {
+// Rows outside the newest fifteen count, so an entry leaving the feed renames nothing, and a
+// later entry never renames an earlier one.
+TEST(FeedWriter, IdentifiersDependOnlyOnTheRowsAbove) {
     TFeedDocument document = WithTitledRows(20);
-    document.Row(1).Address = document.Row(2).Address;
-    document.Row(1).Date = document.Row(2).Date;
-    std::vector<std::string> lines;
-    EXPECT_TRUE(BuildFeed(lines, document, Context()));
+    document.Row(1).Address = document.Row(20).Address;
+    document.Row(1).Date = document.Row(20).Date;
+    const std::vector<std::string> before = ItemIdentifiers(document);
+    EXPECT_EQ(before[19], "https://a.example/20#he20050430-2");
+    document.Row(21) = document.Row(20);
+    const std::vector<std::string> after = ItemIdentifiers(document);
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + 20, after.begin()));
+    EXPECT_EQ(after[20], "https://a.example/20#he20050430-3");
+    EXPECT_TRUE(DuplicateIdentifierRows(document).empty());
 }
 
 TEST(FeedWriter, ChannelDateCarriesTheRealOffset) {

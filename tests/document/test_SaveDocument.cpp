@@ -19,6 +19,9 @@ protected:
     }
     TFeedDocument document_ = [] {
         TFeedDocument d;
+        d.Channel.Title = "site";
+        d.Channel.HomeAddress = d.Channel.FeedAddress = "https://a.example/";
+        d.Channel.Description = "news";
         d.Row(1) = {"title", "2005-04-01", "https://a.example/", ""};
         d.Modified = true;
         return d;
@@ -84,12 +87,23 @@ TEST_F(SaveDocumentTest, TableThatCannotBeWrittenChangesNothing) {
     EXPECT_FALSE(fs::exists(dir_ / "n.rdf"));
 }
 
-TEST_F(SaveDocumentTest, DuplicateWarningIsAppended) {
+TEST_F(SaveDocumentTest, SameDayEntriesAreSavedWithoutWarning) {
     document_.Row(2) = document_.Row(1);
     const TSaveResult result = Save("n.tbl");
     EXPECT_EQ(result.Outcome, TSaveOutcome::Saved);
-    EXPECT_FALSE(result.IdentifiersUnique);
-    EXPECT_TRUE(result.Message.ends_with(MsgDuplicateWarning()));
+    EXPECT_TRUE(result.IdentifiersUnique);
+    EXPECT_FALSE(result.Message.ends_with(MsgDuplicateWarning()));
+}
+
+TEST_F(SaveDocumentTest, CheckErrorsAreCounted) {
+    document_.Row(1).Date.clear();
+    document_.Row(2) = {"t", "12/8", "/2.html", ""};
+    const TSaveResult result = Save("n.tbl");
+    EXPECT_EQ(result.Outcome, TSaveOutcome::Saved);
+    EXPECT_EQ(result.CheckErrors, 3);
+    EXPECT_EQ(result.Message, MsgSaveComplete() + "\"" + Path("n.rdf") + "\"" + MsgCheckErrors(3));
+    EXPECT_EQ(Cp932ToUtf8(MsgCheckErrors(3)),
+              "\r\n\r\nただし、フィードの検査でエラーが3件見つかりました。");
 }
 
 TEST_F(SaveDocumentTest, InvalidCodePageBytesDoNotStopTheSave) {
