@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -207,8 +206,7 @@ int Publish(const std::string& table, const std::string& feedPath) {
     TIniFile ini(ProgramSettingsFile());
     if (const TResult loaded = ini.Load(); !loaded)
         return Report(loaded.Describe(MsgPublishFailed()), ini.Path()), ExitNotPublished;
-    const std::string key = std::filesystem::absolute(table).lexically_normal().string();
-    const std::optional<TPublishSettings> settings = ReadPublishSettings(ini, key);
+    const std::optional<TPublishSettings> settings = ReadPublishSettings(ini, table);
     if (!settings) {
         Report(MsgPublishFailed() +
                    Utf8ToCp932("\r\nこのテーブルファイルの公開先が設定されていません "

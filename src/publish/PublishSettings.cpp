@@ -1,6 +1,7 @@
 #include "PublishSettings.h"
 
 #include <array>
+#include <filesystem>
 #include <utility>
 
 namespace {
@@ -16,10 +17,12 @@ bool KeptAsItIs(unsigned char ch) {
            ch == '_' || ch == '-';
 }
 
+// The editor and the command line may name one table file by different paths; the absolute,
+// normalised one is the key both use.
 std::string SectionOf(const std::string& tablePath) {
     static constexpr char Digits[] = "0123456789abcdef";
     std::string section = "Publish:";
-    for (const char ch : tablePath) {
+    for (const char ch : std::filesystem::absolute(tablePath).lexically_normal().string()) {
         const auto byte = static_cast<unsigned char>(ch);
         if (KeptAsItIs(byte)) {
             section += ch;

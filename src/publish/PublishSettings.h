@@ -4,7 +4,8 @@
 // of its own named after the table file's path, never in the table file. Passwords are never
 // part of these settings.
 //
-// The section's name holds the path with every byte other than small letters, digits and "/._-"
+// The section's name holds the absolute, normalised path (a relative one taken from the current
+// folder) with every byte other than small letters, digits and "/._-"
 // written as "%" and two small hexadecimal digits, so that two paths differing only in letter case
 // (which the settings file's section names do not tell apart) keep two sections, and any path
 // reads back as written.

@@ -1,0 +1,188 @@
+// Publishing from the window: the publish-settings dialog, and a publish against a real SFTP
+// server the test starts, with its questions answered by the test. There is no keyring here
+// (no D-Bus session), so the password is asked at every publish and kept nowhere.
+
+#include "FormTestSupport.h"
+#include "L_CCmbo.h"
+#include "L_EdtPos.h"
+#include "L_Sizeing.h"
+#include "PublishDialog.h"
+#include "PublishRunner.h"
+#include "PublishStore.h"
+#include "TestServers.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace formtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Fills the dialog the next command opens and closes it with OK.
+void AnswerPublishDialog(const QString& host, int port, const QString& user,
+                         const QString& folder) {
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<TPublishDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->CB_Protocol->setCurrentIndex(int(TPublishProtocol::Sftp));
+        dialog->ED_Host->setText(host);
+        dialog->SE_Port->setValue(port);
+        dialog->ED_User->setText(user);
+        dialog->ED_Folder->setText(folder);
+        dialog->RB_Password->setChecked(true);
+        dialog->accept();
+    });
+}
+
+} // namespace
+
+class TestPublish : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    fs::path Dir() const { return dir_->path().toStdString(); }
+
+private slots:
+    void initTestCase() {
+        FailOnUnexpectedBoxes();
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        IniFileName = (Dir() / "orvanix.ini").string();
+        TMsgDlg::ClearQueuedAnswers();
+        TMsgDlg::TakeAnsweredBoxes();
+    }
+
+    void cleanup() {
+        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
+        SetPasswordPrompter({});
+        dir_.reset();
+    }
+
+    // What the user accepted before holds for the same server and protocol only.
+    void dialogKeepsConsentForTheSameServerOnly_data() {
+        QTest::addColumn<int>("protocol");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("unchanged") << int(TPublishProtocol::Ftps) << u"example.jp"_s << 0 << true;
+        QTest::newRow("default port named")
+            << int(TPublishProtocol::Ftps) << u"example.jp"_s << 21 << true;
+        QTest::newRow("other host") << int(TPublishProtocol::Ftps) << u"other.jp"_s << 0 << false;
+        QTest::newRow("other port")
+            << int(TPublishProtocol::Ftps) << u"example.jp"_s << 990 << false;
+        QTest::newRow("other protocol")
+            << int(TPublishProtocol::Ftp) << u"example.jp"_s << 0 << false;
+    }
+    void dialogKeepsConsentForTheSameServerOnly() {
+        QFETCH(int, protocol);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(bool, kept);
+        TPublishSettings before;
+        before.Protocol = TPublishProtocol::Ftps;
+        before.Host = "example.jp";
+        before.TrustedCertificate = "sha256//AAAA=";
+        before.PlainFtpAccepted = true;
+        TPublishDialog dialog(before, nullptr);
+        dialog.CB_Protocol->setCurrentIndex(protocol);
+        dialog.ED_Host->setText(host);
+        dialog.SE_Port->setValue(port);
+        const TPublishSettings after = dialog.Settings();
+        QCOMPARE(after.TrustedCertificate.empty(), !kept);
+        QCOMPARE(after.PlainFtpAccepted, kept);
+        QCOMPARE(dialog.RB_Keys->isEnabled(), protocol == int(TPublishProtocol::Sftp));
+    }
+
+    // The dialog stores the table file's settings where orvanix-feed reads them, and shows them
+    // again next time.
+    void dialogSavesAndReloads() {
+        std::unique_ptr<TMiniForm> form;
+        QVERIFY(StartForm(form));
+        const std::string table = (Dir() / "news.tbl").string();
+        fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
+        QVERIFY(form->LoadTableFile(table));
+        AnswerPublishDialog(u"example.jp"_s, 2222, u"owner"_s, u"public_html/ニュース"_s);
+        form->Mn_PublishSettings->trigger();
+        const std::optional<TPublishSettings> stored = LoadPublishSettings(table, IniFileName);
+        QVERIFY(stored);
+        QCOMPARE(stored->Host, "example.jp");
+        QCOMPARE(stored->Port, 2222);
+        QCOMPARE(stored->RemoteFolder, u"public_html/ニュース"_s.toStdString());
+
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<TPublishDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->ED_User->text(), u"owner"_s);
+            QCOMPARE(dialog->ED_Folder->text(), u"public_html/ニュース"_s);
+            dialog->reject();
+        });
+        form->Mn_PublishSettings->trigger();
+    }
+
+    // A changed document is saved, its feed goes to the server after the unknown host key is
+    // accepted, and the status bar says where. The password is asked each time and never stored.
+    void publishesOverSftp() {
+        // The server's sessions run as the account, which must reach its home in here.
+        fs::permissions(Dir(), fs::perms(0755));
+        fs::create_directories(Dir() / "home/www");
+        fs::create_directories(Dir() / "client");
+        testsupport::TTestAccount account(Dir() / "home");
+        account.Own(Dir() / "home");
+        QVERIFY2(account.Created(), "the tests run as root, as CI does");
+        testsupport::TSshServer server;
+        QVERIFY(server.Start(Dir(), Dir() / "authorized_keys"));
+        qputenv("HOME", QByteArray::fromStdString((Dir() / "client").string()));
+        int asked = 0;
+        SetPasswordPrompter([&](QWidget*, const QString&) {
+            ++asked;
+            return std::optional<QString>(QString::fromStdString(account.Password()));
+        });
+
+        std::unique_ptr<TMiniForm> form;
+        QVERIFY(StartForm(form));
+        const std::string table = (Dir() / "news.tbl").string();
+        fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
+        QVERIFY(form->LoadTableFile(table));
+        AnswerPublishDialog(u"127.0.0.1"_s, server.Port(), QString::fromStdString(account.Name()),
+                            u"www"_s);
+        form->Mn_PublishSettings->trigger();
+
+        const QString published =
+            u"公開しました: sftp://127.0.0.1:%1/www/news.rdf"_s.arg(server.Port());
+        for (const bool firstTime : {true, false}) {
+            form->ED_Informer_Title->setText(firstTime ? u"初回"_s : u"二回目"_s);
+            form->Modified = true;
+            form->SetStatusText(1, {});
+            TMsgDlg::QueueAnswer(mrOk);                 // the save's message
+            if (firstTime) TMsgDlg::QueueAnswer(mrYes); // the unknown host key
+            form->SB_Publish->click();
+            QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(1), published, 30000);
+            QCOMPARE(asked, firstTime ? 1 : 2);
+            const QStringList boxes = AnsweredTexts();
+            QCOMPARE(boxes.size(), firstTime ? 2 : 1);
+            if (firstTime) QVERIFY(boxes[1].contains(u"ホスト鍵はまだ確認されていません"_s));
+            QCOMPARE(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string())),
+                     ReadAll(QString::fromStdString((Dir() / "news.rdf").string())));
+        }
+        QVERIFY(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string()))
+                    .contains("二回目"));
+        QVERIFY(!ReadAll(QString::fromStdString(IniFileName))
+                     .contains(QByteArray::fromStdString(account.Password())));
+        form.reset();
+        server.Stop();
+    }
+};
+
+QTEST_MAIN(TestPublish)
+#include "test_Publish.moc"
