@@ -41,6 +41,15 @@ void AnswerPublishDialog(const QString& host, int port, const QString& user,
     });
 }
 
+// The password the keyring holds for the account of `settings`; empty when it holds none.
+QString KeyringPassword(const TPublishSettings& settings) {
+    std::optional<std::optional<QString>> answer;
+    QObject context;
+    ReadKeyringPassword(settings, &context, [&](std::optional<QString> found) { answer = found; });
+    if (!QTest::qWaitFor([&] { return answer.has_value(); }, 10000)) return {};
+    return answer.value_or(std::nullopt).value_or(QString());
+}
+
 } // namespace
 
 class TestPublish : public QObject {
@@ -48,11 +57,76 @@ class TestPublish : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
+    QByteArray sessionBus_; // the Secret Service's D-Bus session, when the test has one
     fs::path Dir() const { return dir_->path().toStdString(); }
+
+    // A changed document is saved, its feed goes to the server after the unknown host key is
+    // accepted, and the status bar says where. Without a keyring the password is asked at every
+    // publish; with one it is asked once and kept there. It is never written to a file.
+    void PublishTwice(bool keyring) {
+        // The server's sessions run as the account, which must reach its home in here.
+        fs::permissions(Dir(), fs::perms(0755));
+        fs::create_directories(Dir() / "home/www");
+        fs::create_directories(Dir() / "client");
+        testsupport::TTestAccount account(Dir() / "home");
+        account.Own(Dir() / "home");
+        QVERIFY2(account.Created(), "the tests run as root, as CI does");
+        testsupport::TSshServer server;
+        QVERIFY(server.Start(Dir(), Dir() / "authorized_keys"));
+        qputenv("HOME", QByteArray::fromStdString((Dir() / "client").string()));
+        const QString password = QString::fromStdString(account.Password());
+        int asked = 0;
+        SetPasswordPrompter([&](QWidget*, const QString&) {
+            ++asked;
+            return std::optional<QString>(password);
+        });
+
+        std::unique_ptr<TMiniForm> form;
+        QVERIFY(StartForm(form));
+        const std::string table = (Dir() / "news.tbl").string();
+        fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
+        QVERIFY(form->LoadTableFile(table));
+        AnswerPublishDialog(u"127.0.0.1"_s, server.Port(), QString::fromStdString(account.Name()),
+                            u"www"_s);
+        form->Mn_PublishSettings->trigger();
+        const TPublishSettings settings = *LoadPublishSettings(table, IniFileName);
+
+        const QString published =
+            u"公開しました: sftp://127.0.0.1:%1/www/news.rdf"_s.arg(server.Port());
+        for (const bool firstTime : {true, false}) {
+            form->ED_Informer_Title->setText(firstTime ? u"初回"_s : u"二回目"_s);
+            form->Modified = true;
+            form->SetStatusText(1, {});
+            TMsgDlg::QueueAnswer(mrOk);                 // the save's message
+            if (firstTime) TMsgDlg::QueueAnswer(mrYes); // the unknown host key
+            form->SB_Publish->click();
+            QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(1), published, 30000);
+            QCOMPARE(asked, firstTime || keyring ? 1 : 2);
+            const QStringList boxes = AnsweredTexts();
+            QCOMPARE(boxes.size(), firstTime ? 2 : 1);
+            if (firstTime) QVERIFY(boxes[1].contains(u"ホスト鍵はまだ確認されていません"_s));
+            QCOMPARE(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string())),
+                     ReadAll(QString::fromStdString((Dir() / "news.rdf").string())));
+            // The password is kept once it has worked.
+            if (keyring) QTRY_COMPARE(KeyringPassword(settings), password);
+        }
+        QVERIFY(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string()))
+                    .contains("二回目"));
+        for (const auto& file : fs::recursive_directory_iterator(Dir()))
+            if (file.is_regular_file())
+                QVERIFY2(!ReadAll(QString::fromStdString(file.path().string()))
+                              .contains(password.toUtf8()),
+                         file.path().c_str());
+        if (keyring) ForgetKeyringPassword(settings);
+        form.reset();
+        server.Stop();
+    }
 
 private slots:
     void initTestCase() {
         FailOnUnexpectedBoxes();
+        if (qEnvironmentVariableIsSet("ORVANIX_TEST_KEYRING"))
+            sessionBus_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
 
@@ -130,57 +204,16 @@ private slots:
         form->Mn_PublishSettings->trigger();
     }
 
-    // A changed document is saved, its feed goes to the server after the unknown host key is
-    // accepted, and the status bar says where. The password is asked each time and never stored.
-    void publishesOverSftp() {
-        // The server's sessions run as the account, which must reach its home in here.
-        fs::permissions(Dir(), fs::perms(0755));
-        fs::create_directories(Dir() / "home/www");
-        fs::create_directories(Dir() / "client");
-        testsupport::TTestAccount account(Dir() / "home");
-        account.Own(Dir() / "home");
-        QVERIFY2(account.Created(), "the tests run as root, as CI does");
-        testsupport::TSshServer server;
-        QVERIFY(server.Start(Dir(), Dir() / "authorized_keys"));
-        qputenv("HOME", QByteArray::fromStdString((Dir() / "client").string()));
-        int asked = 0;
-        SetPasswordPrompter([&](QWidget*, const QString&) {
-            ++asked;
-            return std::optional<QString>(QString::fromStdString(account.Password()));
-        });
+    void publishesWithoutAKeyring() {
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        PublishTwice(false);
+    }
 
-        std::unique_ptr<TMiniForm> form;
-        QVERIFY(StartForm(form));
-        const std::string table = (Dir() / "news.tbl").string();
-        fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
-        QVERIFY(form->LoadTableFile(table));
-        AnswerPublishDialog(u"127.0.0.1"_s, server.Port(), QString::fromStdString(account.Name()),
-                            u"www"_s);
-        form->Mn_PublishSettings->trigger();
-
-        const QString published =
-            u"公開しました: sftp://127.0.0.1:%1/www/news.rdf"_s.arg(server.Port());
-        for (const bool firstTime : {true, false}) {
-            form->ED_Informer_Title->setText(firstTime ? u"初回"_s : u"二回目"_s);
-            form->Modified = true;
-            form->SetStatusText(1, {});
-            TMsgDlg::QueueAnswer(mrOk);                 // the save's message
-            if (firstTime) TMsgDlg::QueueAnswer(mrYes); // the unknown host key
-            form->SB_Publish->click();
-            QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(1), published, 30000);
-            QCOMPARE(asked, firstTime ? 1 : 2);
-            const QStringList boxes = AnsweredTexts();
-            QCOMPARE(boxes.size(), firstTime ? 2 : 1);
-            if (firstTime) QVERIFY(boxes[1].contains(u"ホスト鍵はまだ確認されていません"_s));
-            QCOMPARE(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string())),
-                     ReadAll(QString::fromStdString((Dir() / "news.rdf").string())));
-        }
-        QVERIFY(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string()))
-                    .contains("二回目"));
-        QVERIFY(!ReadAll(QString::fromStdString(IniFileName))
-                     .contains(QByteArray::fromStdString(account.Password())));
-        form.reset();
-        server.Stop();
+    // Run by keyring_session.sh, which starts a Secret Service in a D-Bus session of its own.
+    void publishesWithTheKeyring() {
+        if (sessionBus_.isEmpty()) QSKIP("needs the D-Bus session keyring_session.sh starts");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", sessionBus_);
+        PublishTwice(true);
     }
 };
 
