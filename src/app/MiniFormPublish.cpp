@@ -6,6 +6,7 @@
 #include "FeedWriter.h"
 #include "L_Dialog.h"
 #include "L_Sizeing.h"
+#include "Messages.h"
 #include "PublishDialog.h"
 #include "PublishRunner.h"
 #include "PublishStore.h"
