@@ -179,38 +179,38 @@ public:
     QPlainTextEdit* Memo;  // the feed text, read-only
 
     // The main menu and the grid's context menu.
-    QMenu* File1;                // ファイル (File)
-    QAction* N2;                 // ファイル > 新規 (New)
-    QAction* R1;                 // ファイル > 開く (Open)
-    QAction* Save2;              // ファイル > 上書き保存 (Save)
-    QAction* Save1;              // ファイル > 名前を付けて保存 (Save As)
-    QAction* Exit1;              // ファイル > 終了 (Exit)
-    QMenu* Edit1;                // 編集 (Edit)
-    QAction* Mn_LineUndo2;       // 編集 > 元に戻す (Undo)
-    QAction* Mn_LineCut2;        // 編集 > 切り取り (Cut)
-    QAction* Mn_LineCopy2;       // 編集 > コピー (Copy)
-    QAction* Mn_LinePaste2;      // 編集 > 貼り付け (Paste)
-    QAction* Mn_LineDelete2;     // 編集 > 削除 (Delete)
-    QAction* Mn_LineSelect2;     // 編集 > 全て選択 (Select All)
-    QMenu* Commands1;            // 機能 (Tools)
-    QAction* InternetExplorer1;  // 機能 > …で確認 (preview in the browser)
-    QAction* Mn_feedAnalyzer;    // 機能 > …で構文チェック (the online validator)
-    QAction* Mn_FeedCheck;       // 機能 > フィードを検査 (check the feed offline)
-    QAction* Mn_PublishSettings; // 機能 > 公開先の設定... (where the feed is published)
-    QAction* Mn_Publish;         // 機能 > サイトに公開 (publish the feed)
-    QAction* Mn_LastOpen;        // 機能 > 起動時に最後に編集したファイルを開く
-    QMenu* Help1;                // ヘルプ (Help)
-    QAction* M1;                 // ヘルプ > オンラインマニュアル (online manual)
-    QAction* ReadmeR1;           // ヘルプ > Readmeを参照する (the readme)
-    QAction* N9;                 // ヘルプ > …高機能版… (the full edition's page)
-    QAction* N8;                 // ヘルプ > ホームページ (the maker's home page)
-    QMenu* PopupMenu;            // the grid's context menu: the 編集 commands again
-    QAction* Mn_LineUndo;        // 元に戻す (Undo)
-    QAction* Mn_LineCut;         // 切り取り (Cut)
-    QAction* Mn_LineCopy;        // コピー (Copy)
-    QAction* Mn_LinePaste;       // 貼り付け (Paste)
-    QAction* Mn_LineDelete;      // 削除 (Delete)
-    QAction* Mn_LineSelect;      // 全て選択 (Select All)
+    QMenu* File1;               // ファイル (File)
+    QAction* N2;                // ファイル > 新規 (New)
+    QAction* R1;                // ファイル > 開く (Open)
+    QAction* Save2;             // ファイル > 上書き保存 (Save)
+    QAction* Save1;             // ファイル > 名前を付けて保存 (Save As)
+    QAction* Exit1;             // ファイル > 終了 (Exit)
+    QMenu* Edit1;               // 編集 (Edit)
+    QAction* Mn_LineUndo2;      // 編集 > 元に戻す (Undo)
+    QAction* Mn_LineCut2;       // 編集 > 切り取り (Cut)
+    QAction* Mn_LineCopy2;      // 編集 > コピー (Copy)
+    QAction* Mn_LinePaste2;     // 編集 > 貼り付け (Paste)
+    QAction* Mn_LineDelete2;    // 編集 > 削除 (Delete)
+    QAction* Mn_LineSelect2;    // 編集 > 全て選択 (Select All)
+    QMenu* Commands1;           // 機能 (Tools)
+    QAction* InternetExplorer1; // 機能 > …で確認 (preview in the browser)
+    QAction* Mn_feedAnalyzer;   // 機能 > …で構文チェック (the online validator)
+    QAction* Mn_FeedCheck;      // 機能 > フィードを検査 (check the feed offline)
+    QAction* Mn_PublishTo;      // 機能 > 公開先の設定... (where the feed is published)
+    QAction* Mn_Publish;        // 機能 > サイトに公開 (publish the feed)
+    QAction* Mn_LastOpen;       // 機能 > 起動時に最後に編集したファイルを開く
+    QMenu* Help1;               // ヘルプ (Help)
+    QAction* M1;                // ヘルプ > オンラインマニュアル (online manual)
+    QAction* ReadmeR1;          // ヘルプ > Readmeを参照する (the readme)
+    QAction* N9;                // ヘルプ > …高機能版… (the full edition's page)
+    QAction* N8;                // ヘルプ > ホームページ (the maker's home page)
+    QMenu* PopupMenu;           // the grid's context menu: the 編集 commands again
+    QAction* Mn_LineUndo;       // 元に戻す (Undo)
+    QAction* Mn_LineCut;        // 切り取り (Cut)
+    QAction* Mn_LineCopy;       // コピー (Copy)
+    QAction* Mn_LinePaste;      // 貼り付け (Paste)
+    QAction* Mn_LineDelete;     // 削除 (Delete)
+    QAction* Mn_LineSelect;     // 全て選択 (Select All)
 
     // Components without a place of their own on the window.
     TComboCellEditor* ComboCellEditor_Title;   // cell editor with a pick list (text columns)
@@ -300,7 +300,7 @@ private:
     void Mn_feedAnalyzerClick();
     void Mn_FeedCheckClick();
     // Publishing (MiniFormPublish.cpp).
-    void Mn_PublishSettingsClick();
+    void Mn_PublishToClick();
     void Mn_PublishClick();
     void M1Click();
     void ReadmeR1Click();

@@ -341,8 +341,8 @@ void TMiniForm::CreateMainMenu() {
                     &TMiniForm::Mn_feedAnalyzerClick);
     Mn_FeedCheck = AddMenuItem(Commands1, u"Mn_FeedCheck"_s, u"フィードを検査(&K)..."_s,
                                &TMiniForm::Mn_FeedCheckClick);
-    Mn_PublishSettings = AddMenuItem(Commands1, u"Mn_PublishSettings"_s, u"公開先の設定(&S)..."_s,
-                                     &TMiniForm::Mn_PublishSettingsClick);
+    Mn_PublishTo = AddMenuItem(Commands1, u"Mn_PublishTo"_s, u"公開先の設定(&S)..."_s,
+                               &TMiniForm::Mn_PublishToClick);
     Mn_Publish =
         AddMenuItem(Commands1, u"Mn_Publish"_s, u"サイトに公開(&U)"_s, &TMiniForm::Mn_PublishClick);
     AddSeparator(Commands1, u"N4"_s);

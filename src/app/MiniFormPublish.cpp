@@ -13,7 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-void TMiniForm::Mn_PublishSettingsClick() {
+void TMiniForm::Mn_PublishToClick() {
     if (FileName.empty()) {
         ShowMsg(
             u"公開先はテーブルファイルごとに設定します。先にテーブルファイルを保存してください。"_s);
@@ -37,7 +37,7 @@ void TMiniForm::Mn_PublishClick() {
     if (Modified || FileName.empty()) return;
     std::optional<TPublishSettings> settings = LoadPublishSettings(FileName, IniFileName);
     if (!settings) {
-        Mn_PublishSettingsClick();
+        Mn_PublishToClick();
         settings = LoadPublishSettings(FileName, IniFileName);
         if (!settings) return;
     }

@@ -88,7 +88,7 @@ private:
         QVERIFY(form->LoadTableFile(table));
         AnswerPublishDialog(u"127.0.0.1"_s, server.Port(), QString::fromStdString(account.Name()),
                             u"www"_s);
-        form->Mn_PublishSettings->trigger();
+        form->Mn_PublishTo->trigger();
         const TPublishSettings settings = *LoadPublishSettings(table, IniFileName);
 
         const QString published =
@@ -125,7 +125,7 @@ private:
             QCOMPARE(dialog->SE_Port->value(), server.Port());
             dialog->reject();
         });
-        form->Mn_PublishSettings->trigger();
+        form->Mn_PublishTo->trigger();
         if (keyring) ForgetKeyringPassword(settings);
         form.reset();
         server.Stop();
