@@ -187,6 +187,7 @@ public:
     TAlignSpeedButton* SB_LinePaste;  // 行貼付 (paste rows)
     TAlignSpeedButton* SB_LineDown;   // ↓ (move the row down)
     TAlignSpeedButton* SB_LineUp;     // ↑ (move the row up)
+    TAlignSpeedButton* SB_Publish;    // 公開 (機能 > サイトに公開)
     QFrame* Bevel1;                   // divider after the buttons
     QLabel* Label9;                   // notice: only the 15 newest entries go into the feed
     TNoPaintPanel* Panel4;            // frame around the grid
@@ -214,6 +215,8 @@ public:
     QAction* InternetExplorer1; // 機能 > …で確認 (preview in the browser)
     QAction* Mn_feedAnalyzer;   // 機能 > …で構文チェック (the online validator)
     QAction* Mn_FeedCheck;      // 機能 > フィードを検査 (check the feed offline)
+    QAction* Mn_PublishTo;      // 機能 > 公開先の設定... (where the feed is published)
+    QAction* Mn_Publish;        // 機能 > サイトに公開 (publish the feed)
     QAction* Mn_LastOpen;       // 機能 > 起動時に最後に編集したファイルを開く
     QMenu* Help1;               // ヘルプ (Help)
     QAction* M1;                // ヘルプ > オンラインマニュアル (online manual)
@@ -329,6 +332,9 @@ private:
     void InternetExplorer1Click();
     void Mn_feedAnalyzerClick();
     void Mn_FeedCheckClick();
+    // Publishing (MiniFormPublish.cpp).
+    void Mn_PublishToClick();
+    void Mn_PublishClick();
     void M1Click();
     void ReadmeR1Click();
     void N9Click();

@@ -203,6 +203,8 @@ void TMiniForm::CreateItemToolbar(QWidget* page) {
          &TMiniForm::SB_LineDownClick},
         {SB_LineUp, u"SB_LineUp", 34, u"↑"_s, u"上へ移動"_s, TToolGlyph::MoveUp,
          &TMiniForm::SB_LineUpClick},
+        {SB_Publish, u"SB_Publish", 60, u"公開"_s, u"フィードをサイトに公開します"_s,
+         TToolGlyph::Publish, &TMiniForm::Mn_PublishClick},
     };
     for (const TButton& entry : buttons) {
         auto* button = new TAlignSpeedButton(Panel1);
@@ -343,6 +345,10 @@ void TMiniForm::CreateMainMenu() {
                     &TMiniForm::Mn_feedAnalyzerClick);
     Mn_FeedCheck = AddMenuItem(Commands1, u"Mn_FeedCheck"_s, u"フィードを検査(&K)..."_s,
                                &TMiniForm::Mn_FeedCheckClick);
+    Mn_PublishTo = AddMenuItem(Commands1, u"Mn_PublishTo"_s, u"公開先の設定(&S)..."_s,
+                               &TMiniForm::Mn_PublishToClick);
+    Mn_Publish =
+        AddMenuItem(Commands1, u"Mn_Publish"_s, u"サイトに公開(&U)"_s, &TMiniForm::Mn_PublishClick);
     AddSeparator(Commands1, u"N4"_s);
     Mn_LastOpen =
         AddMenuItem(Commands1, u"Mn_LastOpen"_s, u"起動時に最後に編集したファイルを開く(&O)"_s,

@@ -66,6 +66,15 @@ void DrawArrow(QPainter& painter, bool down) {
     painter.drawPath(arrow);
 }
 
+// A green arrow rising from a grid row: the feed going up to the site.
+void DrawPublish(QPainter& painter) {
+    DrawRow(painter, 6);
+    painter.setPen(QPen(AddGreen, 2, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(QPointF(5.5, 1.5), QPointF(5.5, 7));
+    painter.drawLine(QPointF(2.5, 4.5), QPointF(5.5, 1.5));
+    painter.drawLine(QPointF(8.5, 4.5), QPointF(5.5, 1.5));
+}
+
 void Draw(QPainter& painter, TToolGlyph glyph) {
     switch (glyph) {
     case TToolGlyph::InsertRow:
@@ -78,6 +87,8 @@ void Draw(QPainter& painter, TToolGlyph glyph) {
         return DrawArrow(painter, true);
     case TToolGlyph::MoveUp:
         return DrawArrow(painter, false);
+    case TToolGlyph::Publish:
+        return DrawPublish(painter);
     }
 }
 

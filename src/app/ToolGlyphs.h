@@ -5,7 +5,7 @@
 
 #include <QIcon>
 
-enum class TToolGlyph { InsertRow, DeleteRow, PasteRow, MoveDown, MoveUp };
+enum class TToolGlyph { InsertRow, DeleteRow, PasteRow, MoveDown, MoveUp, Publish };
 
 inline constexpr int ToolGlyphSize = 11;
 

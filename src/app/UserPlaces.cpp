@@ -7,13 +7,8 @@
 #include <QStandardPaths>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
-
-const std::string IniName = "orvanix.ini";
-const std::string TableName = "orvanix.tbl";
-const std::string OwnFolder = "/orvanix/";
 
 std::string DesktopFolder(QStandardPaths::StandardLocation location) {
     return DelPathDelim(
@@ -21,8 +16,7 @@ std::string DesktopFolder(QStandardPaths::StandardLocation location) {
 }
 
 TUserFolders DesktopFolders() {
-    return {DesktopFolder(QStandardPaths::GenericConfigLocation),
-            DesktopFolder(QStandardPaths::GenericDataLocation),
+    return {UserConfigFolder(), DesktopFolder(QStandardPaths::GenericDataLocation),
             DesktopFolder(QStandardPaths::DocumentsLocation)};
 }
 
@@ -32,17 +26,6 @@ void CreateFolderOf(const std::string& path) {
 }
 
 } // namespace
-
-TUserPlaces ChooseUserPlaces(const std::string& programFolder, bool programFolderWritable,
-                             const TUserFolders& user) {
-    if (programFolderWritable)
-        return {programFolder + IniName, programFolder + TableName, DelPathDelim(programFolder)};
-    return {user.Config + OwnFolder + IniName, user.Data + OwnFolder + TableName, user.Documents};
-}
-
-bool IsWritableFolder(const std::string& folder) {
-    return access(folder.c_str(), W_OK) == 0;
-}
 
 const TUserPlaces& UserPlaces() {
     static const TUserPlaces places = [] {

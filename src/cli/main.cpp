@@ -4,10 +4,13 @@
 #include "CodePage.h"
 #include "FeedCheck.h"
 #include "FileNames.h"
+#include "IniFile.h"
 #include "Messages.h"
+#include "Publisher.h"
 #include "S_string.h"
 #include "SaveDocument.h"
 #include "TableFile.h"
+#include "UserPlaceRules.h"
 #include "Version.h"
 
 #include <cerrno>
@@ -21,12 +24,18 @@
 
 namespace {
 
-enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitFindings = 3 };
+enum ExitCode {
+    ExitSuccess = 0,
+    ExitFailure = 1,
+    ExitUsage = 2,
+    ExitFindings = 3,
+    ExitNotPublished = 4
+};
 
 constexpr const char* Program = "orvanix-feed";
 
 constexpr const char* Usage =
-    "Usage: orvanix-feed [--stdout | -o FILE] [--check [--strict]] [--] TABLE.tbl\n"
+    "Usage: orvanix-feed [--stdout | -o FILE | --publish] [--check [--strict]] [--] TABLE.tbl\n"
     "\n"
     "Builds the RSS 1.0 feed of an Orvane Lite table file.\n"
     "\n"
@@ -40,6 +49,12 @@ constexpr const char* Usage =
     "               reject (errors) or may misread (warnings); print one finding per line,\n"
     "               to standard error with --stdout, else to standard output\n"
     "  --strict     --check, and warnings count as errors\n"
+    "  --publish    then upload the feed to the site with the table file's publish settings\n"
+    "               (set in the editor) and print where it went; with --check only when the\n"
+    "               check finds no error. Never asks: the password comes from ~/.netrc, SFTP\n"
+    "               also logs in with the SSH agent or ~/.ssh keys; the server's host key must\n"
+    "               be in ~/.ssh/known_hosts, a self-signed certificate and plain FTP must\n"
+    "               have been accepted in the editor\n"
     "  --           end of options: what follows is the table file, even if it starts with \"-\"\n"
     "  -h, --help   show this help\n"
     "  --version    show the version\n"
@@ -47,7 +62,8 @@ constexpr const char* Usage =
     "The feed never replaces the table file it is built from.\n"
     "\n"
     "Exit status: 0 done (a duplicate-identifier warning still exits 0), 1 the table file\n"
-    "could not be read or the feed not written, 2 wrong usage, 3 the check found an error.\n";
+    "could not be read or the feed not written, 2 wrong usage, 3 the check found an error,\n"
+    "4 the feed could not be published (the published feed is then as it was).\n";
 
 enum class Destination { SaveLocation, StandardOutput, File };
 
@@ -57,6 +73,7 @@ struct Options {
     std::string tableFile;
     bool check = false;
     bool strict = false; // warnings of the check count as errors
+    bool publish = false;
 };
 
 enum class Request { Help, Version };
@@ -106,6 +123,8 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
             error = SetDestination(options, Destination::File, args[++i]);
         } else if (!optionsEnded && arg == "--check") {
             options.check = true;
+        } else if (!optionsEnded && arg == "--publish") {
+            options.publish = true;
         } else if (!optionsEnded && arg == "--strict") {
             options.check = options.strict = true;
         } else if (!optionsEnded && arg.starts_with('-') && arg != "-") {
@@ -122,6 +141,9 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
         if (error) return *error;
     }
     if (options.tableFile.empty()) return std::string("no table file given");
+    // What is published is the feed a save writes, under its own name.
+    if (options.publish && options.destination != Destination::SaveLocation)
+        return std::string("--publish cannot be combined with --stdout or -o");
     return options;
 }
 
@@ -179,6 +201,26 @@ int ReportFindings(const TFeedDocument& document, bool strict, bool toStandardOu
     return errors > 0 ? ExitFindings : ExitSuccess;
 }
 
+// Uploads the feed at `feedPath` with the publish settings of `table`, asking nothing.
+int Publish(const std::string& table, const std::string& feedPath) {
+    TIniFile ini(ProgramSettingsFile());
+    if (const TResult loaded = ini.Load(); !loaded)
+        return Report(loaded.Describe(MsgPublishFailed()), ini.Path()), ExitNotPublished;
+    const std::optional<TPublishSettings> settings = ReadPublishSettings(ini, table);
+    if (!settings) {
+        Report(MsgPublishFailed() +
+                   Utf8ToCp932("\r\nこのテーブルファイルの公開先が設定されていません "
+                               "(エディタの 機能 > 公開先の設定...)。")
+                       .value(),
+               table);
+        return ExitNotPublished;
+    }
+    const TPublishOutcome outcome = PublishFeed(*settings, feedPath, {}, {});
+    if (!outcome.Result)
+        return Report(outcome.Result.Describe(MsgPublishFailed()), table), ExitNotPublished;
+    return WriteStandardOutput(outcome.Address + "\n") ? ExitSuccess : StandardOutputFailed();
+}
+
 int Run(const Options& options) {
     const std::string& table = options.tableFile;
     TFeedDocument document;
@@ -202,10 +244,13 @@ int Run(const Options& options) {
             return StandardOutputFailed();
     }
     if (!feed.IdentifiersUnique) Report(MsgDuplicateWarning(), table);
-    if (!options.check) return ExitSuccess;
     // Where standard output carries the feed, it carries nothing else.
-    return ReportFindings(document, options.strict,
-                          options.destination != Destination::StandardOutput);
+    const int checked = options.check
+                            ? ReportFindings(document, options.strict,
+                                             options.destination != Destination::StandardOutput)
+                            : ExitSuccess;
+    if (checked != ExitSuccess || !options.publish) return checked;
+    return Publish(table, feed.Path);
 }
 
 // Standard output or error may have been closed by the caller. Holding their numbers with a file

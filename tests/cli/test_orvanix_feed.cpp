@@ -1,5 +1,6 @@
 // The command-line feed builder run as a process.
 
+#include "ProcessRun.h"
 #include "TestSupport.h"
 #include "Version.h"
 
@@ -15,25 +16,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-    int exitCode;
-    std::string out, err;
-};
-
 class OrvanixFeedTest : public TTempFolderTest {
 protected:
     // Runs in the test's own folder, so that relative names never reach the build folder.
     RunResult Run(const std::string& arguments) {
-        const fs::path errFile = dir_ / "stderr.txt";
-        const std::string command = "cd " + Quoted(dir_.string()) + " && " + ORVANIX_FEED_EXE +
-                                    " " + arguments + " 2>" + Quoted(errFile.string());
-        FILE* pipe = popen(command.c_str(), "r");
-        std::string out;
-        std::array<char, 4096> buffer{};
-        for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-            out.append(buffer.data(), n);
-        const int status = pclose(pipe);
-        return {WEXITSTATUS(status), out, ReadBytes(errFile)};
+        return RunCapturing("cd " + Quoted(dir_.string()) + " && " + ORVANIX_FEED_EXE + " " +
+                                arguments,
+                            dir_ / "stderr.txt");
     }
     std::string Table(const std::string& name, const std::string& source = "escapes.tbl") {
         fs::copy_file(DataFile(source), dir_ / name);

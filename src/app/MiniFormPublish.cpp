@@ -1,0 +1,56 @@
+// TMiniForm: publishing the feed to the site (機能 > 公開先の設定..., 機能 > サイトに公開 and the
+// toolbar's 公開). The settings belong to the table file, so both need a saved document.
+
+#include "MiniForm.h"
+
+#include "FeedWriter.h"
+#include "L_Dialog.h"
+#include "L_Sizeing.h"
+#include "Messages.h"
+#include "PublishDialog.h"
+#include "PublishRunner.h"
+#include "PublishStore.h"
+
+using namespace Qt::StringLiterals;
+
+void TMiniForm::Mn_PublishToClick() {
+    if (FileName.empty()) {
+        ShowMsg(
+            u"公開先はテーブルファイルごとに設定します。先にテーブルファイルを保存してください。"_s);
+        return;
+    }
+    const std::optional<TPublishSettings> stored = LoadPublishSettings(FileName, IniFileName);
+    TPublishDialog dialog(stored.value_or(TPublishSettings{}), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (const auto failed = StorePublishSettings(FileName, dialog.Settings(), IniFileName)) {
+        ShowMsg(*failed, mtError);
+        return;
+    }
+    // A changed password is entered anew at the next publish.
+    if (stored) ForgetKeyringPassword(*stored);
+}
+
+void TMiniForm::Mn_PublishClick() {
+    if (findChild<TPublishRunner*>()) return; // one publish at a time
+    // What is published is the feed of the saved document.
+    if (Modified || FileName.empty()) SaveDocument(false);
+    if (Modified || FileName.empty()) return;
+    std::optional<TPublishSettings> settings = LoadPublishSettings(FileName, IniFileName);
+    if (!settings) {
+        Mn_PublishToClick();
+        settings = LoadPublishSettings(FileName, IniFileName);
+        if (!settings) return;
+    }
+    TFeedDocument document;
+    document.Channel = ChannelFromControls();
+    document.FileName = FileName;
+    auto* runner =
+        new TPublishRunner(this, FileName, IniFileName, *settings, FeedFileName(document));
+    connect(runner, &TPublishRunner::Finished, this, [this](bool published, const QString& text) {
+        if (published)
+            SetStatusText(1, text);
+        else if (!text.isEmpty())
+            ShowMsg(text, mtError);
+    });
+    runner->Start();
+}

@@ -1,0 +1,73 @@
+#include "PublishStore.h"
+
+#include "Cp932Text.h"
+#include "IniFile.h"
+
+#include <qt6keychain/keychain.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString KeyringService = u"Orvane Lite publishing"_s;
+
+// Starts `job`, which deletes itself when finished. A keyring is never replaced by a plain file.
+void StartJob(QKeychain::Job* job, const TPublishSettings& settings) {
+    job->setAutoDelete(true);
+    job->setInsecureFallback(false);
+    job->setKey(KeyringKey(settings));
+    job->start();
+}
+
+} // namespace
+
+std::optional<TPublishSettings> LoadPublishSettings(const std::string& tablePath,
+                                                    const std::string& iniPath) {
+    TIniFile ini(iniPath);
+    if (!ini.Load()) return std::nullopt;
+    return ReadPublishSettings(ini, tablePath);
+}
+
+std::optional<std::string> StorePublishSettings(const std::string& tablePath,
+                                                const TPublishSettings& settings,
+                                                const std::string& iniPath) {
+    TIniFile ini(iniPath);
+    TResult result = ini.Load();
+    if (result) {
+        WritePublishSettings(ini, tablePath, settings);
+        result = ini.Save();
+    }
+    if (result) return std::nullopt;
+    return result.Describe(ToCp932(u"公開先の設定を保存できません。"_s) + "\r\n" + ini.Path());
+}
+
+QString KeyringKey(const TPublishSettings& settings) {
+    static const char* const Schemes[] = {"sftp", "ftps", "ftp"};
+    return u"%1://%2@%3:%4"_s
+        .arg(QString::fromLatin1(Schemes[int(settings.Protocol)]), QString::fromUtf8(settings.User),
+             QString::fromUtf8(settings.Host))
+        .arg(EffectivePort(settings));
+}
+
+void ReadKeyringPassword(const TPublishSettings& settings, QObject* context,
+                         std::function<void(std::optional<QString>)> done) {
+    auto* job = new QKeychain::ReadPasswordJob(KeyringService);
+    QObject::connect(job, &QKeychain::Job::finished, context, [done](QKeychain::Job* finished) {
+        auto* read = static_cast<QKeychain::ReadPasswordJob*>(finished);
+        if (read->error() == QKeychain::NoError)
+            done(read->textData());
+        else
+            done(std::nullopt);
+    });
+    StartJob(job, settings);
+}
+
+void WriteKeyringPassword(const TPublishSettings& settings, const QString& password) {
+    auto* job = new QKeychain::WritePasswordJob(KeyringService);
+    job->setTextData(password);
+    StartJob(job, settings);
+}
+
+void ForgetKeyringPassword(const TPublishSettings& settings) {
+    StartJob(new QKeychain::DeletePasswordJob(KeyringService), settings);
+}

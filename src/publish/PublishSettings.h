@@ -1,0 +1,50 @@
+#pragma once
+
+// Where a table file's feed is published: kept per table file in the settings file, in a section
+// of its own named after the table file's path, never in the table file. Passwords are never
+// part of these settings.
+//
+// The section's name holds the absolute, normalised path (a relative one taken from the current
+// folder) with every byte other than small letters, digits and "/._-"
+// written as "%" and two small hexadecimal digits, so that two paths differing only in letter case
+// (which the settings file's section names do not tell apart) keep two sections, and any path
+// reads back as written.
+
+#include "IniFile.h"
+
+#include <optional>
+#include <string>
+
+enum class TPublishProtocol { Sftp, Ftps, Ftp };
+
+enum class TSftpLogin {
+    Password, // the password (keyring, prompt or ~/.netrc)
+    Keys,     // the user's SSH agent and keys in ~/.ssh
+};
+
+struct TPublishSettings {
+    TPublishProtocol Protocol = TPublishProtocol::Sftp;
+    std::string Host;
+    int Port = 0; // 0: the protocol's own (22 for SFTP, 21 for FTP and FTPS)
+    std::string User;
+    // The feed's folder on the server: absolute ("/var/www/news") or inside the login folder
+    // ("public_html"). The server's bytes, usually UTF-8.
+    std::string RemoteFolder;
+    TSftpLogin Login = TSftpLogin::Password;
+    // The user agreed that plain FTP sends the password unencrypted.
+    bool PlainFtpAccepted = false;
+    // A certificate the system does not trust, accepted by the user for FTPS:
+    // "sha256//" and the Base64 SHA-256 hash of its public key. Empty: none.
+    std::string TrustedCertificate;
+};
+
+int DefaultPort(TPublishProtocol protocol);
+// The port the connection uses: Port, or the protocol's own.
+int EffectivePort(const TPublishSettings& settings);
+
+// The publish settings of `tablePath` in `ini`, or std::nullopt when it has none (or no host).
+std::optional<TPublishSettings> ReadPublishSettings(const TIniFile& ini,
+                                                    const std::string& tablePath);
+// Replaces the publish settings of `tablePath` in `ini` (in memory; the caller saves).
+void WritePublishSettings(TIniFile& ini, const std::string& tablePath,
+                          const TPublishSettings& settings);

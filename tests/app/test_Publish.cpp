@@ -1,0 +1,204 @@
+// Publishing from the window: the publish-settings dialog, and a publish against a real SFTP
+// server the test starts, with its questions answered by the test. Without a D-Bus session there
+// is no keyring; keyring_session.sh runs these tests again with one.
+
+#include "FormTestSupport.h"
+#include "L_CCmbo.h"
+#include "L_EdtPos.h"
+#include "L_Sizeing.h"
+#include "PublishDialog.h"
+#include "PublishRunner.h"
+#include "PublishStore.h"
+#include "TestServers.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace formtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Fills the dialog the next command opens and closes it with OK.
+void AnswerPublishDialog(const QString& host, int port, const QString& user,
+                         const QString& folder) {
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<TPublishDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->CB_Protocol->setCurrentIndex(int(TPublishProtocol::Sftp));
+        dialog->ED_Host->setText(host);
+        dialog->SE_Port->setValue(port);
+        dialog->ED_User->setText(user);
+        dialog->ED_Folder->setText(folder);
+        dialog->RB_Password->setChecked(true);
+        dialog->accept();
+    });
+}
+
+// The password the keyring holds for the account of `settings`; empty when it holds none.
+QString KeyringPassword(const TPublishSettings& settings) {
+    std::optional<std::optional<QString>> answer;
+    QObject context;
+    ReadKeyringPassword(settings, &context, [&](std::optional<QString> found) { answer = found; });
+    if (!QTest::qWaitFor([&] { return answer.has_value(); }, 10000)) return {};
+    return answer.value_or(std::nullopt).value_or(QString());
+}
+
+} // namespace
+
+class TestPublish : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QByteArray sessionBus_; // the Secret Service's D-Bus session, when the test has one
+    fs::path Dir() const { return dir_->path().toStdString(); }
+
+    // A changed document is saved, its feed goes to the server after the unknown host key is
+    // accepted, and the status bar says where. Without a keyring the password is asked at every
+    // publish; with one it is asked once and kept there. It is never written to a file.
+    void PublishTwice(bool keyring) {
+        // The server's sessions run as the account, which must reach its home in here.
+        fs::permissions(Dir(), fs::perms(0755));
+        fs::create_directories(Dir() / "home/www");
+        fs::create_directories(Dir() / "client");
+        testsupport::TTestAccount account(Dir() / "home");
+        account.Own(Dir() / "home");
+        QVERIFY2(account.Created(), "the tests run as root, as CI does");
+        testsupport::TSshServer server;
+        QVERIFY(server.Start(Dir(), Dir() / "authorized_keys"));
+        qputenv("HOME", QByteArray::fromStdString((Dir() / "client").string()));
+        const QString password = QString::fromStdString(account.Password());
+        int asked = 0;
+        SetPasswordPrompter([&](QWidget*, const QString&) {
+            ++asked;
+            return std::optional<QString>(password);
+        });
+
+        std::unique_ptr<TMiniForm> form;
+        QVERIFY(StartForm(form));
+        const std::string table = (Dir() / "news.tbl").string();
+        fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
+        QVERIFY(form->LoadTableFile(table));
+        AnswerPublishDialog(u"127.0.0.1"_s, server.Port(), QString::fromStdString(account.Name()),
+                            u"www"_s);
+        form->Mn_PublishTo->trigger();
+        const TPublishSettings settings = *LoadPublishSettings(table, IniFileName);
+
+        const QString published =
+            u"公開しました: sftp://127.0.0.1:%1/www/news.rdf"_s.arg(server.Port());
+        for (const bool firstTime : {true, false}) {
+            form->ED_Informer_Title->setText(firstTime ? u"初回"_s : u"二回目"_s);
+            form->Modified = true;
+            form->SetStatusText(1, {});
+            TMsgDlg::QueueAnswer(mrOk);                 // the save's message
+            if (firstTime) TMsgDlg::QueueAnswer(mrYes); // the unknown host key
+            form->SB_Publish->click();
+            QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(1), published, 30000);
+            QCOMPARE(asked, firstTime || keyring ? 1 : 2);
+            const QStringList boxes = AnsweredTexts();
+            QCOMPARE(boxes.size(), firstTime ? 2 : 1);
+            if (firstTime) QVERIFY(boxes[1].contains(u"ホスト鍵はまだ確認されていません"_s));
+            QCOMPARE(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string())),
+                     ReadAll(QString::fromStdString((Dir() / "news.rdf").string())));
+            // The password is kept once it has worked.
+            if (keyring) QTRY_COMPARE(KeyringPassword(settings), password);
+        }
+        QVERIFY(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string()))
+                    .contains("二回目"));
+        for (const auto& file : fs::recursive_directory_iterator(Dir()))
+            if (file.is_regular_file())
+                QVERIFY2(!ReadAll(QString::fromStdString(file.path().string()))
+                              .contains(password.toUtf8()),
+                         file.path().c_str());
+        // The dialog shows the stored settings again.
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TPublishDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->ED_User->text(), QString::fromStdString(account.Name()));
+            QCOMPARE(dialog->SE_Port->value(), server.Port());
+            dialog->reject();
+        });
+        form->Mn_PublishTo->trigger();
+        if (keyring) ForgetKeyringPassword(settings);
+        form.reset();
+        server.Stop();
+    }
+
+private slots:
+    void initTestCase() {
+        FailOnUnexpectedBoxes();
+        if (qEnvironmentVariableIsSet("ORVANIX_TEST_KEYRING"))
+            sessionBus_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        IniFileName = (Dir() / "orvanix.ini").string();
+        TMsgDlg::ClearQueuedAnswers();
+        TMsgDlg::TakeAnsweredBoxes();
+    }
+
+    void cleanup() {
+        QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0);
+        SetPasswordPrompter({});
+        dir_.reset();
+    }
+
+    // What the user accepted before holds for the same server and protocol only.
+    void dialogKeepsConsentForTheSameServerOnly_data() {
+        QTest::addColumn<int>("protocol");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("unchanged") << int(TPublishProtocol::Ftps) << u"example.jp"_s << 0 << true;
+        QTest::newRow("default port named")
+            << int(TPublishProtocol::Ftps) << u"example.jp"_s << 21 << true;
+        QTest::newRow("other host") << int(TPublishProtocol::Ftps) << u"other.jp"_s << 0 << false;
+        QTest::newRow("other port")
+            << int(TPublishProtocol::Ftps) << u"example.jp"_s << 990 << false;
+        QTest::newRow("other protocol")
+            << int(TPublishProtocol::Ftp) << u"example.jp"_s << 0 << false;
+    }
+    void dialogKeepsConsentForTheSameServerOnly() {
+        QFETCH(int, protocol);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(bool, kept);
+        TPublishSettings before;
+        before.Protocol = TPublishProtocol::Ftps;
+        before.Host = "example.jp";
+        before.TrustedCertificate = "sha256//AAAA=";
+        before.PlainFtpAccepted = true;
+        TPublishDialog dialog(before, nullptr);
+        dialog.CB_Protocol->setCurrentIndex(protocol);
+        dialog.ED_Host->setText(host);
+        dialog.SE_Port->setValue(port);
+        const TPublishSettings after = dialog.Settings();
+        QCOMPARE(after.TrustedCertificate.empty(), !kept);
+        QCOMPARE(after.PlainFtpAccepted, kept);
+        QCOMPARE(dialog.RB_Keys->isEnabled(), protocol == int(TPublishProtocol::Sftp));
+    }
+
+    void publishesWithoutAKeyring() {
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        PublishTwice(false);
+    }
+
+    // Run by keyring_session.sh, which starts a Secret Service in a D-Bus session of its own.
+    void publishesWithTheKeyring() {
+        if (sessionBus_.isEmpty()) QSKIP("needs the D-Bus session keyring_session.sh starts");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", sessionBus_);
+        PublishTwice(true);
+    }
+};
+
+QTEST_MAIN(TestPublish)
+#include "test_Publish.moc"

@@ -1,0 +1,75 @@
+// orvanix-feed --publish run as a process against the test's SFTP server.
+
+#include "ProcessRun.h"
+#include "PublishTestSupport.h"
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TPublishCommandTest : public TPublishFixture {
+protected:
+    void SetUp() override {
+        TPublishFixture::SetUp();
+        // A copy of the program of its own: the settings file it reads lies beside it.
+        fs::create_directories(dir_ / "bin");
+        fs::copy_file(ORVANIX_FEED_EXE, dir_ / "bin/orvanix-feed");
+    }
+    RunResult Run(const std::string& arguments) {
+        return RunCapturing("'" + Path("bin/orvanix-feed") + "' " + arguments, dir_ / "stderr.txt");
+    }
+    // A table file named `name` made from `source`, published with `settings`.
+    std::string Table(const std::string& name, const fs::path& source,
+                      const TPublishSettings& settings) {
+        fs::copy_file(source, dir_ / name, fs::copy_options::overwrite_existing);
+        TIniFile ini(Path("bin/orvanix.ini"));
+        EXPECT_TRUE(ini.Load());
+        WritePublishSettings(ini, Path(name), settings);
+        EXPECT_TRUE(ini.Save());
+        return Path(name);
+    }
+};
+
+TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
+    TPublishSettings settings = ServerSettings(TPublishProtocol::Sftp);
+    settings.Login = TSftpLogin::Keys;
+    TPublishSettings missingFolder = settings;
+    missingFolder.RemoteFolder = "gone";
+    const fs::path example = fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl";
+    const fs::path errors = DataFile("escapes.tbl"); // its check finds errors; feed errors.xml
+    struct Case {
+        std::string options, table;
+        fs::path source;
+        TPublishSettings settings; // no host: the table file has no publish settings
+        int exitCode;
+        std::string published; // the remote feed's name; empty: nothing may change there
+        std::string errorPart;
+    } const cases[] = {
+        {"--publish", "news.tbl", example, settings, 0, "news.rdf", ""},
+        {"--check --publish", "news.tbl", example, settings, 0, "news.rdf", ""},
+        {"--publish", "news.tbl", example, missingFolder, 4, "",
+         "公開先のフォルダ gone がサーバーにありません"},
+        {"--publish", "news.tbl", example, TPublishSettings{}, 4, "", "公開先が設定されていません"},
+        {"--check --publish", "errors.tbl", errors, settings, 3, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options + " " + c.table);
+        WriteBytes(Remote() / "news.rdf", "published before\n");
+        const std::string table = Table(c.table, c.source, c.settings);
+        const RunResult result = Run(c.options + " '" + table + "'");
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_NE(result.err.find(c.errorPart), std::string::npos) << result.err;
+        if (c.published.empty()) {
+            EXPECT_EQ(RemoteFeed(), "published before\n");
+            EXPECT_EQ(std::distance(fs::directory_iterator(Remote()), fs::directory_iterator()), 1);
+            continue;
+        }
+        const std::string local = Path(c.published);
+        EXPECT_EQ(ReadBytes(Remote() / c.published), ReadBytes(local));
+        EXPECT_EQ(result.out, local + "\n" + "sftp://127.0.0.1:" + std::to_string(settings.Port) +
+                                  "/www/" + c.published + "\n");
+    }
+}
+
+} // namespace

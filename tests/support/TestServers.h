@@ -1,0 +1,231 @@
+#pragma once
+
+// Real SFTP and FTP servers for the publishing tests: OpenSSH's sshd and vsftpd, started on the
+// loopback address on free unprivileged ports, each with its own configuration and keys in a
+// folder of the test, logging in a local account the test creates. The tests run as root (as CI
+// does), which creating the account and starting the servers need. Every server is stopped by the
+// process id it was started with, and the account is removed, when its object goes.
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace testsupport {
+
+inline bool RunCommand(const std::string& command) {
+    return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
+}
+
+inline std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteAll(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A port nothing listens on now; the kernel hands out each in turn, so two calls differ.
+inline int FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+inline bool Accepts(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return connected;
+}
+
+// The processes below `parent`, children before their parents' parents.
+inline std::vector<pid_t> Descendants(pid_t parent) {
+    std::vector<pid_t> found;
+    DIR* proc = opendir("/proc");
+    for (dirent* entry; proc && (entry = readdir(proc));) {
+        const pid_t pid = std::atoi(entry->d_name);
+        if (pid <= 0) continue;
+        const std::string stat = ReadAll("/proc/" + std::to_string(pid) + "/stat");
+        const size_t end = stat.rfind(')');
+        if (end == std::string::npos) continue;
+        // After the command's name: the state, then the parent's id.
+        if (std::atoi(stat.c_str() + end + 4) != parent) continue;
+        for (const pid_t below : Descendants(pid))
+            found.push_back(below);
+        found.push_back(pid);
+    }
+    if (proc) closedir(proc);
+    return found;
+}
+
+// A local account with a password; its home folder is given and must exist.
+class TTestAccount {
+public:
+    TTestAccount(const std::filesystem::path& home)
+        : name_("orvpub" + std::to_string(getpid())), password_("Pw-" + name_) {
+        RunCommand("userdel " + name_);
+        created_ = RunCommand("useradd -M -d '" + home.string() + "' -s /bin/sh " + name_) &&
+                   RunCommand("echo '" + name_ + ":" + password_ + "' | chpasswd") &&
+                   RunCommand("chown " + name_ + " '" + home.string() + "'");
+    }
+    ~TTestAccount() { RunCommand("userdel " + name_); }
+    TTestAccount(const TTestAccount&) = delete;
+    TTestAccount& operator=(const TTestAccount&) = delete;
+
+    bool Created() const { return created_; }
+    const std::string& Name() const { return name_; }
+    const std::string& Password() const { return password_; }
+    // Gives `path` to the account, so that the servers' permission checks bind.
+    void Own(const std::filesystem::path& path) const {
+        RunCommand("chown -R " + name_ + " '" + path.string() + "'");
+    }
+
+private:
+    std::string name_, password_;
+    bool created_ = false;
+};
+
+// A server process started by the test, stopped with its sessions when the object goes.
+class TServerProcess {
+public:
+    ~TServerProcess() { Stop(); }
+    int Port() const { return port_; }
+    bool Running() const { return pid_ > 0; }
+
+    // Ends the sessions (and thus a transfer under way) and then the server.
+    void Stop() {
+        if (pid_ <= 0) return;
+        KillSessions();
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    void KillSessions() const {
+        for (const pid_t pid : Descendants(pid_))
+            kill(pid, SIGKILL);
+    }
+
+protected:
+    // Starts `arguments` and waits until the port accepts connections (a loaded machine may
+    // take seconds).
+    bool Launch(const std::vector<std::string>& arguments, int port) {
+        port_ = port;
+        pid_ = fork();
+        if (pid_ == 0) {
+            std::vector<char*> argv;
+            for (const std::string& argument : arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        for (int tries = 0; tries < 200; ++tries) {
+            if (Accepts(port)) return true;
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        pid_ = -1;
+        return false;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+// sshd with its own host key; password and key logins of the test account, internal SFTP.
+class TSshServer : public TServerProcess {
+public:
+    // `folder` holds the configuration and keys; `authorizedKeys` the keys that may log in.
+    bool Start(const std::filesystem::path& folder, const std::filesystem::path& authorizedKeys) {
+        std::filesystem::create_directories("/run/sshd");
+        hostKey_ = folder / "ssh_host_ed25519_key";
+        if (!std::filesystem::exists(hostKey_) &&
+            !RunCommand("ssh-keygen -q -t ed25519 -N '' -f '" + hostKey_.string() + "'"))
+            return false;
+        const int port = FreePort();
+        const std::filesystem::path config = folder / "sshd_config";
+        WriteAll(config, "ListenAddress 127.0.0.1\nPort " + std::to_string(port) + "\nHostKey " +
+                             hostKey_.string() + "\nPidFile " + (folder / "sshd.pid").string() +
+                             "\nSubsystem sftp internal-sftp\nUsePAM no\n"
+                             "PasswordAuthentication yes\nKbdInteractiveAuthentication no\n"
+                             "StrictModes no\nAuthorizedKeysFile " +
+                             authorizedKeys.string() + "\n");
+        return Launch(
+            {"/usr/sbin/sshd", "-D", "-f", config.string(), "-E", (folder / "sshd.log").string()},
+            port);
+    }
+    // The host key as known_hosts holds it: "[127.0.0.1]:PORT ssh-ed25519 AAAA...".
+    std::string KnownHostsLine() const {
+        std::string key = ReadAll(hostKey_.string() + ".pub");
+        key = key.substr(0, key.rfind(' '));
+        return "[127.0.0.1]:" + std::to_string(Port()) + " " + key + "\n";
+    }
+
+private:
+    std::filesystem::path hostKey_;
+};
+
+// vsftpd for local accounts; with TLS (explicit, required for logins and data) it presents a
+// self-signed certificate made for the test.
+class TFtpServer : public TServerProcess {
+public:
+    bool Start(const std::filesystem::path& folder, bool tls) {
+        const std::string name = tls ? "ftps" : "ftp";
+        const std::filesystem::path empty = folder / (name + "-empty");
+        std::filesystem::create_directories(empty);
+        const int port = FreePort();
+        const int passive = FreePort();
+        std::string config =
+            "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port) +
+            "\nbackground=NO\nlocal_enable=YES\nwrite_enable=YES\n"
+            "local_umask=077\npasv_enable=YES\npasv_address=127.0.0.1\n"
+            "pasv_min_port=" +
+            std::to_string(passive) + "\npasv_max_port=" + std::to_string(passive + 20) +
+            "\nsecure_chroot_dir=" + empty.string() + "\nseccomp_sandbox=NO\n";
+        if (tls) {
+            const std::string key = (folder / "ftps.key").string();
+            const std::string cert = (folder / "ftps.crt").string();
+            if (!std::filesystem::exists(cert) &&
+                !RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 2 "
+                            "-subj /CN=127.0.0.1 -keyout '" +
+                            key + "' -out '" + cert + "'"))
+                return false;
+            config += "ssl_enable=YES\nforce_local_logins_ssl=YES\nforce_local_data_ssl=YES\n"
+                      "require_ssl_reuse=NO\nrsa_cert_file=" +
+                      cert + "\nrsa_private_key_file=" + key + "\n";
+        }
+        const std::filesystem::path file = folder / (name + ".conf");
+        WriteAll(file, config);
+        return Launch({"/usr/sbin/vsftpd", file.string()}, port);
+    }
+};
+
+} // namespace testsupport
