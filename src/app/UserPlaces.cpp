@@ -3,11 +3,11 @@
 #include "Platform.h"
 #include "S_string.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -20,10 +20,17 @@ std::string DesktopFolder(QStandardPaths::StandardLocation location) {
         QFile::encodeName(QStandardPaths::writableLocation(location)).toStdString());
 }
 
+// The desktop names a documents folder even where none was ever made.
+std::string DocumentsOrHome() {
+    const std::string documents = DesktopFolder(QStandardPaths::DocumentsLocation);
+    std::error_code ignored;
+    if (std::filesystem::is_directory(documents, ignored)) return documents;
+    return DelPathDelim(QFile::encodeName(QDir::homePath()).toStdString());
+}
+
 TUserFolders DesktopFolders() {
     return {DesktopFolder(QStandardPaths::GenericConfigLocation),
-            DesktopFolder(QStandardPaths::GenericDataLocation),
-            DesktopFolder(QStandardPaths::DocumentsLocation)};
+            DesktopFolder(QStandardPaths::GenericDataLocation), DocumentsOrHome()};
 }
 
 void CreateFolderOf(const std::string& path) {
@@ -33,22 +40,20 @@ void CreateFolderOf(const std::string& path) {
 
 } // namespace
 
-TUserPlaces ChooseUserPlaces(const std::string& programFolder, bool programFolderWritable,
+TUserPlaces ChooseUserPlaces(const std::string& programFolder, bool runFromBuildFolder,
                              const TUserFolders& user) {
-    if (programFolderWritable)
-        return {programFolder + IniName, programFolder + TableName, DelPathDelim(programFolder)};
+    if (runFromBuildFolder)
+        return {programFolder + IniName, programFolder + TableName, user.Documents};
     return {user.Config + OwnFolder + IniName, user.Data + OwnFolder + TableName, user.Documents};
-}
-
-bool IsWritableFolder(const std::string& folder) {
-    return access(folder.c_str(), W_OK) == 0;
 }
 
 const TUserPlaces& UserPlaces() {
     static const TUserPlaces places = [] {
         const std::string& program = ProgramFolder();
-        if (IsWritableFolder(program)) return ChooseUserPlaces(program, true, {});
-        TUserPlaces own = ChooseUserPlaces(program, false, DesktopFolders());
+        // The build writes its programs into ORVANIX_BUILD_PROGRAM_FOLDER; an install copies
+        // them elsewhere.
+        const bool runFromBuildFolder = program == ORVANIX_BUILD_PROGRAM_FOLDER;
+        TUserPlaces own = ChooseUserPlaces(program, runFromBuildFolder, DesktopFolders());
         CreateFolderOf(own.IniFileName);
         CreateFolderOf(own.DefaultTableFile);
         return own;

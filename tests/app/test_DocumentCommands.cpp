@@ -6,12 +6,12 @@
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "MiniForm.h"
-#include "Platform.h"
 #include "RadioGroup.h"
 #include "SHBFFEX.h"
 #include "S_string.h"
 #include "Settings.h"
 #include "TableFile.h"
+#include "UserPlaces.h"
 
 #include <QDir>
 #include <QFile>
@@ -433,13 +433,13 @@ private slots:
     void saveFolderButton_data() {
         QTest::addColumn<QString>("saveFolder"); // "<dir>" stands for the test's folder
         QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("start"); // "<program>": the program's folder
+        QTest::addColumn<QString>("start"); // "<user>": the user's documents or home folder
         QTest::addColumn<QString>("field");
         QTest::addColumn<bool>("modified");
-        QTest::newRow("empty field starts in the program's folder") << ""
-                                                                    << "<dir>"
-                                                                    << "<program>"
-                                                                    << "<dir>" << true;
+        QTest::newRow("empty field starts in the user's folder") << ""
+                                                                 << "<dir>"
+                                                                 << "<user>"
+                                                                 << "<dir>" << true;
         QTest::newRow("the same folder again counts as an edit") << "<dir>"
                                                                  << "<dir>"
                                                                  << "<dir>"
@@ -456,8 +456,8 @@ private slots:
         QFETCH(QString, field);
         QFETCH(bool, modified);
         const auto resolve = [this](QString text) {
-            const QString program = QString::fromStdString(DelPathDelim(ProgramFolder()));
-            return text.replace(u"<dir>"_s, dir_->path()).replace(u"<program>"_s, program);
+            const QString user = QString::fromStdString(UserPlaces().DialogFolder);
+            return text.replace(u"<dir>"_s, dir_->path()).replace(u"<user>"_s, user);
         };
         TMiniForm form;
         form.Edit_RssSave->setText(resolve(saveFolder));
