@@ -226,11 +226,18 @@ QPoint CenteredOnWorkArea(const QRect& workArea, const QSize& size) {
             workArea.y() + (workArea.height() - size.height()) / 3};
 }
 
+QSize FittedToWorkArea(const QRect& workArea, const QSize& frame, const QSize& size) {
+    return size.boundedTo(workArea.size() - frame).expandedTo(QSize(0, 0));
+}
+
 void CenterOnWorkArea(QWidget* form) {
     const QScreen* screen = form->screen();
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
-    form->move(CenteredOnWorkArea(screen->availableGeometry(), form->frameGeometry().size()));
+    const QRect workArea = screen->availableGeometry();
+    form->resize(
+        FittedToWorkArea(workArea, form->frameGeometry().size() - form->size(), form->size()));
+    form->move(CenteredOnWorkArea(workArea, form->frameGeometry().size()));
 }
 
 TIniFile OpenIniRetry(const std::string& path) {

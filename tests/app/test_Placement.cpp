@@ -427,6 +427,27 @@ private slots:
         QTEST(CenteredOnWorkArea(area, size), "expected");
     }
 
+    // A screen at 200% leaves a 1600 × 1000 desktop 800 × 500 to lay out in.
+    void fittedToWorkArea_data() {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("fits") << QRect(0, 0, 1280, 1024) << QSize(2, 24) << QSize(819, 602)
+                              << QSize(819, 602);
+        QTest::newRow("too large at 200%")
+            << QRect(0, 14, 800, 472) << QSize(2, 24) << QSize(819, 602) << QSize(798, 448);
+        QTest::newRow("no room at all")
+            << QRect(0, 0, 1, 1) << QSize(2, 24) << QSize(819, 602) << QSize(0, 0);
+    }
+
+    void fittedToWorkArea() {
+        QFETCH(QRect, area);
+        QFETCH(QSize, frame);
+        QFETCH(QSize, size);
+        QTEST(FittedToWorkArea(area, frame, size), "expected");
+    }
+
     void screenCentreOnlyBeforeFirstLoad() {
         QWidget form;
         form.setObjectName("MiniForm");
