@@ -4,8 +4,8 @@
 #                                                 uses it on a desktop of its own (Xvfb, openbox)
 #   check_install.sh package DIR VERSION          unpacks the Debian package of VERSION that DIR
 #                                                 holds (dpkg-deb -x) and runs lintian on it
-# Both check the tree (programs, links, readme, icon, desktop entry, table file type, manual
-# pages, licence) and run both programs from it.
+# Both check the tree (programs, links, readme, icons, desktop entry, AppStream metadata, table
+# file type, manual pages, licence) and run both programs from it.
 
 set -eu
 
@@ -23,7 +23,7 @@ check_tree() {
     for file in lib/orvanix/orvanix lib/orvanix/orvanix-feed; do
         [ -x "$prefix/$file" ] || fail "$file is missing or not executable"
     done
-    for file in lib/orvanix/orvanix.txt share/icons/hicolor/256x256/apps/orvanix.png \
+    for file in lib/orvanix/orvanix.txt share/icons/hicolor/scalable/apps/orvanix.svg \
         share/mime/packages/orvanix.xml share/doc/orvanix/copyright \
         share/doc/orvanix/changelog.gz; do
         [ -f "$prefix/$file" ] || fail "$file is missing"
@@ -51,6 +51,12 @@ check_tree() {
                 fail "$page does not show"
         done
     done
+    for size in 16 22 24 32 48 64 128 256; do
+        file "$prefix/share/icons/hicolor/${size}x$size/apps/orvanix.png" |
+            grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon"
+    done
+    appstreamcli validate --no-net "$prefix/share/metainfo/org.orvanix.orvanix.metainfo.xml" ||
+        fail "the AppStream metadata does not validate"
     desktop=$prefix/share/applications/orvanix.desktop
     desktop-file-validate "$desktop" || fail "the desktop entry does not validate"
     grep -qx 'Exec=orvanix %f' "$desktop" || fail "the desktop entry does not start orvanix"
