@@ -4,6 +4,8 @@
 // grid, clicks on the title plate and notices, and the menus as they open.
 
 #include "MiniForm.h"
+
+#include "FormAccessibility.h"
 #include "MiniFormSupport.h"
 
 #include "Cp932Edit.h"
@@ -92,6 +94,7 @@ TMiniForm::TMiniForm(QWidget* parent) : QMainWindow(parent) {
     setFont(PixelFont(12));
     CommandLineParams = QCoreApplication::arguments().mid(1);
     CreateComponents();
+    NameUnlabelledControls(*this);
     FormCreate();
     ControlSize->OwnerCreated();
 }
