@@ -160,7 +160,7 @@ void TMiniForm::DocumentToControls(const TFeedDocument& document) {
     CB_AutoAddress->setChecked(channel.AutoAddress);
     ApplyItemRows(document);
     FileName = document.FileName;
-    Modified = document.Modified;
+    SetModified(document.Modified);
 }
 
 void TMiniForm::ApplyItemRows(const TFeedDocument& document) {
@@ -202,7 +202,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     CB_AutoData->setChecked(true);
     CB_AutoAddress->setChecked(true);
     ClearItemRows();
-    Modified = false;
+    SetModified(false);
     FileName.clear();
     tableFileState_.reset();
     UpdateCaption();
@@ -210,10 +210,18 @@ void TMiniForm::ResetDocument(bool keepTab) {
 }
 
 void TMiniForm::UpdateCaption() {
-    QString caption = u"Orvane Lite版"_s;
-    if (!FileName.empty())
-        caption += u" ["_s + QFileInfo(ShownPath(FileName)).completeBaseName() + u']';
-    setWindowTitle(caption);
+    const QString changed = Modified ? u"*"_s : QString();
+    if (FileName.empty()) {
+        setWindowTitle(changed + u"Orvane Lite版"_s);
+        return;
+    }
+    const QString name = QFileInfo(ShownPath(FileName)).completeBaseName();
+    setWindowTitle(u"Orvane Lite版 ["_s + changed + name + u']');
+}
+
+void TMiniForm::SetModified(bool modified) {
+    Modified = modified;
+    UpdateCaption();
 }
 
 void TMiniForm::CheckCommandLine() {

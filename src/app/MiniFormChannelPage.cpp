@@ -231,5 +231,5 @@ void TMiniForm::SetChannelTabOrder() {
 }
 
 void TMiniForm::ED_Informer_TitleChange() {
-    Modified = true;
+    SetModified(true);
 }

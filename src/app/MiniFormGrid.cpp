@@ -329,7 +329,7 @@ bool TMiniForm::InsertRows(int row, int count) {
         return false;
     }
     ChangeCells(*XStringGrid, [&] { PushRowsDown(*XStringGrid, row, count); });
-    Modified = true;
+    SetModified(true);
     return true;
 }
 
@@ -342,7 +342,7 @@ bool TMiniForm::DeleteRows(int first, int last) {
         for (int row = first; row <= MaxItemRows; ++row)
             CopyRow(*XStringGrid, row + count, row);
     });
-    Modified = true;
+    SetModified(true);
     return true;
 }
 
@@ -384,7 +384,7 @@ bool TMiniForm::PasteRows(int row) {
         for (int line = 0; line < count; ++line)
             SetRowFromLine(*XStringGrid, row + line, lines[static_cast<size_t>(line)]);
     });
-    Modified = true;
+    SetModified(true);
     return true;
 }
 
@@ -398,7 +398,7 @@ void TMiniForm::MoveCurrentRow(int step) {
         SwapRows(*XStringGrid, row, target);
         XStringGrid->SetRow(target);
     });
-    Modified = true;
+    SetModified(true);
 }
 
 void TMiniForm::SB_LineInsClick() {
@@ -584,7 +584,7 @@ void TMiniForm::FillPickList() {
 
 void TMiniForm::XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow,
                                        const std::string& Value) {
-    Modified = true;
+    SetModified(true);
     if (Value.empty()) return;
     // Cells set here do not raise this event again.
     if (CB_AutoData->isChecked() && ACol != DateColumn && Sender->Cells(DateColumn, ARow).empty())

@@ -118,9 +118,13 @@ private slots:
         const QString plain = u"Orvane Lite版"_s;
         const QString site = u"Orvane Lite版 [Site]"_s;
         const QString news = u"Orvane Lite版 [News]"_s;
+        // Unsaved changes are marked in the caption.
+        const QString plainChanged = u"*Orvane Lite版"_s;
+        const QString siteChanged = u"Orvane Lite版 [*Site]"_s;
+        const QString newsChanged = u"Orvane Lite版 [*News]"_s;
         QTest::newRow("first save cancelled writes nothing") << false << false << Cancel << 0 << ""
                                                              << "" << false << ""
-                                                             << "" << true << plain << "";
+                                                             << "" << true << plainChanged << "";
         QTest::newRow("first save asks for the name")
             << false << false << "News.tbl" << 0 << ""
             << "" << false << SaveComplete.arg(u"%1"_s, u"news.rdf"_s) << "News.tbl" << false
@@ -133,9 +137,10 @@ private slots:
             << true << true << "Other.tbl" << 0 << ""
             << "" << false << SaveComplete.arg(u"%1"_s, u"other.rdf"_s) << "Other.tbl" << false
             << u"Orvane Lite版 [Other]"_s << "other.rdf";
-        QTest::newRow("save as cancelled keeps everything") << true << true << Cancel << 0 << ""
-                                                            << "" << false << ""
-                                                            << "Site.tbl" << true << site << "";
+        QTest::newRow("save as cancelled keeps everything")
+            << true << true << Cancel << 0 << ""
+            << "" << false << ""
+            << "Site.tbl" << true << siteChanged << "";
         QTest::newRow("save folder") << true << false << "" << 0 << "out"
                                      << "" << false << SaveComplete.arg(u"%1"_s, u"out/site.rdf"_s)
                                      << "Site.tbl" << false << site << "out/site.rdf";
@@ -148,12 +153,12 @@ private slots:
             << "" << false
             << u"[RSSファイルの保存先]の指定が不正です。 RSSファイルの保存はできません。\r\n\r\n"
                u"指定されている保存先 : \"%1/missing\""_s
-            << "News.tbl" << true << news << "";
+            << "News.tbl" << true << newsChanged << "";
         QTest::newRow("feed that cannot be replaced is kept")
             << false << false << "News.tbl" << 0 << ""
             << "read-only feed" << false
             << u"RSSファイルが作成できません。\r\nアクセスの権限がありません。"_s << "News.tbl"
-            << true << news << "";
+            << true << newsChanged << "";
         QTest::newRow("duplicate entries are saved with a warning")
             << true << false << "" << 0 << ""
             << "" << true << SaveComplete.arg(u"%1"_s, u"site.rdf"_s) + DuplicateWarning
@@ -162,20 +167,20 @@ private slots:
             << false << false << "Busy.tbl" << 0 << ""
             << "folder named like the table" << false
             << TableSaveFailed + u"\r\nフォルダです。ファイルではありません。"_s << "" << true
-            << plain << "";
+            << plainChanged << "";
         QTest::newRow("name outside code page 932 is refused")
             << false << false << u"\U0001F600.tbl"_s << 0 << ""
             << "" << false
             << TableSaveFailed +
                    u"\r\nファイル名の文字 U+1F600 はこのプログラムでは使用できません。"_s
-            << "" << true << plain << "";
+            << "" << true << plainChanged << "";
         // 〜 would come back from code page 932 as ～: another file than the one asked for.
         QTest::newRow("name that code page 932 changes is refused")
             << false << false << u"お知らせ〜.tbl"_s << 0 << ""
             << "" << false
             << TableSaveFailed +
                    u"\r\nファイル名の文字 U+301C は「～」に変わってしまうため使用できません。"_s
-            << "" << true << plain << "";
+            << "" << true << plainChanged << "";
         QTest::newRow("folder that code page 932 cannot hold")
             << false << false << u"café/News.tbl"_s << 0 << ""
             << "" << false << SaveComplete.arg(u"%1"_s, u"caf?/news.rdf"_s) << "café/News.tbl"
@@ -326,7 +331,7 @@ private slots:
         form.ED_Informer_Title->setText(u"編集中"_s);
         form.XStringGrid->SetCells(0, 1, "Draft");
         form.XStringGrid->FocusCell(2, 40, true);
-        form.Modified = modified;
+        form.SetModified(modified);
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
         if (outcome != u"reset") QueueFileAnswer(dialog);
         if (boxes.size() > (answer != mrNone ? 1 : 0)) TMsgDlg::QueueAnswer(mrOk);
@@ -343,7 +348,7 @@ private slots:
             expected{
                 {u"kept"_s,
                  {u"編集中"_s, "Draft", TempPathCp(u"Current.tbl"_s), modified,
-                  u"Orvane Lite版 [Current]"_s}},
+                  modified ? u"Orvane Lite版 [*Current]"_s : u"Orvane Lite版 [Current]"_s}},
                 {u"reset"_s, {u""_s, "", "", false, u"Orvane Lite版"_s}},
                 {u"loaded"_s,
                  {u"保存済み"_s, "Saved entry", TempPathCp(u"Saved.tbl"_s), false,
