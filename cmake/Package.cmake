@@ -1,16 +1,35 @@
 # The Debian package (make package): the program under /usr as a plain install lays it out, with
-# the libraries it links to as dependencies.
+# the libraries it links to as dependencies, and its licence and changelog in Debian's form.
+
+set(ORVANIX_MAINTAINER "Orvane Lite developers <developers@orvanix.org>")
+set(ORVANIX_DOC_DIR share/doc/orvanix)
+
+# The changelog is made from CHANGELOG.md, whose newest release must be the program's version.
+set(ORVANIX_DEBIAN_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${ORVANIX_DEBIAN_CHANGELOG}
+                   COMMAND ${PROJECT_SOURCE_DIR}/packaging/debian-changelog.sh
+                           ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${ORVANIX_VERSION_TEXT}
+                           ${ORVANIX_MAINTAINER} ${ORVANIX_DEBIAN_CHANGELOG}
+                   DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+                           ${PROJECT_SOURCE_DIR}/packaging/debian-changelog.sh
+                   COMMENT "Writing the Debian changelog from CHANGELOG.md"
+                   VERBATIM)
+add_custom_target(orvanix_debian_changelog ALL DEPENDS ${ORVANIX_DEBIAN_CHANGELOG})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${ORVANIX_DEBIAN_CHANGELOG}
+        DESTINATION ${ORVANIX_DOC_DIR})
+# The few informational tags of lintian that the package keeps, each with its reason.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION share/lintian/overrides
+        RENAME orvanix)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvanix)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-# The desktop entry is written at install time with the program's final path, so the staging
-# folder goes into DESTDIR and not into the prefix.
+set(CPACK_PACKAGE_VERSION ${ORVANIX_VERSION_TEXT})
+# Staged in DESTDIR, the install leaves the desktop databases to the system's triggers.
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvane Lite developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ORVANIX_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's Japanese font, Qt's own dialogs in Japanese, and the desktop's opener for the

@@ -1,20 +1,28 @@
 #include "AppUtils.h"
 
-#include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProcess>
 
+#include <memory>
+
 namespace {
 
+// How long after its start an ending program still counts as failing to start.
+constexpr qint64 StartFailureWindowMs = 5000;
+
 TProgramLauncher& Launcher() {
-    static TProgramLauncher launcher = [](const QString& program, const QStringList& arguments) {
-        return QProcess::startDetached(program, arguments);
-    };
+    static TProgramLauncher launcher = StartWatchedProgram;
     return launcher;
 }
 
+// The desktop's opener takes web addresses and files alike.
 TUrlOpener& UrlOpener() {
-    static TUrlOpener opener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    static TUrlOpener opener = [](const QUrl& url) {
+        const QString target =
+            url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded);
+        return StartWatchedProgram(QStringLiteral("xdg-open"), {target});
+    };
     return opener;
 }
 
@@ -24,26 +32,77 @@ QString DesktopProgramFor(const QString& program) {
     return name == u"iexplore.exe" || name == u"notepad.exe" ? QStringLiteral("xdg-open") : program;
 }
 
-void ShowStartFailure(int code) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("エラー"),
-                    QStringLiteral("指定のプロセスは実行出来ませんでした。Er=%1").arg(code),
-                    QMessageBox::Ok);
+void ShowStartFailure(int code, const QString& reason) {
+    QString text = QStringLiteral("指定のプロセスは実行出来ませんでした。Er=%1").arg(code);
+    if (!reason.isEmpty()) text += u'\n' + reason;
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("エラー"), text, QMessageBox::Ok);
     box.move(50, 50);
     box.exec();
 }
 
+// The last line with text of a program's error output, read as it comes.
+class TLastLine {
+public:
+    void Add(const QByteArray& output) {
+        pending_ += output;
+        const qsizetype end = pending_.lastIndexOf('\n');
+        if (end < 0) return;
+        const QByteArray complete = pending_.left(end).trimmed();
+        pending_.remove(0, end + 1);
+        const QByteArray line = complete.mid(complete.lastIndexOf('\n') + 1).trimmed();
+        if (!line.isEmpty()) last_ = QString::fromLocal8Bit(line);
+    }
+    QString Text() const {
+        const QByteArray rest = pending_.trimmed();
+        return rest.isEmpty() ? last_ : QString::fromLocal8Bit(rest);
+    }
+
+private:
+    QByteArray pending_; // an unfinished line
+    QString last_;
+};
+
 } // namespace
+
+QString StartWatchedProgram(const QString& program, const QStringList& arguments) {
+    // Without a parent: the program (a browser the opener waits for) may outlive the editor, and
+    // a QProcess that is destroyed ends its program. It deletes itself when the program ends.
+    auto* process = new QProcess;
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    auto errorOutput = std::make_shared<TLastLine>();
+    auto sinceStart = std::make_shared<QElapsedTimer>();
+    QObject::connect(process, &QProcess::readyReadStandardError, process,
+                     [process, errorOutput] { errorOutput->Add(process->readAllStandardError()); });
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, errorOutput, sinceStart](int exitCode, QProcess::ExitStatus status) {
+                         errorOutput->Add(process->readAllStandardError());
+                         process->deleteLater();
+                         const bool failed = status == QProcess::CrashExit || exitCode != 0;
+                         if (failed && sinceStart->elapsed() < StartFailureWindowMs)
+                             ShowStartFailure(exitCode, errorOutput->Text());
+                     });
+    sinceStart->start();
+    process->start();
+    if (process->waitForStarted()) return {};
+    const QString reason = process->errorString();
+    delete process;
+    return reason;
+}
 
 int ExecProgram(const QString& program, const QString& parameter) {
     const QStringList arguments = parameter.isEmpty() ? QStringList() : QStringList{parameter};
-    if (Launcher()(DesktopProgramFor(program), arguments)) return ExecSucceeded;
-    ShowStartFailure(ExecFileNotFound);
+    const QString failure = Launcher()(DesktopProgramFor(program), arguments);
+    if (failure.isEmpty()) return ExecSucceeded;
+    ShowStartFailure(ExecFileNotFound, failure);
     return ExecFileNotFound;
 }
 
 void OpenWithShell(const QString& target) {
-    const QUrl url = QUrl::fromUserInput(target);
-    UrlOpener()(url);
+    const QString failure = UrlOpener()(QUrl::fromUserInput(target));
+    if (!failure.isEmpty()) ShowStartFailure(ExecFileNotFound, failure);
 }
 
 void SetProgramLauncher(TProgramLauncher launcher) {

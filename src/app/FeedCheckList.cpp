@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -41,7 +42,7 @@ TFeedCheckList::TFeedCheckList(QWidget* parent) : QDialog(parent) {
     List->setEditTriggers(QAbstractItemView::NoEditTriggers);
     List->verticalHeader()->hide();
     List->horizontalHeader()->setStretchLastSection(true);
-    // Messages wrap within the width the window leaves them.
+    // Messages wrap within the width the window leaves them (see resizeEvent).
     List->setWordWrap(true);
     connect(List->horizontalHeader(), &QHeaderView::sectionResized, List,
             &QTableWidget::resizeRowsToContents);
@@ -77,6 +78,13 @@ void TFeedCheckList::SetFindings(const std::vector<TFeedFinding>& findings) {
         List->resizeColumnToContents(column);
     List->resizeRowsToContents();
     if (List->rowCount() > 0) List->selectRow(0);
+}
+
+// Each row is as high as its message at the width the window now gives it; rows measured before
+// the window had its size would keep the height of a message wrapped at a default width.
+void TFeedCheckList::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    QTimer::singleShot(0, List, &QTableWidget::resizeRowsToContents);
 }
 
 void TFeedCheckList::Choose(int index) {

@@ -30,6 +30,9 @@ public:
 signals:
     void FindingChosen(int index);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void Choose(int index);
 

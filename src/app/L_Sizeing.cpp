@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QWidget>
 
@@ -107,12 +108,33 @@ void WriteBounds(TIniFile& ini, const std::string& section, const QRect& bounds)
     ini.WriteInteger(section, "szHeight", bounds.height());
 }
 
+// How much larger the window's frame is than its inside. Before the window is first shown the
+// window manager has not framed it yet; a title bar of the style's height is assumed then.
+QSize FrameExtra(const QWidget* form) {
+    const QSize known = form->frameGeometry().size() - form->size();
+    if (!known.isEmpty()) return known;
+    return {0, form->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, form)};
+}
+
+// The screens' work areas together (the desktop less its panels).
+QRect WorkAreas() {
+    QRect areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas |= screen->availableGeometry();
+    return areas;
+}
+
 void ReadFormPlacement(const TIniFile& ini, QWidget* form, const std::string& section,
                        TControlSizeStyle style) {
     if (!StoresBounds(style)) return;
     const QRect stored = ReadBounds(ini, section, WindowBounds(form));
-    int left = stored.x(), top = stored.y(), width = stored.width(), height = stored.height();
-    FitToDesktop(left, top, width, height);
+    // The frame too must fit into the screens' work areas, at any scale.
+    const QSize frame = FrameExtra(form);
+    int left = stored.x(), top = stored.y();
+    int width = stored.width() + frame.width(), height = stored.height() + frame.height();
+    FitToDesktop(WorkAreas(), left, top, width, height);
+    width -= frame.width();
+    height -= frame.height();
     const bool maximized =
         ini.ReadInteger(section, "szWindowState", form->isMaximized() ? 1 : 0) != 0;
     TNormalFrameOffset::Follow(form);
@@ -222,11 +244,17 @@ QPoint CenteredOnWorkArea(const QRect& workArea, const QSize& size) {
             workArea.y() + (workArea.height() - size.height()) / 3};
 }
 
+QSize FittedToWorkArea(const QRect& workArea, const QSize& frame, const QSize& size) {
+    return size.boundedTo(workArea.size() - frame).expandedTo(QSize(0, 0));
+}
+
 void CenterOnWorkArea(QWidget* form) {
     const QScreen* screen = form->screen();
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
-    form->move(CenteredOnWorkArea(screen->availableGeometry(), form->frameGeometry().size()));
+    const QRect workArea = screen->availableGeometry();
+    form->resize(FittedToWorkArea(workArea, FrameExtra(form), form->size()));
+    form->move(CenteredOnWorkArea(workArea, form->frameGeometry().size()));
 }
 
 namespace {

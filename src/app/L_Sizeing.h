@@ -48,7 +48,11 @@ void FitToDesktop(int& left, int& top, int& width, int& height);
 
 // The position of a window of `size` centred across the work area and a third of the way down.
 QPoint CenteredOnWorkArea(const QRect& workArea, const QSize& size);
-// Moves the window there on its own screen's work area (the primary one if it has none).
+// The largest inside of a window, at most `size`, whose frame (`frame` larger than the inside)
+// fits into the work area.
+QSize FittedToWorkArea(const QRect& workArea, const QSize& frame, const QSize& size);
+// Shrinks the window to fit its own screen's work area (the primary one if it has none) and
+// moves it there.
 void CenterOnWorkArea(QWidget* form);
 
 // The settings file held in memory, handed to `opened`: at once when it can be read, else after up

@@ -4,6 +4,8 @@
 // grid, clicks on the title plate and notices, and the menus as they open.
 
 #include "MiniForm.h"
+
+#include "FormAccessibility.h"
 #include "MiniFormSupport.h"
 
 #include "Cp932Edit.h"
@@ -85,6 +87,7 @@ TMiniForm::TMiniForm(QWidget* parent) : QMainWindow(parent) {
     CommandLineParams = QCoreApplication::arguments().mid(1);
     CreateComponents();
     CreateRecoveryKeeper();
+    NameUnlabelledControls(*this);
     FormCreate();
     ControlSize->OwnerCreated();
 }
@@ -155,7 +158,7 @@ void TMiniForm::DocumentToControls(const TFeedDocument& document) {
     CB_AutoAddress->setChecked(channel.AutoAddress);
     ApplyItemRows(document);
     FileName = document.FileName;
-    Modified = document.Modified;
+    SetModified(document.Modified);
 }
 
 void TMiniForm::ApplyItemRows(const TFeedDocument& document) {
@@ -196,7 +199,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     CB_AutoData->setChecked(true);
     CB_AutoAddress->setChecked(true);
     ClearItemRows();
-    Modified = false;
+    SetModified(false);
     RecoveryKeeper->DocumentSettled();
     FileName.clear();
     tableFileState_.reset();
@@ -205,9 +208,17 @@ void TMiniForm::ResetDocument(bool keepTab) {
 }
 
 void TMiniForm::UpdateCaption() {
-    QString caption = u"Orvane Lite版"_s;
-    if (!FileName.empty()) caption += u" ["_s + DocumentName(FileName) + u']';
-    setWindowTitle(caption);
+    const QString changed = Modified ? u"*"_s : QString();
+    if (FileName.empty()) {
+        setWindowTitle(changed + u"Orvane Lite版"_s);
+        return;
+    }
+    setWindowTitle(u"Orvane Lite版 ["_s + changed + DocumentName(FileName) + u']');
+}
+
+void TMiniForm::SetModified(bool modified) {
+    Modified = modified;
+    UpdateCaption();
 }
 
 void TMiniForm::CheckCommandLine() {

@@ -87,7 +87,11 @@ public:
     bool ChangesMayGo();
     // Empties the document; without keepTab the confirmation page is refreshed too.
     void ResetDocument(bool keepTab);
+    // The caption: the program's name, the file's name in brackets, a "*" before it while the
+    // document has unsaved changes.
     void UpdateCaption();
+    // Sets Modified and shows it in the caption.
+    void SetModified(bool modified);
     // Looks for an HTML file among CommandLineParams (see ImportFileName), else for a table file
     // to open (the first other parameter that is no option, see OpenFileName).
     void CheckCommandLine();

@@ -297,5 +297,5 @@ void TMiniForm::SetChannelTabOrder() {
 }
 
 void TMiniForm::ED_Informer_TitleChange() {
-    Modified = true;
+    SetModified(true);
 }

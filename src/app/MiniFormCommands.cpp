@@ -105,7 +105,7 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     // The save decides both: the table file names the document once it is written, and only a
     // complete save clears the modified flag.
     FileName = document.FileName;
-    Modified = document.Modified;
+    SetModified(document.Modified);
     if (result.Outcome != TSaveOutcome::TableFailed) {
         RecordTableFileState();
         ShowCheckStatus(document);
@@ -156,7 +156,7 @@ void TMiniForm::SB_SansyoClick() {
     if (!SHBrowseForFolderEx->Execute(this)) return;
     Edit_RssSave->SetTextCp932(SHBrowseForFolderEx->Folder());
     // Choosing the same folder again changes no text but counts as an edit all the same.
-    Modified = true;
+    SetModified(true);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -292,7 +292,7 @@ bool TMiniForm::ApplyRowEdit(const TRowEdit& edit, int currentRow) {
         WriteRows(edit.Patch.First, edit.Patch.After);
         if (currentRow > 0) XStringGrid->SetRow(currentRow);
     });
-    Modified = true;
+    SetModified(true);
     return true;
 }
 
@@ -536,7 +536,7 @@ void TMiniForm::XStringGridEditorStarted(TXStringGrid*, int ACol, int ARow, TCel
 }
 
 void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const std::string&) {
-    Modified = true;
+    SetModified(true);
     autoFilled_.erase({ACol, ARow});
     if (ACol == icDate) NormalizeTypedDateCell(ARow);
     const TAutoFill fill{CB_AutoData->isChecked(), CB_AutoAddress->isChecked(),

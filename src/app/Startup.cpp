@@ -4,6 +4,7 @@
 #include "L_Theme.h"
 #include "MiniForm.h"
 #include "Version.h"
+#include "XStringGridAccessible.h"
 
 #include <QLibraryInfo>
 #include <QScreen>
@@ -80,6 +81,7 @@ int RunProgram(int argc, char** argv) {
     LoadJapaneseQtTexts(application);
     QGuiApplication::setDesktopFileName(u"orvanix"_s);
     QGuiApplication::setWindowIcon(QIcon(u":/orvanix.png"_s));
+    InstallGridAccessibility();
     try {
         TMiniForm form;
         form.show();

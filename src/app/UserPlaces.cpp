@@ -3,6 +3,7 @@
 #include "Platform.h"
 #include "S_string.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
@@ -15,9 +16,17 @@ std::string DesktopFolder(QStandardPaths::StandardLocation location) {
         QFile::encodeName(QStandardPaths::writableLocation(location)).toStdString());
 }
 
+// The desktop names a documents folder even where none was ever made.
+std::string DocumentsOrHome() {
+    const std::string documents = DesktopFolder(QStandardPaths::DocumentsLocation);
+    std::error_code ignored;
+    if (std::filesystem::is_directory(documents, ignored)) return documents;
+    return DelPathDelim(QFile::encodeName(QDir::homePath()).toStdString());
+}
+
 TUserFolders DesktopFolders() {
     return {UserConfigFolder(), DesktopFolder(QStandardPaths::GenericDataLocation),
-            DesktopFolder(QStandardPaths::DocumentsLocation)};
+            DocumentsOrHome()};
 }
 
 void CreateFolderOf(const std::string& path) {
@@ -30,8 +39,7 @@ void CreateFolderOf(const std::string& path) {
 const TUserPlaces& UserPlaces() {
     static const TUserPlaces places = [] {
         const std::string& program = ProgramFolder();
-        if (IsWritableFolder(program)) return ChooseUserPlaces(program, true, {});
-        TUserPlaces own = ChooseUserPlaces(program, false, DesktopFolders());
+        TUserPlaces own = ChooseUserPlaces(program, RunsFromBuildFolder(program), DesktopFolders());
         CreateFolderOf(own.IniFileName);
         CreateFolderOf(own.DefaultTableFile);
         return own;

@@ -4,7 +4,6 @@
 #include "S_string.h"
 
 #include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
@@ -19,15 +18,15 @@ std::string Environment(const char* name) {
 
 } // namespace
 
-TUserPlaces ChooseUserPlaces(const std::string& programFolder, bool programFolderWritable,
+TUserPlaces ChooseUserPlaces(const std::string& programFolder, bool runFromBuildFolder,
                              const TUserFolders& user) {
-    if (programFolderWritable)
-        return {programFolder + IniName, programFolder + TableName, DelPathDelim(programFolder)};
+    if (runFromBuildFolder)
+        return {programFolder + IniName, programFolder + TableName, user.Documents};
     return {user.Config + OwnFolder + IniName, user.Data + OwnFolder + TableName, user.Documents};
 }
 
-bool IsWritableFolder(const std::string& folder) {
-    return access(folder.c_str(), W_OK) == 0;
+bool RunsFromBuildFolder(const std::string& programFolder) {
+    return programFolder == ORVANIX_BUILD_PROGRAM_FOLDER;
 }
 
 std::string UserConfigFolder() {
@@ -38,6 +37,6 @@ std::string UserConfigFolder() {
 
 std::string ProgramSettingsFile() {
     const std::string& program = ProgramFolder();
-    return ChooseUserPlaces(program, IsWritableFolder(program), {UserConfigFolder(), {}, {}})
+    return ChooseUserPlaces(program, RunsFromBuildFolder(program), {UserConfigFolder(), {}, {}})
         .IniFileName;
 }

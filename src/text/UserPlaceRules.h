@@ -2,11 +2,11 @@
 
 // Where the programs keep what they write for their user: the settings file, the default table
 // file (the document a start with an HTML page opens) and the folder the open and save dialogs
-// show first. They sit beside the program when the user can write to the program's folder (a
-// build folder, an install into the user's own folder), so such a set-up keeps everything
-// together; otherwise (a package under /usr) in the user's freedesktop folders and documents
-// folder. The editor and the command-line feed builder decide it by these same rules, so both find
-// the same settings file.
+// show first. An installed copy (a package, an install into ~/.local) keeps them in the user's
+// freedesktop folders, so nothing is ever written beside an installed program; only a copy run
+// from the build folder it was built in keeps them beside itself, so a developer's set-up stays
+// together. The dialogs start in the user's documents folder either way. The editor and the
+// command-line feed builder decide it by these same rules, so both find the same settings file.
 
 #include <string>
 
@@ -20,16 +20,17 @@ struct TUserPlaces {
 struct TUserFolders {
     std::string Config;    // $XDG_CONFIG_HOME, else ~/.config
     std::string Data;      // $XDG_DATA_HOME, else ~/.local/share
-    std::string Documents; // the documents folder
+    std::string Documents; // the documents folder, or the home folder when there is none
 };
 
-// The places of a program in `programFolder` (ending in "/"), by whether the user can write to
-// that folder.
-TUserPlaces ChooseUserPlaces(const std::string& programFolder, bool programFolderWritable,
+// The places of a program in `programFolder` (ending in "/"), by whether it runs from its build
+// folder.
+TUserPlaces ChooseUserPlaces(const std::string& programFolder, bool runFromBuildFolder,
                              const TUserFolders& user);
 
-// True when the running user may create files in `folder`.
-bool IsWritableFolder(const std::string& folder);
+// True when `programFolder` (ending in "/", links resolved) is the folder the build wrote the
+// programs into; an install copies them elsewhere.
+bool RunsFromBuildFolder(const std::string& programFolder);
 
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config; without a trailing "/".
 std::string UserConfigFolder();

@@ -36,7 +36,7 @@ void TCellEditor::SetReadOnly(bool value) {
 void TCellEditor::Attach(TXStringGrid* grid) {
     if (!grid) return;
     if (grid_ && grid_ != grid)
-        throw ECellEditorError(objectName().toStdString() + " is allready assigned to " +
+        throw ECellEditorError(objectName().toStdString() + " is already assigned to " +
                                grid_->objectName().toStdString());
     grid_ = grid;
     ++attachCount_;

@@ -51,7 +51,7 @@ public:
     bool ReadOnly() const { return readOnly_; }
 
     virtual void SetReadOnly(bool value);
-    // Counts one more column of `grid`; ECellEditorError "<editor> is allready assigned to
+    // Counts one more column of `grid`; ECellEditorError "<editor> is already assigned to
     // <grid>" when another grid holds the editor.
     virtual void Attach(TXStringGrid* grid);
     // Counts one column less; at 0 the editor forgets the grid.

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextCharFormat>
 #include <QToolButton>
 
 #include <cctype>
@@ -139,10 +140,21 @@ TXMonthCalendarExt::TXMonthCalendarExt() {
     // The program speaks Japanese whatever the desktop's language: 2009年2月, weeks from Sunday.
     setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     setFirstDayOfWeek(Qt::Sunday);
+    ColourWeekendAsJapaneseCalendars();
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     setContentsMargins(1, 1, 1, 1);
     PutYearBeforeMonth();
     if (QAbstractItemView* days = DayView()) days->viewport()->installEventFilter(this);
+}
+
+// Saturday blue and Sunday red; Qt's default paints both red.
+void TXMonthCalendarExt::ColourWeekendAsJapaneseCalendars() {
+    QTextCharFormat saturday = weekdayTextFormat(Qt::Saturday);
+    saturday.setForeground(Qt::blue);
+    setWeekdayTextFormat(Qt::Saturday, saturday);
+    QTextCharFormat sunday = weekdayTextFormat(Qt::Sunday);
+    sunday.setForeground(Qt::red);
+    setWeekdayTextFormat(Qt::Sunday, sunday);
 }
 
 QAbstractItemView* TXMonthCalendarExt::DayView() const {

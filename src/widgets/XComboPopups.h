@@ -74,6 +74,7 @@ protected:
 private:
     TXMonthCalendarExt();
     void PutYearBeforeMonth();
+    void ColourWeekendAsJapaneseCalendars();
 
     QPointer<TXComboEdit> closeTarget_;
     bool redelivering_ = false;

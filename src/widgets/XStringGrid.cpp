@@ -605,9 +605,15 @@ void TXStringGrid::DrawCellText(QPainter& painter, const std::string& text, cons
     if (inner.isEmpty() || text.empty()) return;
     const int layout =
         multiLine_ ? Qt::TextWordWrap | Qt::AlignTop : Qt::TextSingleLine | Qt::AlignVCenter;
+    const QString shown = FromCp932(text);
+    // A line too wide for its cell starts at the left whatever the alignment, so it is cut at the
+    // right only and its beginning stays readable.
+    Qt::Alignment horizontal = HorizontalPart(alignment);
+    if (!multiLine_ && painter.fontMetrics().horizontalAdvance(shown) > inner.width())
+        horizontal = Qt::AlignLeft;
     painter.save();
     painter.setClipRect(inner, Qt::IntersectClip);
-    painter.drawText(inner, layout | static_cast<int>(HorizontalPart(alignment)), FromCp932(text));
+    painter.drawText(inner, layout | static_cast<int>(horizontal), shown);
     painter.restore();
 }
 

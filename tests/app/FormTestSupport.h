@@ -84,11 +84,11 @@ struct THandOverRecorder {
         programsStart = true;
         SetProgramLauncher([this](const QString& program, const QStringList& arguments) {
             handOvers.append({program, arguments, {}, IsBusy()});
-            return programsStart;
+            return programsStart ? QString() : QStringLiteral("not found");
         });
         SetUrlOpener([this](const QUrl& url) {
             handOvers.append({{}, {}, url, IsBusy()});
-            return true;
+            return QString();
         });
     }
 

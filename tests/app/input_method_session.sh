@@ -26,7 +26,7 @@ fi
 work=$(mktemp -d)
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
 export XDG_RUNTIME_DIR=$work/run LANG=C.UTF-8 QT_IM_MODULE=fcitx
-mkdir -p "$XDG_CONFIG_HOME/fcitx5" "$XDG_RUNTIME_DIR" "$work/app"
+mkdir -p "$XDG_CONFIG_HOME/fcitx5" "$XDG_CONFIG_HOME/orvanix" "$XDG_RUNTIME_DIR" "$work/app"
 chmod 700 "$XDG_RUNTIME_DIR"
 pids=()
 set +m
@@ -84,12 +84,14 @@ fcitx5 --disable=wayland,waylandim,kimpanel -r >"$work/fcitx5.log" 2>&1 &
 pids+=($!)
 wait_for 30 fcitx5-remote || fail "fcitx5 did not answer"
 
-# An empty table file, opened as the last file of the settings.
+# An empty table file, opened as the last file of the settings; a copy of the program outside
+# its build folder reads them from the user's configuration folder. It needs the X server
+# whatever platform the caller's environment names.
 table=$work/news.tbl
 { printf '1.00\r\n'; for ((n = 0; n < 71; n++)); do printf '\r\n'; done; } >"$table"
 cp "$program" "$work/app/orvanix"
-printf '[Environ]\r\nLastOpen=1\r\nDefFileName=%s\r\n' "$table" >"$work/app/orvanix.ini"
-"$work/app/orvanix" >"$work/app.log" 2>&1 &
+printf '[Environ]\r\nLastOpen=1\r\nDefFileName=%s\r\n' "$table" >"$XDG_CONFIG_HOME/orvanix/orvanix.ini"
+QT_QPA_PLATFORM=xcb "$work/app/orvanix" >"$work/app.log" 2>&1 &
 pids+=($!)
 window=$(timeout 60 xdotool search --sync --onlyvisible --class orvanix | head -1)
 [ -n "$window" ] || fail "the editor's window did not appear"

@@ -25,11 +25,11 @@ private slots:
         launchSucceeds_ = true;
         SetProgramLauncher([this](const QString& program, const QStringList& arguments) {
             launches_.append({program, arguments});
-            return launchSucceeds_;
+            return launchSucceeds_ ? QString() : QStringLiteral("no such program");
         });
         SetUrlOpener([this](const QUrl& url) {
             urls_.append(url);
-            return true;
+            return QString();
         });
     }
 
@@ -78,9 +78,43 @@ private slots:
             box->accept();
         });
         QCOMPARE(ExecProgram("missing-program", "x"), ExecFileNotFound);
-        QCOMPARE(text, QStringLiteral("指定のプロセスは実行出来ませんでした。Er=2"));
+        QCOMPARE(text,
+                 QStringLiteral("指定のプロセスは実行出来ませんでした。Er=2\nno such program"));
         QCOMPARE(title, QStringLiteral("エラー"));
         QCOMPARE(position, QPoint(50, 50));
+    }
+
+    // The desktop's launcher itself: what the user is told about a program that does not run.
+    void watchedProgramReportsFailures_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<QString>("box"); // the error box's text once it ended, "" for none
+        const QString box = QStringLiteral("指定のプロセスは実行出来ませんでした。");
+        QTest::newRow("runs and succeeds") << QStringList{"true"} << true << "";
+        QTest::newRow("missing") << QStringList{"orvanix-no-such-program"} << false << "";
+        QTest::newRow("exits at once with its reason")
+            << QStringList{"sh", "-c", "echo first >&2; echo 'no method available' >&2; exit 3"}
+            << true << box + "Er=3\nno method available";
+        QTest::newRow("reason without a line break")
+            << QStringList{"sh", "-c", "printf 'cannot open display' >&2; exit 4"} << true
+            << box + "Er=4\ncannot open display";
+    }
+    void watchedProgramReportsFailures() {
+        QFETCH(QStringList, command);
+        QFETCH(bool, started);
+        QFETCH(QString, box);
+        QString shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = open->text();
+                open->accept();
+            }
+        });
+        poll.start(20);
+        const QString program = command.takeFirst();
+        QCOMPARE(StartWatchedProgram(program, command).isEmpty(), started);
+        QTRY_COMPARE_WITH_TIMEOUT(shown, box, 5000);
     }
 
     void openWithShellHandsOverAddresses() {

@@ -6,12 +6,12 @@
 #include "FormTestSupport.h"
 #include "L_CCmbo.h"
 #include "MiniForm.h"
-#include "Platform.h"
 #include "RadioGroup.h"
 #include "SHBFFEX.h"
 #include "S_string.h"
 #include "Settings.h"
 #include "TableFile.h"
+#include "UserPlaces.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,9 +104,13 @@ private slots:
         const QString plain = u"Orvane Lite版"_s;
         const QString site = u"Orvane Lite版 [Site]"_s;
         const QString news = u"Orvane Lite版 [News]"_s;
+        // Unsaved changes are marked in the caption.
+        const QString plainChanged = u"*Orvane Lite版"_s;
+        const QString siteChanged = u"Orvane Lite版 [*Site]"_s;
+        const QString newsChanged = u"Orvane Lite版 [*News]"_s;
         QTest::newRow("first save cancelled writes nothing") << false << false << Cancel << 0 << ""
                                                              << "" << false << ""
-                                                             << "" << true << plain << "";
+                                                             << "" << true << plainChanged << "";
         QTest::newRow("first save asks for the name")
             << false << false << "News.tbl" << 0 << ""
             << "" << false << SaveComplete.arg(u"%1"_s, u"news.rdf"_s) << "News.tbl" << false
@@ -119,9 +123,10 @@ private slots:
             << true << true << "Other.tbl" << 0 << ""
             << "" << false << SaveComplete.arg(u"%1"_s, u"other.rdf"_s) << "Other.tbl" << false
             << u"Orvane Lite版 [Other]"_s << "other.rdf";
-        QTest::newRow("save as cancelled keeps everything") << true << true << Cancel << 0 << ""
-                                                            << "" << false << ""
-                                                            << "Site.tbl" << true << site << "";
+        QTest::newRow("save as cancelled keeps everything")
+            << true << true << Cancel << 0 << ""
+            << "" << false << ""
+            << "Site.tbl" << true << siteChanged << "";
         QTest::newRow("save folder") << true << false << "" << 0 << "out"
                                      << "" << false << SaveComplete.arg(u"%1"_s, u"out/site.rdf"_s)
                                      << "Site.tbl" << false << site << "out/site.rdf";
@@ -134,12 +139,12 @@ private slots:
             << "" << false
             << u"[RSSファイルの保存先]の指定が不正です。 RSSファイルの保存はできません。\r\n\r\n"
                u"指定されている保存先 : \"%1/missing\""_s
-            << "News.tbl" << true << news << "";
+            << "News.tbl" << true << newsChanged << "";
         QTest::newRow("feed that cannot be replaced is kept")
             << false << false << "News.tbl" << 0 << ""
             << "read-only feed" << false
             << u"RSSファイルが作成できません。\r\nアクセスの権限がありません。"_s << "News.tbl"
-            << true << news << "";
+            << true << newsChanged << "";
         QTest::newRow("same-day entries are saved without a warning")
             << true << false << "" << 0 << ""
             << "" << true << SaveComplete.arg(u"%1"_s, u"site.rdf"_s) << "Site.tbl" << false << site
@@ -148,20 +153,20 @@ private slots:
             << false << false << "Busy.tbl" << 0 << ""
             << "folder named like the table" << false
             << TableSaveFailed + u"\r\nフォルダです。ファイルではありません。"_s << "" << true
-            << plain << "";
+            << plainChanged << "";
         QTest::newRow("name outside code page 932 is refused")
             << false << false << u"\U0001F600.tbl"_s << 0 << ""
             << "" << false
             << TableSaveFailed +
                    u"\r\nファイル名の文字 U+1F600 はこのプログラムでは使用できません。"_s
-            << "" << true << plain << "";
+            << "" << true << plainChanged << "";
         // 〜 would come back from code page 932 as ～: another file than the one asked for.
         QTest::newRow("name that code page 932 changes is refused")
             << false << false << u"お知らせ〜.tbl"_s << 0 << ""
             << "" << false
             << TableSaveFailed +
                    u"\r\nファイル名の文字 U+301C は「～」に変わってしまうため使用できません。"_s
-            << "" << true << plain << "";
+            << "" << true << plainChanged << "";
         QTest::newRow("folder that code page 932 cannot hold")
             << false << false << u"café/News.tbl"_s << 0 << ""
             << "" << false << SaveComplete.arg(u"%1"_s, u"caf?/news.rdf"_s) << "café/News.tbl"
@@ -312,7 +317,7 @@ private slots:
         form.ED_Informer_Title->setText(u"編集中"_s);
         form.XStringGrid->SetCells(0, 1, "Draft");
         form.XStringGrid->FocusCell(2, 40, true);
-        form.Modified = modified;
+        form.SetModified(modified);
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
         if (outcome != u"reset") QueueFileAnswer(dialog);
         if (boxes.size() > (answer != mrNone ? 1 : 0)) TMsgDlg::QueueAnswer(mrOk);
@@ -329,7 +334,7 @@ private slots:
             expected{
                 {u"kept"_s,
                  {u"編集中"_s, "Draft", TempPathCp(u"Current.tbl"_s), modified,
-                  u"Orvane Lite版 [Current]"_s}},
+                  modified ? u"Orvane Lite版 [*Current]"_s : u"Orvane Lite版 [Current]"_s}},
                 {u"reset"_s, {u""_s, "", "", false, u"Orvane Lite版"_s}},
                 {u"loaded"_s,
                  {u"保存済み"_s, "Saved entry", TempPathCp(u"Saved.tbl"_s), false,
@@ -483,13 +488,13 @@ private slots:
     void saveFolderButton_data() {
         QTest::addColumn<QString>("saveFolder"); // "<dir>" stands for the test's folder
         QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("start"); // "<program>": the program's folder
+        QTest::addColumn<QString>("start"); // "<user>": the user's documents or home folder
         QTest::addColumn<QString>("field");
         QTest::addColumn<bool>("modified");
-        QTest::newRow("empty field starts in the program's folder") << ""
-                                                                    << "<dir>"
-                                                                    << "<program>"
-                                                                    << "<dir>" << true;
+        QTest::newRow("empty field starts in the user's folder") << ""
+                                                                 << "<dir>"
+                                                                 << "<user>"
+                                                                 << "<dir>" << true;
         QTest::newRow("the same folder again counts as an edit") << "<dir>"
                                                                  << "<dir>"
                                                                  << "<dir>"
@@ -506,8 +511,8 @@ private slots:
         QFETCH(QString, field);
         QFETCH(bool, modified);
         const auto resolve = [this](QString text) {
-            const QString program = QString::fromStdString(DelPathDelim(ProgramFolder()));
-            return text.replace(u"<dir>"_s, dir_->path()).replace(u"<program>"_s, program);
+            const QString user = QString::fromStdString(UserPlaces().DialogFolder);
+            return text.replace(u"<dir>"_s, dir_->path()).replace(u"<user>"_s, user);
         };
         TMiniForm form;
         form.Edit_RssSave->setText(resolve(saveFolder));

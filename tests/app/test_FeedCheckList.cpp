@@ -71,6 +71,34 @@ private slots:
         QVERIFY(!form.FeedCheckList->isVisible());
     }
 
+    // Each finding takes the lines its message needs at the width the window gives it.
+    void rowsAsHighAsTheirMessages_data() {
+        QTest::addColumn<int>("findings");
+        QTest::addColumn<int>("words"); // of the message
+        QTest::newRow("two short") << 2 << 3;
+        QTest::newRow("twenty short") << 20 << 3;
+        QTest::newRow("one long") << 1 << 60;
+    }
+    void rowsAsHighAsTheirMessages() {
+        QFETCH(int, findings);
+        QFETCH(int, words);
+        TFeedCheckList list;
+        std::string message;
+        for (int word = 0; word < words; ++word)
+            message += "finding ";
+        list.SetFindings(std::vector<TFeedFinding>(findings, TFeedFinding{{}, 1, 0, {}, message}));
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const QFontMetrics metrics = list.List->fontMetrics();
+        // Whole words wrap: a line may end up to a word short of the column's width.
+        const int width = list.List->columnWidth(3) - metrics.horizontalAdvance(u"finding "_s);
+        const int lines = metrics.horizontalAdvance(QString::fromStdString(message)) / width + 1;
+        for (int row = 0; row < findings; ++row)
+            QVERIFY2(
+                list.List->rowHeight(row) <= lines * metrics.lineSpacing() + 12,
+                qPrintable(u"%1 lines, %2 pixels"_s.arg(lines).arg(list.List->rowHeight(row))));
+    }
+
     void doubleClickGoesToTheFinding_data() {
         QTest::addColumn<QString>("place");
         QTest::addColumn<QString>("field");

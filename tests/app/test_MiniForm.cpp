@@ -163,24 +163,32 @@ private slots:
 
     void caption_data() {
         QTest::addColumn<QString>("fileName");
-        QTest::addColumn<bool>("modified");
+        QTest::addColumn<QString>("change"); // "flag" sets Modified, "typing" edits the title
         QTest::addColumn<QString>("caption");
-        QTest::newRow("new") << "" << false << u"Orvane Lite版"_s;
-        QTest::newRow("new, modified") << "" << true << u"Orvane Lite版"_s;
-        QTest::newRow("named") << "/site/news.tbl" << false << u"Orvane Lite版 [news]"_s;
-        QTest::newRow("named, modified") << "/site/news.tbl" << true << u"Orvane Lite版 [news]"_s;
+        QTest::newRow("new") << ""
+                             << "" << u"Orvane Lite版"_s;
+        QTest::newRow("new, modified") << ""
+                                       << "flag" << u"*Orvane Lite版"_s;
+        QTest::newRow("named") << "/site/news.tbl"
+                               << "" << u"Orvane Lite版 [news]"_s;
+        QTest::newRow("named, modified") << "/site/news.tbl"
+                                         << "flag" << u"Orvane Lite版 [*news]"_s;
+        QTest::newRow("named, typed into") << "/site/news.tbl"
+                                           << "typing" << u"Orvane Lite版 [*news]"_s;
         QTest::newRow("Japanese name")
-            << u"/サイト/ニュース.tbl"_s << false << u"Orvane Lite版 [ニュース]"_s;
-        QTest::newRow("two dots") << "/site/news.old.tbl" << false << u"Orvane Lite版 [news.old]"_s;
+            << u"/サイト/ニュース.tbl"_s << "" << u"Orvane Lite版 [ニュース]"_s;
+        QTest::newRow("two dots") << "/site/news.old.tbl"
+                                  << "" << u"Orvane Lite版 [news.old]"_s;
     }
 
     void caption() {
         QFETCH(QString, fileName);
-        QFETCH(bool, modified);
+        QFETCH(QString, change);
         TMiniForm form;
         form.FileName = FileSystemPath(fileName);
-        form.Modified = modified;
         form.UpdateCaption();
+        if (change == u"flag") form.SetModified(true);
+        if (change == u"typing") QTest::keyClicks(form.ED_Informer_Title, u"a"_s);
         QTEST(form.windowTitle(), "caption");
     }
 

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QScopeGuard>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -115,6 +116,10 @@ private slots:
         QCOMPARE(ReadAll(ini_), expected);
     }
 
+    // The window's frame must fit too; before it is shown, a title bar of the style's height
+    // stands for it.
+    static int TitleBar() { return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight); }
+
     void storedBoundsFitDesktop_data() {
         QTest::addColumn<QRect>("stored");
         QTest::addColumn<QRect>("expected");
@@ -122,12 +127,12 @@ private slots:
         QTest::newRow("partly off the right")
             << QRect(2000, 100, 819, 602) << QRect(1485, 100, 819, 602);
         QTest::newRow("on a removed monitor")
-            << QRect(3000, 1500, 819, 602) << QRect(1485, 422, 819, 602);
+            << QRect(3000, 1500, 819, 602) << QRect(1485, 422 - TitleBar(), 819, 602);
         QTest::newRow("above and left") << QRect(-300, -40, 819, 602) << QRect(0, 0, 819, 602);
         QTest::newRow("wider than the desktop")
             << QRect(10, 10, 5000, 600) << QRect(0, 10, 2304, 600);
         QTest::newRow("taller than the desktop")
-            << QRect(10, 10, 800, 2000) << QRect(10, 0, 800, 1024);
+            << QRect(10, 10, 800, 2000) << QRect(10, 0, 800, 1024 - TitleBar());
     }
 
     void storedBoundsFitDesktop() {
@@ -145,10 +150,10 @@ private slots:
         QTest::newRow("largest int everywhere")
             << QByteArray("szLeft=2147483647\r\nszTop=2147483647\r\nszWidth=2147483647\r\n"
                           "szHeight=2147483647")
-            << QRect(0, 0, 2304, 1024);
+            << QRect(0, 0, 2304, 1024 - TitleBar());
         QTest::newRow("largest place, hexadecimal")
             << QByteArray("szLeft=$7FFFFFFF\r\nszTop=0x7FFFFFFF\r\nszWidth=819\r\nszHeight=602")
-            << QRect(1485, 422, 819, 602);
+            << QRect(1485, 422 - TitleBar(), 819, 602);
         QTest::newRow("smallest place")
             << QByteArray("szLeft=-2147483648\r\nszTop=-2147483648\r\nszWidth=819\r\n"
                           "szHeight=602")
@@ -425,6 +430,27 @@ private slots:
         QFETCH(QRect, area);
         QFETCH(QSize, size);
         QTEST(CenteredOnWorkArea(area, size), "expected");
+    }
+
+    // A screen at 200% leaves a 1600 × 1000 desktop 800 × 500 to lay out in.
+    void fittedToWorkArea_data() {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("fits") << QRect(0, 0, 1280, 1024) << QSize(2, 24) << QSize(819, 602)
+                              << QSize(819, 602);
+        QTest::newRow("too large at 200%")
+            << QRect(0, 14, 800, 472) << QSize(2, 24) << QSize(819, 602) << QSize(798, 448);
+        QTest::newRow("no room at all")
+            << QRect(0, 0, 1, 1) << QSize(2, 24) << QSize(819, 602) << QSize(0, 0);
+    }
+
+    void fittedToWorkArea() {
+        QFETCH(QRect, area);
+        QFETCH(QSize, frame);
+        QFETCH(QSize, size);
+        QTEST(FittedToWorkArea(area, frame, size), "expected");
     }
 
     void screenCentreOnlyBeforeFirstLoad() {

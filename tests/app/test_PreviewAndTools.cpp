@@ -385,7 +385,7 @@ private slots:
             box->accept();
         });
         form.findChild<QAction*>(command)->trigger();
-        QCOMPARE(text, u"指定のプロセスは実行出来ませんでした。Er=2"_s);
+        QCOMPARE(text, u"指定のプロセスは実行出来ませんでした。Er=2\nnot found"_s);
         QCOMPARE(position, QPoint(50, 50));
         QCOMPARE(recorder_.handOvers.size(), 1);
     }

@@ -1,53 +1,96 @@
 #!/bin/sh
 # Checks the editor as it is installed, without touching the system:
-#   check_install.sh installed BUILD_DIR        installs the build into a temporary prefix
-#   check_install.sh package DIR VERSION        unpacks the Debian package of VERSION that DIR
-#                                               holds (dpkg-deb -x)
-# Both check the tree (programs, links, readme, icon, desktop entry, table file type) and run
-# the feed builder from it; the package also has its control fields checked.
+#   check_install.sh installed BUILD_DIR VERSION  installs the build into a temporary prefix and
+#                                                 uses it on a desktop of its own (Xvfb, openbox)
+#   check_install.sh package DIR VERSION          unpacks the Debian package of VERSION that DIR
+#                                                 holds (dpkg-deb -x) and runs lintian on it
+# Both check the tree (programs, links, readme, icons, desktop entry, AppStream metadata, table
+# file type, manual pages, licence) and run both programs from it.
 
 set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
 
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
 
-# The tree below PREFIX as both an install and the package lay it out.
+# The tree below PREFIX as both an install and the package lay it out, of VERSION.
 check_tree() {
     prefix=$1
+    version=$2
     for file in lib/orvanix/orvanix lib/orvanix/orvanix-feed; do
         [ -x "$prefix/$file" ] || fail "$file is missing or not executable"
     done
-    for file in lib/orvanix/orvanix.txt lib/orvanix/orvanix.png \
-        share/icons/hicolor/256x256/apps/orvanix.png share/mime/packages/orvanix.xml; do
+    for file in lib/orvanix/orvanix.txt share/icons/hicolor/scalable/apps/orvanix.svg \
+        share/mime/packages/orvanix.xml share/doc/orvanix/copyright \
+        share/doc/orvanix/changelog.gz; do
         [ -f "$prefix/$file" ] || fail "$file is missing"
     done
+    [ "$(ls "$prefix/lib/orvanix")" = "$(printf 'orvanix\norvanix-feed\norvanix.txt')" ] ||
+        fail "lib/orvanix holds more than the programs and the readme: $(ls "$prefix/lib/orvanix")"
+    zcat "$prefix/share/doc/orvanix/changelog.gz" | head -n 1 | grep -q "^orvanix ($version) " ||
+        fail "the changelog's newest entry is not $version"
     for program in orvanix orvanix-feed; do
         [ -L "$prefix/bin/$program" ] || fail "bin/$program is not a link"
         [ "$(readlink "$prefix/bin/$program")" = "../lib/orvanix/$program" ] ||
             fail "bin/$program does not point into lib/orvanix"
+        # Through the link, as a user starts it, and without a display.
+        [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$program" --version)" = \
+            "$program $version" ] || fail "$program --version does not say $version"
+        env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$program" --help |
+            grep -q "^Usage: $program" || fail "$program --help does not run"
+        for page in "man/man1/$program.1.gz" "man/ja/man1/$program.1.gz"; do
+            [ -f "$prefix/share/$page" ] || fail "$page is missing"
+            # Any complaint of the formatter is a fault of the page.
+            complaints=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z \
+                "$prefix/share/$page" 2>&1 >/dev/null)
+            [ -z "$complaints" ] || fail "$page: $complaints"
+            LC_ALL=C.UTF-8 man -l "$prefix/share/$page" | grep -q "orvanix" ||
+                fail "$page does not show"
+        done
     done
+    for size in 16 22 24 32 48 64 128 256; do
+        file "$prefix/share/icons/hicolor/${size}x$size/apps/orvanix.png" |
+            grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon"
+    done
+    appstreamcli validate --no-net "$prefix/share/metainfo/org.orvanix.orvanix.metainfo.xml" ||
+        fail "the AppStream metadata does not validate"
     desktop=$prefix/share/applications/orvanix.desktop
     desktop-file-validate "$desktop" || fail "the desktop entry does not validate"
-    grep -qx "Exec=\"$2/lib/orvanix/orvanix\" %f" "$desktop" ||
-        fail "the desktop entry does not start $2/lib/orvanix/orvanix"
+    grep -qx 'Exec=orvanix %f' "$desktop" || fail "the desktop entry does not start orvanix"
     grep -qx 'MimeType=application/x-orvanix-table;' "$desktop" ||
         fail "the desktop entry does not open table files"
-    # Through the link, as a user starts it.
-    "$prefix/bin/orvanix-feed" --help | grep -q '^Usage: orvanix-feed' ||
-        fail "orvanix-feed --help does not run"
 }
 
-# The desktop's databases, updated by the install, know table files by name and content and open
-# them in the editor.
+# The desktop's databases, updated by the install, know table files by name and by their first
+# line, and open them in the editor.
 check_mime_database() {
     mime=$1/share/mime
     grep -q ':application/x-orvanix-table:\*\.tbl' "$mime/globs2" ||
         fail "the MIME database has no *.tbl glob"
-    grep -q 'application/x-orvanix-table' "$mime/magic" || fail "the MIME database has no magic"
     grep -qx 'application/x-orvanix-table=orvanix.desktop;' \
         "$1/share/applications/mimeinfo.cache" || fail "table files do not open in the editor"
+    samples=$work/samples
+    mkdir -p "$samples"
+    cp "$here/../../examples/news.tbl" "$samples/news.tbl"
+    cp "$here/../../examples/news.tbl" "$samples/news"
+    printf '1.00\n' >"$samples/unix-lines"
+    printf '1.00 2.50 3.75\n' >"$samples/prices"
+    printf '1.00 (2026-12-07)\n- first release\n' >"$samples/CHANGES"
+    while read -r sample type; do
+        found=$(XDG_DATA_HOME=$work/no-data XDG_DATA_DIRS=$1/share:/usr/share \
+            gio info -a standard::content-type "$samples/$sample" |
+            sed -n 's/^ *standard::content-type: //p')
+        [ "$found" = "$type" ] || fail "$sample is taken for $found, not $type"
+    done <<TYPES
+news.tbl application/x-orvanix-table
+news application/x-orvanix-table
+unix-lines application/x-orvanix-table
+prices text/plain
+CHANGES text/plain
+TYPES
 }
 
 field() {
@@ -59,26 +102,33 @@ trap 'rm -rf "$work"' EXIT
 
 case "$1" in
 installed)
-    cmake --install "$2" --prefix "$work/prefix" >/dev/null
-    check_tree "$work/prefix" "$work/prefix"
+    # The databases of the prefix are where the desktop looks for them.
+    XDG_DATA_DIRS=$work/prefix/share:/usr/share cmake --install "$2" --prefix "$work/prefix" >/dev/null
+    check_tree "$work/prefix" "$3"
     check_mime_database "$work/prefix"
+    "$here/../desktop/with_window_manager.sh" "$here/use_installed.sh" "$work/prefix"
     ;;
 package)
     deb=$(echo "$2/orvanix_$3_"*.deb)
     [ -f "$deb" ] || fail "no package of version $3 in $2"
     dpkg-deb -x "$deb" "$work/root"
-    check_tree "$work/root/usr" /usr
+    check_tree "$work/root/usr" "$3"
     [ "$(field "$deb" Package)" = orvanix ] || fail "the package is not named orvanix"
     [ "$(field "$deb" Version)" = "$3" ] || fail "the package's version is not $3"
+    field "$deb" Maintainer | grep -q '^Orvane Lite developers <[^@ ]*@[^@ ]*>$' ||
+        fail "the maintainer has no address"
     field "$deb" Depends | grep -q libqt6widgets6 || fail "the package does not depend on Qt"
     field "$deb" Recommends | grep -q fonts-ipafont-gothic ||
         fail "the package does not recommend the Japanese font"
     field "$deb" Description | grep -q 'RSS 1.0で' || fail "the description has no Japanese"
     # Nothing outside /usr.
     [ "$(ls "$work/root")" = usr ] || fail "the package installs outside /usr"
+    # Informational tags too, unless the package overrides them with a reason.
+    lintian --fail-on error,warning,info --display-info "$deb" ||
+        fail "lintian finds errors or warnings"
     ;;
 *)
-    fail "usage: $0 installed BUILD_DIR | package DIR VERSION"
+    fail "usage: $0 installed BUILD_DIR VERSION | package DIR VERSION"
     ;;
 esac
 echo "ok: $1"

@@ -558,6 +558,25 @@ private slots:
         QCOMPARE(box->text(), u"2009-02-28"_s);
     }
 
+    // As on Japanese calendars: Saturday blue, Sunday red, weekdays as the style has them.
+    void calendarWeekendColours_data() {
+        QTest::addColumn<int>("day");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("Saturday") << int(Qt::Saturday) << QColor(Qt::blue);
+        QTest::newRow("Sunday") << int(Qt::Sunday) << QColor(Qt::red);
+        QTest::newRow("Friday") << int(Qt::Friday) << QColor();
+    }
+    void calendarWeekendColours() {
+        QFETCH(int, day);
+        QFETCH(QColor, colour);
+        TXComboEdit* box = ShownBox(esDate, "2009-02-28");
+        box->DropDown();
+        auto* calendar = qobject_cast<TXMonthCalendarExt*>(box->OpenPopup());
+        const QBrush foreground =
+            calendar->weekdayTextFormat(static_cast<Qt::DayOfWeek>(day)).foreground();
+        QCOMPARE(foreground.style() == Qt::NoBrush ? QColor() : foreground.color(), colour);
+    }
+
     // The title reads year first, in Japanese: 2009年2月.
     void calendarTitleInJapaneseOrder() {
         TXComboEdit* box = ShownBox(esDate, "2009-02-28");

@@ -321,6 +321,26 @@ private slots:
                  grid->FixedColor());
     }
 
+    // A single line wider than its cell is cut at the right only, in any alignment.
+    void tooWideLineStartsAtTheLeft_data() {
+        QTest::addColumn<Qt::Alignment>("alignment");
+        QTest::newRow("centre") << Qt::Alignment(Qt::AlignHCenter);
+        QTest::newRow("right") << Qt::Alignment(Qt::AlignRight);
+    }
+    void tooWideLineStartsAtTheLeft() {
+        QFETCH(Qt::Alignment, alignment);
+        TXStringGrid* grid = ShownGrid();
+        grid->SetColWidths(1, 60);
+        grid->SetColWidths(2, 60);
+        grid->Columns()->Items(1)->SetAlignment(Qt::AlignLeft);
+        grid->Columns()->Items(2)->SetAlignment(alignment);
+        for (const int col : {1, 2})
+            grid->SetCells(col, 2, "2026-12-07T09:00:00+09:00"); // away from the current cell
+        const TGridPicture left = Picture(*grid, 1, 2);
+        const TGridPicture aligned = Picture(*grid, 2, 2);
+        QCOMPARE(aligned.image.copy(aligned.cell), left.image.copy(left.cell));
+    }
+
     void multiLineText_data() {
         QTest::addColumn<bool>("multiLine");
         QTest::newRow("single line, centred") << false;

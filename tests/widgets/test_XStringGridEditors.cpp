@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(editor.GetControl()->parentWidget(), first.viewport());
 
         QCOMPARE(ErrorOf([&] { second.Columns()->Items(1)->SetEditor(&editor); }),
-                 std::string("CellEditor1 is allready assigned to Grid1"));
+                 std::string("CellEditor1 is already assigned to Grid1"));
         QCOMPARE(second.Columns()->Items(1)->Editor(), nullptr);
 
         first.Columns()->Items(1)->SetEditor(nullptr);
