@@ -12,6 +12,7 @@
 
 #include "Cp932Edit.h"
 #include "Cp932Text.h"
+#include "DocumentSteps.h"
 #include "EntryTable.h"
 #include "GridMessages.h"
 #include "L_CCmbo.h"
@@ -75,6 +76,10 @@ public:
     void Undo() {
         if (ReadOnly()) return;
         edit_ ? edit_->undo() : memo_->undo();
+    }
+    void Redo() {
+        if (ReadOnly()) return;
+        edit_ ? edit_->redo() : memo_->redo();
     }
     void Cut() {
         if (ReadOnly()) return;
@@ -149,8 +154,12 @@ bool TMiniForm::EditCommand(TEditCommand command) {
         box->Paste();
         return true;
     case TEditCommand::Undo:
-        if (box) box->Undo();
-        return box.has_value();
+    case TEditCommand::Redo: {
+        const bool redo = command == TEditCommand::Redo;
+        if (!box || !BoxTakesUndo(FocusedControlIn(this), redo)) return HistoryStep(redo);
+        redo ? box->Redo() : box->Undo();
+        return true;
+    }
     }
     return false;
 }
@@ -167,10 +176,17 @@ bool TMiniForm::RowPastePossible() const {
            ClipboardText().contains(u'\t');
 }
 
-// Cut (copying first) or delete the selected rows, back in cell mode on the first of them.
+// Cut (copying first) or delete the selected rows, back in cell mode on the first of them. A
+// delete, which leaves nothing on the clipboard, says in the status bar how to take it back.
 bool TMiniForm::RemoveSelectedRows(const TGridRect& selection, bool copyFirst) {
     if (copyFirst && !CopyRowsToClipboard(selection.Top, selection.Bottom)) return false;
-    return DeleteRows(selection.Top, selection.Bottom) && LeaveRowMode(-1);
+    const int count = std::min(selection.Bottom, MaxItemRows) - selection.Top + 1;
+    const TRowEdit edit = ::DeleteRows(CommittedEntries(), selection.Top, selection.Bottom);
+    if (!ApplyRowEdit(edit, RowStepName(copyFirst ? TRowStep::Cut : TRowStep::Delete, count)))
+        return false;
+    LeaveRowMode(-1);
+    if (!copyFirst) SetStatusText(1, u"%1行削除しました。Ctrl+Zで元に戻せます。"_s.arg(count));
+    return true;
 }
 
 // Whether a shortcut of the edit menu runs its command. Its items are set as when the menu opens,
@@ -178,23 +194,23 @@ bool TMiniForm::RemoveSelectedRows(const TGridRect& selection, bool copyFirst) {
 bool TMiniForm::EditShortcutOverride(QObject* watched, QKeyEvent& event) {
     if (watched != QApplication::focusWidget() || !FocusedControlIn(this)) return false;
     const QKeySequence pressed(event.keyCombination());
-    const std::array items{Mn_LineUndo2, Mn_LineCut2, Mn_LineCopy2, Mn_LinePaste2};
+    const std::array items{Mn_LineUndo2, Mn_LineRedo2, Mn_LineCut2, Mn_LineCopy2, Mn_LinePaste2};
     const auto item = std::find_if(items.begin(), items.end(), [&pressed](QAction* action) {
-        return action->shortcut() == pressed;
+        return action->shortcuts().contains(pressed);
     });
     if (item == items.end()) return false;
     Edit1Click();
     return (*item)->isEnabled() && TTextBox::Of(QApplication::focusWidget());
 }
 
-void TMiniForm::UpdateEditItems(QAction* undo, QAction* cut, QAction* copy, QAction* paste,
-                                QAction* del, QAction* selectAll) {
+void TMiniForm::UpdateEditItems(QAction* undo, QAction* redo, QAction* cut, QAction* copy,
+                                QAction* paste, QAction* del, QAction* selectAll) {
     const bool rowsSelected = RowsSelected();
     const std::optional<TTextBox> box =
         rowsSelected ? std::nullopt : TTextBox::Of(FocusedControlIn(this));
     const bool editable = box && !box->ReadOnly();
     const bool textSelected = box && box->SelectionLength() > 0;
-    undo->setEnabled(editable && box->CanUndo());
+    UpdateUndoItems(undo, redo, rowsSelected);
     cut->setEnabled(rowsSelected || (editable && textSelected));
     copy->setEnabled(rowsSelected || textSelected);
     // A row paste needs text on the clipboard too.
@@ -204,17 +220,21 @@ void TMiniForm::UpdateEditItems(QAction* undo, QAction* cut, QAction* copy, QAct
 }
 
 void TMiniForm::Edit1Click() {
-    UpdateEditItems(Mn_LineUndo2, Mn_LineCut2, Mn_LineCopy2, Mn_LinePaste2, Mn_LineDelete2,
-                    Mn_LineSelect2);
+    UpdateEditItems(Mn_LineUndo2, Mn_LineRedo2, Mn_LineCut2, Mn_LineCopy2, Mn_LinePaste2,
+                    Mn_LineDelete2, Mn_LineSelect2);
 }
 
 void TMiniForm::PopupMenuPopup() {
-    UpdateEditItems(Mn_LineUndo, Mn_LineCut, Mn_LineCopy, Mn_LinePaste, Mn_LineDelete,
+    UpdateEditItems(Mn_LineUndo, Mn_LineRedo, Mn_LineCut, Mn_LineCopy, Mn_LinePaste, Mn_LineDelete,
                     Mn_LineSelect);
 }
 
 void TMiniForm::Mn_LineUndoClick() {
     EditCommand(TEditCommand::Undo);
+}
+
+void TMiniForm::Mn_LineRedoClick() {
+    EditCommand(TEditCommand::Redo);
 }
 
 void TMiniForm::Mn_LineCutClick() {
@@ -261,25 +281,36 @@ void TMiniForm::WriteRows(int first, const std::vector<TFeedItem>& rows) {
     }
 }
 
+void TMiniForm::ShowRows(const TRowPatch& patch, TGridCoord current) {
+    ChangeCells(*XStringGrid, [&] {
+        WriteRows(patch.First, patch.After);
+        if (current.Y <= 0) return;
+        if (current.X < 0)
+            XStringGrid->SetRow(current.Y);
+        else
+            XStringGrid->FocusCell(current.X, current.Y, true);
+    });
+}
+
 // Shows a row change in the grid as one bulk change, the current cell moved to `currentRow`
-// when it is given; tells the user when there is no room for the rows.
-bool TMiniForm::ApplyRowEdit(const TRowEdit& edit, int currentRow) {
+// when it is given, and records it as a step; tells the user when there is no room for the rows.
+bool TMiniForm::ApplyRowEdit(const TRowEdit& edit, const QString& stepName, int currentRow) {
     if (edit.Refusal == TRowRefusal::NoRoom) ShowMsg(MsgInsertRefused);
     if (!edit.Done()) return false;
-    ChangeCells(*XStringGrid, [&] {
-        WriteRows(edit.Patch.First, edit.Patch.After);
-        if (currentRow > 0) XStringGrid->SetRow(currentRow);
-    });
-    Modified = true;
+    ShowRows(edit.Patch, {-1, currentRow});
+    RecordStep(stepName, RowsChange(edit.Patch));
     return true;
 }
 
 bool TMiniForm::InsertRows(int row, int count) {
-    return ApplyRowEdit(::InsertRows(CommittedEntries(), row, count));
+    return ApplyRowEdit(::InsertRows(CommittedEntries(), row, count),
+                        RowStepName(TRowStep::Insert, count));
 }
 
 bool TMiniForm::DeleteRows(int first, int last) {
-    return ApplyRowEdit(::DeleteRows(CommittedEntries(), first, last));
+    const int count = std::min(last, MaxItemRows) - first + 1;
+    return ApplyRowEdit(::DeleteRows(CommittedEntries(), first, last),
+                        RowStepName(TRowStep::Delete, count));
 }
 
 bool TMiniForm::CopyRowsToClipboard(int first, int last) {
@@ -299,14 +330,16 @@ bool TMiniForm::PasteRows(int row) {
         SetStatusText(1, UnusableCharactersMessage(text.Refused));
         return false;
     }
-    return ApplyRowEdit(::PasteRows(CommittedEntries(), row, text.Bytes));
+    const TRowEdit edit = ::PasteRows(CommittedEntries(), row, text.Bytes);
+    return ApplyRowEdit(
+        edit, RowStepName(TRowStep::Paste, static_cast<int>(SplitRowText(text.Bytes).size())));
 }
 
 // Swaps the current row with the row `step` below (1) or above (-1); the current cell goes with
 // its row.
 void TMiniForm::MoveCurrentRow(int step) {
     const int row = XStringGrid->Row();
-    ApplyRowEdit(MoveRow(CommittedEntries(), row, step), row + step);
+    ApplyRowEdit(MoveRow(CommittedEntries(), row, step), RowStepName(TRowStep::Move), row + step);
 }
 
 void TMiniForm::SB_LineInsClick() {
@@ -476,13 +509,16 @@ void TMiniForm::FillPickList() {
 // ---------------------------------------------------------------------------------------------
 // Cell auto-fill
 
-void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const std::string&) {
-    Modified = true;
+void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const std::string& Value,
+                                       const std::string& Before) {
     const TAutoFill fill{CB_AutoData->isChecked(), CB_AutoAddress->isChecked(),
                          ToCp932(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
                          ED_Informer_Address->TextCp932()};
+    TEntries before = EntriesFromGrid();
+    if (ARow >= 1 && ARow <= MaxItemRows) before[static_cast<size_t>(ARow - 1)].Cell(ACol) = Before;
+    const auto column = static_cast<TItemColumn>(ACol);
+    const TDocumentChange change = CellChange(before, ARow, column, Value, fill);
     // Cells set here do not raise this event again.
-    const TRowPatch patch =
-        AutoFillRow(EntriesFromGrid(), ARow, static_cast<TItemColumn>(ACol), fill);
-    WriteRows(patch.First, patch.After);
+    WriteRows(change.Rows.First, change.Rows.After);
+    RecordStep(CellStepName(ARow, column), change);
 }
