@@ -56,8 +56,6 @@ QString RowStepName(TRowStep step, int count) {
         return u"行の移動"_s;
     case TRowStep::Paste:
         return u"%1行貼り付け"_s.arg(count);
-    case TRowStep::Clear:
-        return u"全項目の消去"_s;
     }
     return {};
 }

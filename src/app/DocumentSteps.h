@@ -28,7 +28,7 @@ private:
 };
 
 // The row commands, named with the number of rows they touch.
-enum class TRowStep { Insert, Delete, Cut, Move, Paste, Clear };
+enum class TRowStep { Insert, Delete, Cut, Move, Paste };
 QString RowStepName(TRowStep step, int count = 1);
 // "3行目の日付の入力": a committed cell.
 QString CellStepName(int row, TItemColumn column);

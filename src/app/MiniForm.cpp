@@ -8,7 +8,6 @@
 
 #include "Cp932Edit.h"
 #include "Cp932Text.h"
-#include "DocumentSteps.h"
 #include "FeedWriter.h"
 #include "FileDialog.h"
 #include "FilePaths.h"
@@ -291,9 +290,7 @@ void TMiniForm::FocusGrid() {
 }
 
 void TMiniForm::AskHtmlImport() {
-    if (AskYesNo(u"HTMLファイルから新着情報を抽出しますか？"_s))
-        ApplyRowEdit(::DeleteRows(CommittedEntries(), 1, MaxItemRows),
-                     RowStepName(TRowStep::Clear));
+    if (AskYesNo(u"HTMLファイルから新着情報を抽出しますか？"_s)) ClearItemRows();
 }
 
 // ---------------------------------------------------------------------------------------------

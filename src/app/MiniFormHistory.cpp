@@ -40,14 +40,16 @@ void TMiniForm::CreateHistory() {
     });
 }
 
+// An undo or redo records nothing: the edits pending when it started are steps already.
 void TMiniForm::RecordStep(const QString& name, TDocumentChange change) {
-    if (change.Empty()) return;
+    if (showingStep_ || change.Empty()) return;
     UndoStack->push(new TDocumentStep(name, std::move(change),
                                       [this](const TDocumentChange& shown) { ShowChange(shown); }));
     SyncModified();
 }
 
 void TMiniForm::RecordChannelEdit() {
+    if (showingStep_) return;
     const TChannelInfo before = channel_;
     channel_ = ChannelFromControls();
     RecordStep(ChannelStepName(before, channel_), ChannelChange(before, channel_));

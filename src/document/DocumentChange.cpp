@@ -7,6 +7,7 @@ TDocumentChange TDocumentChange::Inverted() const {
 }
 
 TDocumentChange RowsChange(TRowPatch patch) {
+    if (patch.Before == patch.After) return {};
     return {std::move(patch), std::nullopt};
 }
 

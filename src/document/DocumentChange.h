@@ -25,6 +25,7 @@ struct TDocumentChange {
     TDocumentChange Inverted() const;
 };
 
+// Empty when the rows stay as they are (a move of two empty rows).
 TDocumentChange RowsChange(TRowPatch patch);
 // Empty when the two channels are equal.
 TDocumentChange ChannelChange(const TChannelInfo& before, const TChannelInfo& after);

@@ -113,6 +113,7 @@ TEST(DocumentChange, NothingChanged) {
     EXPECT_TRUE(CellChange(sample.Items, 1, icTitle, "r1", fill).Empty());
     EXPECT_TRUE(CellChange(sample.Items, 0, icTitle, "x", fill).Empty());
     EXPECT_TRUE(ChannelChange(sample.Channel, sample.Channel).Empty());
+    EXPECT_TRUE(RowsChange(MoveRow(sample.Items, 10, 1).Patch).Empty());
 }
 
 } // namespace
