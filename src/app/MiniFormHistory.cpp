@@ -98,6 +98,8 @@ bool TMiniForm::HistoryStep(bool redo) {
         UndoStack->redo();
     else
         UndoStack->undo();
+    // What the status bar said about the last command no longer holds.
+    SetStatusText(1, {});
     SyncModified();
     return true;
 }
