@@ -98,6 +98,7 @@ TMiniForm::~TMiniForm() {
     // grid or its cells (the feed check's status listens to those).
     disconnect(XStringGrid, nullptr, this, nullptr);
     disconnect(XStringGrid->model(), nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -146,19 +147,38 @@ TFeedDocument TMiniForm::DocumentAsShown() const {
 }
 
 void TMiniForm::DocumentToControls(const TFeedDocument& document) {
-    const TChannelInfo& channel = document.Channel;
+    ChannelToControls(document.Channel);
+    ApplyItemRows(document);
+    FileName = document.FileName;
+    StartHistory(document.Modified);
+}
+
+void TMiniForm::ChannelToControls(const TChannelInfo& channel) {
     for (const TChannelTextField& field : ChannelTextFields) {
         TPaintEdit* edit = this->*field.edit;
+        if (edit->TextCp932() == channel.*field.text) continue;
         edit->SetTextCp932(channel.*field.text);
         // A long text is shown from its start.
         edit->setCursorPosition(0);
     }
-    RadioGroup_Ext->SetItemIndex(channel.ExtensionIndex);
+    if (RadioGroup_Ext->ItemIndex() != channel.ExtensionIndex)
+        RadioGroup_Ext->SetItemIndex(channel.ExtensionIndex);
     CB_AutoData->setChecked(channel.AutoDate);
     CB_AutoAddress->setChecked(channel.AutoAddress);
-    ApplyItemRows(document);
-    FileName = document.FileName;
-    SetModified(document.Modified);
+}
+
+bool TMiniForm::IsChannelEdit(const QWidget* control) const {
+    const std::array<TPaintEdit*, 9> edits = ChannelEdits();
+    return control && std::find(edits.begin(), edits.end(), control) != edits.end();
+}
+
+std::optional<std::string> TMiniForm::CommittedText(const QWidget* control) const {
+    for (const TChannelTextField& field : ChannelTextFields)
+        if (this->*field.edit == control) return channel_.*field.text;
+    const auto* cellEditor = qobject_cast<const TComboInplace*>(control);
+    if (!cellEditor || cellEditor->Grid() != XStringGrid) return std::nullopt;
+    const TGridCoord cell = XStringGrid->EditCell();
+    return XStringGrid->Cells(cell.X, cell.Y);
 }
 
 void TMiniForm::ApplyItemRows(const TFeedDocument& document) {
@@ -199,7 +219,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     CB_AutoData->setChecked(true);
     CB_AutoAddress->setChecked(true);
     ClearItemRows();
-    SetModified(false);
+    StartHistory(false);
     RecoveryKeeper->DocumentSettled();
     FileName.clear();
     tableFileState_.reset();

@@ -6,8 +6,15 @@
 // The document has no copy of its own: its channel fields are the controls of the first page, its
 // entries the cells of XStringGrid, and FileName and Modified are fields of the window.
 // DocumentFromControls and DocumentToControls move it between the controls and a TFeedDocument.
+//
+// Every change to the document is a step of UndoStack (DocumentSteps.h). A committed cell, a row
+// command or a click on an option is a step at once; typing in a channel field becomes one when
+// the field is left (or the document is saved or undone). Modified follows the history: it is
+// false exactly while the history stands where the document was loaded, saved or emptied, and
+// typing not yet a step sets it at once. Loading and emptying start a new history.
 
 #include "DiskState.h"
+#include "DocumentChange.h"
 #include "EntryTable.h"
 #include "FeedCheck.h"
 #include "FeedDocument.h"
@@ -33,6 +40,7 @@ class QStatusBar;
 class QTabWidget;
 class QTimer;
 class QToolButton;
+class QUndoStack;
 class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
@@ -118,7 +126,9 @@ public:
 
     // The edit commands of menus, toolbar and keys act on the focused text box, or on the
     // selected rows in row mode. False when the command did not apply.
-    enum class TEditCommand { Undo, Cut, Copy, Paste, SelectAll, Delete };
+    // Undo and Redo act on the focused text box while it holds text it has not yet given to the
+    // document and can take back (or forward) itself, otherwise on the document's history.
+    enum class TEditCommand { Undo, Redo, Cut, Copy, Paste, SelectAll, Delete };
     bool EditCommand(TEditCommand command);
     // Whole rows are selected (row mode).
     bool RowsSelected() const;
@@ -209,7 +219,8 @@ public:
     QAction* Save1;             // ファイル > 名前を付けて保存 (Save As)
     QAction* Exit1;             // ファイル > 終了 (Exit)
     QMenu* Edit1;               // 編集 (Edit)
-    QAction* Mn_LineUndo2;      // 編集 > 元に戻す (Undo)
+    QAction* Mn_LineUndo2;      // 編集 > 元に戻す (Undo), naming the step it takes back
+    QAction* Mn_LineRedo2;      // 編集 > やり直し (Redo), naming the step it makes again
     QAction* Mn_LineCut2;       // 編集 > 切り取り (Cut)
     QAction* Mn_LineCopy2;      // 編集 > コピー (Copy)
     QAction* Mn_LinePaste2;     // 編集 > 貼り付け (Paste)
@@ -229,6 +240,7 @@ public:
     QAction* N8;                // ヘルプ > ホームページ (the maker's home page)
     QMenu* PopupMenu;           // the grid's context menu: the 編集 commands again
     QAction* Mn_LineUndo;       // 元に戻す (Undo)
+    QAction* Mn_LineRedo;       // やり直し (Redo)
     QAction* Mn_LineCut;        // 切り取り (Cut)
     QAction* Mn_LineCopy;       // コピー (Copy)
     QAction* Mn_LinePaste;      // 貼り付け (Paste)
@@ -246,6 +258,7 @@ public:
     QTimer* Timer_Start;                       // start-up work, 100 ms after the window is shown
     QTimer* Timer_Paste;                       // clipboard poll for 行貼付, every 500 ms
     TRecoveryKeeper* RecoveryKeeper;           // the recovery copy of unsaved changes
+    QUndoStack* UndoStack;                     // the document's history
 
 signals:
     // The start-up timer has done its work: last file, HTML question, focus and caption.
@@ -278,6 +291,7 @@ private:
     void CreateRecoveryKeeper();
     void RestoreDocument(const TFeedDocument& document);
     void CreateFeedCheck();
+    void CreateHistory();
     void SetChannelTabOrder();
     void WidenControlsToCaptions();
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
@@ -298,13 +312,38 @@ private:
     // Shows the feed's lines on the confirmation page.
     void ShowFeedText(const std::vector<std::string>& lines);
     void ApplyItemRows(const TFeedDocument& document);
+    // Sets the controls whose value differs from the channel's.
+    void ChannelToControls(const TChannelInfo& channel);
+    // The text the document holds for a channel field's box or the cell editor; none for other
+    // controls.
+    std::optional<std::string> CommittedText(const QWidget* control) const;
+    bool IsChannelEdit(const QWidget* control) const;
     // The entries as the grid shows them; CommittedEntries first puts an open cell editor's text
     // into its cell.
     TEntries EntriesFromGrid() const;
     TEntries CommittedEntries();
     // Sets the rows from `first` on, cell by cell, outside any bulk change.
     void WriteRows(int first, const std::vector<TFeedItem>& rows);
-    bool ApplyRowEdit(const TRowEdit& edit, int currentRow = 0);
+    bool ApplyRowEdit(const TRowEdit& edit, const QString& stepName, int currentRow = 0);
+    // Writes the patch's rows as one bulk change; the current cell goes to `current` when its row
+    // is given (its column too when that is not negative).
+    void ShowRows(const TRowPatch& patch, TGridCoord current);
+
+    // The history (MiniFormHistory.cpp).
+    void RecordStep(const QString& name, TDocumentChange change);
+    // Records the channel fields changed since the last step, as one step.
+    void RecordChannelEdit();
+    // Puts the open cell editor's text and the channel field being typed into the history.
+    void CommitEdits();
+    // A new history; the document counts as modified from its start or not.
+    void StartHistory(bool modified);
+    void SyncModified();
+    // Shows a step's change in the window (see DocumentSteps.h).
+    void ShowChange(const TDocumentChange& change);
+    bool HistoryStep(bool redo);
+    // The focused text box takes Undo (Redo) itself (see TEditCommand).
+    bool BoxTakesUndo(QWidget* control, bool redo) const;
+    void UpdateUndoItems(QAction* undo, QAction* redo, bool rowsSelected);
     TXStringGrid* GridUnderPointer() const;
     // Ctrl+Tab and Ctrl+PageDown turn to the next page, Ctrl+Shift+Tab and Ctrl+PageUp to the one
     // before, from anywhere in the window and around the ends. True when the key was one of them.
@@ -351,6 +390,7 @@ private:
     void SB_LineDownClick();
     void SB_LineUpClick();
     void Mn_LineUndoClick();
+    void Mn_LineRedoClick();
     void Mn_LineCutClick();
     void Mn_LineCopyClick();
     void Mn_LineDeleteClick();
@@ -365,12 +405,16 @@ private:
     void XStringGridMouseDown(TXStringGrid* Sender, Qt::MouseButton Button,
                               Qt::KeyboardModifiers Shift, int X, int Y);
     void XStringGridSelectCell(TXStringGrid* Sender, int ACol, int ARow, bool& CanSelect);
-    // A committed cell edit marks the document modified and fills the row's empty date and
-    // address when the options on the first page ask for it.
-    void XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
+    // A committed cell edit is a step of the history: a typed date in the feed's form where it is
+    // one, with the row's empty date and address filled when the options on the first page ask
+    // for it.
+    void XStringGridSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value,
+                                const std::string& Before);
     // A cell the program filled in and nobody has edited since opens with its text selected.
     void XStringGridEditorStarted(TXStringGrid* Sender, int ACol, int ARow, TCellEditor* Editor);
-    void NormalizeTypedDateCell(int row);
+    // The committed text of a date cell: a date in the feed's form where the text is one, else the
+    // text as typed, with the reason in the status bar.
+    std::string TypedDate(const std::string& typed);
     bool PasteLinesIntoCell();
     bool GridCommandKey(int key, Qt::KeyboardModifiers shift);
     bool PasteKey();
@@ -378,8 +422,8 @@ private:
     void SetRowButtonCaptions();
     bool RemoveSelectedRows(const TGridRect& selection, bool copyFirst);
     void MoveCurrentRow(int step);
-    void UpdateEditItems(QAction* undo, QAction* cut, QAction* copy, QAction* paste, QAction* del,
-                         QAction* selectAll);
+    void UpdateEditItems(QAction* undo, QAction* redo, QAction* cut, QAction* copy, QAction* paste,
+                         QAction* del, QAction* selectAll);
     bool EditShortcutOverride(QObject* watched, QKeyEvent& event);
 
     // The table file is changed on disk since it was loaded or saved, and the user does not want
@@ -393,4 +437,6 @@ private:
     std::optional<TDiskState> tableFileState_;
     QString checkStatus_;                      // what ShowCheckStatus put into status bar panel 1
     std::set<std::pair<int, int>> autoFilled_; // (column, row) of cells filled in, not edited since
+    TChannelInfo channel_;                     // the channel as the history's last step left it
+    bool showingStep_ = false; // an undo or redo is putting its change into the controls
 };

@@ -10,6 +10,7 @@
 #include "L_Theme.h"
 #include "RadioGroup.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -296,6 +297,9 @@ void TMiniForm::SetChannelTabOrder() {
         setTabOrder(order[i - 1], order[i]);
 }
 
+// Typing in a field becomes a step when the field is left; any other change is one at once.
 void TMiniForm::ED_Informer_TitleChange() {
+    if (showingStep_) return;
     SetModified(true);
+    if (!IsChannelEdit(QApplication::focusWidget())) RecordChannelEdit();
 }

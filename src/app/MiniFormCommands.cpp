@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QTabWidget>
+#include <QUndoStack>
 
 #include <optional>
 #include <vector>
@@ -100,12 +101,14 @@ bool TMiniForm::SaveDocument(bool saveAs) {
         target = *chosen;
     }
     if (KeepChangedTableFile(target)) return false;
+    CommitEdits();
     TFeedDocument document = DocumentFromControls();
     const TSaveResult result = SaveDocumentFiles(document, target, CurrentFeedTime(), VersionText);
     // The save decides both: the table file names the document once it is written, and only a
     // complete save clears the modified flag.
     FileName = document.FileName;
     SetModified(document.Modified);
+    if (!Modified) UndoStack->setClean();
     if (result.Outcome != TSaveOutcome::TableFailed) {
         RecordTableFileState();
         ShowCheckStatus(document);

@@ -109,6 +109,7 @@ void TMiniForm::CreateComponents() {
     CreateMainMenu();
     CreatePopupMenu();
     CreateNonVisual();
+    CreateHistory();
     ConnectChangeNotifications();
     CreateFeedCheck();
     WidenControlsToCaptions();
@@ -321,6 +322,10 @@ void TMiniForm::CreateMainMenu() {
     connect(Edit1, &QMenu::aboutToShow, this, &TMiniForm::Edit1Click);
     Mn_LineUndo2 = AddMenuItem(Edit1, u"Mn_LineUndo2"_s, u"元に戻す(&U)"_s,
                                &TMiniForm::Mn_LineUndoClick, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Mn_LineRedo2 = AddMenuItem(Edit1, u"Mn_LineRedo2"_s, u"やり直し(&R)"_s,
+                               &TMiniForm::Mn_LineRedoClick, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    Mn_LineRedo2->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     AddSeparator(Edit1, u"N77"_s);
     Mn_LineCut2 = AddMenuItem(Edit1, u"Mn_LineCut2"_s, u"切り取り(&T)"_s,
                               &TMiniForm::Mn_LineCutClick, QKeySequence(Qt::CTRL | Qt::Key_X));
@@ -373,11 +378,12 @@ void TMiniForm::CreatePopupMenu() {
     // The same items as the edit menu, which owns their shortcuts; here they are only shown.
     const auto twin = [this](const QString& name, QAction* mainItem, void (TMiniForm::*handler)()) {
         QAction* item = AddMenuItem(PopupMenu, name, mainItem->text(), handler);
-        item->setShortcut(mainItem->shortcut());
+        item->setShortcuts(mainItem->shortcuts());
         item->setShortcutContext(Qt::WidgetShortcut);
         return item;
     };
     Mn_LineUndo = twin(u"Mn_LineUndo"_s, Mn_LineUndo2, &TMiniForm::Mn_LineUndoClick);
+    Mn_LineRedo = twin(u"Mn_LineRedo"_s, Mn_LineRedo2, &TMiniForm::Mn_LineRedoClick);
     AddSeparator(PopupMenu, u"N7"_s);
     Mn_LineCut = twin(u"Mn_LineCut"_s, Mn_LineCut2, &TMiniForm::Mn_LineCutClick);
     Mn_LineCopy = twin(u"Mn_LineCopy"_s, Mn_LineCopy2, &TMiniForm::Mn_LineCopyClick);

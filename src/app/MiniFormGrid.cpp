@@ -14,6 +14,7 @@
 #include "Cp932Edit.h"
 #include "Cp932Text.h"
 #include "DateNormalize.h"
+#include "DocumentSteps.h"
 #include "EntryTable.h"
 #include "GridMessages.h"
 #include "L_CCmbo.h"
@@ -77,6 +78,10 @@ public:
     void Undo() {
         if (ReadOnly()) return;
         edit_ ? edit_->undo() : memo_->undo();
+    }
+    void Redo() {
+        if (ReadOnly()) return;
+        edit_ ? edit_->redo() : memo_->redo();
     }
     void Cut() {
         if (ReadOnly()) return;
@@ -151,8 +156,12 @@ bool TMiniForm::EditCommand(TEditCommand command) {
         if (!PasteLinesIntoCell()) box->Paste();
         return true;
     case TEditCommand::Undo:
-        if (box) box->Undo();
-        return box.has_value();
+    case TEditCommand::Redo: {
+        const bool redo = command == TEditCommand::Redo;
+        if (!box || !BoxTakesUndo(FocusedControlIn(this), redo)) return HistoryStep(redo);
+        redo ? box->Redo() : box->Undo();
+        return true;
+    }
     }
     return false;
 }
@@ -188,10 +197,17 @@ bool TMiniForm::PasteLinesIntoCell() {
     return true;
 }
 
-// Cut (copying first) or delete the selected rows, back in cell mode on the first of them.
+// Cut (copying first) or delete the selected rows, back in cell mode on the first of them. A
+// delete, which leaves nothing on the clipboard, says in the status bar how to take it back.
 bool TMiniForm::RemoveSelectedRows(const TGridRect& selection, bool copyFirst) {
     if (copyFirst && !CopyRowsToClipboard(selection.Top, selection.Bottom)) return false;
-    return DeleteRows(selection.Top, selection.Bottom) && LeaveRowMode(-1);
+    const int count = std::min(selection.Bottom, MaxItemRows) - selection.Top + 1;
+    const TRowEdit edit = ::DeleteRows(CommittedEntries(), selection.Top, selection.Bottom);
+    if (!ApplyRowEdit(edit, RowStepName(copyFirst ? TRowStep::Cut : TRowStep::Delete, count)))
+        return false;
+    LeaveRowMode(-1);
+    if (!copyFirst) SetStatusText(1, u"%1行削除しました。Ctrl+Zで元に戻せます。"_s.arg(count));
+    return true;
 }
 
 // Whether a shortcut of the edit menu runs its command. Its items are set as when the menu opens,
@@ -199,23 +215,23 @@ bool TMiniForm::RemoveSelectedRows(const TGridRect& selection, bool copyFirst) {
 bool TMiniForm::EditShortcutOverride(QObject* watched, QKeyEvent& event) {
     if (watched != QApplication::focusWidget() || !FocusedControlIn(this)) return false;
     const QKeySequence pressed(event.keyCombination());
-    const std::array items{Mn_LineUndo2, Mn_LineCut2, Mn_LineCopy2, Mn_LinePaste2};
+    const std::array items{Mn_LineUndo2, Mn_LineRedo2, Mn_LineCut2, Mn_LineCopy2, Mn_LinePaste2};
     const auto item = std::find_if(items.begin(), items.end(), [&pressed](QAction* action) {
-        return action->shortcut() == pressed;
+        return action->shortcuts().contains(pressed);
     });
     if (item == items.end()) return false;
     Edit1Click();
     return (*item)->isEnabled() && TTextBox::Of(QApplication::focusWidget());
 }
 
-void TMiniForm::UpdateEditItems(QAction* undo, QAction* cut, QAction* copy, QAction* paste,
-                                QAction* del, QAction* selectAll) {
+void TMiniForm::UpdateEditItems(QAction* undo, QAction* redo, QAction* cut, QAction* copy,
+                                QAction* paste, QAction* del, QAction* selectAll) {
     const bool rowsSelected = RowsSelected();
     const std::optional<TTextBox> box =
         rowsSelected ? std::nullopt : TTextBox::Of(FocusedControlIn(this));
     const bool editable = box && !box->ReadOnly();
     const bool textSelected = box && box->SelectionLength() > 0;
-    undo->setEnabled(editable && box->CanUndo());
+    UpdateUndoItems(undo, redo, rowsSelected);
     cut->setEnabled(rowsSelected || (editable && textSelected));
     copy->setEnabled(rowsSelected || textSelected);
     // A row paste needs text on the clipboard too.
@@ -225,17 +241,21 @@ void TMiniForm::UpdateEditItems(QAction* undo, QAction* cut, QAction* copy, QAct
 }
 
 void TMiniForm::Edit1Click() {
-    UpdateEditItems(Mn_LineUndo2, Mn_LineCut2, Mn_LineCopy2, Mn_LinePaste2, Mn_LineDelete2,
-                    Mn_LineSelect2);
+    UpdateEditItems(Mn_LineUndo2, Mn_LineRedo2, Mn_LineCut2, Mn_LineCopy2, Mn_LinePaste2,
+                    Mn_LineDelete2, Mn_LineSelect2);
 }
 
 void TMiniForm::PopupMenuPopup() {
-    UpdateEditItems(Mn_LineUndo, Mn_LineCut, Mn_LineCopy, Mn_LinePaste, Mn_LineDelete,
+    UpdateEditItems(Mn_LineUndo, Mn_LineRedo, Mn_LineCut, Mn_LineCopy, Mn_LinePaste, Mn_LineDelete,
                     Mn_LineSelect);
 }
 
 void TMiniForm::Mn_LineUndoClick() {
     EditCommand(TEditCommand::Undo);
+}
+
+void TMiniForm::Mn_LineRedoClick() {
+    EditCommand(TEditCommand::Redo);
 }
 
 void TMiniForm::Mn_LineCutClick() {
@@ -282,26 +302,37 @@ void TMiniForm::WriteRows(int first, const std::vector<TFeedItem>& rows) {
     }
 }
 
+void TMiniForm::ShowRows(const TRowPatch& patch, TGridCoord current) {
+    ChangeCells(*XStringGrid, [&] {
+        WriteRows(patch.First, patch.After);
+        if (current.Y <= 0) return;
+        if (current.X < 0)
+            XStringGrid->SetRow(current.Y);
+        else
+            XStringGrid->FocusCell(current.X, current.Y, true);
+    });
+}
+
 // Shows a row change in the grid as one bulk change, the current cell moved to `currentRow`
-// when it is given; tells the user when there is no room for the rows.
-bool TMiniForm::ApplyRowEdit(const TRowEdit& edit, int currentRow) {
+// when it is given, and records it as a step; tells the user when there is no room for the rows.
+bool TMiniForm::ApplyRowEdit(const TRowEdit& edit, const QString& stepName, int currentRow) {
     if (edit.Refusal == TRowRefusal::NoRoom) ShowMsg(MsgInsertRefused);
     if (!edit.Done()) return false;
     autoFilled_.clear(); // the rows have moved
-    ChangeCells(*XStringGrid, [&] {
-        WriteRows(edit.Patch.First, edit.Patch.After);
-        if (currentRow > 0) XStringGrid->SetRow(currentRow);
-    });
-    SetModified(true);
+    ShowRows(edit.Patch, {-1, currentRow});
+    RecordStep(stepName, RowsChange(edit.Patch));
     return true;
 }
 
 bool TMiniForm::InsertRows(int row, int count) {
-    return ApplyRowEdit(::InsertRows(CommittedEntries(), row, count));
+    return ApplyRowEdit(::InsertRows(CommittedEntries(), row, count),
+                        RowStepName(TRowStep::Insert, count));
 }
 
 bool TMiniForm::DeleteRows(int first, int last) {
-    return ApplyRowEdit(::DeleteRows(CommittedEntries(), first, last));
+    const int count = std::min(last, MaxItemRows) - first + 1;
+    return ApplyRowEdit(::DeleteRows(CommittedEntries(), first, last),
+                        RowStepName(TRowStep::Delete, count));
 }
 
 bool TMiniForm::CopyRowsToClipboard(int first, int last) {
@@ -321,14 +352,16 @@ bool TMiniForm::PasteRows(int row) {
         SetStatusText(1, UnusableCharactersMessage(text.Refused));
         return false;
     }
-    return ApplyRowEdit(::PasteRows(CommittedEntries(), row, text.Bytes));
+    const TRowEdit edit = ::PasteRows(CommittedEntries(), row, text.Bytes);
+    return ApplyRowEdit(
+        edit, RowStepName(TRowStep::Paste, static_cast<int>(SplitRowText(text.Bytes).size())));
 }
 
 // Swaps the current row with the row `step` below (1) or above (-1); the current cell goes with
 // its row.
 void TMiniForm::MoveCurrentRow(int step) {
     const int row = XStringGrid->Row();
-    ApplyRowEdit(MoveRow(CommittedEntries(), row, step), row + step);
+    ApplyRowEdit(MoveRow(CommittedEntries(), row, step), RowStepName(TRowStep::Move), row + step);
 }
 
 void TMiniForm::SB_LineInsClick() {
@@ -517,17 +550,12 @@ bool TMiniForm::MarksDateCell(int row) const {
     return titledBelow < MaxFeedItems;
 }
 
-// A date typed into a cell takes the feed's form where it is a date; any other text stays as
-// typed, marked, and the status bar says why.
-void TMiniForm::NormalizeTypedDateCell(int row) {
-    const std::string typed = XStringGrid->Cells(icDate, row);
+std::string TMiniForm::TypedDate(const std::string& typed) {
     const QDate today = QDate::currentDate();
     const std::optional<std::string> date = NormalizeTypedDate(typed, today.year());
-    if (!date)
-        SetStatusText(1,
-                      FromCp932(MsgNotFeedDate(typed, ToCp932(today.toString(u"yyyy-MM-dd"_s)))));
-    else if (*date != typed)
-        XStringGrid->SetCells(icDate, row, *date);
+    if (date) return *date;
+    SetStatusText(1, FromCp932(MsgNotFeedDate(typed, ToCp932(today.toString(u"yyyy-MM-dd"_s)))));
+    return typed;
 }
 
 void TMiniForm::XStringGridEditorStarted(TXStringGrid*, int ACol, int ARow, TCellEditor* Editor) {
@@ -535,21 +563,26 @@ void TMiniForm::XStringGridEditorStarted(TXStringGrid*, int ACol, int ARow, TCel
     if (editor && autoFilled_.contains({ACol, ARow})) editor->ComboControl()->selectAll();
 }
 
-void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const std::string&) {
-    SetModified(true);
+void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const std::string& Value,
+                                       const std::string& Before) {
     autoFilled_.erase({ACol, ARow});
-    if (ACol == icDate) NormalizeTypedDateCell(ARow);
     const TAutoFill fill{CB_AutoData->isChecked(), CB_AutoAddress->isChecked(),
                          ToCp932(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
                          ED_Informer_Address->TextCp932()};
+    TEntries before = EntriesFromGrid();
+    if (ARow >= 1 && ARow <= MaxItemRows) before[static_cast<size_t>(ARow - 1)].Cell(ACol) = Before;
+    const auto column = static_cast<TItemColumn>(ACol);
+    const std::string text = column == icDate && !Value.empty() ? TypedDate(Value) : Value;
+    const TDocumentChange change = CellChange(before, ARow, column, text, fill);
     // Cells set here do not raise this event again.
-    const TRowPatch patch =
-        AutoFillRow(EntriesFromGrid(), ARow, static_cast<TItemColumn>(ACol), fill);
-    WriteRows(patch.First, patch.After);
-    for (const TItemColumn column : {icDate, icAddress}) {
-        if (!patch.Empty() && patch.Before[0].Cell(column) != patch.After[0].Cell(column))
-            autoFilled_.insert({column, ARow});
+    if (text != Value) XStringGrid->SetCells(ACol, ARow, text);
+    WriteRows(change.Rows.First, change.Rows.After);
+    for (const TItemColumn filled : {icDate, icAddress}) {
+        if (filled != column && !change.Rows.Empty() &&
+            change.Rows.Before[0].Cell(filled) != change.Rows.After[0].Cell(filled))
+            autoFilled_.insert({filled, ARow});
     }
+    RecordStep(CellStepName(ARow, column), change);
     // A date's mark follows the row's title and which rows the feed carries.
     XStringGrid->viewport()->update();
 }

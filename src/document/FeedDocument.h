@@ -29,6 +29,8 @@ struct TChannelInfo {
     bool AutoDate = true;
     bool AutoAddress = true;
     std::string StyleSheet;
+
+    friend bool operator==(const TChannelInfo&, const TChannelInfo&) = default;
 };
 
 struct TFeedItem {

@@ -384,8 +384,9 @@ std::string TXStringGrid::GetEditText(int col, int row) const {
 
 void TXStringGrid::SetEditText(int col, int row, const std::string& text) {
     if (!IsValidCell(col, row)) return;
+    const std::string before = Cells(col, row);
     SetCells(col, row, text);
-    emit OnSetEditText(this, col, row, text);
+    emit OnSetEditText(this, col, row, text, before);
 }
 
 bool TXStringGrid::IsValidCell(int col, int row) const {

@@ -84,7 +84,7 @@ public:
     QString CellQString(int col, int row) const;
     void SetCellQString(int col, int row, const QString& text);
     // The paths a cell editor reads and writes: SetEditText stores the text and raises
-    // OnSetEditText.
+    // OnSetEditText with the text it replaced.
     std::string GetEditText(int col, int row) const;
     void SetEditText(int col, int row, const std::string& text);
 
@@ -194,7 +194,8 @@ signals:
     void OnMouseDown(TXStringGrid* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
                      int X, int Y);
     void OnSelectCell(TXStringGrid* Sender, int ACol, int ARow, bool& CanSelect);
-    void OnSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value);
+    void OnSetEditText(TXStringGrid* Sender, int ACol, int ARow, const std::string& Value,
+                       const std::string& Before);
     // The cell editor has started on the cell and shows its text.
     void OnEditorStarted(TXStringGrid* Sender, int ACol, int ARow, TCellEditor* Editor);
     // When connected, its receiver places the editor instead of the column item.

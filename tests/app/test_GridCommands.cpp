@@ -6,6 +6,7 @@
 #include "L_EdtPos.h"
 #include "L_Sizeing.h"
 #include "MiniForm.h"
+#include "RadioGroup.h"
 #include "TableFile.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QtTest>
 
 #include <map>
@@ -874,6 +876,120 @@ private slots:
         const QPoint at = Grid().viewport()->geometry().topLeft() + QPoint(8, -6);
         const QColor header = Grid().grab().toImage().pixelColor(at);
         QCOMPARE(header == QColor(0, 0, 0x88), plainHeader);
+    }
+
+    // Each kind of step done through the window, undone with Ctrl+Z and redone with Ctrl+Y and
+    // Ctrl+Shift+Z: the whole document and Modified each time, the step's name in the edit menu
+    // and what the status bar says.
+    void undoRedo_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("status");
+        const QString none;
+        QTest::newRow("Delete key in row mode") << u"S-Down S-Down Delete"_s << u"2行削除"_s
+                                                << u"2行削除しました。Ctrl+Zで元に戻せます。"_s;
+        QTest::newRow("F3 answered yes") << u"F3"_s << u"1行削除"_s << none;
+        QTest::newRow("cut in row mode") << u"S-Down S-Down S-Delete"_s << u"2行切り取り"_s << none;
+        QTest::newRow("insert") << u"F2"_s << u"1行挿入"_s << none;
+        QTest::newRow("move down") << u"F5"_s << u"行の移動"_s << none;
+        QTest::newRow("paste with a date") << u"F4"_s << u"1行貼り付け"_s << none;
+        QTest::newRow("cell with auto-fill") << u"type"_s << u"7行目のタイトルの入力"_s << none;
+        QTest::newRow("feed check jump, then a cell")
+            << u"finding"_s << u"2行目の日付の入力"_s << none;
+        QTest::newRow("channel field left") << u"field"_s << u"説明文の変更"_s << none;
+        QTest::newRow("check box") << u"check"_s << u"日付の自動セットの変更"_s << none;
+        QTest::newRow("extension") << u"radio"_s << u"拡張子の変更"_s << none;
+    }
+
+    void undoRedo() {
+        QFETCH(QString, how);
+        QFETCH(QString, step);
+        QFETCH(QString, status);
+        FillTitles(1, 5);
+        Clipboard().setText(u"p\t2024/7/8"_s);
+        const std::string before = Document();
+        QVERIFY(GoTo(0, 2));
+        if (how == u"F3"_s) TMsgDlg::QueueAnswer(mrYes);
+        if (how == u"type"_s) {
+            QVERIFY(GoTo(0, 7));
+            QTest::keyClicks(QApplication::focusWidget(), u"new"_s);
+            Press(u"Return"_s);
+        } else if (how == u"finding"_s) {
+            Form().GoToFinding({TFindingSeverity::Warning, 2, icDate, {}, {}});
+            QTRY_VERIFY(qobject_cast<TComboInplace*>(QApplication::focusWidget()));
+            QTest::keyClicks(QApplication::focusWidget(), u"2024-01-02"_s);
+            Press(u"Return"_s);
+        } else if (how == u"field"_s) {
+            FocusField(Form().ED_Informer_Setumei);
+            QTest::keyClicks(Form().ED_Informer_Setumei, u"x"_s);
+            Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
+        } else if (how == u"check"_s) {
+            Form().CB_AutoData->click();
+        } else if (how == u"radio"_s) {
+            QTest::mouseClick(Form().RadioGroup_Ext->findChildren<QAbstractButton*>().at(1),
+                              Qt::LeftButton);
+        } else {
+            Press(how);
+        }
+        const std::string after = Document();
+        QVERIFY(after != before);
+        QVERIFY(Form().Modified);
+        QCOMPARE(Form().StatusText(1), status);
+        emit Form().Edit1->aboutToShow();
+        QCOMPARE(Form().Mn_LineUndo2->text(), u"元に戻す: %1(&U)"_s.arg(step));
+
+        // Undo works in row mode too.
+        QVERIFY(GoTo(0, 1));
+        Press(u"S-Down C-Z"_s);
+        QCOMPARE(Document(), before);
+        QVERIFY(!Form().Modified);
+        emit Form().PopupMenu->aboutToShow();
+        QCOMPARE(Form().Mn_LineRedo->text(), u"やり直し: %1(&R)"_s.arg(step));
+        Press(u"C-Y"_s);
+        QCOMPARE(Document(), after);
+        QVERIFY(Form().Modified);
+        Press(u"C-Z CS-Z"_s);
+        QCOMPARE(Document(), after);
+        QCOMPARE(Form().UndoStack->count(), 1);
+    }
+
+    // Ctrl+Z first takes back what the cell editor holds and has not committed, then the
+    // document's steps; a save is where Modified clears again.
+    void cellEditorUndoesFirst() {
+        QVERIFY(GoTo(0, 1));
+        QTest::keyClicks(QApplication::focusWidget(), u"one"_s);
+        Press(u"Return"_s);
+        QVERIFY(GoTo(0, 1));
+        QTest::keyClicks(QApplication::focusWidget(), u"x"_s);
+        auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        Press(u"C-Z"_s);
+        QCOMPARE(editor->text(), u"one"_s);
+        QCOMPARE(Grid().CellQString(0, 1), u"one"_s);
+        Press(u"C-Z"_s);
+        QCOMPARE(Grid().CellQString(0, 1), QString());
+        QVERIFY(Form().UndoStack->canRedo());
+    }
+
+    // Loading a file and 新規 start a new history; undoing back to the save clears Modified.
+    void historyFollowsTheFile() {
+        QVERIFY(GoTo(0, 1));
+        QTest::keyClicks(QApplication::focusWidget(), u"one"_s);
+        Press(u"Return"_s);
+        const QString path = dir_->filePath(u"news.tbl"_s);
+        Form().FileName = path.toStdString();
+        TMsgDlg::QueueAnswer(mrOk);
+        Form().SaveDocument(false);
+        QVERIFY(!Form().Modified);
+        QVERIFY(GoTo(0, 2));
+        QTest::keyClicks(QApplication::focusWidget(), u"two"_s);
+        Press(u"Return C-Z"_s);
+        QVERIFY(!Form().Modified);
+        Press(u"C-Z"_s);
+        QVERIFY(Form().Modified);
+        QVERIFY(Form().LoadTableFile(path.toStdString()));
+        QVERIFY(!Form().UndoStack->canUndo() && !Form().UndoStack->canRedo());
+        QVERIFY(!Form().Modified);
     }
 };
 
