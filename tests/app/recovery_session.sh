@@ -47,7 +47,9 @@ table=$work/news.tbl
 { printf '1.00\r\n'; for ((n = 0; n < 71; n++)); do printf '\r\n'; done; } >"$table"
 cp "$table" "$work/empty.tbl"
 cp "$program" "$work/app/orvanix"
-printf '[Environ]\r\nLastOpen=1\r\nDefFileName=%s\r\n' "$table" >"$work/app/orvanix.ini"
+# An installed copy keeps its settings in the user's configuration folder.
+mkdir -p "$XDG_CONFIG_HOME/orvanix"
+printf '[Environ]\r\nLastOpen=1\r\nDefFileName=%s\r\n' "$table" >"$XDG_CONFIG_HOME/orvanix/orvanix.ini"
 
 # The main window of editor $editor. A window that vanishes while xdotool looks is an X error that
 # ends xdotool, so it is asked again rather than left waiting (--sync).

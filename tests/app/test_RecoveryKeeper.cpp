@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(form->FileName, restored ? table : std::string());
         if (restored) {
             QCOMPARE(TableFileText(form->DocumentFromControls()), TableFileText(left));
-            QCOMPARE(form->windowTitle(), u"Orvane Lite版 [news]"_s);
+            QCOMPARE(form->windowTitle(), u"Orvane Lite版 [*news]"_s);
         }
         QVERIFY(!QFile::exists(ShownPath(table)));
         QCOMPARE(CopiesOnDisk().size(), copiesLeft);

@@ -12,18 +12,22 @@ class TPublishCommandTest : public TPublishFixture {
 protected:
     void SetUp() override {
         TPublishFixture::SetUp();
-        // A copy of the program of its own: the settings file it reads lies beside it.
+        // A copy of the program of its own, run as an installed copy: it reads the settings file
+        // of the test's own configuration folder.
         fs::create_directories(dir_ / "bin");
+        fs::create_directories(dir_ / "config/orvanix");
         fs::copy_file(ORVANIX_FEED_EXE, dir_ / "bin/orvanix-feed");
     }
     RunResult Run(const std::string& arguments) {
-        return RunCapturing("'" + Path("bin/orvanix-feed") + "' " + arguments, dir_ / "stderr.txt");
+        return RunCapturing("XDG_CONFIG_HOME='" + Path("config") + "' '" + Path("bin/orvanix-feed") +
+                                "' " + arguments,
+                            dir_ / "stderr.txt");
     }
     // A table file named `name` made from `source`, published with `settings`.
     std::string Table(const std::string& name, const fs::path& source,
                       const TPublishSettings& settings) {
         fs::copy_file(source, dir_ / name, fs::copy_options::overwrite_existing);
-        TIniFile ini(Path("bin/orvanix.ini"));
+        TIniFile ini(Path("config/orvanix/orvanix.ini"));
         EXPECT_TRUE(ini.Load());
         WritePublishSettings(ini, Path(name), settings);
         EXPECT_TRUE(ini.Save());
