@@ -352,9 +352,15 @@ bool TMiniForm::PasteRows(int row) {
         SetStatusText(1, UnusableCharactersMessage(text.Refused));
         return false;
     }
+    const TClipboardRows pasted = ReadClipboardRows(text.Bytes);
     const TRowEdit edit = ::PasteRows(CommittedEntries(), row, text.Bytes);
-    return ApplyRowEdit(
-        edit, RowStepName(TRowStep::Paste, static_cast<int>(SplitRowText(text.Bytes).size())));
+    if (!ApplyRowEdit(edit, RowStepName(TRowStep::Paste, static_cast<int>(pasted.Rows.size()))))
+        return false;
+    // A cell holds one line: the line breaks inside quoted cells have become blanks.
+    if (pasted.JoinedLineBreaks > 0)
+        SetStatusText(
+            1, u"セルの中の改行%1か所を空白にして貼り付けました。"_s.arg(pasted.JoinedLineBreaks));
+    return true;
 }
 
 // Swaps the current row with the row `step` below (1) or above (-1); the current cell goes with
