@@ -19,8 +19,8 @@ protected:
         fs::copy_file(ORVANIX_FEED_EXE, dir_ / "bin/orvanix-feed");
     }
     RunResult Run(const std::string& arguments) {
-        return RunCapturing("XDG_CONFIG_HOME='" + Path("config") + "' '" + Path("bin/orvanix-feed") +
-                                "' " + arguments,
+        return RunCapturing("XDG_CONFIG_HOME='" + Path("config") + "' '" +
+                                Path("bin/orvanix-feed") + "' " + arguments,
                             dir_ / "stderr.txt");
     }
     // A table file named `name` made from `source`, published with `settings`.
