@@ -3,8 +3,8 @@
 // A full document for the benchmarks: 50 rows of Japanese text as long as the column captions
 // allow, with markup characters to escape.
 
-#include "CodePage.h"
-#include "FeedDocument.h"
+#include "document/FeedDocument.h"
+#include "text/CodePage.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 // Feed building, table file reading and writing, and date normalisation on full documents.
 
 #include "BenchDocument.h"
-#include "DateNormalize.h"
-#include "FeedCheck.h"
-#include "FeedWriter.h"
-#include "IniFile.h"
-#include "TableFile.h"
+#include "document/DateNormalize.h"
+#include "document/FeedCheck.h"
+#include "document/FeedWriter.h"
+#include "document/TableFile.h"
+#include "text/IniFile.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

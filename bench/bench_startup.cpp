@@ -6,9 +6,9 @@
 // Without a display it runs on Qt's offscreen platform; under xvfb-run it draws for real.
 
 #include "BenchDocument.h"
-#include "L_Sizeing.h"
-#include "MiniForm.h"
-#include "TableFile.h"
+#include "app/L_Sizeing.h"
+#include "app/MiniForm.h"
+#include "document/TableFile.h"
 
 #include <QApplication>
 #include <QEventLoop>

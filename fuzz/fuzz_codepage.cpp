@@ -4,7 +4,7 @@
 
 #include "FuzzSupport.h"
 
-#include "CodePage.h"
+#include "text/CodePage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 
 #include "FuzzSupport.h"
 
-#include "DateNormalize.h"
+#include "document/DateNormalize.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 
 #include "FuzzSupport.h"
 
-#include "IniFile.h"
+#include "text/IniFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -4,9 +4,9 @@
 
 #include "FuzzSupport.h"
 
-#include "CodePage.h"
-#include "FeedWriter.h"
-#include "TableFile.h"
+#include "document/FeedWriter.h"
+#include "document/TableFile.h"
+#include "text/CodePage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 
 #include "FuzzSupport.h"
 
-#include "CodePage.h"
-#include "XmlEscape.h"
+#include "text/CodePage.h"
+#include "text/XmlEscape.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "AppUtils.h"
+#include "app/AppUtils.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>

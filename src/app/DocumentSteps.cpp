@@ -1,4 +1,4 @@
-#include "DocumentSteps.h"
+#include "app/DocumentSteps.h"
 
 #include <array>
 #include <utility>

@@ -6,7 +6,7 @@
 // redoing the change made again. `show` must put the change into the controls without recording
 // a step of its own and without filling cells again.
 
-#include "DocumentChange.h"
+#include "document/DocumentChange.h"
 
 #include <QString>
 #include <QUndoCommand>

@@ -1,6 +1,6 @@
-#include "FeedCheckList.h"
+#include "app/FeedCheckList.h"
 
-#include "Cp932Text.h"
+#include "widgets/Cp932Text.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

@@ -6,7 +6,7 @@
 // 閉じる or Escape closes it without a choice. The window only shows findings: going to the field
 // is its owner's business. SetFindings replaces what it shows.
 
-#include "FeedCheck.h"
+#include "document/FeedCheck.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "FormAccessibility.h"
+#include "app/FormAccessibility.h"
 
-#include "MiniForm.h"
+#include "app/MiniForm.h"
 
 #include <QPlainTextEdit>
 

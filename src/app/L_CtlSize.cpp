@@ -1,6 +1,6 @@
-#include "L_CtlSize.h"
+#include "app/L_CtlSize.h"
 
-#include "L_Sizeing.h"
+#include "app/L_Sizeing.h"
 
 #include <QEvent>
 

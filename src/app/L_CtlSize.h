@@ -11,7 +11,7 @@
 // through an event filter on the window, which lets the window's own close handler decide first
 // and stores the placement only when the close goes ahead.
 
-#include "Result.h"
+#include "text/Result.h"
 
 #include <QObject>
 #include <QPointer>

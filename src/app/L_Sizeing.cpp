@@ -1,7 +1,7 @@
-#include "L_Sizeing.h"
+#include "app/L_Sizeing.h"
 
-#include "CodePage.h"
-#include "UserPlaces.h"
+#include "app/UserPlaces.h"
+#include "text/CodePage.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -6,8 +6,8 @@
 // The rectangle arithmetic takes the desktop and work areas as arguments; the overloads without
 // them ask the screens.
 
-#include "IniFile.h"
-#include "L_CtlSize.h"
+#include "app/L_CtlSize.h"
+#include "text/IniFile.h"
 
 #include <QPoint>
 #include <QRect>

@@ -3,28 +3,28 @@
 // window's handlers: showing, closing, resizing, page changes, page keys, the mouse wheel over the
 // grid, clicks on the title plate and notices, and the menus as they open.
 
-#include "MiniForm.h"
+#include "app/MiniForm.h"
 
-#include "FormAccessibility.h"
-#include "MiniFormSupport.h"
+#include "app/FormAccessibility.h"
+#include "app/MiniFormSupport.h"
 
-#include "Cp932Edit.h"
-#include "Cp932Text.h"
-#include "FeedWriter.h"
-#include "FileDialog.h"
-#include "FilePaths.h"
-#include "L_CCmbo.h"
-#include "L_CtlSize.h"
-#include "L_Dialog.h"
-#include "L_EdtPos.h"
-#include "Messages.h"
-#include "RadioGroup.h"
-#include "RecoveryKeeper.h"
-#include "Settings.h"
-#include "Startup.h"
-#include "TableFile.h"
-#include "UserPlaces.h"
-#include "XStringGrid.h"
+#include "app/FileDialog.h"
+#include "app/FilePaths.h"
+#include "app/L_CtlSize.h"
+#include "app/RadioGroup.h"
+#include "app/RecoveryKeeper.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "app/UserPlaces.h"
+#include "dialogs/L_Dialog.h"
+#include "document/FeedWriter.h"
+#include "document/Messages.h"
+#include "document/TableFile.h"
+#include "widgets/Cp932Edit.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_EdtPos.h"
+#include "widgets/XStringGrid.h"
 
 #include <QApplication>
 #include <QCheckBox>

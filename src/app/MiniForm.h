@@ -13,13 +13,13 @@
 // false exactly while the history stands where the document was loaded, saved or emptied, and
 // typing not yet a step sets it at once. Loading and emptying start a new history.
 
-#include "DiskState.h"
-#include "DocumentChange.h"
-#include "EntryTable.h"
-#include "FeedCheck.h"
-#include "FeedDocument.h"
-#include "L_CtlSize.h"
-#include "XStringGrid.h"
+#include "app/L_CtlSize.h"
+#include "document/DiskState.h"
+#include "document/DocumentChange.h"
+#include "document/EntryTable.h"
+#include "document/FeedCheck.h"
+#include "document/FeedDocument.h"
+#include "widgets/XStringGrid.h"
 
 #include <QMainWindow>
 #include <QMenu>

@@ -2,13 +2,13 @@
 // the save folder with their labels, the title plate, the extension and auto-fill options, the
 // two notices at the bottom, the page's tab order, and the change of any of its fields.
 
-#include "MiniForm.h"
-#include "MiniFormSupport.h"
+#include "app/MiniForm.h"
+#include "app/MiniFormSupport.h"
 
-#include "L_CCmbo.h"
-#include "L_EdtPos.h"
-#include "L_Theme.h"
-#include "RadioGroup.h"
+#include "app/RadioGroup.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_EdtPos.h"
+#include "widgets/L_Theme.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 // TMiniForm's feed check: the list of findings, going to a finding's field or cell, and the
 // count of errors the status bar shows after a save.
 
-#include "MiniForm.h"
+#include "app/MiniForm.h"
 
-#include "Cp932Text.h"
-#include "FeedCheckList.h"
-#include "L_CCmbo.h"
-#include "L_Dialog.h"
+#include "app/FeedCheckList.h"
+#include "dialogs/L_Dialog.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/L_CCmbo.h"
 
 #include <QTabWidget>
 

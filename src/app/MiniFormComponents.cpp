@@ -4,20 +4,20 @@
 // of controls to their captions and the change notifications. The first page is built in
 // MiniFormChannelPage.cpp.
 
-#include "MiniForm.h"
-#include "MiniFormSupport.h"
+#include "app/MiniForm.h"
+#include "app/MiniFormSupport.h"
 
-#include "Cp932Edit.h"
-#include "Cp932Text.h"
-#include "FileDialog.h"
-#include "L_CCmbo.h"
-#include "L_CtlSize.h"
-#include "L_EdtPos.h"
-#include "L_Theme.h"
-#include "RadioGroup.h"
-#include "SHBFFEX.h"
-#include "ToolGlyphs.h"
-#include "XStringGrid.h"
+#include "app/FileDialog.h"
+#include "app/L_CtlSize.h"
+#include "app/RadioGroup.h"
+#include "app/ToolGlyphs.h"
+#include "widgets/Cp932Edit.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_EdtPos.h"
+#include "widgets/L_Theme.h"
+#include "widgets/SHBFFEX.h"
+#include "widgets/XStringGrid.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -8,20 +8,20 @@
 // lets the entry table work out the change and writes the rows it changed back as one bulk
 // change. The messages about refused changes are the window's.
 
-#include "MiniForm.h"
+#include "app/MiniForm.h"
 
-#include "ClipboardRows.h"
-#include "Cp932Edit.h"
-#include "Cp932Text.h"
-#include "DateNormalize.h"
-#include "DocumentSteps.h"
-#include "EntryTable.h"
-#include "GridMessages.h"
-#include "L_CCmbo.h"
-#include "L_Dialog.h"
-#include "L_EdtPos.h"
-#include "L_Theme.h"
-#include "S_string.h"
+#include "app/DocumentSteps.h"
+#include "app/GridMessages.h"
+#include "dialogs/L_Dialog.h"
+#include "document/ClipboardRows.h"
+#include "document/DateNormalize.h"
+#include "document/EntryTable.h"
+#include "text/S_string.h"
+#include "widgets/Cp932Edit.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_EdtPos.h"
+#include "widgets/L_Theme.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 // channel fields' typing that becomes a step when a field is left, and Modified following the
 // history.
 
-#include "MiniForm.h"
+#include "app/MiniForm.h"
 
-#include "DocumentSteps.h"
-#include "L_CCmbo.h"
+#include "app/DocumentSteps.h"
+#include "widgets/L_CCmbo.h"
 
 #include <QApplication>
 #include <QScopedValueRollback>

@@ -1,15 +1,15 @@
 // TMiniForm: publishing the feed to the site (機能 > 公開先の設定..., 機能 > サイトに公開 and the
 // toolbar's 公開). The settings belong to the table file, so both need a saved document.
 
-#include "MiniForm.h"
+#include "app/MiniForm.h"
 
-#include "FeedWriter.h"
-#include "L_Dialog.h"
-#include "L_Sizeing.h"
-#include "Messages.h"
-#include "PublishDialog.h"
-#include "PublishRunner.h"
-#include "PublishStore.h"
+#include "app/L_Sizeing.h"
+#include "app/PublishDialog.h"
+#include "app/PublishRunner.h"
+#include "app/PublishStore.h"
+#include "dialogs/L_Dialog.h"
+#include "document/FeedWriter.h"
+#include "document/Messages.h"
 
 using namespace Qt::StringLiterals;
 

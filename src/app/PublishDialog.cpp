@@ -1,4 +1,4 @@
-#include "PublishDialog.h"
+#include "app/PublishDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -7,7 +7,7 @@
 // What the user accepted earlier (a self-signed certificate, plain FTP) belongs to one server and
 // protocol: it is kept only while both stay as they were.
 
-#include "PublishSettings.h"
+#include "publish/PublishSettings.h"
 
 #include <QDialog>
 

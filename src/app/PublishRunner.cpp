@@ -1,8 +1,8 @@
-#include "PublishRunner.h"
+#include "app/PublishRunner.h"
 
-#include "Cp932Text.h"
-#include "L_Dialog.h"
-#include "PublishStore.h"
+#include "app/PublishStore.h"
+#include "dialogs/L_Dialog.h"
+#include "widgets/Cp932Text.h"
 
 #include <QInputDialog>
 #include <QLineEdit>

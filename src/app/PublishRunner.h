@@ -10,7 +10,7 @@
 // Finished reports the outcome once; the runner deletes itself afterwards. Destroying it earlier
 // cancels the transfer and waits for its thread.
 
-#include "Publisher.h"
+#include "publish/Publisher.h"
 
 #include <QObject>
 #include <QPointer>

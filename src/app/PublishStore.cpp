@@ -1,7 +1,7 @@
-#include "PublishStore.h"
+#include "app/PublishStore.h"
 
-#include "Cp932Text.h"
-#include "IniFile.h"
+#include "text/IniFile.h"
+#include "widgets/Cp932Text.h"
 
 #include <qt6keychain/keychain.h>
 

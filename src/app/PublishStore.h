@@ -5,7 +5,7 @@
 // server account in the desktop's keyring (Secret Service) only. Without a keyring nothing about
 // the password is kept: the user is asked at every publish.
 
-#include "PublishSettings.h"
+#include "publish/PublishSettings.h"
 
 #include <QObject>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "RecoveryKeeper.h"
+#include "app/RecoveryKeeper.h"
 
-#include "Cp932Text.h"
-#include "FilePaths.h"
-#include "L_Dialog.h"
+#include "app/FilePaths.h"
+#include "dialogs/L_Dialog.h"
+#include "widgets/Cp932Text.h"
 
 using namespace Qt::StringLiterals;
 

@@ -10,8 +10,8 @@
 // disk and a removal is never overtaken by an older write. A write that fails is reported through
 // WriteFailed and tried again at the next change.
 
-#include "FeedDocument.h"
-#include "Recovery.h"
+#include "document/FeedDocument.h"
+#include "document/Recovery.h"
 
 #include <QObject>
 #include <QString>

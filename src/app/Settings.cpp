@@ -1,7 +1,7 @@
-#include "Settings.h"
+#include "app/Settings.h"
 
-#include "CodePage.h"
-#include "IniFile.h"
+#include "text/CodePage.h"
+#include "text/IniFile.h"
 
 #include <exception>
 

@@ -2,7 +2,7 @@
 
 // The editor's own settings in the settings file: the sections "Environ" and "Grid".
 
-#include "L_Sizeing.h"
+#include "app/L_Sizeing.h"
 
 #include <optional>
 #include <string>

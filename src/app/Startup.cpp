@@ -1,10 +1,10 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "L_Dialog.h"
-#include "L_Theme.h"
-#include "MiniForm.h"
-#include "Version.h"
-#include "XStringGridAccessible.h"
+#include "app/MiniForm.h"
+#include "dialogs/L_Dialog.h"
+#include "text/Version.h"
+#include "widgets/L_Theme.h"
+#include "widgets/XStringGridAccessible.h"
 
 #include <QLibraryInfo>
 #include <QScreen>

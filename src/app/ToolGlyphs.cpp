@@ -1,4 +1,4 @@
-#include "ToolGlyphs.h"
+#include "app/ToolGlyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
-#include "UserPlaces.h"
+#include "app/UserPlaces.h"
 
-#include "Platform.h"
-#include "S_string.h"
+#include "text/Platform.h"
+#include "text/S_string.h"
 
 #include <QDir>
 #include <QFile>

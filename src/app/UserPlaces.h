@@ -4,7 +4,7 @@
 // are created then; one that cannot be created shows only when its file cannot be written, which
 // that write reports.
 
-#include "UserPlaceRules.h"
+#include "text/UserPlaceRules.h"
 
 // This run's places, decided at the first call.
 const TUserPlaces& UserPlaces();

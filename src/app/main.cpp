@@ -1,6 +1,6 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "Version.h"
+#include "text/Version.h"
 
 #include <cstdio>
 #include <cstring>

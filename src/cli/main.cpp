@@ -1,17 +1,17 @@
 // orvanix-feed: builds the feed of a table file the way a save in the editor does, for site owners
 // who rebuild their feed in a script.
 
-#include "CodePage.h"
-#include "FeedCheck.h"
-#include "FileNames.h"
-#include "IniFile.h"
-#include "Messages.h"
-#include "Publisher.h"
-#include "S_string.h"
-#include "SaveDocument.h"
-#include "TableFile.h"
-#include "UserPlaceRules.h"
-#include "Version.h"
+#include "document/FeedCheck.h"
+#include "document/FileNames.h"
+#include "document/Messages.h"
+#include "document/SaveDocument.h"
+#include "document/TableFile.h"
+#include "publish/Publisher.h"
+#include "text/CodePage.h"
+#include "text/IniFile.h"
+#include "text/S_string.h"
+#include "text/UserPlaceRules.h"
+#include "text/Version.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "L_Dialog.h"
+#include "dialogs/L_Dialog.h"
 
-#include "CodePage.h"
+#include "text/CodePage.h"
 
 #include <QAbstractButton>
 #include <QApplication>

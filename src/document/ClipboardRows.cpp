@@ -1,4 +1,4 @@
-#include "ClipboardRows.h"
+#include "document/ClipboardRows.h"
 
 namespace {
 

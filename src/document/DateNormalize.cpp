@@ -1,7 +1,7 @@
-#include "DateNormalize.h"
+#include "document/DateNormalize.h"
 
-#include "CodePage.h"
-#include "S_string.h"
+#include "text/CodePage.h"
+#include "text/S_string.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "DiskState.h"
+#include "document/DiskState.h"
 
 #include <array>
 #include <cstdio>

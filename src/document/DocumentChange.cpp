@@ -1,4 +1,4 @@
-#include "DocumentChange.h"
+#include "document/DocumentChange.h"
 
 TDocumentChange TDocumentChange::Inverted() const {
     TDocumentChange inverted{Rows.Inverted(), std::nullopt};

@@ -6,8 +6,8 @@
 // comes back whole when it is reverted, and the changed document when it is applied again.
 // Nothing here fails.
 
-#include "EntryTable.h"
-#include "FeedDocument.h"
+#include "document/EntryTable.h"
+#include "document/FeedDocument.h"
 
 #include <optional>
 #include <string>

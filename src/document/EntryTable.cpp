@@ -1,8 +1,8 @@
-#include "EntryTable.h"
+#include "document/EntryTable.h"
 
-#include "ClipboardRows.h"
-#include "DateNormalize.h"
-#include "S_string.h"
+#include "document/ClipboardRows.h"
+#include "document/DateNormalize.h"
+#include "text/S_string.h"
 
 #include <algorithm>
 #include <unordered_set>

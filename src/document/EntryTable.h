@@ -11,7 +11,7 @@
 // as a TRowPatch (the block of rows it touches, before and after), or why it refuses. Applying a
 // patch makes the change; applying its inverse takes it back. Nothing here fails otherwise.
 
-#include "FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include <string>
 #include <vector>

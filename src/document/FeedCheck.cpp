@@ -1,11 +1,11 @@
-#include "FeedCheck.h"
+#include "document/FeedCheck.h"
 
-#include "CodePage.h"
-#include "DateNormalize.h"
-#include "FeedWriter.h"
-#include "Messages.h"
-#include "PercentEncode.h"
-#include "S_string.h"
+#include "document/DateNormalize.h"
+#include "document/FeedWriter.h"
+#include "document/Messages.h"
+#include "text/CodePage.h"
+#include "text/PercentEncode.h"
+#include "text/S_string.h"
 
 #include <algorithm>
 #include <array>

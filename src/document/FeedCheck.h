@@ -7,7 +7,7 @@
 // The check reads the document and, through FeedFileName, whether its save folder exists; it
 // writes nothing and cannot fail. Texts are code page 932.
 
-#include "FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include <string>
 #include <vector>

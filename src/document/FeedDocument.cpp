@@ -1,4 +1,4 @@
-#include "FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include <stdexcept>
 

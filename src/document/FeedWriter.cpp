@@ -1,12 +1,12 @@
-#include "FeedWriter.h"
+#include "document/FeedWriter.h"
 
-#include "CodePage.h"
-#include "FileNames.h"
-#include "MakerPages.h"
-#include "Messages.h"
-#include "S_string.h"
-#include "TextFile.h"
-#include "XmlEscape.h"
+#include "document/FileNames.h"
+#include "document/MakerPages.h"
+#include "document/Messages.h"
+#include "text/CodePage.h"
+#include "text/S_string.h"
+#include "text/TextFile.h"
+#include "text/XmlEscape.h"
 
 #include <ctime>
 #include <map>

@@ -2,7 +2,7 @@
 
 // The feed file's path and the RSS 1.0 text of a document.
 
-#include "FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include <string>
 #include <utility>

@@ -1,8 +1,8 @@
-#include "FileNames.h"
+#include "document/FileNames.h"
 
-#include "CodePage.h"
-#include "Messages.h"
-#include "S_string.h"
+#include "document/Messages.h"
+#include "text/CodePage.h"
+#include "text/S_string.h"
 
 #include <cstdio>
 

@@ -9,7 +9,7 @@
 // code page 932 cannot hold, or whose characters come back as others (〜 U+301C as ～ U+FF5E),
 // is refused, never changed, because a changed name would be another file.
 
-#include "Result.h"
+#include "text/Result.h"
 
 #include <string>
 

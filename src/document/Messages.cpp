@@ -1,6 +1,6 @@
-#include "Messages.h"
+#include "document/Messages.h"
 
-#include "CodePage.h"
+#include "text/CodePage.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "Preview.h"
+#include "document/Preview.h"
 
-#include "CodePage.h"
-#include "FeedWriter.h"
-#include "FileNames.h"
-#include "MakerPages.h"
-#include "Messages.h"
-#include "PercentEncode.h"
-#include "Platform.h"
-#include "S_string.h"
-#include "TextFile.h"
+#include "document/FeedWriter.h"
+#include "document/FileNames.h"
+#include "document/MakerPages.h"
+#include "document/Messages.h"
+#include "text/CodePage.h"
+#include "text/PercentEncode.h"
+#include "text/Platform.h"
+#include "text/S_string.h"
+#include "text/TextFile.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 
 // The browser preview's test copy of the feed and the feed validation service's address.
 
-#include "FeedDocument.h"
-#include "Result.h"
+#include "document/FeedDocument.h"
+#include "text/Result.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
-#include "Recovery.h"
+#include "document/Recovery.h"
 
-#include "LineReader.h"
-#include "Messages.h"
-#include "PercentEncode.h"
-#include "TableFile.h"
-#include "TextFile.h"
+#include "document/Messages.h"
+#include "document/TableFile.h"
+#include "text/LineReader.h"
+#include "text/PercentEncode.h"
+#include "text/TextFile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -14,8 +14,8 @@
 // Paths are the file system's bytes. Every file is written through WriteFileAtomic, so a copy on
 // disk is always whole: the previous one or the new one.
 
-#include "FeedDocument.h"
-#include "Result.h"
+#include "document/FeedDocument.h"
+#include "text/Result.h"
 
 #include <cerrno>
 #include <string>

@@ -1,12 +1,12 @@
-#include "SaveDocument.h"
+#include "document/SaveDocument.h"
 
-#include "FeedCheck.h"
+#include "document/FeedCheck.h"
 
-#include "CodePage.h"
-#include "FileNames.h"
-#include "Messages.h"
-#include "TableFile.h"
-#include "TextFile.h"
+#include "document/FileNames.h"
+#include "document/Messages.h"
+#include "document/TableFile.h"
+#include "text/CodePage.h"
+#include "text/TextFile.h"
 
 #include <sys/stat.h>
 #include <vector>

@@ -7,8 +7,8 @@
 // Paths are the file system's bytes (FileNames.h); messages are code page 932 text, with a path
 // shown in them as far as code page 932 can show it.
 
-#include "FeedDocument.h"
-#include "FeedWriter.h"
+#include "document/FeedDocument.h"
+#include "document/FeedWriter.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "TableFile.h"
+#include "document/TableFile.h"
 
-#include "LineReader.h"
-#include "Messages.h"
-#include "S_string.h"
-#include "TextFile.h"
+#include "document/Messages.h"
+#include "text/LineReader.h"
+#include "text/S_string.h"
+#include "text/TextFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,8 +2,8 @@
 
 // The table file: the editor's own document file, 72 lines of code page 932 text ended by CR LF.
 
-#include "FeedDocument.h"
-#include "Result.h"
+#include "document/FeedDocument.h"
+#include "text/Result.h"
 
 #include <string>
 

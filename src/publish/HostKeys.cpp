@@ -1,6 +1,6 @@
-#include "HostKeys.h"
+#include "publish/HostKeys.h"
 
-#include "TextFile.h"
+#include "text/TextFile.h"
 
 #include <cerrno>
 #include <cstdlib>

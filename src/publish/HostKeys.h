@@ -4,7 +4,7 @@
 // Fingerprints are written as OpenSSH writes them: "SHA256:" and the unpadded Base64 SHA-256
 // hash, so the user can compare them with what the site's provider publishes.
 
-#include "Result.h"
+#include "text/Result.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "PublishSettings.h"
+#include "publish/PublishSettings.h"
 
 #include <array>
 #include <filesystem>

@@ -10,7 +10,7 @@
 // (which the settings file's section names do not tell apart) keep two sections, and any path
 // reads back as written.
 
-#include "IniFile.h"
+#include "text/IniFile.h"
 
 #include <optional>
 #include <string>

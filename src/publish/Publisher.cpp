@@ -1,9 +1,9 @@
-#include "Publisher.h"
+#include "publish/Publisher.h"
 
-#include "CodePage.h"
-#include "HostKeys.h"
-#include "PercentEncode.h"
-#include "S_string.h"
+#include "publish/HostKeys.h"
+#include "text/CodePage.h"
+#include "text/PercentEncode.h"
+#include "text/S_string.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -17,8 +17,8 @@
 //
 // Blocks until done: run it off the GUI thread. Messages are code page 932 text.
 
-#include "PublishSettings.h"
-#include "Result.h"
+#include "publish/PublishSettings.h"
+#include "text/Result.h"
 
 #include <cstdint>
 #include <functional>

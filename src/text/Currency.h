@@ -3,7 +3,11 @@
 // A signed 64-bit fixed-point number with four decimal places, as the combo edit's values and
 // limits use it.
 
+// Qt's moc reads this header through the widgets that use it and cannot parse <compare>; it needs
+// nothing from it.
+#ifndef Q_MOC_RUN
 #include <compare>
+#endif
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "IniFile.h"
+#include "text/IniFile.h"
 
-#include "S_string.h"
-#include "TextFile.h"
+#include "text/S_string.h"
+#include "text/TextFile.h"
 
 #include <algorithm>
 #include <cerrno>

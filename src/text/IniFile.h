@@ -16,7 +16,7 @@
 // and Save() writes it back whole (temporary file and rename). In write-through mode every read
 // goes to the file as it is now and every change is saved at once.
 
-#include "Result.h"
+#include "text/Result.h"
 
 #include <optional>
 #include <string>

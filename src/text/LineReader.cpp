@@ -1,6 +1,6 @@
-#include "LineReader.h"
+#include "text/LineReader.h"
 
-#include "CodePage.h"
+#include "text/CodePage.h"
 
 #include <algorithm>
 #include <cerrno>

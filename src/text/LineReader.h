@@ -9,7 +9,7 @@
 // and the byte 0x1A ends the file. After a failure (open, read, a line over its limit) the reader
 // is at its end and every further line is empty.
 
-#include "Result.h"
+#include "text/Result.h"
 
 #include <cstddef>
 #include <string>

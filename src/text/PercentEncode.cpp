@@ -1,4 +1,4 @@
-#include "PercentEncode.h"
+#include "text/PercentEncode.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "Platform.h"
+#include "text/Platform.h"
 
-#include "S_string.h"
+#include "text/S_string.h"
 
 #include <cstdlib>
 #include <filesystem>

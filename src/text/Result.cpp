@@ -1,6 +1,6 @@
-#include "Result.h"
+#include "text/Result.h"
 
-#include "CodePage.h"
+#include "text/CodePage.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "TextFile.h"
+#include "text/TextFile.h"
 
-#include "CodePage.h"
+#include "text/CodePage.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 
 // Text files: reading them line by line, and writing any file whole and atomically.
 
-#include "Result.h"
+#include "text/Result.h"
 
 #include <string>
 

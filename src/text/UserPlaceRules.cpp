@@ -1,7 +1,7 @@
-#include "UserPlaceRules.h"
+#include "text/UserPlaceRules.h"
 
-#include "Platform.h"
-#include "S_string.h"
+#include "text/Platform.h"
+#include "text/S_string.h"
 
 #include <cstdlib>
 

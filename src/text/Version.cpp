@@ -1,6 +1,6 @@
-#include "Version.h"
+#include "text/Version.h"
 
-#include "S_string.h"
+#include "text/S_string.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "XmlEscape.h"
+#include "text/XmlEscape.h"
 
 #include <optional>
 

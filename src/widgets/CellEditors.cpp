@@ -1,7 +1,7 @@
-#include "CellEditors.h"
+#include "widgets/CellEditors.h"
 
-#include "KeyHelpers.h"
-#include "XStringGrid.h"
+#include "widgets/KeyHelpers.h"
+#include "widgets/XStringGrid.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

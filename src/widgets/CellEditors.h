@@ -10,7 +10,7 @@
 // of a control's own creation passes through as it is; the editor and the grid then keep the state
 // they had.
 
-#include "XComboBox.h"
+#include "widgets/XComboBox.h"
 
 #include <QPointer>
 

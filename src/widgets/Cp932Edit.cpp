@@ -1,7 +1,7 @@
-#include "Cp932Edit.h"
+#include "widgets/Cp932Edit.h"
 
-#include "Cp932Text.h"
-#include "S_string.h"
+#include "text/S_string.h"
+#include "widgets/Cp932Text.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "Cp932Text.h"
+#include "widgets/Cp932Text.h"
 
-#include "CodePage.h"
+#include "text/CodePage.h"
 
 #include <QList>
 #include <QSet>

@@ -1,4 +1,4 @@
-#include "L_CCmbo.h"
+#include "widgets/L_CCmbo.h"
 
 #include <QApplication>
 #include <QFocusEvent>

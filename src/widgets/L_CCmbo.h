@@ -4,7 +4,7 @@
 //
 // Edit boxes that change colour with the focus and move the focus with Enter and the arrow keys.
 
-#include "Cp932Edit.h"
+#include "widgets/Cp932Edit.h"
 
 #include <QColor>
 #include <QFlags>

@@ -1,6 +1,6 @@
-#include "L_EdtPos.h"
+#include "widgets/L_EdtPos.h"
 
-#include "L_Theme.h"
+#include "widgets/L_Theme.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,6 +1,6 @@
-#include "L_Theme.h"
+#include "widgets/L_Theme.h"
 
-#include "S_string.h"
+#include "text/S_string.h"
 
 #include <QApplication>
 #include <QEvent>

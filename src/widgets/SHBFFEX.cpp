@@ -1,6 +1,6 @@
-#include "SHBFFEX.h"
+#include "widgets/SHBFFEX.h"
 
-#include "Cp932Text.h"
+#include "widgets/Cp932Text.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -1,10 +1,10 @@
 // The combo edit itself: styles and properties, the button, drop-down and close-up, the mouse,
 // focus and painting.
 
-#include "XComboBox.h"
+#include "widgets/XComboBox.h"
 
-#include "Cp932Text.h"
-#include "L_Theme.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/L_Theme.h"
 
 #include <QApplication>
 #include <QMetaMethod>

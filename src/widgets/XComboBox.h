@@ -21,9 +21,9 @@
 // XComboKeys.cpp). DropDown(), CloseUp() and EditButtonClick() are virtual too; OnDropDown,
 // OnCloseUp and OnEditButtonClick report to the owner.
 
-#include "Cp932Edit.h"
-#include "Currency.h"
-#include "XComboPopups.h"
+#include "text/Currency.h"
+#include "widgets/Cp932Edit.h"
+#include "widgets/XComboPopups.h"
 
 #include <QPointer>
 

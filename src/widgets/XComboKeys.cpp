@@ -1,10 +1,10 @@
 // The combo edit's keys: drop-down keys, keys passed on to an open popup, spin stepping and the
 // spin buttons' shared auto-repeat timer.
 
-#include "XComboBox.h"
+#include "widgets/XComboBox.h"
 
-#include "Cp932Text.h"
-#include "KeyHelpers.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/KeyHelpers.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,11 +1,11 @@
 // The combo edit's popups (the list and the shared month calendar) and the date texts the calendar
 // styles read and write.
 
-#include "XComboPopups.h"
+#include "widgets/XComboPopups.h"
 
-#include "XComboBox.h"
+#include "widgets/XComboBox.h"
 
-#include "S_string.h"
+#include "text/S_string.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>

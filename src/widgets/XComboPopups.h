@@ -12,7 +12,7 @@
 // FormatDateTimeText and ReadDateText are pure functions; ReadDateText reports an unreadable text
 // as no date.
 
-#include "L_ListNum.h"
+#include "widgets/L_ListNum.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>

@@ -1,8 +1,8 @@
 // The string grid's core: cells, layout, appearance and painting.
 
-#include "XStringGrid.h"
+#include "widgets/XStringGrid.h"
 
-#include "Cp932Text.h"
+#include "widgets/Cp932Text.h"
 
 #include <QAbstractButton>
 #include <QApplication>

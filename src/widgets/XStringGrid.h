@@ -35,9 +35,9 @@
 // Colours are QColor; alignments are the horizontal part of Qt::Alignment (left, right, centre).
 // A QFont has no colour: each font of a column comes with a font colour beside it.
 
-#include "CellEditors.h"
-#include "XStringGridColumns.h"
-#include "XStringGridTypes.h"
+#include "widgets/CellEditors.h"
+#include "widgets/XStringGridColumns.h"
+#include "widgets/XStringGridTypes.h"
 
 #include <QColor>
 #include <QMenu>

@@ -1,6 +1,6 @@
-#include "XStringGridAccessible.h"
+#include "widgets/XStringGridAccessible.h"
 
-#include "XStringGrid.h"
+#include "widgets/XStringGrid.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

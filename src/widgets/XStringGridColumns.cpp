@@ -1,7 +1,7 @@
-#include "XStringGridColumns.h"
+#include "widgets/XStringGridColumns.h"
 
-#include "Cp932Text.h"
-#include "XStringGrid.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/XStringGrid.h"
 
 // ---------------------------------------------------------------------------------------------
 // TXStringColumnItem

@@ -1,9 +1,9 @@
 // The string grid's input: current cell and selection, starting and ending cell editors, keys and
 // the mouse.
 
-#include "XStringGrid.h"
+#include "widgets/XStringGrid.h"
 
-#include "KeyHelpers.h"
+#include "widgets/KeyHelpers.h"
 
 #include <QApplication>
 #include <QKeyEvent>

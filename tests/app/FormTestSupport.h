@@ -4,13 +4,13 @@
 // from the queue, the outside programs replaced by a recorder, and TWindowTest, what every window
 // test starts from.
 
-#include "AppUtils.h"
-#include "Cp932Text.h"
-#include "FileDialog.h"
-#include "L_Dialog.h"
-#include "L_Sizeing.h"
-#include "MiniForm.h"
-#include "SHBFFEX.h"
+#include "app/AppUtils.h"
+#include "app/FileDialog.h"
+#include "app/L_Sizeing.h"
+#include "app/MiniForm.h"
+#include "dialogs/L_Dialog.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/SHBFFEX.h"
 
 #include <QApplication>
 #include <QCursor>

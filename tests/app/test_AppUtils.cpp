@@ -1,6 +1,6 @@
 // Hand-overs to outside programs, with the desktop replaced by recorders.
 
-#include "AppUtils.h"
+#include "app/AppUtils.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -2,9 +2,9 @@
 // and group box titles on all three pages, with both usual Japanese desktop fonts. CTest runs
 // this at 100% and again at 200% (QT_SCALE_FACTOR=2).
 
-#include "L_Dialog.h"
-#include "L_Sizeing.h"
-#include "MiniForm.h"
+#include "app/L_Sizeing.h"
+#include "app/MiniForm.h"
+#include "dialogs/L_Dialog.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
-#include "FileDialog.h"
-#include "L_Theme.h"
-#include "RadioGroup.h"
-#include "ToolGlyphs.h"
+#include "app/FileDialog.h"
+#include "app/RadioGroup.h"
+#include "app/ToolGlyphs.h"
+#include "widgets/L_Theme.h"
 
 #include <QAbstractButton>
 #include <QFile>

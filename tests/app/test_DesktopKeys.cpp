@@ -1,15 +1,15 @@
 // The keys a desktop user expects of the editor window: the file menu's shortcuts and the page
 // changes, from every page and from inside a cell editor, and what the window shows after them.
 
-#include "FileDialog.h"
-#include "FilePaths.h"
 #include "FormTestSupport.h"
-#include "L_CCmbo.h"
-#include "L_Dialog.h"
-#include "L_Sizeing.h"
-#include "MiniForm.h"
-#include "TableFile.h"
-#include "XStringGrid.h"
+#include "app/FileDialog.h"
+#include "app/FilePaths.h"
+#include "app/L_Sizeing.h"
+#include "app/MiniForm.h"
+#include "dialogs/L_Dialog.h"
+#include "document/TableFile.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/XStringGrid.h"
 
 #include <QPlainTextEdit>
 #include <QSignalSpy>

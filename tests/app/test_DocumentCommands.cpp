@@ -1,17 +1,17 @@
 // New, open and save in the main window, and the choice of the feed's save folder. File dialogs,
 // the folder picker and the message boxes are answered in advance.
 
-#include "FileDialog.h"
-#include "FilePaths.h"
 #include "FormTestSupport.h"
-#include "L_CCmbo.h"
-#include "MiniForm.h"
-#include "RadioGroup.h"
-#include "SHBFFEX.h"
-#include "S_string.h"
-#include "Settings.h"
-#include "TableFile.h"
-#include "UserPlaces.h"
+#include "app/FileDialog.h"
+#include "app/FilePaths.h"
+#include "app/MiniForm.h"
+#include "app/RadioGroup.h"
+#include "app/Settings.h"
+#include "app/UserPlaces.h"
+#include "document/TableFile.h"
+#include "text/S_string.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/SHBFFEX.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 // The feed check in the editor: the list of findings, a double click that goes to the finding's
 // cell or field, and the count of errors in the status bar after a save.
 
-#include "FeedCheckList.h"
-#include "FileDialog.h"
-#include "FilePaths.h"
 #include "FormTestSupport.h"
-#include "L_CCmbo.h"
-#include "MiniForm.h"
-#include "RadioGroup.h"
-#include "Settings.h"
+#include "app/FeedCheckList.h"
+#include "app/FileDialog.h"
+#include "app/FilePaths.h"
+#include "app/MiniForm.h"
+#include "app/RadioGroup.h"
+#include "app/Settings.h"
+#include "widgets/L_CCmbo.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,13 +1,13 @@
-#include "Cp932Text.h"
 #include "FormTestSupport.h"
-#include "GridMessages.h"
-#include "L_CCmbo.h"
-#include "L_Dialog.h"
-#include "L_EdtPos.h"
-#include "L_Sizeing.h"
-#include "MiniForm.h"
-#include "RadioGroup.h"
-#include "TableFile.h"
+#include "app/GridMessages.h"
+#include "app/L_Sizeing.h"
+#include "app/MiniForm.h"
+#include "app/RadioGroup.h"
+#include "dialogs/L_Dialog.h"
+#include "document/TableFile.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_EdtPos.h"
 
 #include <QCheckBox>
 #include <QClipboard>

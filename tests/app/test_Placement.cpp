@@ -1,9 +1,9 @@
-#include "CodePage.h"
-#include "L_CtlSize.h"
-#include "L_Sizeing.h"
-#include "Settings.h"
 #include "SystemCallFaults.h"
 #include "Unprivileged.h"
+#include "app/L_CtlSize.h"
+#include "app/L_Sizeing.h"
+#include "app/Settings.h"
+#include "text/CodePage.h"
 
 #include <QCloseEvent>
 #include <QFile>

@@ -1,15 +1,15 @@
 // The browser preview, the feed validation service, the readme and the maker's pages. Outside
 // programs and addresses reach a recorder instead of the desktop; boxes are answered in advance.
 
-#include "FilePaths.h"
 #include "FormTestSupport.h"
-#include "L_CCmbo.h"
-#include "L_Theme.h"
-#include "MakerPages.h"
-#include "MiniForm.h"
-#include "Platform.h"
-#include "RadioGroup.h"
-#include "Settings.h"
+#include "app/FilePaths.h"
+#include "app/MiniForm.h"
+#include "app/RadioGroup.h"
+#include "app/Settings.h"
+#include "document/MakerPages.h"
+#include "text/Platform.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_Theme.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,13 +3,13 @@
 // is no keyring; keyring_session.sh runs these tests again with one.
 
 #include "FormTestSupport.h"
-#include "L_CCmbo.h"
-#include "L_EdtPos.h"
-#include "L_Sizeing.h"
-#include "PublishDialog.h"
-#include "PublishRunner.h"
-#include "PublishStore.h"
 #include "TestServers.h"
+#include "app/L_Sizeing.h"
+#include "app/PublishDialog.h"
+#include "app/PublishRunner.h"
+#include "app/PublishStore.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_EdtPos.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,13 +1,13 @@
 // The window's recovery copy: written a moment after a change, gone once nothing is unsaved, and
 // offered at the next start when the editor that wrote it no longer runs.
 
-#include "FilePaths.h"
 #include "FormTestSupport.h"
-#include "L_CCmbo.h"
-#include "Recovery.h"
-#include "RecoveryKeeper.h"
-#include "Settings.h"
-#include "TableFile.h"
+#include "app/FilePaths.h"
+#include "app/RecoveryKeeper.h"
+#include "app/Settings.h"
+#include "document/Recovery.h"
+#include "document/TableFile.h"
+#include "widgets/L_CCmbo.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "FormTestSupport.h"
-#include "L_Dialog.h"
-#include "Startup.h"
+#include "app/Startup.h"
+#include "dialogs/L_Dialog.h"
 
 #include <QTimer>
 #include <QtTest>

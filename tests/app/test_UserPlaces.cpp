@@ -1,5 +1,5 @@
-#include "Platform.h"
-#include "UserPlaces.h"
+#include "app/UserPlaces.h"
+#include "text/Platform.h"
 
 #include <QtTest>
 

@@ -5,11 +5,11 @@
 // family (the program's own choice when unset). Run it under Xvfb at 100% and 200%, in the Fusion
 // and the plain Windows style, with tests/app/window_screenshots.sh.
 
-#include "L_Dialog.h"
-#include "L_Sizeing.h"
-#include "L_Theme.h"
-#include "MiniForm.h"
-#include "Startup.h"
+#include "app/L_Sizeing.h"
+#include "app/MiniForm.h"
+#include "app/Startup.h"
+#include "dialogs/L_Dialog.h"
+#include "widgets/L_Theme.h"
 
 #include <QDir>
 #include <QEventLoop>

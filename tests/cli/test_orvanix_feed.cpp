@@ -2,7 +2,7 @@
 
 #include "ProcessRun.h"
 #include "TestSupport.h"
-#include "Version.h"
+#include "text/Version.h"
 
 #include <array>
 #include <cstdio>

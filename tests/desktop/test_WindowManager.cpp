@@ -3,13 +3,13 @@
 // screen shows of the grid. Every wait is for a condition, with a generous timeout, since the
 // machine may be busy.
 
-#include "IniFile.h"
-#include "L_CCmbo.h"
-#include "L_Dialog.h"
-#include "L_Sizeing.h"
-#include "L_Theme.h"
-#include "MiniForm.h"
-#include "XStringGrid.h"
+#include "app/L_Sizeing.h"
+#include "app/MiniForm.h"
+#include "dialogs/L_Dialog.h"
+#include "text/IniFile.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_Theme.h"
+#include "widgets/XStringGrid.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

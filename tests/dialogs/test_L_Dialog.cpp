@@ -1,4 +1,4 @@
-#include "L_Dialog.h"
+#include "dialogs/L_Dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,8 +2,8 @@
 
 // Helpers shared by the document tests: fixtures on disk and code page 932 literals.
 
-#include "CodePage.h"
 #include "TempFolder.h"
+#include "text/CodePage.h"
 
 #include <filesystem>
 #include <fstream>

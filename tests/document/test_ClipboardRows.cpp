@@ -1,5 +1,5 @@
-#include "ClipboardRows.h"
 #include "TestSupport.h"
+#include "document/ClipboardRows.h"
 
 using namespace testsupport;
 

@@ -1,5 +1,5 @@
-#include "DateNormalize.h"
 #include "TestSupport.h"
+#include "document/DateNormalize.h"
 
 using namespace testsupport;
 

@@ -1,5 +1,5 @@
-#include "DiskState.h"
 #include "TestSupport.h"
+#include "document/DiskState.h"
 
 #include <ctime>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "DocumentChange.h"
-#include "TableFile.h"
 #include "TestSupport.h"
+#include "document/DocumentChange.h"
+#include "document/TableFile.h"
 
 #include <functional>
 

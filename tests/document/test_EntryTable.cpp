@@ -1,5 +1,5 @@
-#include "EntryTable.h"
 #include "TestSupport.h"
+#include "document/EntryTable.h"
 
 #include <functional>
 #include <sstream>

@@ -1,5 +1,5 @@
-#include "FeedCheck.h"
 #include "TestSupport.h"
+#include "document/FeedCheck.h"
 
 #include <functional>
 

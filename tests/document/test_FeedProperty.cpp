@@ -2,8 +2,8 @@
 // and long texts, always give a well-formed feed whose parsed texts are the texts put in and whose
 // items all have identifiers of their own.
 
-#include "CodePage.h"
-#include "FeedWriter.h"
+#include "document/FeedWriter.h"
+#include "text/CodePage.h"
 
 #include <gtest/gtest.h>
 #include <libxml/parser.h>

@@ -1,6 +1,6 @@
-#include "FeedWriter.h"
-#include "TableFile.h"
 #include "TestSupport.h"
+#include "document/FeedWriter.h"
+#include "document/TableFile.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
-#include "Messages.h"
-#include "Platform.h"
-#include "Preview.h"
 #include "TestSupport.h"
 #include "Unprivileged.h"
+#include "document/Messages.h"
+#include "document/Preview.h"
+#include "text/Platform.h"
 
 #include <sys/stat.h>
 

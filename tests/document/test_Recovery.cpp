@@ -1,7 +1,7 @@
-#include "Messages.h"
-#include "Recovery.h"
-#include "TableFile.h"
 #include "TestSupport.h"
+#include "document/Messages.h"
+#include "document/Recovery.h"
+#include "document/TableFile.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -1,7 +1,7 @@
-#include "Messages.h"
-#include "Result.h"
-#include "SaveDocument.h"
 #include "TestSupport.h"
+#include "document/Messages.h"
+#include "document/SaveDocument.h"
+#include "text/Result.h"
 
 #include <cerrno>
 

@@ -1,8 +1,8 @@
 // A save killed at any moment leaves the table file and the feed whole, and the next save leaves
 // no temporary file behind.
 
-#include "SaveDocument.h"
 #include "TestSupport.h"
+#include "document/SaveDocument.h"
 
 #include <chrono>
 #include <csignal>

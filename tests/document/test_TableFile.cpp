@@ -1,7 +1,7 @@
-#include "Messages.h"
 #include "SystemCallFaults.h"
-#include "TableFile.h"
 #include "TestSupport.h"
+#include "document/Messages.h"
+#include "document/TableFile.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 // remote folder "www" with a published feed, the client's home (HOME while the test runs) holds
 // ~/.ssh with a key the SSH server accepts, and the servers start when a test first asks for them.
 
-#include "PublishSettings.h"
 #include "TestServers.h"
 #include "TestSupport.h"
+#include "publish/PublishSettings.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 // Publishing a feed against real SFTP, FTPS and FTP servers.
 
 #include "PublishTestSupport.h"
-#include "Publisher.h"
+#include "publish/Publisher.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "Currency.h"
+#include "text/Currency.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "CodePage.h"
-#include "IniFile.h"
 #include "SystemCallFaults.h"
 #include "TempFolder.h"
 #include "Unprivileged.h"
+#include "text/CodePage.h"
+#include "text/IniFile.h"
 
 #include <algorithm>
 #include <cerrno>

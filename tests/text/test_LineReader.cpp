@@ -1,5 +1,5 @@
-#include "LineReader.h"
 #include "TempFolder.h"
+#include "text/LineReader.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -1,5 +1,5 @@
-#include "CodePage.h"
-#include "Result.h"
+#include "text/CodePage.h"
+#include "text/Result.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "S_string.h"
+#include "text/S_string.h"
 
 #include <gtest/gtest.h>
 

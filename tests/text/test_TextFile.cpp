@@ -1,7 +1,7 @@
 #include "SystemCallFaults.h"
 #include "TempFolder.h"
-#include "TextFile.h"
 #include "Unprivileged.h"
+#include "text/TextFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "Version.h"
+#include "text/Version.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "XmlEscape.h"
+#include "text/XmlEscape.h"
 
 #include <gtest/gtest.h>
 

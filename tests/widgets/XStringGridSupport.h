@@ -3,8 +3,8 @@
 // Shared by the grid's tests: the item grid set up as the editor's main window sets it up, and
 // small helpers to drive it with keys, input-method text and the mouse.
 
-#include "Cp932Text.h"
-#include "XStringGrid.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/XStringGrid.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -2,10 +2,10 @@
 // style and once under the plain "Windows" style, so their looks can be checked by eye.
 // Usage: widget_gallery <output folder>
 
-#include "Cp932Edit.h"
-#include "L_CCmbo.h"
-#include "L_EdtPos.h"
-#include "L_Theme.h"
+#include "widgets/Cp932Edit.h"
+#include "widgets/L_CCmbo.h"
+#include "widgets/L_EdtPos.h"
+#include "widgets/L_Theme.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "Cp932Edit.h"
-#include "Cp932Text.h"
+#include "widgets/Cp932Edit.h"
+#include "widgets/Cp932Text.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "L_ListNum.h"
+#include "widgets/L_ListNum.h"
 
 #include <QImage>
 #include <QTest>

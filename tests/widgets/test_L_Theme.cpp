@@ -1,4 +1,4 @@
-#include "L_Theme.h"
+#include "widgets/L_Theme.h"
 
 #include <QApplication>
 #include <QFontInfo>

@@ -1,5 +1,5 @@
-#include "Cp932Text.h"
-#include "SHBFFEX.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/SHBFFEX.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -1,5 +1,5 @@
-#include "Cp932Text.h"
-#include "XComboBox.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/XComboBox.h"
 
 #include <QApplication>
 #include <QClipboard>

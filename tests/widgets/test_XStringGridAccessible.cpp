@@ -1,7 +1,7 @@
 // The grid as a screen reader reads it: its body as the table, the fixed cells as headers.
 
-#include "XStringGridAccessible.h"
 #include "XStringGridSupport.h"
+#include "widgets/XStringGridAccessible.h"
 
 #include <QAccessible>
 
