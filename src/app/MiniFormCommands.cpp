@@ -11,6 +11,7 @@
 #include "app/UserPlaces.h"
 #include "dialogs/L_Dialog.h"
 #include "document/FeedWriter.h"
+#include "document/FileNames.h"
 #include "document/MakerPages.h"
 #include "document/Messages.h"
 #include "document/Preview.h"
@@ -99,6 +100,12 @@ bool TMiniForm::SaveDocument(bool saveAs) {
         const std::optional<std::string> chosen = ChooseTableFile(*SaveDialog, this, FileName);
         if (!chosen) return false;
         target = *chosen;
+    }
+    // A name the code page would change is refused before anything is written, with the character
+    // itself, which the code page cannot show.
+    if (const std::string refusal = FileNameRefusalShown(target); !refusal.empty()) {
+        ShowMsg(FromCp932(MsgTableSaveFailed()) + u"\r\n"_s + QString::fromUtf8(refusal));
+        return false;
     }
     if (KeepChangedTableFile(target)) return false;
     CommitEdits();

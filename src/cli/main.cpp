@@ -154,12 +154,12 @@ bool WriteStandardOutput(const std::string& bytes) {
            std::fflush(stdout) == 0;
 }
 
-// Messages are held as code page 932 with CR LF line ends; the terminal reads UTF-8, and a script
-// reads one line per message, so every line end becomes a blank. The file the message is about (the
-// file system's bytes) leads it as it is.
-void Report(const std::string& message, const std::string& file = {}) {
+// One line on standard error: a script reads one line per message, so every line end of the UTF-8
+// message becomes a blank. The file the message is about (the file system's bytes) leads it as it
+// is.
+void ReportShown(const std::string& utf8Message, const std::string& file = {}) {
     std::string line;
-    for (const char ch : TrimAll(message)) {
+    for (const char ch : TrimAll(utf8Message)) {
         const bool lineEnd = ch == '\r' || ch == '\n';
         if (!lineEnd)
             line += ch;
@@ -167,7 +167,12 @@ void Report(const std::string& message, const std::string& file = {}) {
             line += ' ';
     }
     const std::string subject = file.empty() ? std::string() : file + ": ";
-    std::fprintf(stderr, "%s: %s%s\n", Program, subject.c_str(), Cp932ToUtf8(line).c_str());
+    std::fprintf(stderr, "%s: %s%s\n", Program, subject.c_str(), line.c_str());
+}
+
+// Messages are held as code page 932 with CR LF line ends; the terminal reads UTF-8.
+void Report(const std::string& message, const std::string& file = {}) {
+    ReportShown(Cp932ToUtf8(message), file);
 }
 
 int Fail(const std::string& message, const std::string& file = {}) {
@@ -228,8 +233,10 @@ int Run(const Options& options) {
         return Fail(loaded.Describe(MsgTableLoadFailed()), table);
     // The feed names itself after the table file in the channel's address, as a save does.
     std::string name;
-    if (const TResult named = FileNameText(table, name); !named)
-        return Fail(named.Describe(MsgFeedCreateFailed()), table);
+    if (const TResult named = FileNameText(table, name); !named) {
+        ReportShown(Cp932ToUtf8(MsgFeedCreateFailed()) + " " + FileNameRefusalShown(table), table);
+        return ExitFailure;
+    }
 
     const TFeedFile feed = BuildFeedFile(document, CurrentFeedTime(), GetVersionText());
     if (options.destination == Destination::StandardOutput) {

@@ -5,6 +5,7 @@
 #include "text/S_string.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -35,6 +36,16 @@ TResult FileNameText(const std::string& path, std::string& text) {
     if (refused.empty()) return TResult::Because(MsgMalformedFileName());
     return TResult::Because(
         MsgUnusableNameCharacter(CodePointText(refused), Utf8ToCp932(refused).value_or("")));
+}
+
+std::string FileNameRefusalShown(const std::string& path) {
+    std::string refused;
+    if (Utf8ToCp932Exact(ExtractFileName(path), &refused)) return {};
+    if (refused.empty()) return Cp932ToUtf8(MsgMalformedFileName());
+    const std::string lead = "ファイル名の「" + refused + "」は";
+    const std::optional<std::string> becomes = Utf8ToCp932(refused);
+    if (!becomes) return lead + "このプログラムでは使用できません。";
+    return lead + "「" + Cp932ToUtf8(*becomes) + "」に変わってしまうため使用できません。";
 }
 
 std::string LowerCaseFileName(std::string name) {

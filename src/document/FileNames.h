@@ -17,6 +17,11 @@
 // failure `text` is left as it was and the result names the first character at fault.
 TResult FileNameText(const std::string& path, std::string& text);
 
+// Why FileNameText refuses `path`, as UTF-8 text for a display that can show any character: the
+// character at fault itself ("ファイル名の「〜」は「～」に変わってしまうため使用できません。"),
+// which the code page 932 reason can only name by its code point. Empty when the name is usable.
+std::string FileNameRefusalShown(const std::string& path);
+
 // The file name (the file system's bytes, UTF-8) with its ASCII capitals made small; every other
 // byte stays as it is.
 std::string LowerCaseFileName(std::string name);

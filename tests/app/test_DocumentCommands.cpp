@@ -158,14 +158,14 @@ private slots:
             << false << false << u"\U0001F600.tbl"_s << 0 << ""
             << "" << false
             << TableSaveFailed +
-                   u"\r\nファイル名の文字 U+1F600 はこのプログラムでは使用できません。"_s
+                   u"\r\nファイル名の「\U0001F600」はこのプログラムでは使用できません。"_s
             << "" << true << plainChanged << "";
         // 〜 would come back from code page 932 as ～: another file than the one asked for.
         QTest::newRow("name that code page 932 changes is refused")
             << false << false << u"お知らせ〜.tbl"_s << 0 << ""
             << "" << false
             << TableSaveFailed +
-                   u"\r\nファイル名の文字 U+301C は「～」に変わってしまうため使用できません。"_s
+                   u"\r\nファイル名の「〜」は「～」に変わってしまうため使用できません。"_s
             << "" << true << plainChanged << "";
         QTest::newRow("folder that code page 932 cannot hold")
             << false << false << u"café/News.tbl"_s << 0 << ""

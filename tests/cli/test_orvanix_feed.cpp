@@ -354,7 +354,7 @@ TEST_F(OrvanixFeedTest, RefusesANameThatCodePage932Changes) {
     for (const std::string options : {"", "--stdout ", "-o out.rdf "}) {
         const RunResult result = Run(options + Quoted(table));
         EXPECT_EQ(result.exitCode, 1) << options;
-        EXPECT_NE(result.err.find("U+301C は「～」に変わってしまうため使用できません。"),
+        EXPECT_NE(result.err.find("ファイル名の「〜」は「～」に変わってしまうため使用できません。"),
                   std::string::npos)
             << result.err;
         EXPECT_EQ(result.out, "");

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "document/FileNames.h"
 #include "document/Messages.h"
 #include "document/SaveDocument.h"
 #include "text/Result.h"
@@ -120,24 +121,32 @@ namespace {
 // refused before anything is written: the feed would otherwise be named after another file.
 TEST_F(SaveDocumentTest, NameThatCodePage932ChangesIsRefusedAndNothingIsWritten) {
     const struct {
-        std::string name, reason;
+        std::string name, reason, shown;
     } cases[] = {
-        {"お知らせ〜.tbl", MsgUnusableNameCharacter("U+301C", Sjis("～"))},
-        {"a−b.tbl", MsgUnusableNameCharacter("U+2212", Sjis("－"))},
-        {"a—b.tbl", MsgUnusableNameCharacter("U+2014", Sjis("―"))},
-        {"a‖b.tbl", MsgUnusableNameCharacter("U+2016", Sjis("∥"))},
-        {"5¢.tbl", MsgUnusableNameCharacter("U+00A2", Sjis("￠"))},
-        {"café.tbl", MsgUnusableNameCharacter("U+00E9", "")},
-        {"bad\xFF.tbl", MsgMalformedFileName()},
+        {"お知らせ〜.tbl", MsgUnusableNameCharacter("U+301C", Sjis("～")),
+         "ファイル名の「〜」は「～」に変わってしまうため使用できません。"},
+        {"a−b.tbl", MsgUnusableNameCharacter("U+2212", Sjis("－")),
+         "ファイル名の「−」は「－」に変わってしまうため使用できません。"},
+        {"a—b.tbl", MsgUnusableNameCharacter("U+2014", Sjis("―")),
+         "ファイル名の「—」は「―」に変わってしまうため使用できません。"},
+        {"a‖b.tbl", MsgUnusableNameCharacter("U+2016", Sjis("∥")),
+         "ファイル名の「‖」は「∥」に変わってしまうため使用できません。"},
+        {"5¢.tbl", MsgUnusableNameCharacter("U+00A2", Sjis("￠")),
+         "ファイル名の「¢」は「￠」に変わってしまうため使用できません。"},
+        {"café.tbl", MsgUnusableNameCharacter("U+00E9", ""),
+         "ファイル名の「é」はこのプログラムでは使用できません。"},
+        {"bad\xFF.tbl", MsgMalformedFileName(), "ファイル名の文字コードがUTF-8ではありません。"},
     };
     for (const auto& c : cases) {
         document_.FileName = "/before.tbl";
         const TSaveResult result = Save(c.name);
         EXPECT_EQ(result.Outcome, TSaveOutcome::TableFailed) << c.name;
         EXPECT_EQ(result.Message, MsgTableSaveFailed() + "\r\n" + c.reason) << c.name;
+        EXPECT_EQ(FileNameRefusalShown(Path(c.name)), c.shown) << c.name;
         EXPECT_EQ(document_.FileName, "/before.tbl");
         EXPECT_TRUE(document_.Modified);
     }
+    EXPECT_EQ(FileNameRefusalShown(Path("お知らせ～.tbl")), "");
     EXPECT_TRUE(fs::is_empty(dir_));
 }
 
