@@ -238,9 +238,10 @@ class TEditorNamer : public QObject {
 public:
     static constexpr const char* ObjectName = "EditorNamer";
 
-    explicit TEditorNamer(TXStringGrid* grid) : QObject(grid), grid_(grid) {
+    explicit TEditorNamer(TXStringGrid* grid)
+        : QObject(grid), grid_(grid), viewport_(grid->viewport()) {
         setObjectName(QLatin1StringView(ObjectName));
-        grid->viewport()->installEventFilter(this);
+        viewport_->installEventFilter(this);
         for (QWidget* editor :
              grid->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             editor->installEventFilter(this);
@@ -249,7 +250,9 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == grid_->viewport()) {
+        // The viewport is compared by the pointer kept: while the grid is destroyed it still sends
+        // events, and the grid is no scroll area any more.
+        if (watched == viewport_) {
             if (event->type() == QEvent::ChildAdded)
                 static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
         } else if (event->type() == QEvent::Show || event->type() == QEvent::Move) {
@@ -264,6 +267,7 @@ private:
     }
 
     TXStringGrid* grid_;
+    QWidget* viewport_;
 };
 
 QAccessibleInterface* GridFactory(const QString&, QObject* object) {
