@@ -5,7 +5,7 @@
 set -eu
 build=$1
 seconds=${2:-180}
-targets=${3:-table settings date codepage xml}
+targets=${3:-table settings date codepage xml clipboard}
 root=$(cd "$(dirname "$0")/.." && pwd)
 # The targets write scratch files; memory is faster than a disk for them.
 [ -d /dev/shm ] && export TMPDIR="${TMPDIR:-/dev/shm}"
@@ -18,6 +18,7 @@ for target in $targets; do
     settings) seeds="$root/fuzz/seeds/settings"; options="-max_len=8192" ;;
     # Long pastes with a short time limit: a date slower than linear shows as a timeout.
     date) seeds="$root/fuzz/seeds/date"; options="-max_len=200000 -timeout=2" ;;
+    clipboard) seeds="$root/tests/data"; options="-max_len=200000 -timeout=2" ;;
     *) seeds="$root/tests/data $root/examples"; options="-max_len=16384" ;;
     esac
     echo "== fuzz_$target for $seconds s"

@@ -1,0 +1,45 @@
+// Clipboard text read as rows and as one cell, on any bytes and on the bytes repeated to a long
+// paste (64 KB): no cell ever holds a TAB or a line end, every row has a cell, and the reading is
+// linear (run with a -timeout, so that anything slower shows as a timeout).
+
+#include "FuzzSupport.h"
+
+#include "document/ClipboardRows.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+constexpr size_t PasteSize = 64 * 1024;
+
+bool HoldsSeparator(const std::string& cell) {
+    return cell.find_first_of("\t\r\n") != std::string::npos;
+}
+
+void Check(const std::string& text) {
+    const TClipboardRows read = ReadClipboardRows(text);
+    for (const std::vector<std::string>& row : read.Rows) {
+        fuzz::Require(!row.empty(), "every row has a cell");
+        for (const std::string& cell : row)
+            fuzz::Require(!HoldsSeparator(cell), "no cell holds a TAB or a line end");
+    }
+    fuzz::Require(read.JoinedLineBreaks >= 0, "joined line breaks are counted");
+    const TClipboardCell cell = ReadClipboardCell(text);
+    fuzz::Require(!HoldsSeparator(cell.Text), "one cell's text holds no TAB or line end");
+    fuzz::Require(cell.Text.size() <= text.size(), "reading never makes a text longer");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    Check(text);
+    if (text.empty() || text.size() >= PasteSize) return 0;
+    std::string paste;
+    paste.reserve(PasteSize + text.size());
+    while (paste.size() < PasteSize)
+        paste += text;
+    Check(paste);
+    return 0;
+}
