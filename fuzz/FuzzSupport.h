@@ -1,10 +1,12 @@
 #pragma once
 
-// What the fuzz targets share: a scratch file per process, and checks of UTF-8 and XML that
-// stop the run (and so report the input) when they fail.
+// What the fuzz targets share: a scratch file per process, checks of UTF-8 and XML that stop the
+// run (and so report the input) when they fail, and the long paste that shows slow reading.
 
 #include <libxml/parser.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -44,6 +46,21 @@ inline xmlDocPtr ParseXml(const std::string& text) {
     xmlSetGenericErrorFunc(nullptr, IgnoreXmlError);
     return xmlReadMemory(text.data(), static_cast<int>(text.size()), "fuzz.xml", "UTF-8",
                          XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+}
+
+// Runs `check` on the input, then on the input repeated to a long paste (64 KB): with a -timeout,
+// anything slower than linear shows as a timeout.
+template <typename TCheck> int CheckWithLongPaste(const uint8_t* data, size_t size, TCheck check) {
+    constexpr size_t PasteSize = 64 * 1024;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    check(text);
+    if (text.empty() || text.size() >= PasteSize) return 0;
+    std::string paste;
+    paste.reserve(PasteSize + text.size());
+    while (paste.size() < PasteSize)
+        paste += text;
+    check(paste);
+    return 0;
 }
 
 } // namespace fuzz

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr size_t PasteSize = 64 * 1024;
-
 bool HoldsSeparator(const std::string& cell) {
     return cell.find_first_of("\t\r\n") != std::string::npos;
 }
@@ -33,13 +31,5 @@ void Check(const std::string& text) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    Check(text);
-    if (text.empty() || text.size() >= PasteSize) return 0;
-    std::string paste;
-    paste.reserve(PasteSize + text.size());
-    while (paste.size() < PasteSize)
-        paste += text;
-    Check(paste);
-    return 0;
+    return fuzz::CheckWithLongPaste(data, size, Check);
 }

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr size_t PasteSize = 64 * 1024;
-
 void Check(const std::string& text) {
     const std::string date = NormalizeDate(text);
     fuzz::Require(date.find('/') == std::string::npos, "no slash is left");
@@ -21,13 +19,5 @@ void Check(const std::string& text) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    Check(text);
-    if (text.empty() || text.size() >= PasteSize) return 0;
-    std::string paste;
-    paste.reserve(PasteSize + text.size());
-    while (paste.size() < PasteSize)
-        paste += text;
-    Check(paste);
-    return 0;
+    return fuzz::CheckWithLongPaste(data, size, Check);
 }
