@@ -72,13 +72,19 @@ std::string RemoteUrl(const TPublishSettings& settings, const std::string& name,
     return url + PercentEncode(name, TPercentEncoding::QueryValue);
 }
 
-// A file's path in the remote folder as the server's commands take it: a relative path starts in
-// the login folder for both protocols. SFTP commands take it quoted, FTP ones to the line's end.
-std::string RemotePath(const TPublishSettings& settings, const std::string& name) {
+// A file's path in the remote folder as the server's commands take it. A relative folder lies in
+// the login folder: SFTP paths start there, while FTP commands run in whatever folder the
+// connection last changed into, so they get the login folder the server named (`loginFolder`)
+// in front. SFTP commands take the path quoted, FTP ones to the line's end.
+std::string RemotePath(const TPublishSettings& settings, const std::string& loginFolder,
+                       const std::string& name) {
     const std::string folder = FolderWithoutSlashes(settings.RemoteFolder);
     const std::string path =
         folder.empty() ? (IsAbsolute(settings) ? "/" : "") + name : folder + "/" + name;
-    if (!IsSftp(settings)) return path;
+    if (!IsSftp(settings))
+        return IsAbsolute(settings) || loginFolder.empty()
+                   ? path
+                   : FolderWithoutSlashes(loginFolder) + "/" + path;
     std::string quoted = "\"";
     for (const char ch : path) {
         if (ch == '"' || ch == '\\') quoted += '\\';
@@ -88,10 +94,11 @@ std::string RemotePath(const TPublishSettings& settings, const std::string& name
 }
 
 // Commands run on the server; a leading "*" lets one fail without failing the rest.
-std::vector<std::string> RenameCommands(const TPublishSettings& settings, const std::string& from,
+std::vector<std::string> RenameCommands(const TPublishSettings& settings,
+                                        const std::string& loginFolder, const std::string& from,
                                         const std::string& to, bool deleteFirst) {
-    const std::string source = RemotePath(settings, from);
-    const std::string target = RemotePath(settings, to);
+    const std::string source = RemotePath(settings, loginFolder, from);
+    const std::string target = RemotePath(settings, loginFolder, to);
     if (IsSftp(settings)) {
         std::vector<std::string> commands;
         if (deleteFirst) commands.push_back("*rm " + target);
@@ -106,8 +113,9 @@ std::vector<std::string> RenameCommands(const TPublishSettings& settings, const 
     return commands;
 }
 
-std::vector<std::string> RemoveCommands(const TPublishSettings& settings, const std::string& name) {
-    return {(IsSftp(settings) ? "*rm " : "*DELE ") + RemotePath(settings, name)};
+std::vector<std::string> RemoveCommands(const TPublishSettings& settings,
+                                        const std::string& loginFolder, const std::string& name) {
+    return {(IsSftp(settings) ? "*rm " : "*DELE ") + RemotePath(settings, loginFolder, name)};
 }
 
 // The first key of the user's own that exists; the agent is asked besides.
@@ -247,8 +255,9 @@ public:
         Set(CURLOPT_READFUNCTION, &ReadFromSource);
         Set(CURLOPT_READDATA, &source);
         Set(CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(bytes.size()));
+        total_ = bytes.size();
         uploading_ = true;
-        const CURLcode code = curl_easy_perform(curl_);
+        const CURLcode code = Perform(true);
         uploading_ = false;
         Set(CURLOPT_UPLOAD, 0L);
         return code;
@@ -260,7 +269,7 @@ public:
         Set(CURLOPT_URL, url.c_str());
         Set(CURLOPT_WRITEFUNCTION, &WriteToReadBack);
         Set(CURLOPT_WRITEDATA, &back);
-        const CURLcode code = curl_easy_perform(curl_);
+        const CURLcode code = Perform(true);
         bytes = std::move(back.Bytes);
         return code;
     }
@@ -273,7 +282,7 @@ public:
         Set(CURLOPT_URL, folderUrl.c_str());
         Set(CURLOPT_NOBODY, 1L);
         Set(CURLOPT_QUOTE, list);
-        const CURLcode code = curl_easy_perform(curl_);
+        const CURLcode code = Perform(false);
         Set(CURLOPT_QUOTE, static_cast<curl_slist*>(nullptr));
         Set(CURLOPT_NOBODY, 0L);
         curl_slist_free_all(list);
@@ -281,6 +290,12 @@ public:
     }
 
     const char* ErrorText() const { return error_; }
+    // The folder an FTP server put the login in; empty when not known.
+    std::string LoginFolder() const {
+        const char* path = nullptr;
+        curl_easy_getinfo(curl_, CURLINFO_FTP_ENTRY_PATH, &path);
+        return path && path[0] == '/' && !HasControlCharacter(path) ? path : "";
+    }
     long ResponseCode() const {
         long code = 0;
         curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &code);
@@ -326,13 +341,23 @@ private:
         Set(CURLOPT_PINNEDPUBLICKEY, settings.TrustedCertificate.c_str());
     }
 
-    static int OnProgress(void* data, curl_off_t, curl_off_t, curl_off_t total, curl_off_t now) {
+    // Runs the transfer set up on the handle. A cancellable one (the connection, the upload and
+    // the read-back: until the rename the published feed is untouched) reports its progress and
+    // stops when told to; the rename and the clean-up after a failure always run to their end.
+    CURLcode Perform(bool cancellable) {
+        cancellable_ = cancellable;
+        const CURLcode code = curl_easy_perform(curl_);
+        cancellable_ = false;
+        return code;
+    }
+
+    // Called about once a second while the server is silent, more often while data moves.
+    static int OnProgress(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t now) {
         TConnection& self = *static_cast<TConnection*>(data);
-        if (!self.uploading_) return 0;
-        self.sent_ = static_cast<uint64_t>(now);
+        if (!self.cancellable_) return 0;
+        if (self.uploading_) self.sent_ = static_cast<uint64_t>(now);
         try {
-            if (self.prompts_.Progress &&
-                !self.prompts_.Progress(self.sent_, static_cast<uint64_t>(total)))
+            if (self.prompts_.Progress && !self.prompts_.Progress(self.sent_, self.total_))
                 self.cancelled_ = true;
         } catch (const std::exception&) {
             self.cancelled_ = true;
@@ -344,8 +369,10 @@ private:
     const TPublishPrompts& prompts_;
     char error_[CURL_ERROR_SIZE] = {};
     bool uploading_ = false;
+    bool cancellable_ = false;
     bool cancelled_ = false;
     uint64_t sent_ = 0;
+    uint64_t total_ = 0;
 };
 
 enum class TStep { Upload, ReadBack, Rename };
@@ -390,7 +417,22 @@ TResult PermissionDenied(const TPublishSettings& settings) {
 }
 
 TResult DiskFull() {
-    return Because(std::string("サーバーのディスクがいっぱいです。") + Unchanged);
+    return Because(std::string("サーバーのディスクがいっぱいか容量の制限を超えたため、フィードを"
+                               "書き込めませんでした。") +
+                   Unchanged);
+}
+
+// An upload that ended as if the line had dropped. An SFTP server tells no more than that a write
+// failed, and an FTP server that cannot write may close the data connection before its reply;
+// a server that answers again afterwards may thus have run out of space.
+bool LineDropped(CURLcode code) {
+    return code == CURLE_SSH || code == CURLE_SEND_ERROR || code == CURLE_RECV_ERROR;
+}
+
+TResult WriteStopped() {
+    return Because(std::string("転送が途中で止まりました。サーバーのディスクがいっぱいか容量の制限"
+                               "を超えたか、接続が一時的に切れたためです。") +
+                   Unchanged);
 }
 
 TResult ConnectionLost() {
@@ -427,6 +469,9 @@ TResult Explain(TStep step, CURLcode code, const TConnection& connection,
     case CURLE_QUOTE_ERROR:
         return Because("アップロードしたフィードを公開中のフィードと置き換えられません (" +
                        std::string(connection.ErrorText()) + ")。" + Unchanged);
+    case CURLE_PARTIAL_FILE:
+        if (response == 451) return DiskFull(); // "Failure writing to local file."
+        break;
     case CURLE_UPLOAD_FAILED:
         if (response == 452 || response == 552) return DiskFull();
         if (response == 550 || response == 553 || response == 532)
@@ -465,22 +510,31 @@ TResult Transfer(const TPublishSettings& settings, const std::string& password,
                        trust);
     };
     const CURLcode uploaded = connection.Upload(temporaryUrl, bytes);
-    if (uploaded != CURLE_OK) return fail(TStep::Upload, uploaded);
+    const std::string login = connection.LoginFolder();
+    if (uploaded != CURLE_OK) {
+        const TResult failed = fail(TStep::Upload, uploaded);
+        if (connection.Sent() == 0) return failed;
+        // Part of the feed may lie on the server, where it would keep a full disk full.
+        const bool answers =
+            connection.Run(folderUrl, RemoveCommands(settings, login, temporary)) == CURLE_OK;
+        return answers && LineDropped(uploaded) ? WriteStopped() : failed;
+    }
     if (!trust.Remembered) return trust.Remembered;
 
     std::string back;
     const CURLcode read = connection.Download(temporaryUrl, back, bytes.size());
     if (read != CURLE_OK || back != bytes) {
-        connection.Run(folderUrl, RemoveCommands(settings, temporary));
+        connection.Run(folderUrl, RemoveCommands(settings, login, temporary));
         if (read != CURLE_OK && read != CURLE_WRITE_ERROR) return fail(TStep::ReadBack, read);
         return Because(std::string("サーバーに届いたフィードのサイズが送ったものと違います。") +
                        Unchanged);
     }
-    CURLcode renamed = connection.Run(folderUrl, RenameCommands(settings, temporary, name, false));
+    CURLcode renamed =
+        connection.Run(folderUrl, RenameCommands(settings, login, temporary, name, false));
     if (renamed == CURLE_QUOTE_ERROR)
-        renamed = connection.Run(folderUrl, RenameCommands(settings, temporary, name, true));
+        renamed = connection.Run(folderUrl, RenameCommands(settings, login, temporary, name, true));
     if (renamed == CURLE_OK) return {};
-    connection.Run(folderUrl, RemoveCommands(settings, temporary));
+    connection.Run(folderUrl, RemoveCommands(settings, login, temporary));
     return fail(TStep::Rename, renamed);
 }
 

@@ -5,8 +5,9 @@
 // The feed goes up under a temporary name into the same remote folder, is read back and compared
 // with what was sent, and only then renamed over the published feed. A reader therefore never
 // fetches half a feed, and any failure before the rename (a wrong password, a lost connection, a
-// full disk, a cancel) leaves the published feed as it was. Where the server will not rename
-// over an existing file (OpenSSH's SFTP server), the old feed is deleted right before the rename.
+// full disk, a cancel) leaves the published feed as it was; a partly uploaded file is removed
+// again while the server still answers. Where the server will not rename over an existing file
+// (OpenSSH's SFTP server), the old feed is deleted right before the rename.
 //
 // Trust: an SFTP server's host key must be in ~/.ssh/known_hosts; an unknown one is accepted
 // only through AcceptHostKey and then added there, and a changed one is always refused. An FTPS
@@ -31,7 +32,8 @@ struct TPublishPrompts {
     std::function<bool(const std::string& host, const std::string& fingerprint)> AcceptCertificate;
     // True when the user agrees to send the password unencrypted.
     std::function<bool()> AcceptPlainFtp;
-    // Bytes of the feed sent so far and in all; false cancels the upload.
+    // Bytes of the feed sent so far and in all, called about once a second or more often from
+    // the connection until the rename; false cancels the publish there.
     std::function<bool(uint64_t sent, uint64_t total)> Progress;
 };
 

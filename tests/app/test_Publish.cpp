@@ -13,6 +13,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -63,17 +65,34 @@ private:
     // A changed document is saved, its feed goes to the server after the unknown host key is
     // accepted, and the status bar says where. Without a keyring the password is asked at every
     // publish; with one it is asked once and kept there. It is never written to a file.
-    void PublishTwice(bool keyring) {
+    // The home of the site's account, holding the remote folder "www" with a feed published
+    // before, and a home of the client's own (HOME); the account is made after this.
+    fs::path PrepareSite() {
         // The server's sessions run as the account, which must reach its home in here.
         fs::permissions(Dir(), fs::perms(0755));
         fs::create_directories(Dir() / "home/www");
         fs::create_directories(Dir() / "client");
-        testsupport::TTestAccount account(Dir() / "home");
+        WriteAll(QString::fromStdString(RemoteFeed()), "published before\n");
+        qputenv("HOME", QByteArray::fromStdString((Dir() / "client").string()));
+        return Dir() / "home";
+    }
+    std::string RemoteFeed() const { return (Dir() / "home/www/news.rdf").string(); }
+    std::string LocalFeed() const { return (Dir() / "news.rdf").string(); }
+
+    // The example table file, opened in a new window.
+    std::string OpenExample(std::unique_ptr<TMiniForm>& form) {
+        if (!StartForm(form)) return {};
+        const std::string table = (Dir() / "news.tbl").string();
+        fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
+        return form->LoadTableFile(table) ? table : std::string();
+    }
+
+    void PublishTwice(bool keyring) {
+        testsupport::TTestAccount account(PrepareSite());
         account.Own(Dir() / "home");
         QVERIFY2(account.Created(), "the tests run as root, as CI does");
         testsupport::TSshServer server;
         QVERIFY(server.Start(Dir(), Dir() / "authorized_keys"));
-        qputenv("HOME", QByteArray::fromStdString((Dir() / "client").string()));
         const QString password = QString::fromStdString(account.Password());
         int asked = 0;
         SetPasswordPrompter([&](QWidget*, const QString&) {
@@ -82,10 +101,8 @@ private:
         });
 
         std::unique_ptr<TMiniForm> form;
-        QVERIFY(StartForm(form));
-        const std::string table = (Dir() / "news.tbl").string();
-        fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
-        QVERIFY(form->LoadTableFile(table));
+        const std::string table = OpenExample(form);
+        QVERIFY(!table.empty());
         AnswerPublishDialog(u"127.0.0.1"_s, server.Port(), QString::fromStdString(account.Name()),
                             u"www"_s);
         form->Mn_PublishTo->trigger();
@@ -105,13 +122,12 @@ private:
             const QStringList boxes = AnsweredTexts();
             QCOMPARE(boxes.size(), firstTime ? 2 : 1);
             if (firstTime) QVERIFY(boxes[1].contains(u"ホスト鍵はまだ確認されていません"_s));
-            QCOMPARE(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string())),
-                     ReadAll(QString::fromStdString((Dir() / "news.rdf").string())));
+            QCOMPARE(ReadAll(QString::fromStdString(RemoteFeed())),
+                     ReadAll(QString::fromStdString(LocalFeed())));
             // The password is kept once it has worked.
             if (keyring) QTRY_COMPARE(KeyringPassword(settings), password);
         }
-        QVERIFY(ReadAll(QString::fromStdString((Dir() / "home/www/news.rdf").string()))
-                    .contains("二回目"));
+        QVERIFY(ReadAll(QString::fromStdString(RemoteFeed())).contains("二回目"));
         for (const auto& file : fs::recursive_directory_iterator(Dir()))
             if (file.is_regular_file())
                 QVERIFY2(!ReadAll(QString::fromStdString(file.path().string()))
@@ -185,6 +201,87 @@ private slots:
         QCOMPARE(after.TrustedCertificate.empty(), !kept);
         QCOMPARE(after.PlainFtpAccepted, kept);
         QCOMPARE(dialog.RB_Keys->isEnabled(), protocol == int(TPublishProtocol::Sftp));
+    }
+
+    // A self-signed certificate and plain FTP are each asked about: yes publishes and keeps the
+    // consent with the table file, no sends nothing and says why.
+    void asksBeforeTrustingTheServer_data() {
+        QTest::addColumn<bool>("tls");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("question");
+        const QString certificate = u"の証明書はシステムに信頼されていません"_s;
+        const QString plain = u"暗号化されずに送られ"_s;
+        QTest::newRow("certificate accepted") << true << true << certificate;
+        QTest::newRow("certificate refused") << true << false << certificate;
+        QTest::newRow("plain FTP accepted") << false << true << plain;
+        QTest::newRow("plain FTP refused") << false << false << plain;
+    }
+    void asksBeforeTrustingTheServer() {
+        QFETCH(bool, tls);
+        QFETCH(bool, accepted);
+        QFETCH(QString, question);
+        testsupport::TTestAccount account(PrepareSite());
+        account.Own(Dir() / "home");
+        QVERIFY2(account.Created(), "the tests run as root, as CI does");
+        testsupport::TFtpServer server;
+        QVERIFY(server.Start(Dir(), tls));
+        SetPasswordPrompter([&](QWidget*, const QString&) {
+            return std::optional<QString>(QString::fromStdString(account.Password()));
+        });
+        std::unique_ptr<TMiniForm> form;
+        const std::string table = OpenExample(form);
+        QVERIFY(!table.empty());
+        TPublishSettings settings;
+        settings.Protocol = tls ? TPublishProtocol::Ftps : TPublishProtocol::Ftp;
+        settings.Host = "127.0.0.1";
+        settings.Port = server.Port();
+        settings.User = account.Name();
+        settings.RemoteFolder = "www";
+        QVERIFY(!StorePublishSettings(table, settings, IniFileName));
+
+        form->Modified = true;
+        TMsgDlg::QueueAnswer(mrOk); // the save's message
+        TMsgDlg::QueueAnswer(accepted ? mrYes : mrNo);
+        if (!accepted) TMsgDlg::QueueAnswer(mrOk); // why nothing was published
+        form->Mn_Publish->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->findChild<TPublishRunner*>(), 30000);
+        const QStringList boxes = AnsweredTexts();
+        QCOMPARE(boxes.size(), accepted ? 2 : 3);
+        QVERIFY2(boxes[1].contains(question), qPrintable(boxes[1]));
+        const QByteArray remote = ReadAll(QString::fromStdString(RemoteFeed()));
+        QCOMPARE(remote == ReadAll(QString::fromStdString(LocalFeed())), accepted);
+        if (!accepted) QCOMPARE(remote, "published before\n");
+        const TPublishSettings stored = *LoadPublishSettings(table, IniFileName);
+        QCOMPARE(tls ? !stored.TrustedCertificate.empty() : stored.PlainFtpAccepted, accepted);
+        form.reset();
+    }
+
+    // Cancel in the progress dialog ends a publish whose server never answers.
+    void cancelWhileConnecting() {
+        const testsupport::TSilentServer silent;
+        QVERIFY(silent.Port() != 0);
+        std::unique_ptr<TMiniForm> form;
+        const std::string table = OpenExample(form);
+        QVERIFY(!table.empty());
+        TPublishSettings settings;
+        settings.Host = "127.0.0.1";
+        settings.Port = silent.Port();
+        settings.User = "owner";
+        settings.Login = TSftpLogin::Keys;
+        QVERIFY(!StorePublishSettings(table, settings, IniFileName));
+
+        form->Modified = true;
+        TMsgDlg::QueueAnswer(mrOk); // the save's message
+        TMsgDlg::QueueAnswer(mrOk); // why nothing was published
+        form->Mn_Publish->trigger();
+        QProgressDialog* progress = nullptr;
+        QTRY_VERIFY((progress = form->findChild<QProgressDialog*>(u"PublishProgress"_s)));
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->findChild<TPublishRunner*>(), 30000);
+        const QStringList boxes = AnsweredTexts();
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY2(boxes[1].contains(u"公開を中止しました"_s), qPrintable(boxes[1]));
+        form.reset();
     }
 
     void publishesWithoutAKeyring() {

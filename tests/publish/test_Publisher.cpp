@@ -3,7 +3,10 @@
 #include "PublishTestSupport.h"
 #include "publish/Publisher.h"
 
+#include <cstring>
 #include <functional>
+#include <sched.h>
+#include <sys/mount.h>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -52,6 +55,11 @@ TEST_F(TPublishTest, ReplacesThePublishedFeedOverEachProtocol) {
         EXPECT_EQ(fs::status(Remote() / "news.rdf").permissions() & fs::perms::all,
                   fs::perms(0644)); // a web server may read it
         EXPECT_FALSE(fs::exists(Remote() / "news.rdf.tmp"));
+        // An FTP server renames over the published feed, which is thus never missing.
+        if (c.protocol != TPublishProtocol::Sftp) {
+            EXPECT_EQ(static_cast<TFtpServer&>(Server(c.protocol)).Log().find("DELE"),
+                      std::string::npos);
+        }
         // The self-signed certificate, once accepted, is trusted without asking again.
         EXPECT_EQ(outcome.SettingsChanged, c.protocol == TPublishProtocol::Ftps);
         EXPECT_EQ(accepted.empty(), c.protocol != TPublishProtocol::Ftps);
@@ -170,6 +178,30 @@ TEST_F(TPublishTest, ServerKilledMidUpload) {
                   std::string::npos)
             << Utf8(outcome.Result);
         EXPECT_EQ(RemoteFeed(), "published before\n");
+    }
+}
+
+// The remote folder on a small file system of its own, in a mount namespace that ends with this
+// process: the server's writes fail for lack of space, and the partial upload is removed again.
+TEST_F(TPublishTest, DiskFullOnTheServer) {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
+        GTEST_SKIP() << "no mount namespace: " << std::strerror(errno);
+    ASSERT_EQ(mount("tmpfs", Remote().c_str(), "tmpfs", 0, "size=256k,mode=0755"), 0)
+        << std::strerror(errno);
+    const std::unique_ptr<const char, void (*)(const char*)> unmount(
+        Remote().c_str(), [](const char* path) { umount2(path, MNT_DETACH); });
+    WriteBytes(Remote() / "news.rdf", "published before\n");
+    Account().Own(Remote());
+    WriteBytes(dir_ / "news.rdf", std::string(1 << 20, 'x'));
+    for (const TPublishProtocol protocol : {TPublishProtocol::Sftp, TPublishProtocol::Ftp}) {
+        SCOPED_TRACE(static_cast<int>(protocol));
+        const TPublishOutcome outcome =
+            PublishFeed(ServerSettings(protocol), Path("news.rdf"), Account().Password(), {});
+        EXPECT_NE(Utf8(outcome.Result).find("サーバーのディスクがいっぱいか容量の制限を超えた"),
+                  std::string::npos)
+            << Utf8(outcome.Result);
+        EXPECT_EQ(RemoteFeed(), "published before\n");
+        EXPECT_FALSE(fs::exists(Remote() / "news.rdf.tmp"));
     }
 }
 

@@ -62,6 +62,28 @@ inline bool Accepts(int port) {
     return connected;
 }
 
+// A port on the loopback address that takes connections and never answers, as a hung server.
+class TSilentServer {
+public:
+    TSilentServer() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(fd_, 4) == 0 &&
+            getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~TSilentServer() { close(fd_); }
+    TSilentServer(const TSilentServer&) = delete;
+    TSilentServer& operator=(const TSilentServer&) = delete;
+    int Port() const { return port_; } // 0 when no port could be had
+
+private:
+    int fd_;
+    int port_ = 0;
+};
+
 // The processes below `parent`, children before their parents' parents.
 inline std::vector<pid_t> Descendants(pid_t parent) {
     std::vector<pid_t> found;
@@ -194,7 +216,7 @@ private:
 };
 
 // vsftpd for local accounts; with TLS (explicit, required for logins and data) it presents a
-// self-signed certificate made for the test.
+// self-signed certificate made for the test. Every command it is sent goes into its log.
 class TFtpServer : public TServerProcess {
 public:
     bool Start(const std::filesystem::path& folder, bool tls) {
@@ -209,7 +231,9 @@ public:
             "local_umask=077\npasv_enable=YES\npasv_address=127.0.0.1\n"
             "pasv_min_port=" +
             std::to_string(passive) + "\npasv_max_port=" + std::to_string(passive + 20) +
-            "\nsecure_chroot_dir=" + empty.string() + "\nseccomp_sandbox=NO\n";
+            "\nsecure_chroot_dir=" + empty.string() + "\nseccomp_sandbox=NO\n" +
+            "xferlog_enable=YES\nlog_ftp_protocol=YES\nvsftpd_log_file=" +
+            (folder / (name + ".log")).string() + "\n";
         if (tls) {
             const std::string key = (folder / "ftps.key").string();
             const std::string cert = (folder / "ftps.crt").string();
@@ -224,8 +248,13 @@ public:
         }
         const std::filesystem::path file = folder / (name + ".conf");
         WriteAll(file, config);
+        log_ = folder / (name + ".log");
         return Launch({"/usr/sbin/vsftpd", file.string()}, port);
     }
+    std::string Log() const { return ReadAll(log_); }
+
+private:
+    std::filesystem::path log_;
 };
 
 } // namespace testsupport
