@@ -11,7 +11,27 @@
 #include "document/FeedWriter.h"
 #include "document/Messages.h"
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The feed a save of the document writes; empty while the document has no file.
+std::string LocalFeed(const TChannelInfo& channel, const std::string& tableFile) {
+    if (tableFile.empty()) return {};
+    TFeedDocument document;
+    document.Channel = channel;
+    document.FileName = tableFile;
+    return FeedFileName(document);
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+} // namespace
 
 void TMiniForm::Mn_PublishToClick() {
     if (FileName.empty()) {
@@ -32,20 +52,21 @@ void TMiniForm::Mn_PublishToClick() {
 
 void TMiniForm::Mn_PublishClick() {
     if (findChild<TPublishRunner*>()) return; // one publish at a time
-    // What is published is the feed of the saved document.
-    if (Modified || FileName.empty()) SaveDocument(false);
-    if (Modified || FileName.empty()) return;
+    // What is published is the feed of the saved document. A table file that came from elsewhere
+    // has no feed beside it yet: saving writes one.
+    const auto saved = [this] {
+        return !Modified && IsRegularFile(LocalFeed(ChannelFromControls(), FileName));
+    };
+    if (!saved()) SaveDocument(false);
+    if (!saved()) return;
     std::optional<TPublishSettings> settings = LoadPublishSettings(FileName, IniFileName);
     if (!settings) {
         Mn_PublishToClick();
         settings = LoadPublishSettings(FileName, IniFileName);
         if (!settings) return;
     }
-    TFeedDocument document;
-    document.Channel = ChannelFromControls();
-    document.FileName = FileName;
-    auto* runner =
-        new TPublishRunner(this, FileName, IniFileName, *settings, FeedFileName(document));
+    auto* runner = new TPublishRunner(this, FileName, IniFileName, *settings,
+                                      LocalFeed(ChannelFromControls(), FileName));
     connect(runner, &TPublishRunner::Finished, this, [this](bool published, const QString& text) {
         if (published)
             SetStatusText(1, text);

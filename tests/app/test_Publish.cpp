@@ -239,7 +239,7 @@ private slots:
         settings.RemoteFolder = "www";
         QVERIFY(!StorePublishSettings(table, settings, IniFileName));
 
-        form->Modified = true;
+        // The table file came without its feed: publishing saves first to write it.
         TMsgDlg::QueueAnswer(mrOk); // the save's message
         TMsgDlg::QueueAnswer(accepted ? mrYes : mrNo);
         if (!accepted) TMsgDlg::QueueAnswer(mrOk); // why nothing was published
