@@ -67,11 +67,11 @@ void TMiniForm::Mn_PublishClick() {
     }
     auto* runner = new TPublishRunner(this, FileName, IniFileName, *settings,
                                       LocalFeed(ChannelFromControls(), FileName));
-    connect(runner, &TPublishRunner::Finished, this, [this](bool published, const QString& text) {
-        if (published)
-            SetStatusText(1, text);
-        else if (!text.isEmpty())
-            ShowMsg(text, mtError);
+    // Where the feed went, or that the user stopped, goes into the status bar; a failure into a
+    // box, and the status bar no longer tells of an earlier success.
+    connect(runner, &TPublishRunner::Finished, this, [this](TPublishEnd end, const QString& text) {
+        SetStatusText(1, end == TPublishEnd::Failed ? QString() : text);
+        if (end == TPublishEnd::Failed) ShowMsg(text, mtError);
     });
     runner->Start();
 }

@@ -90,7 +90,7 @@ void TPublishRunner::Start() {
         const std::optional<QString> typed = PasswordPrompter()(
             window_, u"%1 のパスワード:"_s.arg(Utf8(settings_.User + "@" + settings_.Host)));
         if (!typed) {
-            emit Finished(false, {});
+            emit Finished(TPublishEnd::Cancelled, {});
             deleteLater();
             return;
         }
@@ -131,15 +131,18 @@ void TPublishRunner::Done(const TPublishOutcome& outcome, const QString& passwor
     thread_ = nullptr;
     delete progress_;
     QString message = FromCp932(outcome.Result.Describe(MsgPublishFailed()));
+    TPublishEnd end = cancelled_ ? TPublishEnd::Cancelled : TPublishEnd::Failed;
+    if (cancelled_) message = FromCp932(outcome.Result.Reason());
     if (outcome.SettingsChanged) {
         if (const auto failed = StorePublishSettings(tablePath_, outcome.Settings, iniPath_))
             ShowMsg(*failed, mtError);
     }
     if (outcome.Result) {
         message = u"公開しました: "_s + Utf8(outcome.Address);
+        end = TPublishEnd::Published;
         if (!fromKeyring && !password.isEmpty()) WriteKeyringPassword(settings_, password);
     }
-    emit Finished(bool(outcome.Result), message);
+    emit Finished(end, message);
     deleteLater();
 }
 

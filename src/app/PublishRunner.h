@@ -7,7 +7,7 @@
 // the program's message boxes. What the user accepted is stored with the table file's settings,
 // and a password typed in goes into the keyring once it has worked.
 //
-// Finished reports the outcome once; the runner deletes itself afterwards. Destroying it earlier
+// Finished reports how it ended once; the runner deletes itself afterwards. Destroying it earlier
 // cancels the transfer and waits for its thread.
 
 #include "publish/Publisher.h"
@@ -30,6 +30,8 @@ using TPasswordPrompter =
     std::function<std::optional<QString>(QWidget* parent, const QString& prompt)>;
 void SetPasswordPrompter(TPasswordPrompter prompter);
 
+enum class TPublishEnd { Published, Failed, Cancelled };
+
 class TPublishRunner : public QObject {
     Q_OBJECT
 
@@ -43,8 +45,9 @@ public:
     void Start();
 
 signals:
-    // `message`: where the feed went, or why it was not published (code page 932 text).
-    void Finished(bool published, const QString& message);
+    // `message`: where the feed went, why it was not published, or that the user stopped it
+    // (empty when the password was not given).
+    void Finished(TPublishEnd end, const QString& message);
 
 private:
     void Transfer(const QString& password, bool fromKeyring);
