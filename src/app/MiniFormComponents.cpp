@@ -19,6 +19,8 @@
 #include "widgets/SHBFFEX.h"
 #include "widgets/XStringGrid.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -143,7 +145,8 @@ void TMiniForm::CreatePages() {
 void TMiniForm::CreateStatusBar() {
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName(u"StatusBar"_s);
-    StatusBar->setFixedHeight(20);
+    // 20 pixels, or what the font needs so that an underscore in a shown address stays visible.
+    StatusBar->setFixedHeight(std::max(20, StatusBar->fontMetrics().lineSpacing() + 6));
     const std::array<Qt::Alignment, 2> alignments{Qt::AlignHCenter, Qt::AlignLeft};
     for (size_t panel = 0; panel < StatusPanels.size(); ++panel) {
         auto* label = new QLabel(StatusBar);

@@ -1,5 +1,6 @@
 #include "app/PublishStore.h"
 
+#include "publish/PublishKeyring.h"
 #include "text/IniFile.h"
 #include "widgets/Cp932Text.h"
 
@@ -9,13 +10,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString KeyringService = u"Orvane Lite publishing"_s;
+const QString KeyringService = QString::fromUtf8(PublishKeyringService);
 
 // Starts `job`, which deletes itself when finished. A keyring is never replaced by a plain file.
 void StartJob(QKeychain::Job* job, const TPublishSettings& settings) {
     job->setAutoDelete(true);
     job->setInsecureFallback(false);
-    job->setKey(KeyringKey(settings));
+    job->setKey(QString::fromUtf8(PublishKeyringKey(settings)));
     job->start();
 }
 
@@ -39,14 +40,6 @@ std::optional<std::string> StorePublishSettings(const std::string& tablePath,
     }
     if (result) return std::nullopt;
     return result.Describe(ToCp932(u"公開先の設定を保存できません。"_s) + "\r\n" + ini.Path());
-}
-
-QString KeyringKey(const TPublishSettings& settings) {
-    static const char* const Schemes[] = {"sftp", "ftps", "ftp"};
-    return u"%1://%2@%3:%4"_s
-        .arg(QString::fromLatin1(Schemes[int(settings.Protocol)]), QString::fromUtf8(settings.User),
-             QString::fromUtf8(settings.Host))
-        .arg(EffectivePort(settings));
 }
 
 void ReadKeyringPassword(const TPublishSettings& settings, QObject* context,

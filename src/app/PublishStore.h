@@ -24,9 +24,6 @@ std::optional<std::string> StorePublishSettings(const std::string& tablePath,
                                                 const TPublishSettings& settings,
                                                 const std::string& iniPath);
 
-// The keyring entry of the account the settings log in to.
-QString KeyringKey(const TPublishSettings& settings);
-
 // Looks the account's password up in the keyring and calls `done` on the GUI thread with it, or
 // with std::nullopt when the keyring has none or there is no keyring. `context` going away
 // cancels the call.

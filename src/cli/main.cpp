@@ -6,6 +6,7 @@
 #include "document/Messages.h"
 #include "document/SaveDocument.h"
 #include "document/TableFile.h"
+#include "publish/PublishKeyring.h"
 #include "publish/Publisher.h"
 #include "text/CodePage.h"
 #include "text/IniFile.h"
@@ -51,10 +52,11 @@ constexpr const char* Usage =
     "  --strict     --check, and warnings count as errors\n"
     "  --publish    then upload the feed to the site with the table file's publish settings\n"
     "               (set in the editor) and print where it went; with --check only when the\n"
-    "               check finds no error. Never asks: the password comes from ~/.netrc, SFTP\n"
-    "               also logs in with the SSH agent or ~/.ssh keys; the server's host key must\n"
-    "               be in ~/.ssh/known_hosts, a self-signed certificate and plain FTP must\n"
-    "               have been accepted in the editor\n"
+    "               check finds no error. Never asks: the password comes from the desktop's\n"
+    "               keyring, where the editor keeps it, or from ~/.netrc; SFTP also logs in\n"
+    "               with the SSH agent or ~/.ssh keys; the server's host key must be in\n"
+    "               ~/.ssh/known_hosts, a self-signed certificate and plain FTP must have\n"
+    "               been accepted in the editor\n"
     "  --           end of options: what follows is the table file, even if it starts with \"-\"\n"
     "  -h, --help   show this help\n"
     "  --version    show the version\n"
@@ -220,7 +222,10 @@ int Publish(const std::string& table, const std::string& feedPath) {
                table);
         return ExitNotPublished;
     }
-    const TPublishOutcome outcome = PublishFeed(*settings, feedPath, {}, {});
+    const bool keys =
+        settings->Protocol == TPublishProtocol::Sftp && settings->Login == TSftpLogin::Keys;
+    const TPublishOutcome outcome =
+        PublishFeed(*settings, feedPath, keys ? std::string() : KeyringPassword(*settings), {});
     if (!outcome.Result)
         return Report(outcome.Result.Describe(MsgPublishFailed()), table), ExitNotPublished;
     return WriteStandardOutput(outcome.Address + "\n") ? ExitSuccess : StandardOutputFailed();

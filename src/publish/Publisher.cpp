@@ -223,7 +223,7 @@ class TConnection {
 public:
     TConnection(const TPublishSettings& settings, const std::string& password,
                 const TPublishPrompts& prompts, TTrust& trust)
-        : curl_(curl_easy_init()), prompts_(prompts) {
+        : curl_(curl_easy_init()), prompts_(prompts), passwordGiven_(!password.empty()) {
         if (!curl_) throw std::bad_alloc();
         Set(CURLOPT_ERRORBUFFER, error_);
         Set(CURLOPT_NOSIGNAL, 1L);
@@ -290,6 +290,7 @@ public:
     }
 
     const char* ErrorText() const { return error_; }
+    bool PasswordGiven() const { return passwordGiven_; }
     // The folder an FTP server put the login in; empty when not known.
     std::string LoginFolder() const {
         const char* path = nullptr;
@@ -367,6 +368,7 @@ private:
 
     CURL* curl_;
     const TPublishPrompts& prompts_;
+    bool passwordGiven_;
     char error_[CURL_ERROR_SIZE] = {};
     bool uploading_ = false;
     bool cancellable_ = false;
@@ -400,10 +402,13 @@ TResult TrustFailure(const TPublishSettings& settings, const TTrust& trust) {
     return Because("サーバー " + host + " の証明書が、以前に受け入れたものと違います。");
 }
 
-TResult LoginFailure(const TPublishSettings& settings) {
+TResult LoginFailure(const TPublishSettings& settings, bool passwordGiven) {
     if (IsSftp(settings) && settings.Login == TSftpLogin::Keys)
         return Because("ログインできません。SSH エージェントと ~/.ssh "
                        "の鍵がサーバーに受け入れられませんでした。");
+    if (!passwordGiven)
+        return Because("ログインできません。パスワードがキーリングにも ~/.netrc "
+                       "にもないか、~/.netrc のパスワードが違います。");
     return Because("ログインできません。ユーザー名かパスワードが違います。");
 }
 
@@ -458,7 +463,7 @@ TResult Explain(TStep step, CURLcode code, const TConnection& connection,
                        std::to_string(EffectivePort(settings)) +
                        " に接続できません (接続を拒否されたか、応答がありません)。");
     case CURLE_LOGIN_DENIED:
-        return LoginFailure(settings);
+        return LoginFailure(settings, connection.PasswordGiven());
     case CURLE_REMOTE_FILE_NOT_FOUND:
         return FolderMissing(settings);
     case CURLE_REMOTE_ACCESS_DENIED:

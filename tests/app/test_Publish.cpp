@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,6 +88,24 @@ private:
         return form->LoadTableFile(table) ? table : std::string();
     }
 
+    // orvanix-feed --publish run as an installed copy that reads the window's settings file;
+    // its exit status.
+    int PublishFromCommandLine(const std::string& table) {
+        fs::create_directories(Dir() / "bin");
+        fs::create_directories(Dir() / "config/orvanix");
+        fs::copy_file(ORVANIX_FEED_EXE, Dir() / "bin/orvanix-feed");
+        fs::copy_file(IniFileName, Dir() / "config/orvanix/orvanix.ini");
+        QProcess feed;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_CONFIG_HOME"_s,
+                           QString::fromStdString((Dir() / "config").string()));
+        feed.setProcessEnvironment(environment);
+        feed.start(QString::fromStdString((Dir() / "bin/orvanix-feed").string()),
+                   {u"--publish"_s, QString::fromStdString(table)});
+        if (!feed.waitForFinished(60000)) return -1;
+        return feed.exitCode();
+    }
+
     void PublishTwice(bool keyring) {
         testsupport::TTestAccount account(PrepareSite());
         account.Own(Dir() / "home");
@@ -128,6 +147,13 @@ private:
             if (keyring) QTRY_COMPARE(KeyringPassword(settings), password);
         }
         QVERIFY(ReadAll(QString::fromStdString(RemoteFeed())).contains("二回目"));
+        // orvanix-feed asks nothing: it publishes with the password the editor kept.
+        if (keyring) {
+            QVERIFY(WriteAll(QString::fromStdString(RemoteFeed()), "other\n"));
+            QCOMPARE(PublishFromCommandLine(table), 0);
+            QCOMPARE(ReadAll(QString::fromStdString(RemoteFeed())),
+                     ReadAll(QString::fromStdString(LocalFeed())));
+        }
         for (const auto& file : fs::recursive_directory_iterator(Dir()))
             if (file.is_regular_file())
                 QVERIFY2(!ReadAll(QString::fromStdString(file.path().string()))

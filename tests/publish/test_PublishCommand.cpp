@@ -40,6 +40,8 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
     settings.Login = TSftpLogin::Keys;
     TPublishSettings missingFolder = settings;
     missingFolder.RemoteFolder = "gone";
+    TPublishSettings noPassword = settings; // neither a keyring nor ~/.netrc here
+    noPassword.Login = TSftpLogin::Password;
     const fs::path example = fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl";
     const fs::path errors = DataFile("escapes.tbl"); // its check finds errors; feed errors.xml
     struct Case {
@@ -55,6 +57,7 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
         {"--publish", "news.tbl", example, missingFolder, 4, "",
          "公開先のフォルダ gone がサーバーにありません"},
         {"--publish", "news.tbl", example, TPublishSettings{}, 4, "", "公開先が設定されていません"},
+        {"--publish", "news.tbl", example, noPassword, 4, "", "キーリングにも ~/.netrc にもない"},
         {"--check --publish", "errors.tbl", errors, settings, 3, "", ""},
     };
     for (const Case& c : cases) {
