@@ -30,7 +30,7 @@ const SecretSchema& QtKeychainSchema() {
 bool HasSessionBus() {
     if (std::getenv("DBUS_SESSION_BUS_ADDRESS")) return true;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    struct stat info{};
+    struct stat info {};
     return runtime && stat((std::string(runtime) + "/bus").c_str(), &info) == 0 &&
            S_ISSOCK(info.st_mode);
 }
@@ -64,9 +64,9 @@ std::string KeyringPassword(const TPublishSettings& settings) {
     SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &error);
     if (!service) return g_clear_error(&error), std::string();
     const std::string key = PublishKeyringKey(settings);
-    GHashTable* attributes = secret_attributes_build(&QtKeychainSchema(), "user", key.c_str(),
-                                                     "server", PublishKeyringService, "type",
-                                                     "plaintext", nullptr);
+    GHashTable* attributes =
+        secret_attributes_build(&QtKeychainSchema(), "user", key.c_str(), "server",
+                                PublishKeyringService, "type", "plaintext", nullptr);
     // Only unlocked items give their secret: unlocking could ask the user.
     GList* items = secret_service_search_sync(service, &QtKeychainSchema(), attributes,
                                               SECRET_SEARCH_LOAD_SECRETS, nullptr, &error);
