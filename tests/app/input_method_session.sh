@@ -7,17 +7,19 @@
 # folder, screen shots (xwd) of the steps and of a failure are left there.
 set -u
 program=$(readlink -f "$1")
-for tool in Xvfb openbox fcitx5 fcitx5-remote dbus-launch xdotool setpriv; do
+for tool in Xvfb openbox xprop fcitx5 fcitx5-remote dbus-launch xdotool setpriv; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
 [ -x /usr/lib/mozc/mozc_server ] || { echo "skipped: mozc is missing"; exit 77; }
 
 if [ "$(id -u)" -eq 0 ] && [ -z "${IME_SESSION_DROPPED:-}" ]; then
     work=$(mktemp -d)
-    cp "$program" "$work/orvanix" && cp "$0" "$work/session.sh"
+    mkdir "$work/app" "$work/support"
+    cp "$program" "$work/orvanix" && cp "$0" "$work/app/session.sh" &&
+        cp "$(dirname "$0")/../support/x_session.sh" "$work/support/"
     chown -R 65534:65534 "$work"
     IME_SESSION_DROPPED=1 setpriv --reuid=65534 --regid=65534 --clear-groups \
-        bash "$work/session.sh" "$work/orvanix"
+        bash "$work/app/session.sh" "$work/orvanix"
     status=$?
     rm -rf "$work"
     exit $status
@@ -47,12 +49,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls `command` every 0.2 s for up to `seconds`.
-wait_for() {
-    local seconds=$1; shift
-    for ((n = 0; n < seconds * 5; n++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
-    return 1
-}
+. "$(dirname "$0")/../support/x_session.sh"
 fail() { echo "FAIL: $*"; [ -n "${IME_SESSION_SHOTS:-}" ] && xwd -root -silent >"$IME_SESSION_SHOTS/fail.xwd"; exit 1; }
 
 cat > "$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
@@ -73,13 +70,11 @@ Layout=
 0=Default
 PROFILE
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
+start_xvfb "$work" 1280x1024x24 || fail "Xvfb did not start"
+pids+=("$xvfb_pid")
+start_openbox "$work" || fail "openbox did not start"
+pids+=("$wm_pid")
 eval "$(dbus-launch --sh-syntax)"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
 fcitx5 --disable=wayland,waylandim,kimpanel -r >"$work/fcitx5.log" 2>&1 &
 pids+=($!)
 wait_for 30 fcitx5-remote || fail "fcitx5 did not answer"

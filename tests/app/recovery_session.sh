@@ -25,22 +25,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls `command` every 0.2 s for up to `seconds`.
-wait_for() {
-    local seconds=$1; shift
-    for ((n = 0; n < seconds * 5; n++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
-    return 1
-}
+. "$(dirname "$0")/../support/x_session.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-wait_for 30 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    fail "openbox did not start"
+start_xvfb "$work" 1280x1024x24 || fail "Xvfb did not start"
+pids+=("$xvfb_pid")
+start_openbox "$work" || fail "openbox did not start"
+pids+=("$wm_pid")
 
 # An empty table file, opened as the last file of the settings.
 table=$work/news.tbl
