@@ -45,6 +45,11 @@ QString ClipboardText() {
     return QGuiApplication::clipboard()->text();
 }
 
+TCalendarDay Today() {
+    const QDate today = QDate::currentDate();
+    return {today.year(), today.month(), today.day()};
+}
+
 // The control with the keyboard focus when it belongs to `window` (a menu open over the window
 // leaves the focus where it was).
 QWidget* FocusedControlIn(const QWidget* window) {
@@ -557,10 +562,10 @@ bool TMiniForm::MarksDateCell(int row) const {
 }
 
 std::string TMiniForm::TypedDate(const std::string& typed) {
-    const QDate today = QDate::currentDate();
-    const std::optional<std::string> date = NormalizeTypedDate(typed, today.year());
+    const std::optional<std::string> date = NormalizeTypedDate(typed, Today());
     if (date) return *date;
-    SetStatusText(1, FromCp932(MsgNotFeedDate(typed, ToCp932(today.toString(u"yyyy-MM-dd"_s)))));
+    SetStatusText(1, FromCp932(MsgNotFeedDate(
+                         typed, ToCp932(QDate::currentDate().toString(u"yyyy-MM-dd"_s)))));
     return typed;
 }
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -86,57 +88,134 @@ bool IsW3cTime(const std::string& text, size_t at) {
            ReadNumber(text, at, 2, 0, 59, value) && at == text.size();
 }
 
-// A typed character as a date reads it: ASCII digits and separators as they are, their full-width
-// forms as ASCII, and 年, 月, 日 as the markers 'Y', 'M', 'D'. False for any other character.
-bool TypedDateChar(const std::string& text, size_t& at, char& ch) {
-    static constexpr std::array<std::pair<std::string_view, char>, 5> FullWidth = {{
-        {"\x81\x5E", '/'}, // ／
-        {"\x81\x7C", '-'}, // －
-        {"\x94\x4E", 'Y'}, // 年
-        {"\x8C\x8E", 'M'}, // 月
-        {"\x93\xFA", 'D'}, // 日
-    }};
-    ch = text[at];
-    if (IsDigit(ch) || ch == '/' || ch == '-') {
-        ++at;
-        return true;
-    }
-    if (at + 1 >= text.size()) return false;
-    const auto trail = static_cast<unsigned char>(text[at + 1]);
-    if (ch == '\x82' && trail >= 0x4F && trail <= 0x58) { // ０ to ９
-        ch = static_cast<char>('0' + (trail - 0x4F));
-        at += 2;
-        return true;
-    }
-    for (const auto& [bytes, ascii] : FullWidth) {
-        if (text.compare(at, 2, bytes) == 0) {
-            ch = ascii;
-            at += 2;
-            return true;
-        }
-    }
-    return false;
+// Two-byte code page 932 forms of a typed date's characters, each with the ASCII it reads as:
+// full-width separators and the separators an input method gives for "/", "-" and "." in kana mode,
+// the markers 年, 月, 日 as 'Y', 'M', 'D', the eras as their letters and 元 (an era's first year)
+// as 'G'.
+const std::vector<std::pair<std::string, char>>& DateCharacters() {
+    static const std::vector<std::pair<std::string, char>> characters = [] {
+        const std::pair<const char*, char> utf8[] = {
+            {"／", '/'}, {"・", '/'}, {"－", '-'}, {"ー", '-'}, {"‐", '-'},  {"．", '.'},
+            {"。", '.'}, {"年", 'Y'}, {"月", 'M'}, {"日", 'D'}, {"元", 'G'},
+        };
+        std::vector<std::pair<std::string, char>> table;
+        for (const auto& [text, ascii] : utf8)
+            table.emplace_back(Utf8ToCp932(text).value(), ascii);
+        return table;
+    }();
+    return characters;
 }
 
-// A typed date cut into its runs of digits and the separators after them.
+// The eras a date may be typed in, by name and letter, with their first and last days. 昭和 is
+// the earliest: an older date has no place in a news feed.
+struct TEra {
+    const char* name;
+    char letter;
+    TCalendarDay first;
+    TCalendarDay last;
+};
+constexpr std::array<TEra, 3> Eras = {{
+    {"令和", 'R', {2019, 5, 1}, {9999, 12, 31}},
+    {"平成", 'H', {1989, 1, 8}, {2019, 4, 30}},
+    {"昭和", 'S', {1926, 12, 25}, {1989, 1, 7}},
+}};
+
+const TEra* EraOf(char letter) {
+    for (const TEra& era : Eras)
+        if (era.letter == letter) return &era;
+    return nullptr;
+}
+
+// An era's letter, typed in either case: 'R', 'H' or 'S'; 0 for any other letter.
+char EraLetter(char letter) {
+    const char upper =
+        letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+    return EraOf(upper) ? upper : 0;
+}
+
+// The typed text in the ASCII that a date reads: digits, "/", "-", ".", the markers and era
+// letters above; full-width digits and era letters count as ASCII. Nothing for any other
+// character.
+std::optional<std::string> DateAscii(const std::string& text) {
+    static const std::vector<std::pair<std::string, char>> eraNames = [] {
+        std::vector<std::pair<std::string, char>> names;
+        for (const TEra& era : Eras)
+            names.emplace_back(Utf8ToCp932(era.name).value(), era.letter);
+        return names;
+    }();
+    std::string ascii;
+    for (size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80) {
+            const char ch = text[at++];
+            if (IsDigit(ch) || ch == '/' || ch == '-' || ch == '.')
+                ascii += ch;
+            else if (const char era = EraLetter(ch))
+                ascii += era;
+            else
+                return std::nullopt;
+            continue;
+        }
+        if (at + 1 >= text.size()) return std::nullopt;
+        const auto trail = static_cast<unsigned char>(text[at + 1]);
+        if (byte == 0x82 && trail >= 0x4F && trail <= 0x58) { // ０ to ９
+            ascii += static_cast<char>('0' + (trail - 0x4F));
+        } else if (byte == 0x82 && trail >= 0x60 && trail <= 0x79 &&
+                   EraLetter(static_cast<char>('A' + (trail - 0x60)))) { // Ａ to Ｚ
+            ascii += static_cast<char>('A' + (trail - 0x60));
+        } else if (byte == 0x82 && trail >= 0x81 && trail <= 0x9A &&
+                   EraLetter(static_cast<char>('A' + (trail - 0x81)))) { // ａ to ｚ
+            ascii += static_cast<char>('A' + (trail - 0x81));
+        } else {
+            const auto known = [&](const std::pair<std::string, char>& entry) {
+                return text.compare(at, entry.first.size(), entry.first) == 0;
+            };
+            const auto& characters = DateCharacters();
+            const auto character = std::find_if(characters.begin(), characters.end(), known);
+            const auto era = std::find_if(eraNames.begin(), eraNames.end(), known);
+            if (character != characters.end()) {
+                ascii += character->second;
+            } else if (era != eraNames.end()) {
+                ascii += era->second;
+                at += era->first.size() - 2;
+            } else {
+                return std::nullopt;
+            }
+        }
+        at += 2;
+    }
+    return ascii;
+}
+
+// A typed date cut into its era, its runs of digits and the separators after them.
 struct TTypedParts {
+    const TEra* era = nullptr;
     std::vector<std::string> numbers;
     std::string separators;
 };
 
-std::optional<TTypedParts> SplitTypedDate(const std::string& text) {
+std::optional<TTypedParts> SplitTypedDate(const std::string& ascii) {
     constexpr size_t MaxDigits = 4;
     TTypedParts parts;
-    for (size_t at = 0; at < text.size();) {
-        char ch = 0;
-        if (!TypedDateChar(text, at, ch)) return std::nullopt;
+    size_t at = 0;
+    if (!ascii.empty() && (parts.era = EraOf(ascii[0]))) {
+        ++at;
+        if (at < ascii.size() && ascii[at] == 'G') { // 元年
+            parts.numbers.emplace_back("1");
+            ++at;
+        }
+    }
+    for (; at < ascii.size(); ++at) {
+        const char ch = ascii[at];
         if (IsDigit(ch)) {
             if (parts.numbers.size() == parts.separators.size()) parts.numbers.emplace_back();
             if (parts.numbers.back().size() == MaxDigits) return std::nullopt;
             parts.numbers.back() += ch;
-        } else {
+        } else if (std::string_view("/-.YMD").find(ch) != std::string_view::npos) {
             if (parts.numbers.size() != parts.separators.size() + 1) return std::nullopt;
             parts.separators += ch;
+        } else {
+            return std::nullopt;
         }
     }
     return parts;
@@ -147,29 +226,127 @@ struct TTypedForm {
     std::string_view separators;
     bool withYear;
 };
-constexpr std::array<TTypedForm, 5> TypedForms = {{
+constexpr std::array<TTypedForm, 7> TypedForms = {{
     {"//", true},
     {"--", true},
+    {"..", true},
     {"YMD", true},
     {"/", false},
+    {".", false},
     {"MD", false},
 }};
 
-std::optional<std::string> DateOfParts(const TTypedParts& parts, int thisYear) {
+bool Before(const TCalendarDay& a, const TCalendarDay& b) {
+    return std::tie(a.Year, a.Month, a.Day) < std::tie(b.Year, b.Month, b.Day);
+}
+
+// The year a typed date names: four digits of its own, one or two of an era (from 1), or this
+// year when the form has none. Nothing when the digits do not fit.
+std::optional<int> YearOf(const TTypedParts& parts, bool withYear, int thisYear) {
+    if (!withYear) {
+        if (parts.era) return std::nullopt;
+        return thisYear;
+    }
+    const std::string& year = parts.numbers[0];
+    if (!parts.era) {
+        if (year.size() != 4) return std::nullopt;
+        return std::stoi(year);
+    }
+    const int eraYear = year.size() <= 2 ? std::stoi(year) : 0;
+    if (eraYear < 1) return std::nullopt;
+    return parts.era->first.Year - 1 + eraYear;
+}
+
+std::optional<TCalendarDay> DayOfParts(const TTypedParts& parts, int thisYear) {
     for (const TTypedForm& form : TypedForms) {
         const size_t count = form.withYear ? 3 : 2;
         if (parts.separators != form.separators || parts.numbers.size() != count) continue;
         const std::string* monthDay = &parts.numbers[count - 2];
-        if (form.withYear && parts.numbers[0].size() != 4) return std::nullopt;
-        if (monthDay[0].size() > 2 || monthDay[1].size() > 2) return std::nullopt;
-        const int year = form.withYear ? std::stoi(parts.numbers[0]) : thisYear;
-        const int month = std::stoi(monthDay[0]);
-        const int day = std::stoi(monthDay[1]);
-        if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+        const std::optional<int> year = YearOf(parts, form.withYear, thisYear);
+        if (!year || monthDay[0].size() > 2 || monthDay[1].size() > 2) return std::nullopt;
+        const TCalendarDay day{*year, std::stoi(monthDay[0]), std::stoi(monthDay[1])};
+        if (day.Month < 1 || day.Month > 12 || day.Day < 1 ||
+            day.Day > DaysInMonth(day.Year, day.Month))
             return std::nullopt;
-        return Padded(year, 4) + "-" + Padded(month, 2) + "-" + Padded(day, 2);
+        if (parts.era && (Before(day, parts.era->first) || Before(parts.era->last, day)))
+            return std::nullopt;
+        return day;
     }
     return std::nullopt;
+}
+
+// 0 for Sunday .. 6 for Saturday (Sakamoto's method).
+int Weekday(const TCalendarDay& day) {
+    static constexpr std::array<int, 12> Offsets = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    const int year = day.Month < 3 ? day.Year - 1 : day.Year;
+    return (year + year / 4 - year / 100 + year / 400 + Offsets[size_t(day.Month - 1)] + day.Day) %
+           7;
+}
+
+// A weekday that follows a date in brackets, as spreadsheets copy Japanese dates: "(日)",
+// "（日曜）", "(日曜日)". Cut from `text`, with its number (0 for Sunday); -1 when there is none.
+int CutWeekday(std::string& text) {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> cp932;
+        for (const char* name : {"日", "月", "火", "水", "木", "金", "土"})
+            cp932.push_back(Utf8ToCp932(name).value());
+        return cp932;
+    }();
+    static const std::string open = Utf8ToCp932("（").value();
+    static const std::string close = Utf8ToCp932("）").value();
+    static const std::string suffixes[] = {Utf8ToCp932("曜日").value(), Utf8ToCp932("曜").value(),
+                                           ""};
+    // The last opening bracket, found walking forward so that no trail byte is taken for one.
+    size_t opening = std::string::npos;
+    for (size_t at = 0; at < text.size(); at += CharLengthAt(text, at))
+        if (text[at] == '(' || text.compare(at, open.size(), open) == 0) opening = at;
+    if (opening == std::string::npos) return -1;
+    const bool fullWidth = text[opening] != '(';
+    const std::string inside = text.substr(opening + (fullWidth ? open.size() : 1));
+    for (size_t weekday = 0; weekday < names.size(); ++weekday) {
+        for (const std::string& suffix : suffixes) {
+            if (inside == names[weekday] + suffix + (fullWidth ? close : ")")) {
+                text.resize(opening);
+                return static_cast<int>(weekday);
+            }
+        }
+    }
+    return -1;
+}
+
+TCalendarDay DayAfter(TCalendarDay day, int step) {
+    day.Day += step;
+    if (day.Day > DaysInMonth(day.Year, day.Month)) {
+        day.Day = 1;
+        if (++day.Month > 12) {
+            day.Month = 1;
+            ++day.Year;
+        }
+    } else if (day.Day < 1) {
+        if (--day.Month < 1) {
+            day.Month = 12;
+            --day.Year;
+        }
+        day.Day = DaysInMonth(day.Year, day.Month);
+    }
+    return day;
+}
+
+// 今日, 本日, 明日 and 昨日: the day they name from `today`.
+std::optional<TCalendarDay> RelativeDay(const std::string& text, const TCalendarDay& today) {
+    static const std::pair<std::string, int> words[] = {
+        {Utf8ToCp932("今日").value(), 0},
+        {Utf8ToCp932("本日").value(), 0},
+        {Utf8ToCp932("明日").value(), 1},
+        {Utf8ToCp932("昨日").value(), -1},
+    };
+    for (const auto& [word, step] : words)
+        if (text == word) return DayAfter(today, step);
+    return std::nullopt;
+}
+
+std::string DateText(const TCalendarDay& day) {
+    return Padded(day.Year, 4) + "-" + Padded(day.Month, 2) + "-" + Padded(day.Day, 2);
 }
 
 } // namespace
@@ -186,14 +363,25 @@ std::string NormalizeDate(const std::string& text) {
         const std::string twoDigitYear = LengthC(parts[0]) == 1 ? "0" + parts[0] : parts[0];
         year = StrToIntLoose("20" + twoDigitYear);
     }
-    return Padded(year, 4) + "-" + Padded(month, 2) + "-" + Padded(day, 2);
+    return DateText({year, month, day});
 }
 
-std::optional<std::string> NormalizeTypedDate(const std::string& text, int thisYear) {
+std::optional<std::string> NormalizeTypedDate(const std::string& text, const TCalendarDay& today) {
     if (text.empty() || IsW3cDate(text)) return text;
-    const std::optional<TTypedParts> parts = SplitTypedDate(text);
-    if (!parts) return std::nullopt;
-    return DateOfParts(*parts, thisYear);
+    if (const std::optional<TCalendarDay> day = RelativeDay(text, today)) return DateText(*day);
+    std::string date = text;
+    const int weekday = CutWeekday(date);
+    const std::optional<std::string> ascii = DateAscii(date);
+    const std::optional<TTypedParts> parts = ascii ? SplitTypedDate(*ascii) : std::nullopt;
+    const std::optional<TCalendarDay> day = parts ? DayOfParts(*parts, today.Year) : std::nullopt;
+    if (!day || (weekday >= 0 && weekday != Weekday(*day))) return std::nullopt;
+    return DateText(*day);
+}
+
+std::string NormalizePastedDate(const std::string& text, const TCalendarDay& today) {
+    std::string date = NormalizeDate(text);
+    if (IsW3cDate(date)) return date;
+    return NormalizeTypedDate(text, today).value_or(std::move(date));
 }
 
 std::string MsgNotFeedDate(const std::string& text, const std::string& example) {

@@ -75,7 +75,9 @@ TEST(IsW3cDate, Examples) {
         EXPECT_EQ(IsW3cDate(date), valid) << date;
 }
 
+// Typed on Monday 2026-12-07.
 TEST(NormalizeTypedDate, Examples) {
+    const TCalendarDay today{2026, 12, 7};
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"2026/12/7", "2026-12-07"},
         {"2026-1-5", "2026-01-05"},
@@ -103,11 +105,79 @@ TEST(NormalizeTypedDate, Examples) {
         {"2026-12", "2026-12"},
         {"2026-12-07", "2026-12-07"},
         {"2026-12-14T18:30:00+09:00", "2026-12-14T18:30:00+09:00"},
+        // Dots, and the separators an input method gives in kana mode.
+        {"2026.12.08", "2026-12-08"},
+        {"12.8", "2026-12-08"},
+        {"2026.13.1", std::nullopt},
+        {"12.8.2026", std::nullopt},
+        {Sjis("２０２６・１２・５"), "2026-12-05"},
+        {Sjis("２０２６ー１２ー５"), "2026-12-05"},
+        {Sjis("１２。８"), "2026-12-08"},
+        // A weekday after the date, as spreadsheets copy it: it must be the date's.
+        {Sjis("12月13日(日)"), "2026-12-13"},
+        {Sjis("12月13日（日）"), "2026-12-13"},
+        {Sjis("2026年12月13日(日曜日)"), "2026-12-13"},
+        {Sjis("12月13日(月)"), std::nullopt},
+        {Sjis("12月13日(日"), std::nullopt},
+        {Sjis("12月13日（祝）"), std::nullopt},
+        // Eras, within their own days.
+        {"R8.12.6", "2026-12-06"},
+        {"r8/12/6", "2026-12-06"},
+        {Sjis("Ｒ８．１２．６"), "2026-12-06"},
+        {Sjis("令和8年12月6日"), "2026-12-06"},
+        {Sjis("令和元年5月1日"), "2019-05-01"},
+        {Sjis("令和0年5月1日"), std::nullopt},
+        {"R1.4.30", std::nullopt},
+        {"H31.4.30", "2019-04-30"},
+        {Sjis("平成32年1月1日"), std::nullopt},
+        {Sjis("平成元年1月8日"), "1989-01-08"},
+        {"H1.1.7", std::nullopt},
+        {"S64.1.7", "1989-01-07"},
+        {"R8.2.30", std::nullopt},
+        {"R123.1.1", std::nullopt},
+        {"R8.12", std::nullopt},
+        {"R12/6", std::nullopt},
+        {"X8.12.6", std::nullopt},
+        {Sjis("大正5年1月1日"), std::nullopt},
+        // The day the cell is committed.
+        {Sjis("今日"), "2026-12-07"},
+        {Sjis("本日"), "2026-12-07"},
+        {Sjis("明日"), "2026-12-08"},
+        {Sjis("昨日"), "2026-12-06"},
+        {Sjis("今日は"), std::nullopt},
     };
     for (const auto& [typed, date] : cases)
-        EXPECT_EQ(NormalizeTypedDate(typed, 2026), date) << typed;
+        EXPECT_EQ(NormalizeTypedDate(typed, today), date) << Cp932ToUtf8(typed);
     EXPECT_EQ(Cp932ToUtf8(MsgNotFeedDate(Sjis("12月上旬"), "2026-12-07")),
               "日付「12月上旬」はフィードの日付の形式ではありません。例: 2026-12-07");
+}
+
+TEST(NormalizeTypedDate, DaysNextToTheTurnOfAMonth) {
+    const std::tuple<TCalendarDay, const char*, const char*> cases[] = {
+        {{2026, 12, 31}, "明日", "2027-01-01"},
+        {{2027, 1, 1}, "昨日", "2026-12-31"},
+        {{2024, 3, 1}, "昨日", "2024-02-29"},
+        {{2024, 2, 28}, "明日", "2024-02-29"},
+    };
+    for (const auto& [today, word, date] : cases)
+        EXPECT_EQ(NormalizeTypedDate(Sjis(word), today), date) << word << " " << date;
+}
+
+// A paste keeps the pasted date rule and reads what that leaves as a typed date.
+TEST(NormalizePastedDate, Examples) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"2005/1/5", "2005-01-05"},
+        {"5/1/15", "2005-01-15"},
+        {"12/13", "2026-12-13"},
+        {Sjis("2026年12月25日"), "2026-12-25"},
+        {Sjis("12月13日(日)"), "2026-12-13"},
+        {"R8.12.6", "2026-12-06"},
+        {Sjis("今日"), "2026-12-07"},
+        {"2005/13/45", "2005-13-45"},
+        {Sjis("12月上旬"), Sjis("12月上旬")},
+    };
+    for (const auto& [pasted, date] : cases)
+        EXPECT_EQ(NormalizePastedDate(pasted, {2026, 12, 7}), date) << Cp932ToUtf8(pasted);
 }
 
 } // namespace
