@@ -14,6 +14,7 @@
 // typing not yet a step sets it at once. Loading and emptying start a new history.
 
 #include "app/L_CtlSize.h"
+#include "document/ClipboardRows.h"
 #include "document/DiskState.h"
 #include "document/DocumentChange.h"
 #include "document/EntryTable.h"
@@ -140,6 +141,8 @@ public:
     bool MarksDateCell(int row) const;
     // Row commands on the item rows 1 .. MaxItemRows. They refuse (false) what does not apply;
     // InsertRows and PasteRows also refuse, with a message, to push text out at the bottom.
+    // PasteRows asks before it pastes only the first rows of more than fit, or characters the
+    // table file cannot hold replaced by "〓"; an answer of キャンセル changes nothing.
     bool InsertRows(int row, int count);
     bool DeleteRows(int first, int last);
     bool CopyRowsToClipboard(int first, int last);
@@ -415,7 +418,9 @@ private:
     // The committed text of a date cell: a date in the feed's form where the text is one, else the
     // text as typed, with the reason in the status bar.
     std::string TypedDate(const std::string& typed);
-    bool PasteLinesIntoCell();
+    bool PasteIntoCell();
+    bool FitPastedRows(int rowCount, int fit);
+    bool ReplaceUnheldCharacters(const std::vector<TReplacedCharacter>& replaced);
     bool GridCommandKey(int key, Qt::KeyboardModifiers shift);
     bool PasteKey();
     // The captions and hints of SB_LineIns and SB_LineDelete, whose commands follow the row mode.

@@ -30,6 +30,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QStringList>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -48,6 +49,20 @@ QString ClipboardText() {
 TCalendarDay Today() {
     const QDate today = QDate::currentDate();
     return {today.year(), today.month(), today.day()};
+}
+
+// The columns as the paste's messages name them.
+const std::array<QString, ItemColumns> PasteColumnNames{u"タイトル"_s, u"日付"_s, u"アドレス"_s,
+                                                        u"説明"_s};
+
+// "3行目の説明: 「😀」(U+1F600) はこのファイルに保存できない文字です。"
+QString UnheldCharacterSentence(const TReplacedCharacter& replaced) {
+    const QString codePoint = QString::number(static_cast<uint>(replaced.CodePoint), 16)
+                                  .toUpper()
+                                  .rightJustified(4, u'0');
+    return u"%1行目の%2: 「%3」(U+%4) はこのファイルに保存できない文字です。"_s.arg(
+        QString::number(replaced.Row), PasteColumnNames[static_cast<size_t>(replaced.Column)],
+        QString::fromUcs4(&replaced.CodePoint, 1), codePoint);
 }
 
 // The control with the keyboard focus when it belongs to `window` (a menu open over the window
@@ -158,7 +173,7 @@ bool TMiniForm::EditCommand(TEditCommand command) {
         if (!box) return false;
         if (RowPastePossible()) return PasteRows(XStringGrid->Row());
         if (ClipboardText().isEmpty()) return false;
-        if (!PasteLinesIntoCell()) box->Paste();
+        if (!PasteIntoCell()) box->Paste();
         return true;
     case TEditCommand::Undo:
     case TEditCommand::Redo: {
@@ -183,23 +198,52 @@ bool TMiniForm::RowPastePossible() const {
            ClipboardText().contains(u'\t');
 }
 
-// Text of several lines, or a cell quoted as spreadsheets copy it, pasted into a grid cell: a
-// cell holds one line, so the lines are joined by blanks and the status bar says so. False for
-// any other paste, which the text box makes itself.
-bool TMiniForm::PasteLinesIntoCell() {
+// The clipboard's text pasted into a grid cell: a cell holds one line, so the lines are joined
+// and the status bar says so; characters the table file cannot hold go in as "〓" when the user
+// agrees, else nothing is pasted. False for a paste into any other text box, which the box makes
+// itself.
+bool TMiniForm::PasteIntoCell() {
     auto* cellEditor = qobject_cast<TComboInplace*>(FocusedControlIn(this));
     if (!cellEditor || cellEditor->Grid() != XStringGrid || cellEditor->isReadOnly()) return false;
-    const QString clip = ClipboardText();
-    const TEncodableSplit text = SplitEncodable(clip);
-    const bool lines = clip.contains(u'\r') || clip.contains(u'\n') || clip.startsWith(u'"');
-    if (!lines || !text.Refused.isEmpty()) return false;
-    const TClipboardCell cell = ReadClipboardCell(text.Bytes);
+    const TClipboardCell cell = ReadClipboardCell(ClipboardText().toStdString());
+    std::vector<TReplacedCharacter> replaced;
+    for (const char32_t codePoint : cell.Replaced)
+        replaced.push_back({XStringGrid->Row(), XStringGrid->Col(), codePoint});
+    if (!ReplaceUnheldCharacters(replaced)) return true;
     cellEditor->InsertUserText(FromCp932(cell.Text));
     if (cell.JoinedLines > 0)
         SetStatusText(
-            1, u"%1行の文字列を空白でつないで貼り付けました。セルには1行だけが入ります。"_s.arg(
+            1, u"%1行の文字列を1行につないで貼り付けました。セルには1行だけが入ります。"_s.arg(
                    cell.JoinedLines + 1));
     return true;
+}
+
+// Whether a paste may replace the characters the table file cannot hold (grid row and column
+// each) by "〓": true when there are none or the user agrees. The first few are named.
+bool TMiniForm::ReplaceUnheldCharacters(const std::vector<TReplacedCharacter>& replaced) {
+    constexpr size_t MaxNamed = 3;
+    if (replaced.empty()) return true;
+    QStringList lines;
+    for (size_t k = 0; k < std::min(replaced.size(), MaxNamed); ++k)
+        lines << UnheldCharacterSentence(replaced[k]);
+    if (replaced.size() > MaxNamed)
+        lines << u"ほかに%1文字あります。"_s.arg(replaced.size() - MaxNamed);
+    lines << u"それぞれを「〓」に置き換えて貼り付けますか？"_s;
+    return AskQuestion(lines.join(u'\n'), {mbPaste, mbCancel}, true) == mrOk;
+}
+
+// Whether `rowCount` pasted rows may go in where `fit` rows fit: all of them when they fit, the
+// first `fit` when the user agrees; none fitting is refused with the insert message.
+bool TMiniForm::FitPastedRows(int rowCount, int fit) {
+    if (rowCount <= fit) return true;
+    if (fit == 0) {
+        ShowMsg(MsgInsertRefused);
+        return false;
+    }
+    return AskQuestion(u"クリップボードには%1行ありますが、ここに貼り付けられるのは%2行です。\n"
+                       u"最初の%2行を貼り付けますか？"_s.arg(rowCount)
+                           .arg(fit),
+                       {mbPaste, mbCancel}, true) == mrOk;
 }
 
 // Cut (copying first) or delete the selected rows, back in cell mode on the first of them. A
@@ -346,25 +390,32 @@ bool TMiniForm::CopyRowsToClipboard(int first, int last) {
     return true;
 }
 
-// Inserts one row per line of the clipboard's text. Text with a character the program's code page
-// cannot hold is refused whole, with a beep and the characters named in the status bar; lines
-// that would not all fit change nothing.
+// Inserts one row per line of the clipboard's text; the user is asked before only the first
+// rows of more than fit are pasted, and before characters the table file cannot hold are pasted
+// as "〓".
 bool TMiniForm::PasteRows(int row) {
     if (row < 1 || row > MaxItemRows) return false;
-    const TEncodableSplit text = SplitEncodable(ClipboardText());
-    if (!text.Refused.isEmpty()) {
-        QApplication::beep();
-        SetStatusText(1, UnusableCharactersMessage(text.Refused));
-        return false;
+    const std::string clip = ClipboardText().toStdString();
+    TClipboardRows pasted = ReadClipboardRows(clip);
+    if (pasted.Rows.empty()) return false;
+    const TEntries entries = CommittedEntries();
+    const int fit = RowsThatFit(entries, row);
+    if (!FitPastedRows(static_cast<int>(pasted.Rows.size()), fit)) return false;
+    if (static_cast<int>(pasted.Rows.size()) > fit) pasted = ReadClipboardRows(clip, size_t(fit));
+    std::vector<TReplacedCharacter> replaced;
+    for (const TReplacedCharacter& character : pasted.Replaced) {
+        if (character.Column < ItemColumns)
+            replaced.push_back({row + character.Row, character.Column, character.CodePoint});
     }
-    const TClipboardRows pasted = ReadClipboardRows(text.Bytes);
-    const TRowEdit edit = ::PasteRows(CommittedEntries(), row, text.Bytes);
-    if (!ApplyRowEdit(edit, RowStepName(TRowStep::Paste, static_cast<int>(pasted.Rows.size()))))
+    if (!ReplaceUnheldCharacters(replaced)) return false;
+    const auto count = static_cast<int>(pasted.Rows.size());
+    if (!ApplyRowEdit(::PasteRows(entries, row, pasted.Rows, Today()),
+                      RowStepName(TRowStep::Paste, count)))
         return false;
-    // A cell holds one line: the line breaks inside quoted cells have become blanks.
+    // A cell holds one line: the line breaks inside quoted cells have been joined.
     if (pasted.JoinedLineBreaks > 0)
         SetStatusText(
-            1, u"セルの中の改行%1か所を空白にして貼り付けました。"_s.arg(pasted.JoinedLineBreaks));
+            1, u"セルの中の改行%1か所をつないで貼り付けました。"_s.arg(pasted.JoinedLineBreaks));
     return true;
 }
 

@@ -86,7 +86,7 @@ struct ButtonInfo {
 };
 
 // Indexed by TMsgDlgBtn. Help has no viewer behind it and closes the box with no result.
-const std::array<ButtonInfo, mbList + 1> ButtonInfos{{
+const std::array<ButtonInfo, mbPaste + 1> ButtonInfos{{
     {u"はい(&Y)", QMessageBox::YesRole, mrYes},
     {u"いいえ(&N)", QMessageBox::NoRole, mrNo},
     {u"OK", QMessageBox::AcceptRole, mrOk},
@@ -101,6 +101,7 @@ const std::array<ButtonInfo, mbList + 1> ButtonInfos{{
     {u"保存(&S)", QMessageBox::AcceptRole, mrYes},
     {u"保存しない(&N)", QMessageBox::DestructiveRole, mrNo},
     {u"一覧を表示(&L)", QMessageBox::ActionRole, mrList},
+    {u"貼り付ける", QMessageBox::AcceptRole, mrOk},
 }};
 
 std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
@@ -551,9 +552,11 @@ bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type) {
     });
 }
 
-int AskQuestion(const QString& text, const TMsgDlgButtons& buttons) {
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons, bool cancelFocus) {
     return WithFreeBox([&](TMsgDlg& box) {
         Prepare(box, text, mtConfirmation, buttons);
+        box.CancelFocus = cancelFocus;
+        const auto reset = qScopeGuard([&box] { box.CancelFocus = false; });
         return box.Execute();
     });
 }

@@ -43,7 +43,8 @@ enum TMsgDlgBtn {
     mbHelp,
     mbSave,     // 保存(&S): answers Yes
     mbDontSave, // 保存しない(&N): answers No
-    mbList      // shows a list of what the message counts
+    mbList,     // shows a list of what the message counts
+    mbPaste     // 貼り付ける: answers OK
 };
 using TMsgDlgButtons = std::set<TMsgDlgBtn>;
 
@@ -157,9 +158,9 @@ bool AskYesNo(const QString& text, TMsgDlgType type = mtConfirmation, bool cance
 bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type = mtInformation);
 
 // Asks `text` with `buttons` and returns the modal result of the button pressed. The default
-// button is OK, else Yes, else Save, else Retry; Escape and the close button press Cancel, else No,
-// else OK.
-int AskQuestion(const QString& text, const TMsgDlgButtons& buttons);
+// button is OK, else Yes, else Save, else Retry, or Cancel (else No) with `cancelFocus`; Escape and
+// the close button press Cancel, else No, else OK.
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons, bool cancelFocus = false);
 
 enum class TSaveAnswer { Save, Discard, Cancel };
 

@@ -1,8 +1,14 @@
 #include "document/ClipboardRows.h"
 
+#include "text/CodePage.h"
+#include "text/S_string.h"
+
+#include <algorithm>
+
 namespace {
 
 constexpr char Quote = '"';
+constexpr char LineBreak = '\n'; // a line break inside a cell, until it is joined
 
 bool IsLineEnd(char ch) {
     return ch == '\r' || ch == '\n';
@@ -13,12 +19,45 @@ size_t LineEndLength(const std::string& text, size_t at) {
     return text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
 }
 
+// A character of Japanese script: a double-byte character or a half-width kana.
+bool IsJapaneseAt(const std::string& text, size_t at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    return (byte >= 0xA1 && byte <= 0xDF) || CharLengthAt(text, at) == 2;
+}
+
+// Each run of line breaks joined: nothing between two Japanese characters, else a blank for each.
+std::string JoinLineBreaks(const std::string& text) {
+    std::string joined;
+    joined.reserve(text.size());
+    bool japaneseBefore = false;
+    for (size_t at = 0; at < text.size();) {
+        if (text[at] != LineBreak) {
+            const size_t length = std::min(CharLengthAt(text, at), text.size() - at);
+            japaneseBefore = IsJapaneseAt(text, at);
+            joined.append(text, at, length);
+            at += length;
+            continue;
+        }
+        const size_t end = std::min(text.find_first_not_of(LineBreak, at), text.size());
+        if (!japaneseBefore || end == text.size() || !IsJapaneseAt(text, end))
+            joined.append(end - at, ' ');
+        at = end;
+    }
+    return joined;
+}
+
+const std::string& ReplacementMark() {
+    static const std::string mark = Utf8ToCp932("〓").value();
+    return mark;
+}
+
 class TReader {
 public:
-    explicit TReader(const std::string& text) : text_(text) {}
+    TReader(const std::string& text, const std::vector<TUnheldCharacter>& unheld, size_t maxRows)
+        : text_(text), unheld_(unheld), maxRows_(maxRows) {}
 
     TClipboardRows Read() {
-        if (text_.empty()) return std::move(result_);
+        if (text_.empty() || maxRows_ == 0) return std::move(result_);
         result_.Rows.emplace_back();
         while (true) {
             ReadCell();
@@ -28,7 +67,8 @@ public:
                 continue;
             }
             at_ += LineEndLength(text_, at_);
-            if (at_ >= text_.size()) break; // a line end at the end starts no further row
+            // A line end at the end starts no further row.
+            if (at_ >= text_.size() || result_.Rows.size() == maxRows_) break;
             result_.Rows.emplace_back();
         }
         return std::move(result_);
@@ -37,9 +77,17 @@ public:
 private:
     void ReadCell() {
         std::string& cell = result_.Rows.back().emplace_back();
-        if (at_ < text_.size() && text_[at_] == Quote && at_ >= plainUntil_ && ReadQuoted(cell))
-            return;
-        ReadPlain(cell);
+        if (!(at_ < text_.size() && text_[at_] == Quote && at_ >= plainUntil_ && ReadQuoted(cell)))
+            ReadPlain(cell);
+        NoteReplacedCharacters();
+    }
+
+    // The replaced characters of the cell just read, which ends at at_.
+    void NoteReplacedCharacters() {
+        const auto row = static_cast<int>(result_.Rows.size()) - 1;
+        const auto column = static_cast<int>(result_.Rows.back().size()) - 1;
+        for (; nextUnheld_ < unheld_.size() && unheld_[nextUnheld_].At < at_; ++nextUnheld_)
+            result_.Replaced.push_back({row, column, unheld_[nextUnheld_].CodePoint});
     }
 
     // The cell up to the next TAB or line end, as it stands.
@@ -66,9 +114,10 @@ private:
                     return Refuse(next);
                 at_ = next + 1;
                 result_.JoinedLineBreaks += lineBreaks;
+                if (lineBreaks > 0) cell = JoinLineBreaks(cell);
                 return true;
             } else if (IsLineEnd(ch)) {
-                cell += ' ';
+                cell += LineBreak;
                 ++lineBreaks;
                 next += LineEndLength(text_, next);
             } else {
@@ -85,30 +134,39 @@ private:
     }
 
     const std::string& text_;
+    const std::vector<TUnheldCharacter>& unheld_;
+    const size_t maxRows_;
     size_t at_ = 0;
     size_t plainUntil_ = 0; // cells starting before this offset are plain text
+    size_t nextUnheld_ = 0;
     TClipboardRows result_;
 };
 
 } // namespace
 
-TClipboardRows ReadClipboardRows(const std::string& text) {
-    return TReader(text).Read();
+TClipboardRows ReadClipboardRows(const std::string& utf8, size_t maxRows) {
+    std::vector<TUnheldCharacter> unheld;
+    const std::string text = Utf8ToCp932Replacing(utf8, ReplacementMark(), unheld);
+    return TReader(text, unheld, maxRows).Read();
 }
 
-TClipboardCell ReadClipboardCell(const std::string& text) {
-    TClipboardRows read = ReadClipboardRows(text);
+TClipboardCell ReadClipboardCell(const std::string& utf8) {
+    const TClipboardRows read = ReadClipboardRows(utf8);
     TClipboardCell cell;
     cell.JoinedLines = read.JoinedLineBreaks;
+    std::string lines;
     for (const std::vector<std::string>& row : read.Rows) {
         if (&row != &read.Rows.front()) {
-            cell.Text += ' ';
+            lines += LineBreak;
             ++cell.JoinedLines;
         }
         for (const std::string& field : row) {
-            if (&field != &row.front()) cell.Text += ' ';
-            cell.Text += field;
+            if (&field != &row.front()) lines += ' ';
+            lines += field;
         }
     }
+    cell.Text = JoinLineBreaks(lines);
+    for (const TReplacedCharacter& replaced : read.Replaced)
+        cell.Replaced.push_back(replaced.CodePoint);
     return cell;
 }

@@ -1,7 +1,5 @@
 #include "document/EntryTable.h"
 
-#include "document/ClipboardRows.h"
-#include "document/DateNormalize.h"
 #include "text/S_string.h"
 
 #include <algorithm>
@@ -20,12 +18,11 @@ TRowEdit TailEdit(const TEntries& entries, int first) {
     return {TRowRefusal::None, std::move(patch)};
 }
 
-// Whether `count` rows can be pushed in: the last `count` rows, which would be pushed out, are
-// empty. More rows than the table has never fit.
-bool BottomRowsFree(const TEntries& entries, int count) {
-    if (count > MaxItemRows) return false;
-    return std::all_of(entries.end() - count, entries.end(),
-                       [](const TFeedItem& item) { return item.IsEmpty(); });
+// The empty rows at the bottom: as many rows can be pushed in without pushing text out.
+int FreeRowsAtBottom(const TEntries& entries) {
+    const auto lastText = std::find_if(entries.rbegin(), entries.rend(),
+                                       [](const TFeedItem& item) { return !item.IsEmpty(); });
+    return static_cast<int>(lastText - entries.rbegin());
 }
 
 // `count` empty rows at the front of the tail, its last rows pushed out.
@@ -45,11 +42,11 @@ std::string WithoutControlCharacters(std::string field) {
 
 // One pasted line as an entry: its fields fill the columns in order, the date read as a date
 // where it can be.
-TFeedItem ItemFromFields(const std::vector<std::string>& fields) {
+TFeedItem ItemFromFields(const std::vector<std::string>& fields, const TCalendarDay& today) {
     TFeedItem item;
     for (size_t col = 0; col < std::min(fields.size(), size_t(ItemColumns)); ++col)
         item.Cell(static_cast<int>(col)) = fields[col];
-    if (!item.Date.empty()) item.Date = NormalizeDate(item.Date);
+    if (!item.Date.empty()) item.Date = NormalizePastedDate(item.Date, today);
     for (int col = 0; col < ItemColumns; ++col)
         item.Cell(col) = WithoutControlCharacters(item.Cell(col));
     return item;
@@ -63,7 +60,7 @@ void ApplyPatch(TEntries& entries, const TRowPatch& patch) {
 
 TRowEdit InsertRows(const TEntries& entries, int row, int count) {
     if (row < 1 || row > MaxItemRows || count < 1) return Refused(TRowRefusal::NotApplicable);
-    if (!BottomRowsFree(entries, count)) return Refused(TRowRefusal::NoRoom);
+    if (count > FreeRowsAtBottom(entries)) return Refused(TRowRefusal::NoRoom);
     TRowEdit edit = TailEdit(entries, row);
     PushDown(edit.Patch.After, count);
     return edit;
@@ -91,16 +88,21 @@ TRowEdit MoveRow(const TEntries& entries, int row, int step) {
     return {TRowRefusal::None, std::move(patch)};
 }
 
-TRowEdit PasteRows(const TEntries& entries, int row, const std::string& text) {
-    if (row < 1 || row > MaxItemRows) return Refused(TRowRefusal::NotApplicable);
-    const std::vector<std::vector<std::string>> lines = ReadClipboardRows(text).Rows;
-    const auto count = static_cast<int>(lines.size());
-    if (count == 0) return Refused(TRowRefusal::NotApplicable);
-    if (row + count - 1 > MaxItemRows || !BottomRowsFree(entries, count))
-        return Refused(TRowRefusal::NoRoom);
+int RowsThatFit(const TEntries& entries, int row) {
+    if (row < 1 || row > MaxItemRows) return 0;
+    return std::min(FreeRowsAtBottom(entries), MaxItemRows - row + 1);
+}
+
+TRowEdit PasteRows(const TEntries& entries, int row,
+                   const std::vector<std::vector<std::string>>& pasted, const TCalendarDay& today) {
+    if (row < 1 || row > MaxItemRows || pasted.empty()) return Refused(TRowRefusal::NotApplicable);
+    const auto count = static_cast<int>(pasted.size());
+    if (count > RowsThatFit(entries, row)) return Refused(TRowRefusal::NoRoom);
     TRowEdit edit = TailEdit(entries, row);
     PushDown(edit.Patch.After, count);
-    std::transform(lines.begin(), lines.end(), edit.Patch.After.begin(), ItemFromFields);
+    std::transform(
+        pasted.begin(), pasted.end(), edit.Patch.After.begin(),
+        [&today](const std::vector<std::string>& fields) { return ItemFromFields(fields, today); });
     return edit;
 }
 

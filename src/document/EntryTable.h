@@ -11,6 +11,7 @@
 // as a TRowPatch (the block of rows it touches, before and after), or why it refuses. Applying a
 // patch makes the change; applying its inverse takes it back. Nothing here fails otherwise.
 
+#include "document/DateNormalize.h"
 #include "document/FeedDocument.h"
 
 #include <string>
@@ -52,11 +53,15 @@ TRowEdit InsertRows(const TEntries& entries, int row, int count);
 TRowEdit DeleteRows(const TEntries& entries, int first, int last);
 // Row `row` swapped with the row `step` below (1) or above (-1); the contents do not matter.
 TRowEdit MoveRow(const TEntries& entries, int row, int step);
-// The rows of a clipboard text (code page 932, read by ReadClipboardRows) inserted at `row`. The
-// cells of a row fill the columns in order, the rest ignored; a date is normalised (NormalizeDate)
-// and control characters are dropped. Refused (NoRoom) when text would be pushed out or a line
-// would fall below the last row; NotApplicable for a text without lines.
-TRowEdit PasteRows(const TEntries& entries, int row, const std::string& text);
+// How many rows a paste at `row` can insert: no more than the rows from there to the last, and
+// no more than the empty rows at the bottom, which are pushed out. 0 outside the table.
+int RowsThatFit(const TEntries& entries, int row);
+// Pasted rows (code page 932 cells, as ReadClipboardRows gives them) inserted at `row`. The cells
+// of a row fill the columns in order, the rest ignored; a date is read as pasted
+// (NormalizePastedDate, 今日 being `today`) and control characters are dropped. Refused (NoRoom)
+// when there are more rows than fit; NotApplicable for no rows.
+TRowEdit PasteRows(const TEntries& entries, int row,
+                   const std::vector<std::vector<std::string>>& pasted, const TCalendarDay& today);
 
 // Rows first .. last (cut at the last row) as clipboard text: cells joined by TAB, each row ended
 // by CR LF. Empty for a first row outside the table.

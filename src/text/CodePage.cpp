@@ -1,6 +1,7 @@
 #include "text/CodePage.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -21,19 +22,20 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Appends `text` converted to `out`. At a byte sequence that cannot be converted, the
-    // replacement is appended and one byte skipped; without a replacement the conversion gives up
-    // and returns false, leaving `out` unspecified. `growth` is the most output bytes one input
-    // byte can give, the replacement included.
-    bool Convert(const std::string& text, std::string& out, size_t growth,
-                 std::optional<std::string_view> replacement) {
+    // Appends `text` converted to `out`. At a byte sequence that cannot be converted, `replace`
+    // gets the rest of the text: it writes what stands for the sequence into `out` at `written`
+    // (moving `written` on) and returns the bytes it stands for, or 0 to give up, which makes
+    // Convert return false and leaves `out` unspecified. `growth` is the most output bytes one
+    // input byte can give, a replacement included.
+    template <typename Replace>
+    bool Convert(const std::string& text, std::string& out, size_t growth, Replace replace) {
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         char* in = const_cast<char*>(text.data());
         size_t inLeft = text.size();
         size_t written = out.size();
         // Room for the whole rest at its largest: a conversion stopped for want of room redoes
-        // part of its work, which once doubled its cost. Replacing a skipped byte never needs
-        // more room than the byte was given, so the room is made once.
+        // part of its work, which once doubled its cost. A replacement never needs more room than
+        // the bytes it stands for were given, so the room is made once.
         out.resize(written + inLeft * growth);
         while (inLeft > 0) {
             char* dest = out.data() + written;
@@ -45,11 +47,10 @@ public:
                 out.resize(out.size() + inLeft * growth + 16);
                 continue;
             }
-            if (!replacement) return false;
-            out.replace(written, replacement->size(), *replacement);
-            written += replacement->size();
-            ++in;
-            --inLeft;
+            const size_t skipped = replace(std::string_view(in, inLeft), out, written);
+            if (skipped == 0) return false;
+            in += skipped;
+            inLeft -= skipped;
             iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         }
         out.resize(written);
@@ -98,6 +99,31 @@ size_t Utf8CharLength(unsigned char lead) {
     return 0;
 }
 
+struct TUtf8Char {
+    char32_t CodePoint;
+    size_t Length;
+};
+
+// The character `text` starts with; a malformed byte is one character U+FFFD of one byte.
+TUtf8Char FirstUtf8Char(std::string_view text) {
+    constexpr TUtf8Char Malformed{0xFFFD, 1};
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const size_t length = Utf8CharLength(lead);
+    if (length == 0 || length > text.size()) return Malformed;
+    if (length == 1) return {lead, 1};
+    char32_t codePoint = lead & (0x7F >> length);
+    for (size_t at = 1; at < length; ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if ((byte & 0xC0) != 0x80) return Malformed;
+        codePoint = (codePoint << 6) | (byte & 0x3F);
+    }
+    static constexpr std::array<char32_t, 5> Least = {0, 0, 0x80, 0x800, 0x10000};
+    if (codePoint < Least[length] || codePoint > 0x10FFFF ||
+        (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return Malformed;
+    return {codePoint, length};
+}
+
 // Calls `onChar` with each character of `text` and its exact code page 932 form (nothing when
 // it has none, or when it is a malformed byte) until `onChar` returns false.
 template <typename OnChar> void ForEachCharExact(const std::string& text, OnChar onChar) {
@@ -123,14 +149,35 @@ template <typename OnChar> void ForEachCharExact(const std::string& text, OnChar
 std::string Cp932ToUtf8(const std::string& text) {
     // A byte gives at most three: a half-width katakana or a replacement character.
     std::string out;
-    FromCp932().Convert(text, out, 3, ReplacementCharacter);
+    FromCp932().Convert(text, out, 3, [](std::string_view, std::string& to, size_t& written) {
+        to.replace(written, ReplacementCharacter.size(), ReplacementCharacter);
+        written += ReplacementCharacter.size();
+        return size_t{1};
+    });
     return out;
 }
 
 std::optional<std::string> Utf8ToCp932(const std::string& text) {
     // No character has a longer form in code page 932 than in UTF-8.
     std::string out;
-    if (!ToCp932().Convert(text, out, 1, std::nullopt)) return std::nullopt;
+    if (!ToCp932().Convert(text, out, 1,
+                           [](std::string_view, std::string&, size_t&) { return size_t{0}; }))
+        return std::nullopt;
+    return out;
+}
+
+std::string Utf8ToCp932Replacing(const std::string& text, const std::string& standIn,
+                                 std::vector<TUnheldCharacter>& unheld) {
+    std::string out;
+    // A stand-in takes its own bytes for the one or more it stands for.
+    ToCp932().Convert(text, out, std::max<size_t>(standIn.size(), 1),
+                      [&](std::string_view rest, std::string& to, size_t& written) {
+                          const TUtf8Char ch = FirstUtf8Char(rest);
+                          unheld.push_back({ch.CodePoint, written});
+                          to.replace(written, standIn.size(), standIn);
+                          written += standIn.size();
+                          return ch.Length;
+                      });
     return out;
 }
 

@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QtTest>
@@ -439,7 +440,7 @@ private slots:
         QTest::addColumn<QString>("status");
         const QString notDate =
             u"日付「12月上旬」はフィードの日付の形式ではありません。例: "_s + Today();
-        const QString joined = u"2行の文字列を空白でつないで貼り付けました。セルには1行だけが入り"
+        const QString joined = u"2行の文字列を1行につないで貼り付けました。セルには1行だけが入り"
                                u"ます。"_s;
         QTest::newRow("date typed over today's")
             << 1 << u"2026/12/7"_s << QString() << u"2026-12-07"_s << false << QString();
@@ -447,6 +448,8 @@ private slots:
             << 1 << u"２０２６年１２月９日"_s << QString() << u"2026-12-09"_s << false << QString();
         QTest::newRow("no date") << 1 << u"12月上旬"_s << QString() << u"12月上旬"_s << true
                                  << notDate;
+        QTest::newRow("the day it is typed")
+            << 1 << u"今日"_s << QString() << Today() << false << QString();
         QTest::newRow("date with its time") << 1 << u"2026-12-14T18:30:00+09:00"_s << QString()
                                             << u"2026-12-14T18:30:00+09:00"_s << false << QString();
         QTest::newRow("date cleared")
@@ -733,8 +736,6 @@ private slots:
             << u"食べたい"_s;
         QTest::newRow("commit into a cell")
             << u"cell"_s << u"焼きたて🍞パン"_s << bread << u"焼きたてパン"_s;
-        QTest::newRow("row paste refused whole")
-            << u"rows"_s << u"焼きたて🍞パン\t2005/1/5"_s << bread << u""_s;
         QTest::newRow("field over its limit")
             << u"field"_s << u"東京都"_s
             << u"入力できるのは40バイトまでです。「都」は入りませんでした。"_s << u"東京"_s;
@@ -754,25 +755,100 @@ private slots:
             QCoreApplication::sendEvent(Form().ED_Informer_Title, &commit);
             QCOMPARE(Form().ED_Informer_Title->text(),
                      (limitCase ? QString(36, u'x') : QString()) + kept);
-        } else if (where == u"cell"_s) {
+        } else {
             QVERIFY(GoTo(0, 1));
             QInputMethodEvent commit;
             commit.setCommitString(input);
             QCoreApplication::sendEvent(QApplication::focusWidget(), &commit);
             Grid().EndCellEdit(false);
             QCOMPARE(Grid().CellQString(0, 1), kept);
-        } else {
-            const std::string before = Document();
-            Clipboard().setText(input);
-            QVERIFY(!Form().PasteRows(1));
-            QCOMPARE(Document(), before);
         }
         QCOMPARE(Form().StatusText(1), message);
         // The next edit clears the message.
-        if (where != u"rows"_s) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-            QCOMPARE(Form().StatusText(1), QString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        QCOMPARE(Form().StatusText(1), QString());
+    }
+
+    // A paste on row 17 (rows 1 to 16 hold text) that cannot go in as it is asks first: rows with
+    // characters the table file cannot hold, into a cell too, and more rows than fit. The answer is
+    // 貼り付ける, キャンセル, or Enter on the box as it opens.
+    void pasteAsksFirst_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("rows");
+        const QString replace = u"それぞれを「〓」に置き換えて貼り付けますか？"_s;
+        const QString unheld =
+            u"%1行目の%2: 「%3」(U+%4) はこのファイルに保存できない文字です。\r\n"_s;
+        const QString bread = u"焼きたて🍞パン\t2005/1/5\r\nx\ty\tz\t説明😀\r\n"_s;
+        const QString breadAsked = unheld.arg(u"17"_s, u"タイトル"_s, u"🍞"_s, u"1F35E"_s) +
+                                   unheld.arg(u"18"_s, u"説明"_s, u"😀"_s, u"1F600"_s) + replace;
+        for (const QString& answer : {u"paste"_s, u"cancel"_s, u"Enter"_s}) {
+            const bool pastes = answer == u"paste"_s;
+            QTest::addRow("rows, %s", qPrintable(answer))
+                << u"rows"_s << bread << answer << breadAsked
+                << (pastes ? u"16=r16|||;17=焼きたて〓パン|2005-01-05||;18=x|y|z|説明〓;19=|||"_s
+                           : u"16=r16|||;17=|||"_s);
+            QTest::addRow("cell, %s", qPrintable(answer))
+                << u"cell"_s << u"おいしい😀\r\nパン"_s << answer
+                << unheld.arg(u"17"_s, u"説明"_s, u"😀"_s, u"1F600"_s) + replace
+                << (pastes ? u"17=|today||おいしい〓パン"_s : u"17=|||"_s);
+            QString lines;
+            for (int n = 1; n <= 40; ++n)
+                lines += u"n%1\t\r\n"_s.arg(n);
+            QTest::addRow("40 rows where 34 fit, %s", qPrintable(answer))
+                << u"rows"_s << lines << answer
+                << u"クリップボードには40行ありますが、ここに貼り付けられるのは34行です。\r\n"
+                   u"最初の34行を貼り付けますか？"_s
+                << (pastes ? u"16=r16|||;17=n1|||;50=n34|||"_s : u"17=|||;50=|||"_s);
         }
+        QTest::newRow("five in a row, four in its cells")
+            << u"rows"_s << u"😀\t😀\t😀\t😀\t😀"_s << u"paste"_s
+            << unheld.arg(u"17"_s, u"タイトル"_s, u"😀"_s, u"1F600"_s) +
+                   unheld.arg(u"17"_s, u"日付"_s, u"😀"_s, u"1F600"_s) +
+                   unheld.arg(u"17"_s, u"アドレス"_s, u"😀"_s, u"1F600"_s) +
+                   u"ほかに1文字あります。\r\n"_s + replace
+            << u"17=〓|〓|〓|〓;18=|||"_s;
+    }
+
+    void pasteAsksFirst() {
+        QFETCH(QString, where);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, answer);
+        FillTitles(1, 16);
+        QVERIFY(GoTo(where == u"cell"_s ? icDescription : icTitle, 17));
+        Clipboard().setText(clipboard);
+        Form().Modified = false;
+        QStringList buttons;
+        if (answer == u"Enter"_s) {
+            // The box as the user meets it, Enter pressed as soon as it is up.
+            TMsgDlg::SetUnqueuedBoxHandler(nullptr);
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                if (!box || !box->isVisible()) return;
+                poll.stop();
+                for (const QAbstractButton* button : box->findChildren<QAbstractButton*>())
+                    buttons << button->text();
+                QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+            });
+            poll.start(10);
+            Form().EditCommand(TMiniForm::TEditCommand::Paste);
+            formtest::FailOnUnexpectedBoxes();
+            buttons.sort();
+            QCOMPARE(buttons, QStringList({u"キャンセル"_s, u"貼り付ける"_s}));
+            Form().activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&Form()));
+        } else {
+            TMsgDlg::QueueAnswer(answer == u"paste"_s ? mrOk : mrCancel);
+            Form().EditCommand(TMiniForm::TEditCommand::Paste);
+            QTEST(AnsweredTexts().join(u'/'), "asked");
+        }
+        QVERIFY(GoTo(icTitle, 1));
+        QFETCH(QString, rows);
+        CompareRows(rows);
+        QCOMPARE(Form().Modified, answer == u"paste"_s);
     }
 
     void keyboardMenuKeepsTheCellEditor() {

@@ -71,8 +71,9 @@ TEST(DocumentChange, DoUndoRedo) {
          }},
         {"move down", rows([](const TEntries& e) { return MoveRow(e, 1, 1); }),
          [](TFeedDocument& d) { std::swap(d.Row(1), d.Row(2)); }},
-        {"paste with a date",
-         rows([](const TEntries& e) { return PasteRows(e, 1, "p\t2024/7/8\r\n"); }),
+        {"paste with a date", rows([](const TEntries& e) {
+             return PasteRows(e, 1, {{"p", "2024/7/8"}}, {2024, 7, 1});
+         }),
          [](TFeedDocument& d) {
              d.Row(4) = d.Row(3);
              d.Row(3) = d.Row(2);

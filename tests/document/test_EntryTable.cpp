@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "document/ClipboardRows.h"
 #include "document/EntryTable.h"
 
 #include <functional>
@@ -69,8 +70,11 @@ TEST(EntryTable, RowEdits) {
     const auto move = [](int row, int step) {
         return [=](const TEntries& e) { return MoveRow(e, row, step); };
     };
+    // The clipboard's UTF-8 text pasted on 2026-12-07.
     const auto paste = [](int row, const std::string& text) {
-        return [=](const TEntries& e) { return PasteRows(e, row, text); };
+        return [=](const TEntries& e) {
+            return PasteRows(e, row, ReadClipboardRows(text).Rows, {2026, 12, 7});
+        };
     };
     const std::string last = "50=last";
     const TRowCase cases[] = {
@@ -116,15 +120,18 @@ TEST(EntryTable, RowEdits) {
         {"paste a line without TAB", 0, "", paste(1, "a\tb\r\nplain"), None, "1=a|b||;2=plain|||"},
         {"paste lines ended by CR or LF", 0, "", paste(1, "a\tb\rc\td\ne\tf"), None,
          "1=a|b||;2=c|d||;3=e|f||"},
-        {"paste Japanese", 0, "", paste(1, Sjis("お知らせ\t05/01/15")), None,
+        {"paste Japanese", 0, "", paste(1, "お知らせ\t05/01/15"), None,
          Sjis("1=お知らせ|2005-01-15||")},
+        {"paste dates as they are typed", 0, "",
+         paste(1, "a\t12月13日(日)\r\nb\tR8.12.6\r\nc\t今日"), None,
+         "1=a|2026-12-13||;2=b|2026-12-06||;3=c|2026-12-07||"},
         {"paste spreadsheet rows", 0, "", paste(1, "\"a\nb\"\t2005/1/5\r\n\"x \"\"y\"\"\"\tz\r\n"),
          None, "1=a b|2005-01-05||;2=x \"y\"|z||"},
         {"paste nothing", 0, "", paste(1, ""), NotApplicable, ""},
         {"paste on the header row", 0, "", paste(0, "a\tb"), NotApplicable, ""},
         {"copied rows pasted back", 0, "2=a|b|c|d;3=e|f|g|h",
-         [](const TEntries& e) { return PasteRows(e, 2, RowsToText(e, 2, 3)); }, None,
-         "1=|||;2=a|b|c|d;3=e|f|g|h;4=a|b|c|d;5=e|f|g|h;6=|||"},
+         [&paste](const TEntries& e) { return paste(2, Cp932ToUtf8(RowsToText(e, 2, 3)))(e); },
+         None, "1=|||;2=a|b|c|d;3=e|f|g|h;4=a|b|c|d;5=e|f|g|h;6=|||"},
     };
     for (const TRowCase& test : cases) {
         SCOPED_TRACE(test.name);
@@ -139,6 +146,14 @@ TEST(EntryTable, RowEdits) {
         ApplyPatch(after, edit.Patch.Inverted());
         EXPECT_EQ(after, before);
     }
+}
+
+TEST(EntryTable, RowsThatFit) {
+    const std::tuple<std::string, int, int> cases[] = {
+        {"", 1, 50}, {"", 49, 2}, {"48=x", 10, 2}, {"50=last", 1, 0}, {"", 0, 0}, {"", 51, 0},
+    };
+    for (const auto& [rows, row, fit] : cases)
+        EXPECT_EQ(RowsThatFit(Entries(0, rows), row), fit) << rows << " at " << row;
 }
 
 TEST(EntryTable, RowsToText) {

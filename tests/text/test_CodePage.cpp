@@ -65,4 +65,29 @@ TEST(CodePage, ShownConversionMarksWhatItCannotShow) {
         EXPECT_EQ(Utf8ToCp932Shown(text), shown) << text;
 }
 
+// Each character without a form, and each malformed byte, gives one stand-in at its place.
+TEST(CodePage, ReplacingConversionListsWhatItReplaced) {
+    const std::string mark = Utf8ToCp932("〓").value();
+    const std::string so = Utf8ToCp932("ソ").value();
+    struct TCase {
+        std::string text, converted;
+        std::vector<TUnheldCharacter> unheld;
+    } const cases[] = {
+        {"", "", {}},
+        {"ソa", so + "a", {}},
+        {"a😀ソ😀", "a" + mark + so + mark, {{0x1F600, 1}, {0x1F600, 5}}},
+        {"é\xC3", mark + mark, {{0xE9, 0}, {0xFFFD, 2}}},
+        {"\xE3\x81x\xED\xA0\x80",
+         mark + mark + "x" + mark + mark + mark,
+         {{0xFFFD, 0}, {0xFFFD, 2}, {0xFFFD, 5}, {0xFFFD, 7}, {0xFFFD, 9}}},
+        {"\xC0\xAF", mark + mark, {{0xFFFD, 0}, {0xFFFD, 2}}},
+        {"\xEF\xBF\xBD", mark, {{0xFFFD, 0}}},
+    };
+    for (const TCase& c : cases) {
+        std::vector<TUnheldCharacter> unheld;
+        EXPECT_EQ(Utf8ToCp932Replacing(c.text, mark, unheld), c.converted) << c.text;
+        EXPECT_EQ(unheld, c.unheld) << c.text;
+    }
+}
+
 } // namespace
