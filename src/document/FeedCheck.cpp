@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <iterator>
 #include <map>
 #include <string_view>
 
@@ -99,26 +100,68 @@ struct TNote {
     std::string message;
 };
 
-// Blanks make the feed invalid; other characters beyond ASCII only where `strict` (the feed's own
-// address), else they are a risk some readers take badly.
-std::vector<TNote> EncodingNotes(const std::string& name, const std::string& address, bool strict) {
-    if (HasBlank(address))
-        return {{TFindingSeverity::Error,
-                 Text("{}に空白か制御文字があります。アドレスには使えません。エンコードした「{}」"
-                      "が使えます。",
-                      {name, Encoded(address)})}};
+// An absolute address of another scheme than http and https: a scheme of two or more characters
+// (a drive letter is none), a letter and then letters, digits, "+", "-" or ".", then ":" and more.
+bool HasOtherScheme(const std::string& address) {
+    const size_t colon = address.find(':');
+    if (colon == std::string::npos || colon < 2 || colon + 1 == address.size() ||
+        !IsAsciiLetter(address[0]))
+        return false;
+    const auto schemeChar = [](char ch) {
+        return IsAsciiLetter(ch) || IsDigit(ch) || ch == '+' || ch == '-' || ch == '.';
+    };
+    const std::string scheme = LowerCaseAnsi(address.substr(0, colon));
+    return std::all_of(scheme.begin(), scheme.end(), schemeChar) && scheme != "http" &&
+           scheme != "https";
+}
+
+// Blanks and control bytes make an address invalid.
+std::vector<TNote> BlankNotes(const std::string& name, const std::string& address) {
+    if (!HasBlank(address)) return {};
+    return {{TFindingSeverity::Error,
+             Text("{}に空白か制御文字があります。アドレスには使えません。エンコードした「{}」"
+                  "が使えます。",
+                  {name, Encoded(address)})}};
+}
+
+// Characters beyond ASCII: in the host only its ASCII (punycode) form helps, with `hostSeverity`;
+// elsewhere some readers take them badly and the encoded form is offered.
+std::vector<TNote> NonAsciiNotes(const std::string& name, const std::string& address,
+                                 TFindingSeverity hostSeverity) {
+    const std::string host = AddressHost(address);
+    if (HasNonAscii(host))
+        return {{hostSeverity,
+                 Text("{}のホスト名「{}」に英数字と記号以外の文字があります。ASCIIの形(punycode、"
+                      "xn--で始まる形)で入力してください。",
+                      {name, host})}};
     if (!HasNonAscii(address)) return {};
-    return {{strict ? TFindingSeverity::Error : TFindingSeverity::Warning,
+    return {{TFindingSeverity::Warning,
              Text("{}に英数字と記号以外の文字があります。エンコードした「{}」が使えます。",
                   {name, Encoded(address)})}};
 }
 
-// An address the feed carries as a link: it must be absolute and hold no blank.
+// An address the feed carries as a link: it must be absolute and hold no blank; one that is not
+// http or https is valid, but not every reader opens it.
 std::vector<TNote> AddressNotes(const std::string& name, const std::string& address) {
     std::vector<TNote> notes;
-    if (!IsAbsoluteWebAddress(address))
+    if (HasOtherScheme(address))
+        notes.push_back({TFindingSeverity::Warning,
+                         Text("{}「{}」は http でも https でもありません。フィードリーダーによって"
+                              "は開けません。",
+                              {name, address})});
+    else if (!IsAbsoluteWebAddress(address))
         notes.push_back({TFindingSeverity::Error, RelativeAddressMessage(name, address)});
-    for (TNote& note : EncodingNotes(name, address, false))
+    for (std::vector<TNote> more :
+         {BlankNotes(name, address), NonAsciiNotes(name, address, TFindingSeverity::Warning)})
+        std::move(more.begin(), more.end(), std::back_inserter(notes));
+    return notes;
+}
+
+// The feed's own address: a blank, or a host beyond ASCII, makes the channel's identifier invalid.
+// The feed encodes every other character beyond ASCII (AddressAsSent).
+std::vector<TNote> OwnAddressNotes(const std::string& name, const std::string& address) {
+    std::vector<TNote> notes = BlankNotes(name, address);
+    for (TNote& note : NonAsciiNotes(name, AddressAsSent(address), TFindingSeverity::Error))
         notes.push_back(std::move(note));
     return notes;
 }
@@ -361,16 +404,18 @@ private:
         const std::string own = named ? WebAddressIn(folder, FeedNameText(feedPath)) : "";
         const std::string fileName = TrailingFileName(folder);
         if (!fileName.empty())
-            AddChannel(TFindingSeverity::Warning, field,
-                       Text("RSSファイルを設置するアドレスがファイル名「{}」で終わっています。"
-                            "{}フォルダのアドレスを入力してください。",
-                            {fileName, named ? Text("フィードのアドレスが「{}」になります。", {own})
-                                             : std::string()}));
+            AddChannel(
+                TFindingSeverity::Warning, field,
+                Text("RSSファイルを設置するアドレスがファイル名「{}」で終わっています。"
+                     "{}フォルダのアドレスを入力してください。",
+                     {fileName, named ? Text("フィードのアドレスが「{}」になります。",
+                                             {FeedOwnAddress(folder, FeedNameText(feedPath))})
+                                      : std::string()}));
         // The feed's own address is the channel's identifier, where a validator expects a URL.
         if (named)
-            AddChannel(field, EncodingNotes(Text("フィードのアドレス"), own, true));
+            AddChannel(field, OwnAddressNotes(Text("フィードのアドレス"), own));
         else
-            AddChannel(field, EncodingNotes(ChannelFieldName(field), folder, true));
+            AddChannel(field, OwnAddressNotes(ChannelFieldName(field), folder));
     }
 
     void CheckLogo() {

@@ -4,10 +4,12 @@
 #include "document/MakerPages.h"
 #include "document/Messages.h"
 #include "text/CodePage.h"
+#include "text/PercentEncode.h"
 #include "text/S_string.h"
 #include "text/TextFile.h"
 #include "text/XmlEscape.h"
 
+#include <algorithm>
 #include <ctime>
 #include <map>
 #include <unordered_map>
@@ -47,6 +49,19 @@ template <typename... Pieces> void AddLine(std::vector<std::string>& lines, Piec
     std::string& line = lines.emplace_back();
     line.reserve((PieceSize(pieces) + ...) + 32);
     (AppendPiece(line, pieces), ...);
+}
+
+// Where the host of an address starts: after "scheme://"; 0 without "://". The separators of an
+// address are below 0x40, so never the second byte of a double-byte character.
+size_t HostStart(const std::string& address) {
+    const size_t scheme = address.find("://");
+    return scheme == std::string::npos ? 0 : scheme + 3;
+}
+
+// Where the host that starts at `start` ends; `start` itself when the address has no host.
+size_t HostEnd(const std::string& address, size_t start) {
+    if (start == 0) return 0;
+    return std::min(address.find_first_of("/?#", start), address.size());
 }
 
 std::string TwoDigits(int value) {
@@ -111,7 +126,7 @@ void AddChannel(std::vector<std::string>& lines, const TFeedDocument& document,
         AddLine(lines, "  <channel>");
     else
         AddLine(lines, R"(  <channel rdf:about=")",
-                Attribute{WebAddressIn(channel.FeedAddress, FeedNameText(context.FeedPath))},
+                Attribute{FeedOwnAddress(channel.FeedAddress, FeedNameText(context.FeedPath))},
                 R"(">)");
     AddElementIfAny(lines, "    ", "title", channel.Title);
     AddElementIfAny(lines, "    ", "link", channel.HomeAddress);
@@ -199,6 +214,29 @@ std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& do
 
 std::string WebAddressIn(const std::string& folderAddress, const std::string& name) {
     return folderAddress + (LastCharIs(folderAddress, '/') ? "" : "/") + name;
+}
+
+std::string AddressHost(const std::string& address) {
+    const size_t start = HostStart(address);
+    return address.substr(start, HostEnd(address, start) - start);
+}
+
+std::string AddressAsSent(const std::string& address) {
+    const size_t hostEnd = HostEnd(address, HostStart(address));
+    std::string rest = address.substr(hostEnd);
+    const bool ascii = std::all_of(rest.begin(), rest.end(),
+                                   [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    if (ascii) return address;
+    // The feed leaves out the bytes XML cannot carry; left out before the conversion, they do
+    // not change how the bytes around them read, as they do not in the rest of the feed.
+    std::erase_if(rest, [](char ch) { return !XmlCarries(ch); });
+    return address.substr(0, hostEnd) +
+           PercentEncode(Cp932ToUtf8(rest), TPercentEncoding::NonAscii);
+}
+
+std::string FeedOwnAddress(const std::string& folderAddress, const std::string& name) {
+    if (name == UnresolvedFeedName()) return AddressAsSent(WebAddressIn(folderAddress, "")) + name;
+    return AddressAsSent(WebAddressIn(folderAddress, name));
 }
 
 TFeedTime CurrentFeedTime() {

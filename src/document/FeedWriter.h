@@ -32,6 +32,20 @@ std::string FeedNameText(const std::string& feedPath);
 // The web address of `name` in the web folder `folderAddress`: one "/" between them.
 std::string WebAddressIn(const std::string& folderAddress, const std::string& name);
 
+// An address as browsers send it, as the feed writes its own address (the channel's identifier):
+// every character beyond ASCII after the host percent-encoded as UTF-8 (ニュース.rdf as
+// %E3%83%8B….rdf). The host, which would need its ASCII (punycode) form instead, stays as it is,
+// and so does everything in ASCII, so an ASCII address comes back whole.
+std::string AddressAsSent(const std::string& address);
+
+// The feed's own address, the channel's identifier: the feed file's `name` in the web folder
+// `folderAddress`, as sent (AddressAsSent). UnresolvedFeedName() as the name stays readable.
+std::string FeedOwnAddress(const std::string& folderAddress, const std::string& name);
+
+// The host of `address`: what follows "scheme://" up to "/", "?", "#" or the end (user and port
+// included); empty when there is no "://".
+std::string AddressHost(const std::string& address);
+
 // The grid rows of the entries the feed carries: rows with a title, from the bottom row up, at most
 // MaxFeedItems of them. Entries are entered oldest first, so these are the newest, newest first.
 std::vector<int> PublishedRows(const TFeedDocument& document);

@@ -8,8 +8,15 @@ bool IsUnreserved(unsigned char byte) {
 }
 
 bool KeepsAsIs(unsigned char byte, TPercentEncoding encoding) {
-    if (encoding == TPercentEncoding::QueryValue) return IsUnreserved(byte);
-    return byte > 0x20 && byte < 0x7F;
+    switch (encoding) {
+    case TPercentEncoding::QueryValue:
+        return IsUnreserved(byte);
+    case TPercentEncoding::Address:
+        return byte > 0x20 && byte < 0x7F;
+    case TPercentEncoding::NonAscii:
+        break;
+    }
+    return byte < 0x80;
 }
 
 // The value of a hexadecimal digit; -1 for any other byte.

@@ -10,6 +10,7 @@
 enum class TPercentEncoding {
     QueryValue, // all but letters, digits and "-._~": an address put into another's query
     Address,    // only what an address cannot carry as it is: non-ASCII bytes, blanks, controls
+    NonAscii,   // only non-ASCII bytes: an address as browsers send it, nothing else changed
 };
 
 std::string PercentEncode(const std::string& utf8, TPercentEncoding encoding);

@@ -24,7 +24,8 @@ std::optional<std::string_view> Replacement(unsigned char byte, bool attribute) 
     case '\r':
         return attribute ? std::optional<std::string_view>("&#13;") : std::nullopt;
     default:
-        return byte < 0x20 ? std::optional<std::string_view>("") : std::nullopt;
+        return XmlCarries(static_cast<char>(byte)) ? std::nullopt
+                                                   : std::optional<std::string_view>("");
     }
 }
 
@@ -44,6 +45,10 @@ void Append(std::string& out, std::string_view text, bool attribute) {
 }
 
 } // namespace
+
+bool XmlCarries(char byte) {
+    return static_cast<unsigned char>(byte) >= 0x20 || byte == '\t' || byte == '\n' || byte == '\r';
+}
 
 void AppendXmlContent(std::string& out, std::string_view text) {
     Append(out, text, false);

@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+// False for the bytes XML cannot carry, which the escaping leaves out.
+bool XmlCarries(char byte);
+
 // Appends the text escaped for element content: "&", "<" and ">"; quotes pass unchanged.
 void AppendXmlContent(std::string& out, std::string_view text);
 

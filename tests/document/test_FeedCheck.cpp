@@ -80,11 +80,32 @@ const TCheckCase CheckCases[] = {
     {"feed address of a dotted folder is a folder",
      [](TFeedDocument& d) { d.Channel.FeedAddress = "https://s.example/v1.2"; },
      {}},
-    {"feed's own address takes the table file's name",
+    {"feed's own address takes the table file's Japanese name encoded",
      [](TFeedDocument& d) { d.FileName = "/site/ニュース.tbl"; },
-     {"チャンネル RSSファイルを設置するアドレス: [エラー] "
-      "フィードのアドレスに英数字と記号以外の文字があります。エンコードした「https://"
-      "s.example/news/%E3%83%8B%E3%83%A5%E3%83%BC%E3%82%B9.rdf」が使えます。"}},
+     {}},
+    {"host names beyond ASCII",
+     [](TFeedDocument& d) {
+         d.Channel.FeedAddress = Sjis("https://例え.jp/お知らせ");
+         d.Channel.HomeAddress = Sjis("https://例え.jp/");
+     },
+     {"チャンネル ホームページアドレス: [警告] "
+      "ホームページアドレスのホスト名「例え.jp」に英数字と記号以外の文字があります。ASCIIの形("
+      "punycode、xn--で始まる形)で入力してください。",
+      "チャンネル RSSファイルを設置するアドレス: [エラー] "
+      "フィードのアドレスのホスト名「例え.jp」に英数字と記号以外の文字があります。ASCIIの形("
+      "punycode、xn--で始まる形)で入力してください。"}},
+    {"addresses of other schemes than http and https",
+     [](TFeedDocument& d) {
+         d.Channel.HomeAddress = "mailto:info@s.example";
+         d.Row(2).Address = "ftp://s.example/2.pdf";
+         d.Row(3).Address = "C:/site/3.html";
+     },
+     {"チャンネル ホームページアドレス: [警告] ホームページアドレス「mailto:info@s.example」は "
+      "http でも https でもありません。フィードリーダーによっては開けません。",
+      "2行目 アドレス: [警告] アドレス「ftp://s.example/2.pdf」は http でも https "
+      "でもありません。フィードリーダーによっては開けません。",
+      "3行目 アドレス: [エラー] アドレス「C:/site/3.html」が http:// か https:// "
+      "で始まっていません。フィードには絶対アドレスが必要です。"}},
     {"never saved: no name to check yet",
      [](TFeedDocument& d) {
          d.FileName.clear();
@@ -173,17 +194,18 @@ const TCheckCase CheckCases[] = {
          d.FileName.clear();
          d.Channel.FeedAddress = Sjis("https://s.example/お知らせ");
          d.Row(1).Address = "https://s.example/a\tb";
+         d.Row(2).Address = "https://s.example/a\x7F";
          d.Channel.LogoImageAddress = "https://s.example/l o.png";
      },
-     {"チャンネル RSSファイルを設置するアドレス: [エラー] "
-      "RSSファイルを設置するアドレスに英数字と記号以外の文字があります。エンコードした「https://"
-      "s.example/%E3%81%8A%E7%9F%A5%E3%82%89%E3%81%9B」が使えます。",
-      "チャンネル ロゴの画像アドレス: [エラー] "
+     {"チャンネル ロゴの画像アドレス: [エラー] "
       "ロゴの画像アドレスに空白か制御文字があります。アドレスには使えません。エンコードした"
       "「https://s.example/l%20o.png」が使えます。",
       "1行目 アドレス: [エラー] "
       "アドレスに空白か制御文字があります。アドレスには使えません。エンコードした"
-      "「https://s.example/a%09b」が使えます。"}},
+      "「https://s.example/a%09b」が使えます。",
+      "2行目 アドレス: [エラー] "
+      "アドレスに空白か制御文字があります。アドレスには使えません。エンコードした"
+      "「https://s.example/a%7F」が使えます。"}},
     {"same address on another date",
      [](TFeedDocument& d) { d.Row(3).Address = d.Row(1).Address; },
      {}},

@@ -1,10 +1,13 @@
 // Random documents, including quotes, markup characters, control bytes, damaged code page 932
 // and long texts, always give a well-formed feed whose parsed texts are the texts put in and whose
-// items all have identifiers of their own.
+// items all have identifiers of their own. The channel's own address holds nothing beyond ASCII
+// after its host, and decodes to the web folder and the feed file's name put in.
 
 #include "document/FeedWriter.h"
 #include "text/CodePage.h"
+#include "text/PercentEncode.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -83,17 +86,42 @@ std::string NormalizeLineEnds(std::string text) {
     return text;
 }
 
+// The channel's rdf:about as a reader sees it: ASCII after the host ("/", "?" or "#" after the
+// first "://"), and the address written once it is decoded.
+void ExpectChannelAddress(xmlDoc* xml, const TFeedDocument& document, const std::string& feedPath) {
+    xmlNode* channel = xmlDocGetRootElement(xml)->children;
+    while (channel && channel->type != XML_ELEMENT_NODE)
+        channel = channel->next;
+    ASSERT_NE(channel, nullptr);
+    xmlChar* about = xmlGetNsProp(channel, BAD_CAST "about", BAD_CAST RdfNamespace);
+    ASSERT_EQ(about != nullptr, !document.Channel.FeedAddress.empty());
+    if (!about) return;
+    const std::string address = reinterpret_cast<const char*>(about);
+    xmlFree(about);
+    const size_t scheme = address.find("://");
+    const size_t host = scheme == std::string::npos ? 0 : address.find_first_of("/?#", scheme + 3);
+    const std::string afterHost = host == std::string::npos ? "" : address.substr(host);
+    EXPECT_TRUE(std::all_of(afterHost.begin(), afterHost.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x80;
+    })) << address;
+    EXPECT_EQ(PercentDecode(address), NormalizeLineEnds(Expected(WebAddressIn(
+                                          document.Channel.FeedAddress, FeedNameText(feedPath)))));
+}
+
 TEST(FeedProperty, RandomDocumentsGiveWellFormedFeeds) {
     RandomText random(20050401);
+    const std::string feedPaths[] = {"/site/feed.rdf", "/site/お知らせ2026.rdf", "/site/ソ表.xml"};
     for (int round = 0; round < 3000; ++round) {
         const TFeedDocument document = RandomDocument(random);
+        const std::string& feedPath = feedPaths[round % 3];
         std::vector<std::string> lines;
-        BuildFeed(lines, document, {"/site/feed.rdf", {}, {}, "1.00"});
+        BuildFeed(lines, document, {feedPath, {}, {}, "1.00"});
         const std::string feed = Cp932ToUtf8(JoinLines(lines));
 
         xmlDoc* xml = xmlReadMemory(feed.data(), static_cast<int>(feed.size()), "feed.rdf", nullptr,
                                     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
         ASSERT_NE(xml, nullptr) << "round " << round << "\n" << feed;
+        ExpectChannelAddress(xml, document, feedPath);
 
         std::vector<const TFeedItem*> expected;
         for (int row = MaxItemRows; row >= 1 && expected.size() < MaxFeedItems; --row)

@@ -54,20 +54,29 @@ TEST(FeedWriter, NewestFifteenNewestFirst) {
     EXPECT_EQ(order, (std::vector<int>{20, 19, 18, 17, 16, 15, 14, 13, 11, 10, 9, 8, 7, 6, 5}));
 }
 
+// The feed's own address, with what is beyond ASCII after the host encoded as browsers send it.
 TEST(FeedWriter, ChannelAddress) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"https://s.example/news", R"(<channel rdf:about="https://s.example/news/news.rdf">)"},
-        {"https://s.example/news/", R"(<channel rdf:about="https://s.example/news/news.rdf">)"},
-        {"https://s.example/a\"b&c",
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"https://s.example/news", "/site/news.rdf",
+         R"(<channel rdf:about="https://s.example/news/news.rdf">)"},
+        {"https://s.example/news/", "/site/news.rdf",
+         R"(<channel rdf:about="https://s.example/news/news.rdf">)"},
+        {"https://s.example/a\"b&c", "/site/news.rdf",
          R"(<channel rdf:about="https://s.example/a&quot;b&amp;c/news.rdf">)"},
-        {"", "  <channel>\r\n"},
-        {Sjis("https://s.example/ソ"),
-         Sjis(R"(<channel rdf:about="https://s.example/ソ/news.rdf">)")},
+        {"", "/site/news.rdf", "  <channel>\r\n"},
+        {Sjis("https://s.example/ソ"), "/site/news.rdf",
+         R"(<channel rdf:about="https://s.example/%E3%82%BD/news.rdf">)"},
+        {"https://s.example/news", "/site/お知らせ2026.rdf",
+         R"(<channel rdf:about="https://s.example/news/%E3%81%8A%E7%9F%A5%E3%82%89%E3%81%9B2026.rdf">)"},
+        {Sjis("https://例え.jp/a b"), "/site/news.rdf",
+         Sjis(R"(<channel rdf:about="https://例え.jp/a b/news.rdf">)")},
+        {Sjis("s.example/ソ?q=ソ#ソ"), "/site/news.rdf",
+         R"(<channel rdf:about="s.example/%E3%82%BD?q=%E3%82%BD#%E3%82%BD/news.rdf">)"},
     };
-    for (const auto& [address, expected] : cases) {
+    for (const auto& [address, feedPath, expected] : cases) {
         TFeedDocument document;
         document.Channel.FeedAddress = address;
-        EXPECT_TRUE(Contains(Feed(document), expected)) << address;
+        EXPECT_TRUE(Contains(Feed(document, Context(feedPath)), expected)) << address;
     }
 }
 
