@@ -16,6 +16,7 @@
 #include "document/ClipboardRows.h"
 #include "document/DateNormalize.h"
 #include "document/EntryTable.h"
+#include "document/FeedCheck.h"
 #include "text/S_string.h"
 #include "widgets/Cp932Edit.h"
 #include "widgets/Cp932Text.h"
@@ -600,16 +601,9 @@ void TMiniForm::FillPickList() {
 // ---------------------------------------------------------------------------------------------
 // Cell auto-fill
 
-// What the feed check reports about a date: a text that is no feed date, or no date in an entry
-// the feed carries (a row with a title among the newest MaxFeedItems).
 bool TMiniForm::MarksDateCell(int row) const {
-    const std::string date = XStringGrid->Cells(icDate, row);
-    if (!date.empty()) return !IsW3cDate(date);
-    if (XStringGrid->Cells(icTitle, row).empty()) return false;
-    int titledBelow = 0;
-    for (int below = row + 1; below <= MaxItemRows; ++below)
-        titledBelow += XStringGrid->Cells(icTitle, below).empty() ? 0 : 1;
-    return titledBelow < MaxFeedItems;
+    return DateIsWrong(
+        row, [this](int entry, TItemColumn column) { return XStringGrid->Cells(column, entry); });
 }
 
 std::string TMiniForm::TypedDate(const std::string& typed) {

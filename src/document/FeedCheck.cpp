@@ -502,6 +502,15 @@ std::vector<TFeedFinding> CheckFeed(const TFeedDocument& document) {
     return TFeedChecker(document).Run();
 }
 
+bool DateIsWrong(int row, const TCellReader& cellOf) {
+    const std::string date = cellOf(row, icDate);
+    if (!date.empty()) return !IsW3cDate(date);
+    if (cellOf(row, icTitle).empty()) return false;
+    const std::vector<int> published =
+        PublishedRows([&cellOf](int titled) { return !cellOf(titled, icTitle).empty(); });
+    return std::find(published.begin(), published.end(), row) != published.end();
+}
+
 int CountFindings(const std::vector<TFeedFinding>& findings, TFindingSeverity severity) {
     return static_cast<int>(
         std::count_if(findings.begin(), findings.end(), [severity](const TFeedFinding& finding) {

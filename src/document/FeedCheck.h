@@ -9,6 +9,7 @@
 
 #include "document/FeedDocument.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,15 @@ struct TFeedFinding {
 
 // The findings: the channel's in field order, then the rows' from the top, each row's by column.
 std::vector<TFeedFinding> CheckFeed(const TFeedDocument& document);
+
+// An entry table read cell by cell (row 1 .. MaxItemRows): a document's, or a grid's as it stands.
+using TCellReader = std::function<std::string(int row, TItemColumn column)>;
+
+// Whether the date of entry `row` is wrong for the feed: a text that is no W3C date, or no date in
+// an entry the feed carries. These are the check's date errors, found in every row, so that the
+// grid can mark them where the user types; only the date of `row` and, for an empty one, the
+// titles from the bottom up are read.
+bool DateIsWrong(int row, const TCellReader& cellOf);
 
 int CountFindings(const std::vector<TFeedFinding>& findings, TFindingSeverity severity);
 

@@ -175,9 +175,13 @@ std::string FeedNameText(const std::string& feedPath) {
 }
 
 std::vector<int> PublishedRows(const TFeedDocument& document) {
+    return PublishedRows([&document](int row) { return !document.Row(row).Title.empty(); });
+}
+
+std::vector<int> PublishedRows(const std::function<bool(int row)>& hasTitle) {
     std::vector<int> rows;
     for (int row = MaxItemRows; row >= 1 && rows.size() < MaxFeedItems; --row) {
-        if (!document.Row(row).Title.empty()) rows.push_back(row);
+        if (hasTitle(row)) rows.push_back(row);
     }
     return rows;
 }

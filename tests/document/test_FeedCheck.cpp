@@ -278,4 +278,26 @@ TEST(FeedCheck, FindingsNameTheirPlaceForTheUser) {
     EXPECT_EQ(CountFindings(findings, TFindingSeverity::Warning), 1);
 }
 
+// The check's date errors found in any row, as the grid marks them: rows 1 to 3 of the clean
+// document, and rows 4 to 20 titled below them, so that rows 1 to 5 are left out of the feed.
+TEST(FeedCheck, WrongDates) {
+    const std::tuple<int, std::string, bool> cases[] = {
+        {1, "2024-05-01", false}, {1, Sjis("12月上旬"), true}, {1, "", false},
+        {6, "2024-05-01", false}, {6, "2024/05/01", true},     {6, "", true},
+        {30, "", false},          {30, "2024-13-01", true},
+    };
+    for (const auto& [row, date, wrong] : cases) {
+        TFeedDocument document = CleanDocument();
+        for (int titled = 4; titled <= 20; ++titled)
+            document.Row(titled).Title = "t";
+        document.Row(row).Date = date;
+        EXPECT_EQ(DateIsWrong(row,
+                              [&document](int entry, TItemColumn column) {
+                                  return document.Row(entry).Cell(column);
+                              }),
+                  wrong)
+            << row << " " << date;
+    }
+}
+
 } // namespace
