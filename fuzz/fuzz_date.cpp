@@ -1,5 +1,5 @@
-// Date normalisation, pasted and typed, on any text, and on the text repeated to a long paste (64 KB): run with a
-// -timeout, so that anything slower than linear shows as a timeout.
+// Date normalisation, pasted and typed, on any text, and on the text repeated to a long paste (64
+// KB): run with a -timeout, so that anything slower than linear shows as a timeout.
 
 #include "FuzzSupport.h"
 
