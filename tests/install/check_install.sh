@@ -36,11 +36,13 @@ check_tree() {
         [ -L "$prefix/bin/$program" ] || fail "bin/$program is not a link"
         [ "$(readlink "$prefix/bin/$program")" = "../lib/orvanix/$program" ] ||
             fail "bin/$program does not point into lib/orvanix"
-        # Through the link, as a user starts it, and without a display.
-        [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$program" --version)" = \
-            "$program $version" ] || fail "$program --version does not say $version"
-        env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$program" --help |
-            grep -q "^Usage: $program" || fail "$program --help does not run"
+        # Through the link, as a user starts it, and without a display; nothing is created.
+        [ "$(as_new_user "$prefix/bin/$program" --version)" = "$program $version" ] ||
+            fail "$program --version does not say $version"
+        as_new_user "$prefix/bin/$program" --help | grep -q "^Usage: $program" ||
+            fail "$program --help does not run"
+        [ -z "$(ls -A "$work/home")" ] ||
+            fail "$program --version or --help created $(ls -A "$work/home")"
         for page in "man/man1/$program.1.gz" "man/ja/man1/$program.1.gz"; do
             [ -f "$prefix/share/$page" ] || fail "$page is missing"
             # Any complaint of the formatter is a fault of the page.
@@ -51,6 +53,7 @@ check_tree() {
                 fail "$page does not show"
         done
     done
+    check_editor_start "$prefix/bin/orvanix"
     for size in 16 22 24 32 48 64 128 256; do
         file "$prefix/share/icons/hicolor/${size}x$size/apps/orvanix.png" |
             grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon"
@@ -62,6 +65,32 @@ check_tree() {
     grep -qx 'Exec=orvanix %f' "$desktop" || fail "the desktop entry does not start orvanix"
     grep -qx 'MimeType=application/x-orvanix-table;' "$desktop" ||
         fail "the desktop entry does not open table files"
+}
+
+# A user of a fresh account, whose folders are all still to be made, without a display.
+as_new_user() {
+    mkdir -p "$work/home"
+    env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_STATE_HOME \
+        -u QT_QPA_PLATFORM HOME="$work/home" "$@"
+}
+
+# The editor started where it cannot run: its exit status and the lines that say why ("-": no
+# platform or option given).
+check_editor_start() {
+    while read -r expected lines platform option says; do
+        [ "$platform" != - ] || platform=
+        [ "$option" != - ] || option=
+        status=0
+        as_new_user ${platform:+env QT_QPA_PLATFORM=$platform} "$1" $option \
+            >"$work/start.out" 2>&1 || status=$?
+        [ "$status" -eq "$expected" ] && [ "$(wc -l <"$work/start.out")" -eq "$lines" ] &&
+            grep -q -- "$says" "$work/start.out" ||
+            fail "orvanix $option ($platform): status $status, $(cat "$work/start.out")"
+    done <<STARTS
+1 1 - - needs a desktop (X11 or Wayland); without one, build the feed with orvanix-feed
+2 2 offscreen --no-such-option unknown option --no-such-option
+STARTS
+    [ -z "$(ls -A "$work/home")" ] || fail "a start that failed created $(ls -A "$work/home")"
 }
 
 # The desktop's databases, updated by the install, know table files by name and by their first
