@@ -82,10 +82,11 @@ struct THandOverRecorder {
     void Install() {
         handOvers.clear();
         programsStart = true;
-        SetProgramLauncher([this](const QString& program, const QStringList& arguments) {
-            handOvers.append({program, arguments, {}, IsBusy()});
-            return programsStart ? QString() : QStringLiteral("not found");
-        });
+        SetProgramLauncher(
+            [this](const QString& program, const QStringList& arguments, const TStartFailure&) {
+                handOvers.append({program, arguments, {}, IsBusy()});
+                return programsStart ? QString() : QStringLiteral("not found");
+            });
         SetUrlOpener([this](const QUrl& url) {
             handOvers.append({{}, {}, url, IsBusy()});
             return QString();
