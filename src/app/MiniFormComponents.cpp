@@ -17,6 +17,7 @@
 #include "widgets/L_EdtPos.h"
 #include "widgets/L_Theme.h"
 #include "widgets/SHBFFEX.h"
+#include "widgets/StatusNotice.h"
 #include "widgets/XStringGrid.h"
 
 #include <algorithm>
@@ -148,14 +149,15 @@ void TMiniForm::CreateStatusBar() {
     // 20 pixels, or what the font needs so that an underscore in a shown address stays visible.
     StatusBar->setFixedHeight(std::max(20, StatusBar->fontMetrics().lineSpacing() + 6));
     const std::array<Qt::Alignment, 2> alignments{Qt::AlignHCenter, Qt::AlignLeft};
+    // The messages' panel also speaks to a screen reader.
+    StatusPanels = {new QLabel(StatusBar), new TStatusNotice(StatusBar)};
     for (size_t panel = 0; panel < StatusPanels.size(); ++panel) {
-        auto* label = new QLabel(StatusBar);
+        QLabel* label = StatusPanels[panel];
         label->setObjectName(u"StatusPanel%1"_s.arg(panel));
         label->setAlignment(alignments[panel] | Qt::AlignVCenter);
         label->setFrameShape(QFrame::StyledPanel);
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(50);
-        StatusPanels[panel] = label;
     }
     StatusPanels[0]->setFixedWidth(50);
     // The last panel reaches to the size grip.

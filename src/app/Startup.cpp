@@ -5,6 +5,7 @@
 #include "dialogs/L_Dialog.h"
 #include "text/Version.h"
 #include "widgets/L_Theme.h"
+#include "widgets/XComboEditAccessible.h"
 #include "widgets/XStringGridAccessible.h"
 
 #include <QLibraryInfo>
@@ -133,6 +134,7 @@ int RunProgram(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(u"orvanix"_s);
     QGuiApplication::setWindowIcon(QIcon(u":/orvanix.png"_s));
     InstallGridAccessibility();
+    InstallComboEditAccessibility();
     try {
         TMiniForm form;
         form.show();
