@@ -29,7 +29,7 @@ constexpr int NoDesktopExitCode = 1;
 constexpr int UsageExitCode = 2;
 
 constexpr const char* NoDesktopLine =
-    "orvanix: デスクトップ(X11またはWayland)がないと起動できません。画面なしでフィードを作るには"
+    "orvanix: デスクトップ(X11またはWayland)がないと起動できません。画面なしでフィードを作るには "
     "orvanix-feed を使ってください。 / orvanix needs a desktop (X11 or Wayland); without one, "
     "build the feed with orvanix-feed.\n";
 

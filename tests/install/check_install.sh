@@ -23,11 +23,14 @@ check_tree() {
     for file in lib/orvanix/orvanix lib/orvanix/orvanix-feed; do
         [ -x "$prefix/$file" ] || fail "$file is missing or not executable"
     done
-    for file in lib/orvanix/orvanix.txt share/icons/hicolor/scalable/apps/orvanix.svg \
+    for file in share/doc/orvanix/orvanix.txt share/icons/hicolor/scalable/apps/orvanix.svg \
         share/mime/packages/orvanix.xml share/doc/orvanix/copyright \
         share/doc/orvanix/changelog.gz; do
         [ -f "$prefix/$file" ] || fail "$file is missing"
     done
+    # The help menu looks for the readme beside the programs.
+    [ "$(readlink "$prefix/lib/orvanix/orvanix.txt")" = ../../share/doc/orvanix/orvanix.txt ] ||
+        fail "lib/orvanix/orvanix.txt does not lead to the readme in share/doc/orvanix"
     [ "$(ls "$prefix/lib/orvanix")" = "$(printf 'orvanix\norvanix-feed\norvanix.txt')" ] ||
         fail "lib/orvanix holds more than the programs and the readme: $(ls "$prefix/lib/orvanix")"
     zcat "$prefix/share/doc/orvanix/changelog.gz" | head -n 1 | grep -q "^orvanix ($version) " ||
@@ -74,8 +77,8 @@ as_new_user() {
         -u QT_QPA_PLATFORM HOME="$work/home" "$@"
 }
 
-# The editor started where it cannot run: its exit status and the lines that say why ("-": no
-# platform or option given).
+# The editor started where it cannot run: its exit status, how many lines say why and what they
+# say ("-": no platform or option given, or any number of lines).
 check_editor_start() {
     while read -r expected lines platform option says; do
         [ "$platform" != - ] || platform=
@@ -83,12 +86,13 @@ check_editor_start() {
         status=0
         as_new_user ${platform:+env QT_QPA_PLATFORM=$platform} "$1" $option \
             >"$work/start.out" 2>&1 || status=$?
-        [ "$status" -eq "$expected" ] && [ "$(wc -l <"$work/start.out")" -eq "$lines" ] &&
+        [ "$status" -eq "$expected" ] &&
+            { [ "$lines" = - ] || [ "$(wc -l <"$work/start.out")" -eq "$lines" ]; } &&
             grep -q -- "$says" "$work/start.out" ||
             fail "orvanix $option ($platform): status $status, $(cat "$work/start.out")"
     done <<STARTS
 1 1 - - needs a desktop (X11 or Wayland); without one, build the feed with orvanix-feed
-2 2 offscreen --no-such-option unknown option --no-such-option
+2 - offscreen --no-such-option unknown option --no-such-option
 STARTS
     [ -z "$(ls -A "$work/home")" ] || fail "a start that failed created $(ls -A "$work/home")"
 }
@@ -149,6 +153,15 @@ package)
     field "$deb" Depends | grep -q libqt6widgets6 || fail "the package does not depend on Qt"
     field "$deb" Recommends | grep -q fonts-ipafont-gothic ||
         fail "the package does not recommend the Japanese font"
+    field "$deb" Recommends | grep -q qt6-wayland ||
+        fail "the package does not recommend Qt's Wayland platform"
+    # What the package declares it installs is what it unpacks to: at least the bytes, at most a
+    # KiB more for each file, link and folder.
+    declared=$(field "$deb" Installed-Size)
+    bytes=$(find "$work/root" -type f -printf '%s\n' | awk '{ b += $1 } END { print int(b / 1024) }')
+    entries=$(find "$work/root" | wc -l)
+    [ "$declared" -ge "$bytes" ] && [ "$declared" -le $((bytes + entries)) ] ||
+        fail "Installed-Size is $declared KiB, it unpacks to $bytes KiB in $entries entries"
     field "$deb" Description | grep -q 'RSS 1.0で' || fail "the description has no Japanese"
     # Nothing outside /usr.
     [ "$(ls "$work/root")" = usr ] || fail "the package installs outside /usr"
