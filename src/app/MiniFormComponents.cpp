@@ -44,12 +44,6 @@ constexpr int StartupDelay = 100;    // ms from showing the window to the start-
 constexpr int PasteButtonPoll = 500; // ms between looks at the clipboard
 constexpr int PageTabWidth = 80;
 
-void SetBaseColor(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, color);
-    widget->setPalette(palette);
-}
-
 // A panel without bevel whose children fill it inside `border` pixels.
 TNoPaintPanel* ClientPanel(QWidget* parent, const QString& name, int border) {
     auto* panel = new TNoPaintPanel(parent);
@@ -225,7 +219,6 @@ void TMiniForm::CreateItemToolbar(QWidget* page) {
         // Like the menus, the buttons act on the control that has the focus and never take it.
         button->setFocusPolicy(Qt::NoFocus);
         button->setFont(PixelFont(12, true));
-        SetTextColor(button, Qt::black);
         button->setFixedSize(entry.width, 24);
         connect(button, &QToolButton::clicked, this, entry.handler);
         row->addWidget(button);
@@ -283,7 +276,7 @@ void TMiniForm::CreateConfirmPage() {
     Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    SetBaseColor(Memo, FieldYellow);
+    SetFieldColors(Memo);
     Panel3->layout()->addWidget(Memo);
 }
 
