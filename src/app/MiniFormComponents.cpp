@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -43,6 +44,20 @@ namespace {
 constexpr int StartupDelay = 100;    // ms from showing the window to the start-up work
 constexpr int PasteButtonPoll = 500; // ms between looks at the clipboard
 constexpr int PageTabWidth = 80;
+
+// A page that shows `sheet` whole where there is room and scrolls it where there is not, also to
+// a control that takes the focus (by a click, a key or a finding of the feed check).
+QScrollArea* ScrollingPage(TTabSheetEx* sheet) {
+    auto* area = new QScrollArea;
+    area->setObjectName(sheet->objectName() + u"Scroll"_s);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(sheet);
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* focused) {
+        if (focused && area->widget()->isAncestorOf(focused)) area->ensureWidgetVisible(focused);
+    });
+    return area;
+}
 
 // A panel without bevel whose children fill it inside `border` pixels.
 TNoPaintPanel* ClientPanel(QWidget* parent, const QString& name, int border) {
@@ -110,31 +125,46 @@ void TMiniForm::CreateComponents() {
     ConnectChangeNotifications();
     CreateFeedCheck();
     WidenControlsToCaptions();
+    KeepChannelControlsReachable();
     connect(PageControl, &QTabWidget::currentChanged, this, &TMiniForm::PageControlChange);
     // Wheel turns over the grid and clicks on some labels and boxes are watched here.
     qApp->installEventFilter(this);
 }
 
-// The three pages in the order of their tabs (TPage), each filled as soon as it exists.
+// The three pages in the order of their tabs (TPage), each filled as soon as it exists. The
+// channel page's controls keep their places and scroll in a window smaller than they need; the
+// other pages shrink, and their grid and feed text scroll.
 void TMiniForm::CreatePages() {
     struct TPageSheet {
         TTabSheetEx* TMiniForm::*sheet;
         QString name;
         QString caption;
         void (TMiniForm::*fill)();
+        bool scrolls;
     };
     const TPageSheet pages[] = {
-        {&TMiniForm::TabSheet1, u"TabSheet1"_s, u"基本設定"_s, &TMiniForm::CreateChannelPage},
-        {&TMiniForm::TabSheet2, u"TabSheet2"_s, u"項目"_s, &TMiniForm::CreateItemsPage},
-        {&TMiniForm::TabSheet3, u"TabSheet3"_s, u"確認"_s, &TMiniForm::CreateConfirmPage},
+        {&TMiniForm::TabSheet1, u"TabSheet1"_s, u"基本設定"_s, &TMiniForm::CreateChannelPage, true},
+        {&TMiniForm::TabSheet2, u"TabSheet2"_s, u"項目"_s, &TMiniForm::CreateItemsPage, false},
+        {&TMiniForm::TabSheet3, u"TabSheet3"_s, u"確認"_s, &TMiniForm::CreateConfirmPage, false},
     };
     for (const TPageSheet& page : pages) {
         auto* sheet = new TTabSheetEx(PageControl);
         sheet->setObjectName(page.name);
-        PageControl->addTab(sheet, page.caption);
+        QWidget* tab = page.scrolls ? ScrollingPage(sheet) : static_cast<QWidget*>(sheet);
+        PageControl->addTab(tab, page.caption);
         this->*page.sheet = sheet;
         (this->*page.fill)();
     }
+}
+
+// The channel page is as large as its controls need, so that its scroll area scrolls to them.
+void TMiniForm::KeepChannelControlsReachable() {
+    QRect placed;
+    for (QWidget* control : TabSheet1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (control != Label10 && control != Label7) placed |= control->geometry();
+    const int margin = placed.left();
+    TabSheet1->setMinimumSize(placed.right() + margin,
+                              placed.bottom() + margin + Label10->height() + Label7->height());
 }
 
 void TMiniForm::CreateStatusBar() {
@@ -234,7 +264,9 @@ void TMiniForm::CreateItemToolbar(QWidget* page) {
     row->addSpacing(2);
     row->addWidget(Bevel1);
     row->addSpacing(5);
-    Label9 = new QLabel(u"RSSファイルには項目の新しいものから１５件のみ出力されます "_s, Panel1);
+    // In a narrow window (200% on a small screen) the notice gives up its room to the buttons.
+    Label9 =
+        new TElidedLabel(u"RSSファイルには項目の新しいものから１５件のみ出力されます "_s, Panel1);
     Label9->setObjectName(u"Label9"_s);
     Label9->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     row->addWidget(Label9);

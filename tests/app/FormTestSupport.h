@@ -40,6 +40,17 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The part of `widget` that its parents leave visible, in its own coordinates.
+inline QRect VisiblePart(const QWidget* widget) {
+    QRect visible = widget->rect();
+    for (const QWidget* inner = widget; !inner->isWindow(); inner = inner->parentWidget()) {
+        const QWidget* parent = inner->parentWidget();
+        const QPoint offset = widget->mapTo(parent, QPoint(0, 0));
+        visible &= parent->rect().translated(-offset);
+    }
+    return visible;
+}
+
 // The texts of the boxes answered from the queue since the last call.
 inline QStringList AnsweredTexts() {
     QStringList texts;

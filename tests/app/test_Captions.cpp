@@ -3,6 +3,7 @@
 // is legible (4.5:1) on what it is drawn on, with a light and with a dark desktop palette. CTest
 // runs this at 100% and again at 200% (QT_SCALE_FACTOR=2).
 
+#include "FormTestSupport.h"
 #include "ThemeColours.h"
 #include "app/L_Sizeing.h"
 #include "app/MiniForm.h"
@@ -28,17 +29,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The part of `widget` that its parents leave visible, in its own coordinates.
-QRect VisiblePart(const QWidget* widget) {
-    QRect visible = widget->rect();
-    for (const QWidget* inner = widget; !inner->isWindow(); inner = inner->parentWidget()) {
-        const QWidget* parent = inner->parentWidget();
-        const QPoint offset = widget->mapTo(parent, QPoint(0, 0));
-        visible &= parent->rect().translated(-offset);
-    }
-    return visible;
-}
-
 // The width the caption's text needs and the width it has, or nothing for a widget without one.
 struct TCaptionRoom {
     int needed = 0;
@@ -46,7 +36,7 @@ struct TCaptionRoom {
 };
 
 std::optional<TCaptionRoom> CaptionRoom(const QWidget* widget) {
-    const QRect visible = VisiblePart(widget);
+    const QRect visible = formtest::VisiblePart(widget);
     const QFontMetrics metrics = widget->fontMetrics();
     if (const auto* label = qobject_cast<const QLabel*>(widget)) {
         if (label->text().isEmpty() || label->wordWrap()) return std::nullopt;
