@@ -17,13 +17,14 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyleOption>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -58,6 +59,13 @@ std::optional<TCaptionRoom> CaptionRoom(const QWidget* widget) {
         return TCaptionRoom{button->sizeHint().width(), visible.width()};
     }
     return std::nullopt;
+}
+
+// The window through its start-up, with its settings in `settings`. False when it did not get
+// there in time.
+bool StartWindow(std::unique_ptr<TMiniForm>& form, const QTemporaryDir& settings) {
+    IniFileName = settings.filePath(u"orvanix.ini"_s).toStdString();
+    return formtest::StartForm(form);
 }
 
 // Text and the background it is drawn on, named after what shows them.
@@ -120,14 +128,11 @@ private slots:
         font.setFamilies({family});
         QApplication::setFont(font);
         QTemporaryDir settings;
-        IniFileName = settings.filePath(u"orvanix.ini"_s).toStdString();
         QStringList cut;
         {
-            TMiniForm form;
-            form.CommandLineParams.clear();
-            QSignalSpy finished(&form, &TMiniForm::StartupFinished);
-            form.show();
-            QVERIFY(finished.wait(5000));
+            std::unique_ptr<TMiniForm> started;
+            QVERIFY(StartWindow(started, settings));
+            TMiniForm& form = *started;
             for (int page = 0; page < form.PageControl->count(); ++page) {
                 form.PageControl->setCurrentIndex(page);
                 QCoreApplication::processEvents();
@@ -162,14 +167,11 @@ private slots:
         const QPalette original = QApplication::palette();
         if (dark) QApplication::setPalette(testsupport::DarkPalette());
         QTemporaryDir settings;
-        IniFileName = settings.filePath(u"orvanix.ini"_s).toStdString();
         QStringList illegible;
         {
-            TMiniForm form;
-            form.CommandLineParams.clear();
-            QSignalSpy finished(&form, &TMiniForm::StartupFinished);
-            form.show();
-            QVERIFY(finished.wait(5000));
+            std::unique_ptr<TMiniForm> started;
+            QVERIFY(StartWindow(started, settings));
+            TMiniForm& form = *started;
             QList<TTextColours> texts = TextColours(form);
             // A date that is none is marked in the error colour, under the column's text colour.
             TXStringGrid& grid = *form.XStringGrid;
