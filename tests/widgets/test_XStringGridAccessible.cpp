@@ -1,34 +1,15 @@
-// The grid as a screen reader reads it: its body as the table, the fixed cells as headers, the
-// current cell focused. (What is announced on each move is read over AT-SPI by
-// tests/desktop/accessibility_tree.py.)
+// The grid as a screen reader reads it: its body as the table, the fixed cells as headers.
 
 #include "XStringGridSupport.h"
-#include "widgets/XComboEditAccessible.h"
 #include "widgets/XStringGridAccessible.h"
 
 #include <QAccessible>
-
-namespace {
-
-// The body cells that say they have the focus.
-QList<QAccessibleInterface*> FocusedCells(QAccessibleTableInterface& table) {
-    QList<QAccessibleInterface*> focused;
-    for (int row = 0; row < table.rowCount(); ++row)
-        for (int col = 0; col < table.columnCount(); ++col)
-            if (table.cellAt(row, col)->state().focused) focused << table.cellAt(row, col);
-    return focused;
-}
-
-} // namespace
 
 class TestXStringGridAccessible : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        InstallGridAccessibility();
-        InstallComboEditAccessibility();
-    }
+    void initTestCase() { InstallGridAccessibility(); }
 
     void tableReadsAsTheUserSeesIt_data() {
         QTest::addColumn<int>("fixedCols");
@@ -72,62 +53,6 @@ private slots:
         QCOMPARE(table->indexOfChild(date), table->indexOfChild(row[0]) + 2);
         QTEST(CellEditorName(grid, fixedCols, 3), "editorName");
         QVERIFY(!cells->cellAt(50, 0));
-    }
-
-    // From entry 3's date (body row 2, column 1), one key; the owner describes entry 4's date.
-    void movesFocusTheCell_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("shift");
-        QTest::addColumn<bool>("wholeRows");
-        QTest::addColumn<int>("row"); // the cell focused then, in the table's coordinates
-        QTest::addColumn<int>("col");
-        QTest::addColumn<QList<int>>("selectedRows");
-        QTest::newRow("down to a described cell")
-            << int(Qt::Key_Down) << false << false << 3 << 1 << QList<int>{};
-        QTest::newRow("tab") << int(Qt::Key_Tab) << false << false << 2 << 2 << QList<int>{};
-        QTest::newRow("shift+tab") << int(Qt::Key_Tab) << true << false << 2 << 0 << QList<int>{};
-        QTest::newRow("whole rows, shift+down")
-            << int(Qt::Key_Down) << true << true << 3 << 1 << QList<int>{2, 3};
-    }
-
-    void movesFocusTheCell() {
-        QFETCH(int, key);
-        QFETCH(bool, shift);
-        QFETCH(bool, wholeRows);
-        QFETCH(int, row);
-        QFETCH(int, col);
-        TItemGridWindow window;
-        TXStringGrid& grid = *window.grid;
-        for (int r = 1; r <= 5; ++r)
-            for (int c = 0; c < 4; ++c)
-                grid.SetCellQString(c, r, u"%1-%2"_s.arg(c).arg(r));
-        const QString reason = u"日付の形式ではありません"_s;
-        SetCellDescriber(grid,
-                         [&reason](int c, int r) { return c == 1 && r == 4 ? reason : u""_s; });
-        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&grid);
-        window.Activate();
-        grid.FocusCell(1, 3, true);
-        if (wholeRows) grid.SetOptions(RowOptions);
-        Press(key, shift ? Qt::ShiftModifier : Qt::NoModifier);
-        Settle();
-        const QList<QAccessibleInterface*> focused = FocusedCells(*table->tableInterface());
-        QCOMPARE(focused.size(), 1);
-        QAccessibleInterface* cell = focused[0];
-        QCOMPARE(cell->tableCellInterface()->rowIndex(), row);
-        QCOMPARE(cell->tableCellInterface()->columnIndex(), col);
-        QCOMPARE(table->child(table->indexOfChild(cell)), cell);
-        QCOMPARE(cell->text(QAccessible::Name), grid.CellQString(col, row + 1));
-        const QString description = row == 3 && col == 1 ? reason : QString();
-        QCOMPARE(cell->text(QAccessible::Description), description);
-        QTEST(table->tableInterface()->selectedRows(), "selectedRows");
-        if (wholeRows) return;
-        // The cell editor on it: a combo box with the cell's text, named and described after it.
-        QAccessibleInterface* editor = QAccessible::queryAccessibleInterface(window.Control());
-        QCOMPARE(editor->role(), QAccessible::ComboBox);
-        QCOMPARE(editor->text(QAccessible::Name), CellEditorName(grid, col, row + 1));
-        QCOMPARE(editor->text(QAccessible::Description), description);
-        QCOMPARE(editor->textInterface()->text(0, editor->textInterface()->characterCount()),
-                 grid.CellQString(col, row + 1));
     }
 };
 
