@@ -2,7 +2,6 @@
 # the libraries it links to as dependencies, and its licence and changelog in Debian's form.
 
 set(ORVANIX_MAINTAINER "Orvane Lite developers <developers@orvanix.org>")
-set(ORVANIX_DOC_DIR share/doc/orvanix)
 
 # The changelog is made from CHANGELOG.md, whose newest release must be the program's version.
 set(ORVANIX_DEBIAN_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.gz)
@@ -17,7 +16,7 @@ add_custom_command(OUTPUT ${ORVANIX_DEBIAN_CHANGELOG}
 add_custom_target(orvanix_debian_changelog ALL DEPENDS ${ORVANIX_DEBIAN_CHANGELOG})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${ORVANIX_DEBIAN_CHANGELOG}
         DESTINATION ${ORVANIX_DOC_DIR})
-# The few informational tags of lintian that the package keeps, each with its reason.
+# The informational tag of lintian that the package keeps, with its reason.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION share/lintian/overrides
         RENAME orvanix)
 
@@ -32,9 +31,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ORVANIX_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window's Japanese font, Qt's own dialogs in Japanese, and the desktop's opener for the
-# readme and the preview.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n, xdg-utils")
+set(CPACK_ORVANIX_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/installed-size.cmake)
+# The window's Japanese font, Qt's own dialogs in Japanese, the desktop's opener for the readme
+# and the preview, and Qt's Wayland platform, without which a Wayland desktop runs the editor
+# through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-ipafont-gothic, qt6-translations-l10n, xdg-utils, qt6-wayland")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "news feed (RSS 1.0) editor for a small web site")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Orvane Lite keeps a web site's news in a table file: the channel information

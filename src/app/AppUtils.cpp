@@ -1,7 +1,8 @@
 #include "app/AppUtils.h"
 
+#include "dialogs/L_Dialog.h"
+
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QProcess>
 
 #include <memory>
@@ -16,12 +17,14 @@ TProgramLauncher& Launcher() {
     return launcher;
 }
 
+const QString DesktopOpener = QStringLiteral("xdg-open");
+
 // The desktop's opener takes web addresses and files alike.
 TUrlOpener& UrlOpener() {
     static TUrlOpener opener = [](const QUrl& url) {
         const QString target =
             url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded);
-        return StartWatchedProgram(QStringLiteral("xdg-open"), {target});
+        return StartWatchedProgram(DesktopOpener, {target});
     };
     return opener;
 }
@@ -29,15 +32,7 @@ TUrlOpener& UrlOpener() {
 // The desktop's own choice of browser or text editor stands in for the programs of those names.
 QString DesktopProgramFor(const QString& program) {
     const QString name = program.toLower();
-    return name == u"iexplore.exe" || name == u"notepad.exe" ? QStringLiteral("xdg-open") : program;
-}
-
-void ShowStartFailure(int code, const QString& reason) {
-    QString text = QStringLiteral("指定のプロセスは実行出来ませんでした。Er=%1").arg(code);
-    if (!reason.isEmpty()) text += u'\n' + reason;
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("エラー"), text, QMessageBox::Ok);
-    box.move(50, 50);
-    box.exec();
+    return name == u"iexplore.exe" || name == u"notepad.exe" ? DesktopOpener : program;
 }
 
 // The last line with text of a program's error output, read as it comes.
@@ -64,7 +59,14 @@ private:
 
 } // namespace
 
-QString StartWatchedProgram(const QString& program, const QStringList& arguments) {
+void ShowStartFailure(int code, const QString& reason) {
+    QString text = QStringLiteral("指定のプロセスは実行出来ませんでした。Er=%1").arg(code);
+    if (!reason.isEmpty()) text += u'\n' + reason;
+    ShowMsg(text, mtError);
+}
+
+QString StartWatchedProgram(const QString& program, const QStringList& arguments,
+                            const TStartFailure& failed) {
     // Without a parent: the program (a browser the opener waits for) may outlive the editor, and
     // a QProcess that is destroyed ends its program. It deletes itself when the program ends.
     auto* process = new QProcess;
@@ -76,14 +78,15 @@ QString StartWatchedProgram(const QString& program, const QStringList& arguments
     auto sinceStart = std::make_shared<QElapsedTimer>();
     QObject::connect(process, &QProcess::readyReadStandardError, process,
                      [process, errorOutput] { errorOutput->Add(process->readAllStandardError()); });
-    QObject::connect(process, &QProcess::finished, process,
-                     [process, errorOutput, sinceStart](int exitCode, QProcess::ExitStatus status) {
-                         errorOutput->Add(process->readAllStandardError());
-                         process->deleteLater();
-                         const bool failed = status == QProcess::CrashExit || exitCode != 0;
-                         if (failed && sinceStart->elapsed() < StartFailureWindowMs)
-                             ShowStartFailure(exitCode, errorOutput->Text());
-                     });
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [process, errorOutput, sinceStart, failed](int exitCode, QProcess::ExitStatus status) {
+            errorOutput->Add(process->readAllStandardError());
+            process->deleteLater();
+            const bool ended = status == QProcess::CrashExit || exitCode != 0;
+            if (ended && sinceStart->elapsed() < StartFailureWindowMs)
+                failed(exitCode, errorOutput->Text());
+        });
     sinceStart->start();
     process->start();
     if (process->waitForStarted()) return {};
@@ -94,7 +97,7 @@ QString StartWatchedProgram(const QString& program, const QStringList& arguments
 
 int ExecProgram(const QString& program, const QString& parameter) {
     const QStringList arguments = parameter.isEmpty() ? QStringList() : QStringList{parameter};
-    const QString failure = Launcher()(DesktopProgramFor(program), arguments);
+    const QString failure = Launcher()(DesktopProgramFor(program), arguments, ShowStartFailure);
     if (failure.isEmpty()) return ExecSucceeded;
     ShowStartFailure(ExecFileNotFound, failure);
     return ExecFileNotFound;
@@ -103,6 +106,11 @@ int ExecProgram(const QString& program, const QString& parameter) {
 void OpenWithShell(const QString& target) {
     const QString failure = UrlOpener()(QUrl::fromUserInput(target));
     if (!failure.isEmpty()) ShowStartFailure(ExecFileNotFound, failure);
+}
+
+void OpenWithDesktop(const QString& path, const std::function<void()>& noProgram) {
+    const TStartFailure gaveUp = [noProgram](int, const QString&) { noProgram(); };
+    if (!Launcher()(DesktopOpener, {path}, gaveUp).isEmpty()) noProgram();
 }
 
 void SetProgramLauncher(TProgramLauncher launcher) {

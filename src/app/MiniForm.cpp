@@ -24,6 +24,7 @@
 #include "widgets/Cp932Text.h"
 #include "widgets/L_CCmbo.h"
 #include "widgets/L_EdtPos.h"
+#include "widgets/StatusNotice.h"
 #include "widgets/XStringGrid.h"
 
 #include <QApplication>
@@ -282,7 +283,11 @@ QString TMiniForm::StatusText(int panel) const {
 }
 
 void TMiniForm::SetStatusText(int panel, const QString& text) {
-    StatusPanels.at(static_cast<size_t>(panel))->setText(text);
+    QLabel* label = StatusPanels.at(static_cast<size_t>(panel));
+    if (auto* notice = qobject_cast<TStatusNotice*>(label))
+        notice->Show(text);
+    else
+        label->setText(text);
 }
 
 void TMiniForm::FillConfirmationPage() {

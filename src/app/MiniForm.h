@@ -297,6 +297,7 @@ private:
     void CreateHistory();
     void SetChannelTabOrder();
     void WidenControlsToCaptions();
+    void KeepChannelControlsReachable();
     TPaintEdit* AddField(QWidget* parent, const QString& name, const QRect& box, int maxLength,
                          const QString& hint);
     QGroupBox* AddGroupBox(const QString& name, const QString& caption, const QRect& box);

@@ -6,6 +6,7 @@
 #include "app/AppUtils.h"
 #include "app/FileDialog.h"
 #include "app/FilePaths.h"
+#include "app/ReadmeWindow.h"
 #include "app/RecoveryKeeper.h"
 #include "app/Startup.h"
 #include "app/UserPlaces.h"
@@ -24,6 +25,7 @@
 #include "widgets/SHBFFEX.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTabWidget>
 #include <QUndoStack>
 
@@ -208,9 +210,13 @@ void TMiniForm::M1Click() {
     OpenPage(ManualAddress);
 }
 
+// A desktop without a program for text files (a fresh system) gets the editor's own window.
 void TMiniForm::ReadmeR1Click() {
     const TBusyCursor busy;
-    ExecProgram(u"notepad.exe"_s, ShownPath(ProgramFolder() + "orvanix.txt"));
+    const std::string readme = ProgramFolder() + "orvanix.txt";
+    OpenWithDesktop(ShownPath(readme), [form = QPointer<TMiniForm>(this), readme] {
+        if (form) ShowReadmeWindow(form, readme);
+    });
 }
 
 void TMiniForm::N9Click() {

@@ -17,6 +17,7 @@
 #include "widgets/L_EdtPos.h"
 #include "widgets/L_Theme.h"
 #include "widgets/SHBFFEX.h"
+#include "widgets/StatusNotice.h"
 #include "widgets/XStringGrid.h"
 
 #include <algorithm>
@@ -27,6 +28,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -43,10 +45,18 @@ constexpr int StartupDelay = 100;    // ms from showing the window to the start-
 constexpr int PasteButtonPoll = 500; // ms between looks at the clipboard
 constexpr int PageTabWidth = 80;
 
-void SetBaseColor(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, color);
-    widget->setPalette(palette);
+// A page that shows `sheet` whole where there is room and scrolls it where there is not, also to
+// a control that takes the focus (by a click, a key or a finding of the feed check).
+QScrollArea* ScrollingPage(TTabSheetEx* sheet) {
+    auto* area = new QScrollArea;
+    area->setObjectName(sheet->objectName() + u"Scroll"_s);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(sheet);
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* focused) {
+        if (focused && area->widget()->isAncestorOf(focused)) area->ensureWidgetVisible(focused);
+    });
+    return area;
 }
 
 // A panel without bevel whose children fill it inside `border` pixels.
@@ -115,31 +125,46 @@ void TMiniForm::CreateComponents() {
     ConnectChangeNotifications();
     CreateFeedCheck();
     WidenControlsToCaptions();
+    KeepChannelControlsReachable();
     connect(PageControl, &QTabWidget::currentChanged, this, &TMiniForm::PageControlChange);
     // Wheel turns over the grid and clicks on some labels and boxes are watched here.
     qApp->installEventFilter(this);
 }
 
-// The three pages in the order of their tabs (TPage), each filled as soon as it exists.
+// The three pages in the order of their tabs (TPage), each filled as soon as it exists. The
+// channel page's controls keep their places and scroll in a window smaller than they need; the
+// other pages shrink, and their grid and feed text scroll.
 void TMiniForm::CreatePages() {
     struct TPageSheet {
         TTabSheetEx* TMiniForm::*sheet;
         QString name;
         QString caption;
         void (TMiniForm::*fill)();
+        bool scrolls;
     };
     const TPageSheet pages[] = {
-        {&TMiniForm::TabSheet1, u"TabSheet1"_s, u"基本設定"_s, &TMiniForm::CreateChannelPage},
-        {&TMiniForm::TabSheet2, u"TabSheet2"_s, u"項目"_s, &TMiniForm::CreateItemsPage},
-        {&TMiniForm::TabSheet3, u"TabSheet3"_s, u"確認"_s, &TMiniForm::CreateConfirmPage},
+        {&TMiniForm::TabSheet1, u"TabSheet1"_s, u"基本設定"_s, &TMiniForm::CreateChannelPage, true},
+        {&TMiniForm::TabSheet2, u"TabSheet2"_s, u"項目"_s, &TMiniForm::CreateItemsPage, false},
+        {&TMiniForm::TabSheet3, u"TabSheet3"_s, u"確認"_s, &TMiniForm::CreateConfirmPage, false},
     };
     for (const TPageSheet& page : pages) {
         auto* sheet = new TTabSheetEx(PageControl);
         sheet->setObjectName(page.name);
-        PageControl->addTab(sheet, page.caption);
+        QWidget* tab = page.scrolls ? ScrollingPage(sheet) : static_cast<QWidget*>(sheet);
+        PageControl->addTab(tab, page.caption);
         this->*page.sheet = sheet;
         (this->*page.fill)();
     }
+}
+
+// The channel page is as large as its controls need, so that its scroll area scrolls to them.
+void TMiniForm::KeepChannelControlsReachable() {
+    QRect placed;
+    for (QWidget* control : TabSheet1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (control != Label10 && control != Label7) placed |= control->geometry();
+    const int margin = placed.left();
+    TabSheet1->setMinimumSize(placed.right() + margin,
+                              placed.bottom() + margin + Label10->height() + Label7->height());
 }
 
 void TMiniForm::CreateStatusBar() {
@@ -148,14 +173,15 @@ void TMiniForm::CreateStatusBar() {
     // 20 pixels, or what the font needs so that an underscore in a shown address stays visible.
     StatusBar->setFixedHeight(std::max(20, StatusBar->fontMetrics().lineSpacing() + 6));
     const std::array<Qt::Alignment, 2> alignments{Qt::AlignHCenter, Qt::AlignLeft};
+    // The messages' panel also speaks to a screen reader.
+    StatusPanels = {new QLabel(StatusBar), new TStatusNotice(StatusBar)};
     for (size_t panel = 0; panel < StatusPanels.size(); ++panel) {
-        auto* label = new QLabel(StatusBar);
+        QLabel* label = StatusPanels[panel];
         label->setObjectName(u"StatusPanel%1"_s.arg(panel));
         label->setAlignment(alignments[panel] | Qt::AlignVCenter);
         label->setFrameShape(QFrame::StyledPanel);
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(50);
-        StatusPanels[panel] = label;
     }
     StatusPanels[0]->setFixedWidth(50);
     // The last panel reaches to the size grip.
@@ -223,7 +249,6 @@ void TMiniForm::CreateItemToolbar(QWidget* page) {
         // Like the menus, the buttons act on the control that has the focus and never take it.
         button->setFocusPolicy(Qt::NoFocus);
         button->setFont(PixelFont(12, true));
-        SetTextColor(button, Qt::black);
         button->setFixedSize(entry.width, 24);
         connect(button, &QToolButton::clicked, this, entry.handler);
         row->addWidget(button);
@@ -239,7 +264,9 @@ void TMiniForm::CreateItemToolbar(QWidget* page) {
     row->addSpacing(2);
     row->addWidget(Bevel1);
     row->addSpacing(5);
-    Label9 = new QLabel(u"RSSファイルには項目の新しいものから１５件のみ出力されます "_s, Panel1);
+    // In a narrow window (200% on a small screen) the notice gives up its room to the buttons.
+    Label9 =
+        new TElidedLabel(u"RSSファイルには項目の新しいものから１５件のみ出力されます "_s, Panel1);
     Label9->setObjectName(u"Label9"_s);
     Label9->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     row->addWidget(Label9);
@@ -281,7 +308,7 @@ void TMiniForm::CreateConfirmPage() {
     Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    SetBaseColor(Memo, FieldYellow);
+    SetFieldColors(Memo);
     Panel3->layout()->addWidget(Memo);
 }
 

@@ -1,16 +1,22 @@
 #include "app/Startup.h"
 
 #include "app/MiniForm.h"
+#include "app/UserPlaces.h"
 #include "dialogs/L_Dialog.h"
 #include "text/Version.h"
 #include "widgets/L_Theme.h"
+#include "widgets/XComboEditAccessible.h"
 #include "widgets/XStringGridAccessible.h"
 
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <optional>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +25,44 @@ const std::string VersionText = GetVersionText();
 namespace {
 
 constexpr int HighestRefusedColorDepth = 8; // 256 colours
+constexpr int NoDesktopExitCode = 1;
+constexpr int UsageExitCode = 2;
+
+constexpr const char* NoDesktopLine =
+    "orvanix: デスクトップ(X11またはWayland)がないと起動できません。画面なしでフィードを作るには "
+    "orvanix-feed を使ってください。 / orvanix needs a desktop (X11 or Wayland); without one, "
+    "build the feed with orvanix-feed.\n";
+
+// What Qt says while it opens the display is held back until the display is open: without one,
+// Qt ends the program with a fatal message, and the user reads one line of ours instead of Qt's.
+std::vector<QString>& HeldStartMessages() {
+    static std::vector<QString> held;
+    return held;
+}
+
+void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fputs(NoDesktopLine, stderr);
+        std::_Exit(NoDesktopExitCode);
+    }
+    HeldStartMessages().push_back(qFormatLogMessage(type, context, message));
+}
+
+void ReleaseStartMessages(QtMessageHandler previous) {
+    qInstallMessageHandler(previous);
+    for (const QString& line : HeldStartMessages())
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+    HeldStartMessages().clear();
+}
+
+// The first argument before "--" that looks like an option; Qt has taken its own out already.
+std::optional<QString> UnknownOption(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == u"--") break;
+        if (argument.startsWith(u'-')) return argument;
+    }
+    return std::nullopt;
+}
 
 QString ExceptionText(const std::exception_ptr& error) {
     try {
@@ -69,7 +113,15 @@ bool IsShiftDown() {
 }
 
 int RunProgram(int argc, char** argv) {
+    const QtMessageHandler previousHandler = qInstallMessageHandler(HoldStartMessage);
     TOrvanixApplication application(argc, argv);
+    ReleaseStartMessages(previousHandler);
+    if (const std::optional<QString> option = UnknownOption(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "orvanix: unknown option %s\nTry 'orvanix --help'.\n",
+                     qPrintable(*option));
+        return UsageExitCode;
+    }
+    CreateUserFolders();
     QApplication::setFont(JapaneseUiFont());
     if (ColorDepth() <= HighestRefusedColorDepth) {
         ShowMsg(u"画面色をHigh Color(16ビット)以上に設定してください。"_s);
@@ -82,6 +134,7 @@ int RunProgram(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(u"orvanix"_s);
     QGuiApplication::setWindowIcon(QIcon(u":/orvanix.png"_s));
     InstallGridAccessibility();
+    InstallComboEditAccessibility();
     try {
         TMiniForm form;
         form.show();

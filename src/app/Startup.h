@@ -29,6 +29,7 @@ int ColorDepth();
 // True while a Shift key is held.
 bool IsShiftDown();
 
-// The program: the default font, the colour-depth check, the main window and the event loop.
-// Returns the exit code.
+// The program: the display, the command line's options, the user's folders, the default font, the
+// colour-depth check, the main window and the event loop. Returns the exit code: 1 (with one line
+// on standard error) when no display can be opened, 2 for an option the editor does not know.
 int RunProgram(int argc, char** argv);

@@ -39,10 +39,12 @@ void CreateFolderOf(const std::string& path) {
 const TUserPlaces& UserPlaces() {
     static const TUserPlaces places = [] {
         const std::string& program = ProgramFolder();
-        TUserPlaces own = ChooseUserPlaces(program, RunsFromBuildFolder(program), DesktopFolders());
-        CreateFolderOf(own.IniFileName);
-        CreateFolderOf(own.DefaultTableFile);
-        return own;
+        return ChooseUserPlaces(program, RunsFromBuildFolder(program), DesktopFolders());
     }();
     return places;
+}
+
+void CreateUserFolders() {
+    CreateFolderOf(UserPlaces().IniFileName);
+    CreateFolderOf(UserPlaces().DefaultTableFile);
 }

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QEnterEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -177,4 +178,27 @@ void TThemePanelExt::RestoreOwnColour() {
     themedColorApplied_ = false;
     setPalette(savedPalette_.value_or(QPalette()));
     setAutoFillBackground(savedAutoFill_);
+}
+
+TElidedLabel::TElidedLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+QSize TElidedLabel::minimumSizeHint() const {
+    const int margins = contentsMargins().left() + contentsMargins().right() + 2 * margin();
+    return {fontMetrics().horizontalAdvance(u'…') + margins, QLabel::minimumSizeHint().height()};
+}
+
+QString TElidedLabel::ShownText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width() - 2 * margin());
+}
+
+void TElidedLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    style()->drawItemText(&painter,
+                          contentsRect().adjusted(margin(), margin(), -margin(), -margin()),
+                          int(alignment()), palette(), isEnabled(), ShownText(), foregroundRole());
+}
+
+void TElidedLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    setToolTip(ShownText() == text() ? QString() : text());
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-// L_EdtPos: small controls (TAlignSpeedButton, TNoPaintPanel, TThemePanelExt).
+// L_EdtPos: small controls (TAlignSpeedButton, TNoPaintPanel, TThemePanelExt, TElidedLabel).
 //
 // Small controls of the main window: the flat tool button that reliably loses its hover look, the
-// panel that starts without a caption, and the panel that looks like a read-only edit box while
-// visual styles are in use.
+// panel that starts without a caption, the panel that looks like a read-only edit box while
+// visual styles are in use, and the one-line label that gives up room in a narrow window.
 
 #include <QFrame>
+#include <QLabel>
 #include <QPalette>
 #include <QPointer>
 #include <QToolButton>
@@ -97,4 +98,22 @@ private:
     bool themedColorApplied_ = false;
     std::optional<QPalette> savedPalette_; // nothing: the palette was the parent's
     bool savedAutoFill_ = false;
+};
+
+// A one-line label that a narrow window may make narrower than its text: the text then ends in
+// "…" and shows whole in the label's tool tip. Screen readers read the whole text either way.
+class TElidedLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit TElidedLabel(const QString& text, QWidget* parent = nullptr);
+
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QString ShownText() const;
 };

@@ -9,6 +9,9 @@
 #include <QStyle>
 #include <QStyleOption>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr int TextInset = 2;
@@ -153,21 +156,71 @@ QFont JapaneseUiFont() {
     return font;
 }
 
+namespace {
+
+constexpr double LegibleContrast = 4.5;
+
+// The relative luminance of WCAG 2: the colour's channels linearised and weighted.
+double Luminance(const QColor& colour) {
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+} // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double first = Luminance(a);
+    const double second = Luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+QColor LegibleOn(const QColor& colour, const QColor& background) {
+    // Black on white has a contrast of 21 and white on black too: one way always reaches 4.5.
+    const bool darken =
+        ContrastRatio(Qt::black, background) >= ContrastRatio(Qt::white, background);
+    const int step = darken ? -1 : 1;
+    const int end = darken ? 0 : 255;
+    const QColor hsl = colour.toHsl();
+    QColor legible = colour;
+    for (int lightness = hsl.lightness();
+         ContrastRatio(legible, background) < LegibleContrast && lightness != end;) {
+        lightness += step;
+        legible = QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), lightness).toRgb();
+    }
+    return legible;
+}
+
 TTabSheetEx::TTabSheetEx(QWidget* parent) : QWidget(parent) {
-    WhitenUnderVisualStyles();
+    TakeFieldColours();
 }
 
 bool TTabSheetEx::event(QEvent* event) {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::ParentChange) WhitenUnderVisualStyles();
+    switch (event->type()) {
+    case QEvent::ParentChange:
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+        TakeFieldColours();
+        break;
+    default:
+        break;
+    }
     return handled;
 }
 
-void TTabSheetEx::WhitenUnderVisualStyles() {
+void TTabSheetEx::TakeFieldColours() {
     if (!parentWidget() || !VisualStylesInUse()) return;
-    if (autoFillBackground() && palette().color(QPalette::Window) == Qt::white) return;
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    const QPalette desktop = parentWidget()->palette();
+    if (autoFillBackground() &&
+        palette().color(QPalette::Window) == desktop.color(QPalette::Base) &&
+        palette().color(QPalette::WindowText) == desktop.color(QPalette::Text))
+        return;
+    QPalette fields = palette();
+    fields.setColor(QPalette::Window, desktop.color(QPalette::Base));
+    fields.setColor(QPalette::WindowText, desktop.color(QPalette::Text));
+    setPalette(fields);
     setAutoFillBackground(true);
 }

@@ -2,8 +2,9 @@
 
 // L_Theme: visual styles (themes) and the controls that follow them.
 //
-// Visual-style support shared by the program's widgets, the Japanese user-interface font, and the
-// tab sheet that turns white under visual styles.
+// Visual-style support shared by the program's widgets, the Japanese user-interface font, text
+// colours kept legible on any background, and the tab sheet that takes the text fields' colours
+// under visual styles.
 //
 // On this platform every control is drawn by the application's QStyle. Visual styles count as in
 // use unless the program runs with Qt's plain "Windows" style; themed parts are drawn with QStyle
@@ -68,8 +69,19 @@ QString JapaneseUiFontFamily();
 // The application's font in the Japanese user-interface family; the program sets it at start-up.
 QFont JapaneseUiFont();
 
-// A tab page that turns white when it is given a parent while visual styles are in use, so that
-// pages match the themed tab frame.
+// The contrast ratio of two colours as WCAG 2 measures it: 1 for the same colour, 21 for black
+// and white.
+double ContrastRatio(const QColor& a, const QColor& b);
+
+// `colour` made legible on `background`: its hue kept and its lightness moved towards black (on
+// a light background) or white (on a dark one) only as far as text needs for a contrast of 4.5:1.
+// A colour that has it already comes back unchanged.
+QColor LegibleOn(const QColor& colour, const QColor& background);
+
+// A tab page that takes the colours of the desktop's text fields (white with black text in a
+// light theme) when it is given a parent while visual styles are in use, so that pages match the
+// themed tab frame; its children's text follows. It takes them again when the desktop's colours
+// change.
 class TTabSheetEx : public QWidget {
     Q_OBJECT
 
@@ -80,5 +92,5 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void WhitenUnderVisualStyles();
+    void TakeFieldColours();
 };

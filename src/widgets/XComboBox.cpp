@@ -617,7 +617,7 @@ void TXComboEdit::PaintEllipsisButton(QPainter& painter, bool themed) {
     const int x = face.left() + face.width() / 2 + shift - 1;
     const int y = face.top() + face.height() / 2 + shift - 1;
     for (const int dotX : {x - 2 * side, x, x + 2 * side})
-        painter.fillRect(dotX, y, side, side, Qt::black);
+        painter.fillRect(dotX, y, side, side, palette().color(QPalette::ButtonText));
 }
 
 void TXComboEdit::PaintDropDownButton(QPainter& painter, bool themed) {

@@ -3,6 +3,7 @@
 
 #include "widgets/XComboPopups.h"
 
+#include "widgets/L_Theme.h"
 #include "widgets/XComboBox.h"
 
 #include "text/S_string.h"
@@ -147,13 +148,15 @@ TXMonthCalendarExt::TXMonthCalendarExt() {
     if (QAbstractItemView* days = DayView()) days->viewport()->installEventFilter(this);
 }
 
-// Saturday blue and Sunday red; Qt's default paints both red.
+// Saturday blue and Sunday red, in shades legible on the calendar's days; Qt's default paints
+// both red.
 void TXMonthCalendarExt::ColourWeekendAsJapaneseCalendars() {
+    const QColor days = palette().color(QPalette::Base);
     QTextCharFormat saturday = weekdayTextFormat(Qt::Saturday);
-    saturday.setForeground(Qt::blue);
+    saturday.setForeground(LegibleOn(Qt::blue, days));
     setWeekdayTextFormat(Qt::Saturday, saturday);
     QTextCharFormat sunday = weekdayTextFormat(Qt::Sunday);
-    sunday.setForeground(Qt::red);
+    sunday.setForeground(LegibleOn(Qt::red, days));
     setWeekdayTextFormat(Qt::Sunday, sunday);
 }
 
@@ -181,7 +184,7 @@ void TXMonthCalendarExt::PutYearBeforeMonth() {
 void TXMonthCalendarExt::paintEvent(QPaintEvent* event) {
     QCalendarWidget::paintEvent(event);
     QPainter painter(this);
-    painter.setPen(Qt::black);
+    painter.setPen(palette().color(QPalette::Dark));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

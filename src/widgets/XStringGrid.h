@@ -225,6 +225,8 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                      const QList<int>& roles = QList<int>()) override;
+    // The grid announces its current cell to screen readers itself (XStringGridAccessible.h).
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     friend class TXStringGridHeader;

@@ -4,8 +4,8 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QEvent>
-#include <QPointer>
 
 #include <map>
 #include <utility>
@@ -29,6 +29,109 @@ QString RowCaption(const TXStringGrid& grid, int bodyRow) {
     return grid.FixedCols() > 0 ? grid.CellQString(grid.FixedCols() - 1, grid.FixedRows() + bodyRow)
                                 : QString::number(bodyRow + 1);
 }
+
+// The table's children: the column headers, then per row its header and its cells.
+int CellChildIndex(const TXStringGrid& grid, int bodyRow, int bodyCol) {
+    return BodyCols(grid) + bodyRow * (BodyCols(grid) + 1) + bodyCol + 1;
+}
+
+// The grid's selection in body coordinates.
+TGridRect BodySelection(const TXStringGrid& grid) {
+    const TGridRect selection = grid.Selection();
+    return {selection.Left - grid.FixedCols(), selection.Top - grid.FixedRows(),
+            selection.Right - grid.FixedCols(), selection.Bottom - grid.FixedRows()};
+}
+
+bool HasFocusWithin(const TXStringGrid& grid) {
+    const QWidget* focused = QApplication::focusWidget();
+    return focused && (focused == &grid || grid.isAncestorOf(focused));
+}
+
+// The in-place editor shown on the current cell; nullptr when none is open.
+QWidget* OpenEditor(const TXStringGrid& grid) {
+    for (QWidget* child : grid.viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisible()) return child;
+    return nullptr;
+}
+
+// What the grid's accessibility keeps per grid, a child of the grid: the owner's describer, and
+// the announcement of the current cell. It names each in-place editor when it is shown or moved
+// to another cell.
+class TGridAccessibility : public QObject {
+public:
+    static constexpr const char* ObjectName = "GridAccessibility";
+
+    static TGridAccessibility* Find(const TXStringGrid& grid) {
+        return grid.findChild<TGridAccessibility*>(QLatin1StringView(ObjectName),
+                                                   Qt::FindDirectChildrenOnly);
+    }
+    static TGridAccessibility& Of(TXStringGrid& grid) {
+        TGridAccessibility* own = Find(grid);
+        return own ? *own : *new TGridAccessibility(&grid);
+    }
+
+    // An assistive technology has asked for the grid: from now on its moves are announced.
+    bool Asked() const { return asked_; }
+    void SetAsked() { asked_ = true; }
+
+    QString Describe(int col, int row) const {
+        return describer_ ? describer_(col, row) : QString();
+    }
+    void SetDescriber(TCellDescriber describer) { describer_ = std::move(describer); }
+
+    // Announces once the event under way has been handled, whatever moved the cell meanwhile.
+    void ScheduleAnnouncement() {
+        if (pending_) return;
+        pending_ = true;
+        QMetaObject::invokeMethod(this, &TGridAccessibility::Announce, Qt::QueuedConnection);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // The viewport is compared by the pointer kept: while the grid is destroyed it still sends
+        // events, and the grid is no scroll area any more.
+        if (watched == viewport_) {
+            if (event->type() == QEvent::ChildAdded)
+                static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+        } else if (event->type() == QEvent::Show || event->type() == QEvent::Move) {
+            if (auto* editor = qobject_cast<QWidget*>(watched)) NameEditor(editor);
+        }
+        return false;
+    }
+
+private:
+    explicit TGridAccessibility(TXStringGrid* grid)
+        : QObject(grid), grid_(grid), viewport_(grid->viewport()) {
+        setObjectName(QLatin1StringView(ObjectName));
+        viewport_->installEventFilter(this);
+        for (QWidget* editor :
+             grid->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            editor->installEventFilter(this);
+            if (editor->isVisible()) NameEditor(editor);
+        }
+    }
+
+    void NameEditor(QWidget* editor) const {
+        editor->setAccessibleName(CellEditorName(*grid_, grid_->Col(), grid_->Row()));
+        editor->setAccessibleDescription(Describe(grid_->Col(), grid_->Row()));
+    }
+
+    void Announce() {
+        pending_ = false;
+        const int row = grid_->Row() - grid_->FixedRows();
+        const int col = grid_->Col() - grid_->FixedCols();
+        if (row < 0 || col < 0 || !HasFocusWithin(*grid_)) return;
+        if (QWidget* editor = OpenEditor(*grid_)) NameEditor(editor);
+        QAccessibleEvent focus(grid_, QAccessible::Focus);
+        focus.setChild(CellChildIndex(*grid_, row, col));
+        QAccessible::updateAccessibility(&focus);
+    }
+
+    TXStringGrid* grid_;
+    QWidget* viewport_;
+    TCellDescriber describer_;
+    bool asked_ = false;
+    bool pending_ = false;
+};
 
 class TGridAccessible;
 
@@ -81,10 +184,11 @@ public:
 
     // Children: the column headers, then per row its header and its cells, then the cell editor
     // while one is open.
-    int childCount() const override { return CellChildren() + (OpenEditor() ? 1 : 0); }
+    int childCount() const override { return CellChildren() + (OpenEditor(Grid()) ? 1 : 0); }
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount()) return nullptr;
-        if (index == CellChildren()) return QAccessible::queryAccessibleInterface(OpenEditor());
+        if (index == CellChildren())
+            return QAccessible::queryAccessibleInterface(OpenEditor(Grid()));
         if (index < Cols()) return Cell(-1, index, QAccessible::ColumnHeader);
         const int inRows = index - Cols();
         const int row = inRows / (Cols() + 1);
@@ -92,12 +196,13 @@ public:
         return col < 0 ? Cell(row, -1, QAccessible::RowHeader) : Cell(row, col, QAccessible::Cell);
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        if (child && child->object() && child->object() == OpenEditor()) return CellChildren();
+        if (child && child->object() && child->object() == OpenEditor(Grid()))
+            return CellChildren();
         for (const auto& [key, id] : cells_)
             if (QAccessible::accessibleInterface(id) == child) {
                 const auto [row, col] = key;
                 if (row < 0) return col;
-                return Cols() + row * (Cols() + 1) + col + 1;
+                return col < 0 ? Cols() + row * (Cols() + 1) : CellChildIndex(Grid(), row, col);
             }
         return -1;
     }
@@ -122,18 +227,32 @@ public:
     QString rowDescription(int row) const override { return RowCaption(Grid(), row); }
     int columnCount() const override { return Cols(); }
     int rowCount() const override { return Rows(); }
-    // The grid has one current cell; whole-row selection shows as that row.
-    int selectedCellCount() const override { return 1; }
-    int selectedColumnCount() const override { return 0; }
-    int selectedRowCount() const override { return 0; }
+
+    // The selection is one block of cells; its rows count as selected when it spans every column
+    // (whole-row selection always does).
+    int selectedCellCount() const override { return int(selectedCells().size()); }
     QList<QAccessibleInterface*> selectedCells() const override {
-        QAccessibleInterface* current = cellAt(CurrentRow(), CurrentCol());
-        return current ? QList<QAccessibleInterface*>{current} : QList<QAccessibleInterface*>{};
+        const TGridRect selection = BodySelection(Grid());
+        QList<QAccessibleInterface*> cells;
+        for (int row = selection.Top; row <= selection.Bottom; ++row)
+            for (int col = selection.Left; col <= selection.Right; ++col)
+                if (QAccessibleInterface* cell = cellAt(row, col)) cells << cell;
+        return cells;
     }
+    int selectedRowCount() const override { return int(selectedRows().size()); }
+    QList<int> selectedRows() const override {
+        const TGridRect selection = BodySelection(Grid());
+        if (!(Grid().Options() & goRowSelect)) return {};
+        QList<int> rows;
+        for (int row = std::max(0, selection.Top); row <= std::min(selection.Bottom, Rows() - 1);
+             ++row)
+            rows << row;
+        return rows;
+    }
+    bool isRowSelected(int row) const override { return selectedRows().contains(row); }
+    int selectedColumnCount() const override { return 0; }
     QList<int> selectedColumns() const override { return {}; }
-    QList<int> selectedRows() const override { return {}; }
     bool isColumnSelected(int) const override { return false; }
-    bool isRowSelected(int) const override { return false; }
     bool selectRow(int) override { return false; }
     bool selectColumn(int) override { return false; }
     bool unselectRow(int) override { return false; }
@@ -141,7 +260,7 @@ public:
     void modelChange(QAccessibleTableModelChangeEvent*) override { Forget(); }
 
     QAccessibleInterface* focusChild() const override {
-        QWidget* editor = OpenEditor();
+        QWidget* editor = OpenEditor(Grid());
         if (editor && editor->hasFocus()) return QAccessible::queryAccessibleInterface(editor);
         return Grid().hasFocus() ? cellAt(CurrentRow(), CurrentCol()) : nullptr;
     }
@@ -153,12 +272,6 @@ public:
 
 private:
     int CellChildren() const { return Cols() + Rows() * (Cols() + 1); }
-    // The in-place editor shown on the current cell; nullptr when none is open.
-    QWidget* OpenEditor() const {
-        for (QWidget* child : Grid().viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (child->isVisible()) return child;
-        return nullptr;
-    }
 
     // The cells' interfaces live as long as the table's and keep their ids, as screen readers
     // expect of an object they were given.
@@ -192,8 +305,11 @@ QAccessibleInterface* TGridCellAccessible::table() const {
 }
 
 QString TGridCellAccessible::text(QAccessible::Text t) const {
+    TXStringGrid& grid = table_->Grid();
+    if (t == QAccessible::Description && role_ == QAccessible::Cell)
+        return TGridAccessibility::Of(grid).Describe(grid.FixedCols() + col_,
+                                                     grid.FixedRows() + row_);
     if (t != QAccessible::Name) return {};
-    const TXStringGrid& grid = table_->Grid();
     if (role_ == QAccessible::ColumnHeader) return ColumnCaption(grid, col_);
     if (role_ == QAccessible::RowHeader) return RowCaption(grid, row_);
     return grid.CellQString(grid.FixedCols() + col_, grid.FixedRows() + row_);
@@ -213,16 +329,18 @@ QRect TGridCellAccessible::rect() const {
 
 QAccessible::State TGridCellAccessible::state() const {
     QAccessible::State state;
-    state.selectable = role_ == QAccessible::Cell;
+    const bool body = role_ == QAccessible::Cell;
+    state.selectable = body;
     state.selected = isSelected();
-    state.focusable = role_ == QAccessible::Cell;
+    state.focusable = body;
+    state.focused = body && row_ == table_->CurrentRow() && col_ == table_->CurrentCol() &&
+                    HasFocusWithin(table_->Grid());
     state.invisible = rect().isEmpty();
     return state;
 }
 
 bool TGridCellAccessible::isSelected() const {
-    return role_ == QAccessible::Cell && row_ == table_->CurrentRow() &&
-           col_ == table_->CurrentCol();
+    return role_ == QAccessible::Cell && BodySelection(table_->Grid()).Contains(col_, row_);
 }
 
 QList<QAccessibleInterface*> TGridCellAccessible::columnHeaderCells() const {
@@ -233,48 +351,10 @@ QList<QAccessibleInterface*> TGridCellAccessible::rowHeaderCells() const {
     return {table_->child(table_->Cols() + row_ * (table_->Cols() + 1))};
 }
 
-// Names an in-place editor of the grid each time it is shown or moved to another cell.
-class TEditorNamer : public QObject {
-public:
-    static constexpr const char* ObjectName = "EditorNamer";
-
-    explicit TEditorNamer(TXStringGrid* grid)
-        : QObject(grid), grid_(grid), viewport_(grid->viewport()) {
-        setObjectName(QLatin1StringView(ObjectName));
-        viewport_->installEventFilter(this);
-        for (QWidget* editor :
-             grid->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            editor->installEventFilter(this);
-            if (editor->isVisible()) Name(editor);
-        }
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        // The viewport is compared by the pointer kept: while the grid is destroyed it still sends
-        // events, and the grid is no scroll area any more.
-        if (watched == viewport_) {
-            if (event->type() == QEvent::ChildAdded)
-                static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
-        } else if (event->type() == QEvent::Show || event->type() == QEvent::Move) {
-            if (auto* editor = qobject_cast<QWidget*>(watched)) Name(editor);
-        }
-        return false;
-    }
-
-private:
-    void Name(QWidget* editor) const {
-        editor->setAccessibleName(CellEditorName(*grid_, grid_->Col(), grid_->Row()));
-    }
-
-    TXStringGrid* grid_;
-    QWidget* viewport_;
-};
-
 QAccessibleInterface* GridFactory(const QString&, QObject* object) {
     auto* grid = qobject_cast<TXStringGrid*>(object);
     if (!grid) return nullptr;
-    const QString namer = QLatin1StringView(TEditorNamer::ObjectName);
-    if (!grid->findChild<QObject*>(namer, Qt::FindDirectChildrenOnly)) new TEditorNamer(grid);
+    TGridAccessibility::Of(*grid).SetAsked();
     return new TGridAccessible(grid);
 }
 
@@ -292,4 +372,13 @@ QString CellEditorName(const TXStringGrid& grid, int col, int row) {
     // The caption without its note in brackets: "タイトル(必須 100バイト以内)" gives "タイトル".
     const QString caption = ColumnCaption(grid, col - grid.FixedCols()).section(u'(', 0, 0);
     return caption.trimmed() + u' ' + u"%1行目"_s.arg(RowCaption(grid, row - grid.FixedRows()));
+}
+
+void SetCellDescriber(TXStringGrid& grid, TCellDescriber describer) {
+    TGridAccessibility::Of(grid).SetDescriber(std::move(describer));
+}
+
+void AnnounceCurrentCell(TXStringGrid& grid) {
+    TGridAccessibility* own = TGridAccessibility::Find(grid);
+    if (own && own->Asked()) own->ScheduleAnnouncement();
 }

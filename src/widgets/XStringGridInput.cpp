@@ -4,6 +4,7 @@
 #include "widgets/XStringGrid.h"
 
 #include "widgets/KeyHelpers.h"
+#include "widgets/XStringGridAccessible.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -85,6 +86,13 @@ void TXStringGrid::MoveCurrent(TGridCoord cell, bool moveAnchor) {
         selectionModel()->setCurrentIndex(model()->index(current_.Y, current_.X),
                                           QItemSelectionModel::NoUpdate);
     RepaintAll();
+    AnnounceCurrentCell(*this);
+}
+
+// QTableView would announce its current index by its own numbering of the table's children,
+// which is not the grid's.
+void TXStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QAbstractItemView::currentChanged(current, previous);
 }
 
 void TXStringGrid::ScrollToCurrent() {

@@ -40,6 +40,17 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The part of `widget` that its parents leave visible, in its own coordinates.
+inline QRect VisiblePart(const QWidget* widget) {
+    QRect visible = widget->rect();
+    for (const QWidget* inner = widget; !inner->isWindow(); inner = inner->parentWidget()) {
+        const QWidget* parent = inner->parentWidget();
+        const QPoint offset = widget->mapTo(parent, QPoint(0, 0));
+        visible &= parent->rect().translated(-offset);
+    }
+    return visible;
+}
+
 // The texts of the boxes answered from the queue since the last call.
 inline QStringList AnsweredTexts() {
     QStringList texts;
@@ -82,10 +93,11 @@ struct THandOverRecorder {
     void Install() {
         handOvers.clear();
         programsStart = true;
-        SetProgramLauncher([this](const QString& program, const QStringList& arguments) {
-            handOvers.append({program, arguments, {}, IsBusy()});
-            return programsStart ? QString() : QStringLiteral("not found");
-        });
+        SetProgramLauncher(
+            [this](const QString& program, const QStringList& arguments, const TStartFailure&) {
+                handOvers.append({program, arguments, {}, IsBusy()});
+                return programsStart ? QString() : QStringLiteral("not found");
+            });
         SetUrlOpener([this](const QUrl& url) {
             handOvers.append({{}, {}, url, IsBusy()});
             return QString();

@@ -1,10 +1,10 @@
 // Hand-overs to outside programs, with the desktop replaced by recorders.
 
 #include "app/AppUtils.h"
+#include "dialogs/L_Dialog.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestAppUtils : public QObject {
@@ -16,6 +16,7 @@ class TestAppUtils : public QObject {
     };
     QList<Launch> launches_;
     QList<QUrl> urls_;
+    QList<TMsgDlgRecord> boxes_;
     bool launchSucceeds_ = true;
 
 private slots:
@@ -23,10 +24,16 @@ private slots:
         launches_.clear();
         urls_.clear();
         launchSucceeds_ = true;
-        SetProgramLauncher([this](const QString& program, const QStringList& arguments) {
-            launches_.append({program, arguments});
-            return launchSucceeds_ ? QString() : QStringLiteral("no such program");
+        boxes_.clear();
+        TMsgDlg::SetUnqueuedBoxHandler([this](const TMsgDlgRecord& box) {
+            boxes_.append(box);
+            return int(mrOk);
         });
+        SetProgramLauncher(
+            [this](const QString& program, const QStringList& arguments, const TStartFailure&) {
+                launches_.append({program, arguments});
+                return launchSucceeds_ ? QString() : QStringLiteral("no such program");
+            });
         SetUrlOpener([this](const QUrl& url) {
             urls_.append(url);
             return QString();
@@ -67,24 +74,16 @@ private slots:
 
     void failedStartShowsTheErrorBox() {
         launchSucceeds_ = false;
-        QString text, title;
-        QPoint position;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            text = box->text();
-            title = box->windowTitle();
-            position = box->pos();
-            box->accept();
-        });
         QCOMPARE(ExecProgram("missing-program", "x"), ExecFileNotFound);
-        QCOMPARE(text,
-                 QStringLiteral("指定のプロセスは実行出来ませんでした。Er=2\nno such program"));
-        QCOMPARE(title, QStringLiteral("エラー"));
-        QCOMPARE(position, QPoint(50, 50));
+        QCOMPARE(boxes_.size(), 1);
+        QCOMPARE(boxes_[0].Text,
+                 QStringLiteral("指定のプロセスは実行出来ませんでした。Er=2\r\nno such program"));
+        QCOMPARE(boxes_[0].Title, QStringLiteral("エラー"));
+        QCOMPARE(boxes_[0].DlgType, mtError);
     }
 
-    // The desktop's launcher itself: what the user is told about a program that does not run.
+    // The desktop's launcher itself, with real programs: what the user is told about a program
+    // that does not run, and the way out a caller takes when the desktop's opener gives up.
     void watchedProgramReportsFailures_data() {
         QTest::addColumn<QStringList>("command");
         QTest::addColumn<bool>("started");
@@ -94,28 +93,48 @@ private slots:
         QTest::newRow("missing") << QStringList{"orvanix-no-such-program"} << false << "";
         QTest::newRow("exits at once with its reason")
             << QStringList{"sh", "-c", "echo first >&2; echo 'no method available' >&2; exit 3"}
-            << true << box + "Er=3\nno method available";
+            << true << box + "Er=3\r\nno method available";
         QTest::newRow("reason without a line break")
             << QStringList{"sh", "-c", "printf 'cannot open display' >&2; exit 4"} << true
-            << box + "Er=4\ncannot open display";
+            << box + "Er=4\r\ncannot open display";
     }
     void watchedProgramReportsFailures() {
         QFETCH(QStringList, command);
         QFETCH(bool, started);
         QFETCH(QString, box);
-        QString shown;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            if (auto* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown = open->text();
-                open->accept();
-            }
-        });
-        poll.start(20);
         const QString program = command.takeFirst();
         QCOMPARE(StartWatchedProgram(program, command).isEmpty(), started);
-        QTRY_COMPARE_WITH_TIMEOUT(shown, box, 5000);
+        const auto shown = [this] { return boxes_.isEmpty() ? QString() : boxes_[0].Text; };
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), box, 5000);
     }
+
+    // Instead of the error box, the caller's own way out when the desktop's opener gives up.
+    void openWithDesktopFallsBack_data() {
+        QTest::addColumn<QString>("opener"); // the desktop's opener, a shell script; "" for none
+        QTest::newRow("no program for the file")
+            << "echo 'xdg-open: no method available for opening' >&2; exit 3";
+        QTest::newRow("no opener") << "";
+    }
+    void openWithDesktopFallsBack() {
+        QFETCH(QString, opener);
+        QTemporaryDir bin;
+        if (!opener.isEmpty()) {
+            QFile script(bin.filePath("xdg-open"));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(("#!/bin/sh\n" + opener + "\n").toUtf8());
+            script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        SetProgramLauncher(StartWatchedProgram);
+        bool fellBack = false;
+        OpenWithDesktop("/opt/orvanix/orvanix.txt", [&fellBack] { fellBack = true; });
+        qputenv("PATH", path);
+        QTRY_VERIFY_WITH_TIMEOUT(fellBack, 5000);
+        QVERIFY(boxes_.isEmpty());
+    }
+
+    void cleanup() { TMsgDlg::SetUnqueuedBoxHandler({}); }
 
     void openWithShellHandsOverAddresses() {
         OpenWithShell(

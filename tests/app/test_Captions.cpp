@@ -1,38 +1,34 @@
 // Every caption of the window shows its whole text: labels, check boxes, radio buttons, buttons
-// and group box titles on all three pages, with both usual Japanese desktop fonts. CTest runs
-// this at 100% and again at 200% (QT_SCALE_FACTOR=2).
+// and group box titles on all three pages, with both usual Japanese desktop fonts; and every text
+// is legible (4.5:1) on what it is drawn on, with a light and with a dark desktop palette. CTest
+// runs this at 100% and again at 200% (QT_SCALE_FACTOR=2).
 
+#include "FormTestSupport.h"
+#include "ThemeColours.h"
 #include "app/L_Sizeing.h"
 #include "app/MiniForm.h"
 #include "dialogs/L_Dialog.h"
+#include "widgets/L_CCmbo.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSignalSpy>
+#include <QStatusBar>
 #include <QStyleOption>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The part of `widget` that its parents leave visible, in its own coordinates.
-QRect VisiblePart(const QWidget* widget) {
-    QRect visible = widget->rect();
-    for (const QWidget* inner = widget; !inner->isWindow(); inner = inner->parentWidget()) {
-        const QWidget* parent = inner->parentWidget();
-        const QPoint offset = widget->mapTo(parent, QPoint(0, 0));
-        visible &= parent->rect().translated(-offset);
-    }
-    return visible;
-}
 
 // The width the caption's text needs and the width it has, or nothing for a widget without one.
 struct TCaptionRoom {
@@ -41,7 +37,7 @@ struct TCaptionRoom {
 };
 
 std::optional<TCaptionRoom> CaptionRoom(const QWidget* widget) {
-    const QRect visible = VisiblePart(widget);
+    const QRect visible = formtest::VisiblePart(widget);
     const QFontMetrics metrics = widget->fontMetrics();
     if (const auto* label = qobject_cast<const QLabel*>(widget)) {
         if (label->text().isEmpty() || label->wordWrap()) return std::nullopt;
@@ -65,6 +61,52 @@ std::optional<TCaptionRoom> CaptionRoom(const QWidget* widget) {
     return std::nullopt;
 }
 
+// The window through its start-up, with its settings in `settings`. False when it did not get
+// there in time.
+bool StartWindow(std::unique_ptr<TMiniForm>& form, const QTemporaryDir& settings) {
+    IniFileName = settings.filePath(u"orvanix.ini"_s).toStdString();
+    return formtest::StartForm(form);
+}
+
+// Text and the background it is drawn on, named after what shows them.
+struct TTextColours {
+    QString what;
+    QColor text;
+    QColor background;
+};
+
+// The colours of every enabled text on the window's pages and status bar.
+QList<TTextColours> TextColours(TMiniForm& form) {
+    QList<TTextColours> found;
+    QList<QWidget*> widgets = form.StatusBar->findChildren<QWidget*>();
+    for (int page = 0; page < form.PageControl->count(); ++page)
+        widgets << form.PageControl->widget(page)->findChildren<QWidget*>();
+    for (QWidget* widget : widgets) {
+        if (!widget->isEnabled()) continue; // dimmed text need not be legible
+        const QPalette colours = widget->palette();
+        const QString name = widget->objectName();
+        if (auto* field = qobject_cast<TPaintEdit*>(widget)) {
+            found << TTextColours{name, field->FontColor(), field->Color()}
+                  << TTextColours{name + u" focused"_s, field->FocusFontColor(),
+                                  field->FocusColor()};
+        } else if (qobject_cast<QPlainTextEdit*>(widget)) {
+            found << TTextColours{name, colours.color(QPalette::Text),
+                                  colours.color(QPalette::Base)};
+        } else if (qobject_cast<QLabel*>(widget) || qobject_cast<QGroupBox*>(widget) ||
+                   qobject_cast<QAbstractButton*>(widget)) {
+            found << TTextColours{name, colours.color(widget->foregroundRole()),
+                                  colours.color(QPalette::Window)};
+        }
+    }
+    for (int col = 0; col < form.XStringGrid->ColCount(); ++col) {
+        const TXStringColumnItem& column = *form.XStringGrid->Columns()->Items(col);
+        found << TTextColours{u"grid column %1"_s.arg(col), column.FontColor(), column.Color()}
+              << TTextColours{u"grid caption %1"_s.arg(col), column.HeaderFontColor(),
+                              column.HeaderColor()};
+    }
+    return found;
+}
+
 } // namespace
 
 class TestCaptions : public QObject {
@@ -86,14 +128,11 @@ private slots:
         font.setFamilies({family});
         QApplication::setFont(font);
         QTemporaryDir settings;
-        IniFileName = settings.filePath(u"orvanix.ini"_s).toStdString();
         QStringList cut;
         {
-            TMiniForm form;
-            form.CommandLineParams.clear();
-            QSignalSpy finished(&form, &TMiniForm::StartupFinished);
-            form.show();
-            QVERIFY(finished.wait(5000));
+            std::unique_ptr<TMiniForm> started;
+            QVERIFY(StartWindow(started, settings));
+            TMiniForm& form = *started;
             for (int page = 0; page < form.PageControl->count(); ++page) {
                 form.PageControl->setCurrentIndex(page);
                 QCoreApplication::processEvents();
@@ -115,6 +154,43 @@ private slots:
         }
         QApplication::setFont(original);
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u", "_s)));
+    }
+
+    void textIsLegible_data() {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light palette") << false;
+        QTest::newRow("dark palette") << true;
+    }
+
+    void textIsLegible() {
+        QFETCH(bool, dark);
+        const QPalette original = QApplication::palette();
+        if (dark) QApplication::setPalette(testsupport::DarkPalette());
+        QTemporaryDir settings;
+        QStringList illegible;
+        {
+            std::unique_ptr<TMiniForm> started;
+            QVERIFY(StartWindow(started, settings));
+            TMiniForm& form = *started;
+            QList<TTextColours> texts = TextColours(form);
+            // A date that is none is marked in the error colour, under the column's text colour.
+            TXStringGrid& grid = *form.XStringGrid;
+            grid.SetCells(icTitle, 2, "news");
+            grid.SetCells(icDate, 2, "not a date");
+            const QRect cell = grid.CellRect(icDate, 2);
+            const QImage painted = grid.viewport()->grab().toImage();
+            const QColor marked =
+                painted.pixelColor((cell.topLeft() + QPoint(3, 3)) * painted.devicePixelRatio());
+            QVERIFY(marked != grid.Columns()->Items(icDate)->Color());
+            texts << TTextColours{u"marked date"_s, grid.Columns()->Items(icDate)->FontColor(),
+                                  marked};
+            for (const TTextColours& text : std::as_const(texts))
+                if (testsupport::Contrast(text.text, text.background) < 4.5)
+                    illegible << u"%1 (%2 on %3)"_s.arg(text.what, text.text.name(),
+                                                        text.background.name());
+        }
+        QApplication::setPalette(original);
+        QVERIFY2(illegible.isEmpty(), qPrintable(illegible.join(u", "_s)));
     }
 };
 

@@ -1,10 +1,12 @@
 // Renders the editor's three pages, filled from the example table file, its four menus and its
 // message boxes into PNG files so that their looks can be checked by eye:
 // window_gallery <output folder> [table file]
-// The file names tell the style, the font and the scale. ORVANIX_GALLERY_FONT names the font
-// family (the program's own choice when unset). Run it under Xvfb at 100% and 200%, in the Fusion
-// and the plain Windows style, with tests/app/window_screenshots.sh.
+// The file names tell the style, the font, the scale and a dark palette. ORVANIX_GALLERY_FONT
+// names the font family (the program's own choice when unset); ORVANIX_GALLERY_PALETTE=dark gives
+// the window the palette of a dark desktop theme. Run it under Xvfb at 100% and 200%, in the
+// Fusion and the plain Windows style, with tests/app/window_screenshots.sh.
 
+#include "ThemeColours.h"
 #include "app/L_Sizeing.h"
 #include "app/MiniForm.h"
 #include "app/Startup.h"
@@ -60,6 +62,8 @@ int main(int argc, char** argv) {
     if (const QString family = qEnvironmentVariable("ORVANIX_GALLERY_FONT"); !family.isEmpty())
         font.setFamilies({family});
     QApplication::setFont(font);
+    const bool dark = qEnvironmentVariable("ORVANIX_GALLERY_PALETTE") == u"dark";
+    if (dark) QApplication::setPalette(testsupport::DarkPalette());
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {
         QTextStream(stderr) << "usage: window_gallery <output folder> [table file]\n";
@@ -79,9 +83,9 @@ int main(int argc, char** argv) {
     loop.exec();
     if (args.size() > 2) form.LoadTableFile(args[2].toStdString());
 
-    const QString look = QApplication::style()->name() + u'-' +
-                         font.families().value(0).remove(u' ') + u'-' +
-                         qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s) + u'x';
+    const QString look =
+        QApplication::style()->name() + u'-' + font.families().value(0).remove(u' ') + u'-' +
+        qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s) + u'x' + (dark ? u"-dark"_s : QString());
     bool saved = true;
     const QStringList pages{u"channel"_s, u"items"_s, u"confirm"_s};
     for (int page = 0; page < pages.size(); ++page) {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # What a screen reader gets of the editor: the editor runs with its accessibility on a session bus
-# of its own, and accessibility_tree.py reads it over AT-SPI. Runs inside with_window_manager.sh.
+# of its own, and accessibility_tree.py reads it over AT-SPI and walks its grid with the keys.
+# Runs inside with_window_manager.sh.
 # Usage: accessibility_session.sh ORVANIX TABLE.tbl
 set -eu
 
@@ -24,6 +25,8 @@ launcher=$!
 HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share \
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$1" "$2" >"$home/editor.log" 2>&1 &
 editor=$!
-timeout 60 xdotool search --sync --onlyvisible --class orvanix >/dev/null ||
+window=$(timeout 60 xdotool search --sync --onlyvisible --class orvanix | head -n 1) ||
     { cat "$home/editor.log" >&2; exit 1; }
-/usr/bin/python3 "$here/accessibility_tree.py"
+# The keys of the walk go to the editor, as a user's would.
+xdotool windowactivate --sync "$window"
+/usr/bin/python3 "$here/accessibility_tree.py" "$2"

@@ -55,12 +55,11 @@ QString XProperty(const QWidget* window, const QString& name) {
     return QString::fromUtf8(xprop.readAllStandardOutput());
 }
 
-// Presses keys through the X server, as a keyboard does (xdotool), and lets the program see them.
+// Presses keys through the X server, as a keyboard does (xdotool). The program sees them in that
+// order while the test waits for what they do.
 void XKeys(const QStringList& keys) {
-    for (const QString& key : keys) {
+    for (const QString& key : keys)
         QProcess::execute(u"xdotool"_s, {u"key"_s, u"--delay"_s, u"30"_s, key});
-        QTest::qWait(50);
-    }
 }
 
 } // namespace
@@ -193,13 +192,14 @@ private slots:
         before.exec();
         QPoint offset;
         WhenBoxIsFramed([&](QWidget* box) {
-            // The box may still be moved to its final place once its size is known.
+            // The box may still be moved to its final place once its size is known, which a busy
+            // machine may take its time over.
             (void)QTest::qWaitFor(
                 [&] {
                     offset = box->frameGeometry().center() - form.frameGeometry().center();
                     return offset.manhattanLength() <= 24;
                 },
-                5000);
+                Patience);
             box->close();
         });
         ShowMsg(text);
@@ -252,7 +252,7 @@ private slots:
                 painted.setDevicePixelRatio(1);
                 return shown == painted;
             },
-            5000);
+            Patience);
         if (!same) {
             shown.save(dir_->filePath(u"shown.png"_s));
             painted.save(dir_->filePath(u"painted.png"_s));

@@ -23,11 +23,14 @@ check_tree() {
     for file in lib/orvanix/orvanix lib/orvanix/orvanix-feed; do
         [ -x "$prefix/$file" ] || fail "$file is missing or not executable"
     done
-    for file in lib/orvanix/orvanix.txt share/icons/hicolor/scalable/apps/orvanix.svg \
+    for file in share/doc/orvanix/orvanix.txt share/icons/hicolor/scalable/apps/orvanix.svg \
         share/mime/packages/orvanix.xml share/doc/orvanix/copyright \
         share/doc/orvanix/changelog.gz; do
         [ -f "$prefix/$file" ] || fail "$file is missing"
     done
+    # The help menu looks for the readme beside the programs.
+    [ "$(readlink "$prefix/lib/orvanix/orvanix.txt")" = ../../share/doc/orvanix/orvanix.txt ] ||
+        fail "lib/orvanix/orvanix.txt does not lead to the readme in share/doc/orvanix"
     [ "$(ls "$prefix/lib/orvanix")" = "$(printf 'orvanix\norvanix-feed\norvanix.txt')" ] ||
         fail "lib/orvanix holds more than the programs and the readme: $(ls "$prefix/lib/orvanix")"
     zcat "$prefix/share/doc/orvanix/changelog.gz" | head -n 1 | grep -q "^orvanix ($version) " ||
@@ -36,11 +39,13 @@ check_tree() {
         [ -L "$prefix/bin/$program" ] || fail "bin/$program is not a link"
         [ "$(readlink "$prefix/bin/$program")" = "../lib/orvanix/$program" ] ||
             fail "bin/$program does not point into lib/orvanix"
-        # Through the link, as a user starts it, and without a display.
-        [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$program" --version)" = \
-            "$program $version" ] || fail "$program --version does not say $version"
-        env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$program" --help |
-            grep -q "^Usage: $program" || fail "$program --help does not run"
+        # Through the link, as a user starts it, and without a display; nothing is created.
+        [ "$(as_new_user "$prefix/bin/$program" --version)" = "$program $version" ] ||
+            fail "$program --version does not say $version"
+        as_new_user "$prefix/bin/$program" --help | grep -q "^Usage: $program" ||
+            fail "$program --help does not run"
+        [ -z "$(ls -A "$work/home")" ] ||
+            fail "$program --version or --help created $(ls -A "$work/home")"
         for page in "man/man1/$program.1.gz" "man/ja/man1/$program.1.gz"; do
             [ -f "$prefix/share/$page" ] || fail "$page is missing"
             # Any complaint of the formatter is a fault of the page.
@@ -51,6 +56,7 @@ check_tree() {
                 fail "$page does not show"
         done
     done
+    check_editor_start "$prefix/bin/orvanix"
     for size in 16 22 24 32 48 64 128 256; do
         file "$prefix/share/icons/hicolor/${size}x$size/apps/orvanix.png" |
             grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon"
@@ -62,6 +68,33 @@ check_tree() {
     grep -qx 'Exec=orvanix %f' "$desktop" || fail "the desktop entry does not start orvanix"
     grep -qx 'MimeType=application/x-orvanix-table;' "$desktop" ||
         fail "the desktop entry does not open table files"
+}
+
+# A user of a fresh account, whose folders are all still to be made, without a display.
+as_new_user() {
+    mkdir -p "$work/home"
+    env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_STATE_HOME \
+        -u QT_QPA_PLATFORM HOME="$work/home" "$@"
+}
+
+# The editor started where it cannot run: its exit status, how many lines say why and what they
+# say ("-": no platform or option given, or any number of lines).
+check_editor_start() {
+    while read -r expected lines platform option says; do
+        [ "$platform" != - ] || platform=
+        [ "$option" != - ] || option=
+        status=0
+        as_new_user ${platform:+env QT_QPA_PLATFORM=$platform} "$1" $option \
+            >"$work/start.out" 2>&1 || status=$?
+        [ "$status" -eq "$expected" ] &&
+            { [ "$lines" = - ] || [ "$(wc -l <"$work/start.out")" -eq "$lines" ]; } &&
+            grep -q -- "$says" "$work/start.out" ||
+            fail "orvanix $option ($platform): status $status, $(cat "$work/start.out")"
+    done <<STARTS
+1 1 - - needs a desktop (X11 or Wayland); without one, build the feed with orvanix-feed
+2 - offscreen --no-such-option unknown option --no-such-option
+STARTS
+    [ -z "$(ls -A "$work/home")" ] || fail "a start that failed created $(ls -A "$work/home")"
 }
 
 # The desktop's databases, updated by the install, know table files by name and by their first
@@ -120,6 +153,15 @@ package)
     field "$deb" Depends | grep -q libqt6widgets6 || fail "the package does not depend on Qt"
     field "$deb" Recommends | grep -q fonts-ipafont-gothic ||
         fail "the package does not recommend the Japanese font"
+    field "$deb" Recommends | grep -q qt6-wayland ||
+        fail "the package does not recommend Qt's Wayland platform"
+    # What the package declares it installs is what it unpacks to: at least the bytes, at most a
+    # KiB more for each file, link and folder.
+    declared=$(field "$deb" Installed-Size)
+    bytes=$(find "$work/root" -type f -printf '%s\n' | awk '{ b += $1 } END { print int(b / 1024) }')
+    entries=$(find "$work/root" | wc -l)
+    [ "$declared" -ge "$bytes" ] && [ "$declared" -le $((bytes + entries)) ] ||
+        fail "Installed-Size is $declared KiB, it unpacks to $bytes KiB in $entries entries"
     field "$deb" Description | grep -q 'RSS 1.0で' || fail "the description has no Japanese"
     # Nothing outside /usr.
     [ "$(ls "$work/root")" = usr ] || fail "the package installs outside /usr"

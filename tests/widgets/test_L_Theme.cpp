@@ -1,3 +1,4 @@
+#include "ThemeColours.h"
 #include "widgets/L_Theme.h"
 
 #include <QApplication>
@@ -50,6 +51,8 @@ private slots:
     void visualStylesFollowTheStyle_data();
     void visualStylesFollowTheStyle();
     void editTextLengthCountsCharacters();
+    void legibleColourKeepsItsHue_data();
+    void legibleColourKeepsItsHue();
     void clippedPartCutsItsRightEdge();
     void partTextKeepsAwayFromTheEdges();
     void japaneseFontShowsJapanese();
@@ -62,7 +65,8 @@ void TestL_Theme::visualStylesFollowTheStyle_data() {
     QTest::newRow("plain Windows") << u"Windows"_s << false;
 }
 
-// A tab page turns white on joining the tab widget only under visual styles.
+// A tab page takes the text fields' colours on joining the tab widget only under visual styles,
+// and again when the desktop's colours change.
 void TestL_Theme::visualStylesFollowTheStyle() {
     QFETCH(QString, style);
     QFETCH(bool, inUse);
@@ -73,9 +77,18 @@ void TestL_Theme::visualStylesFollowTheStyle() {
     auto* added = new TTabSheetEx;
     tabs.addTab(added, u"基本設定"_s);
     auto* created = new TTabSheetEx(&tabs);
-    for (TTabSheetEx* sheet : {added, created}) {
-        QCOMPARE(sheet->palette().color(QPalette::Window) == Qt::white, inUse);
-        QCOMPARE(sheet->autoFillBackground(), inUse);
+    QPalette dark = tabs.palette();
+    dark.setColor(QPalette::Base, Qt::black);
+    dark.setColor(QPalette::Text, Qt::yellow);
+    for (const QPalette& desktop : {tabs.palette(), dark}) {
+        tabs.setPalette(desktop);
+        for (TTabSheetEx* sheet : {added, created}) {
+            QCOMPARE(sheet->testAttribute(Qt::WA_SetPalette), inUse);
+            QCOMPARE(sheet->autoFillBackground(), inUse);
+            if (!inUse) continue;
+            QCOMPARE(sheet->palette().color(QPalette::Window), desktop.color(QPalette::Base));
+            QCOMPARE(sheet->palette().color(QPalette::WindowText), desktop.color(QPalette::Text));
+        }
     }
     TTabSheetEx orphan;
     QVERIFY(!orphan.autoFillBackground());
@@ -83,6 +96,29 @@ void TestL_Theme::visualStylesFollowTheStyle() {
 
 void TestL_Theme::editTextLengthCountsCharacters() {
     QCOMPARE(EditTextLength("\x83\x6a\x83\x85\x81\x5b\x83\x58 RSS"), 8);
+}
+
+void TestL_Theme::legibleColourKeepsItsHue_data() {
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("blue on white: legible already")
+        << QColor(Qt::blue) << QColor(Qt::white) << false;
+    QTest::newRow("red on white: a little darker") << QColor(Qt::red) << QColor(Qt::white) << true;
+    QTest::newRow("red on dark grey: lighter")
+        << QColor(Qt::red) << QColor(0x2A, 0x2A, 0x2A) << true;
+    QTest::newRow("black on black: grey") << QColor(Qt::black) << QColor(Qt::black) << true;
+    QTest::newRow("white on light yellow: grey")
+        << QColor(Qt::white) << QColor(0xFF, 0xFF, 0xF4) << true;
+}
+
+void TestL_Theme::legibleColourKeepsItsHue() {
+    QFETCH(QColor, colour);
+    QFETCH(QColor, background);
+    const QColor legible = LegibleOn(colour, background);
+    QVERIFY(testsupport::Contrast(legible, background) >= 4.5);
+    QCOMPARE(legible.hslHue(), colour.hslHue());
+    QTEST(legible != colour, "changed");
 }
 
 void TestL_Theme::clippedPartCutsItsRightEdge() {

@@ -241,10 +241,12 @@ void TestSHBrowseForFolderEx::viewStaysWhereTheUserPutIt() {
                    tree->viewport()->rect().intersects(tree->visualRect(tree->currentIndex()));
         });
         bar->triggerAction(QAbstractSlider::SliderToMinimum);
-        const QModelIndex first = tree->indexAt(QPoint(5, 5));
-        tree->expand(tree->model()->index(0, 0, first));
-        QTest::qWait(300); // the opened folder loads and sorts in the background
-        stayed = bar->value() == 0;
+        const QModelIndex opened = tree->model()->index(0, 0, tree->indexAt(QPoint(5, 5)));
+        tree->expand(opened);
+        // The opened folder loads in the background; the model sorts it once the rows are in.
+        const bool loaded = QTest::qWaitFor([&] { return tree->model()->rowCount(opened) > 0; });
+        QCoreApplication::processEvents();
+        stayed = loaded && bar->value() == 0;
         dialog->reject();
     });
     browser.Execute();
@@ -263,8 +265,10 @@ void TestSHBrowseForFolderEx::renderGallery() {
     browser.SelectFolderName = ToCp932(Path(u"ニュース"_s));
     bool saved = false;
     WhenDialogIsUp([&](TBrowseFolderDialog* dialog) {
-        QTest::qWait(300); // the folder tree fills in the background
-        saved = dialog->grab().save(folder + u"/SHBFFEX.png"_s);
+        // The folder tree fills in in the background, up to the chosen folder.
+        auto* tree = dialog->findChild<QTreeView*>();
+        saved = QTest::qWaitFor([tree] { return tree->currentIndex().isValid(); }) &&
+                dialog->grab().save(folder + u"/SHBFFEX.png"_s);
         dialog->reject();
     });
     browser.Execute();
