@@ -82,14 +82,15 @@ TResult ForeignLink(const std::string& link) {
         Utf8ToCp932Shown("共有フォルダにある他のユーザーのリンク「" + link + "」はたどれません。"));
 }
 
-// The name that `link` points to, relative to the link's own folder when the link is relative.
-TResult ReadLink(const std::string& link, std::string& next) {
+// Replaces `path`, a symbolic link, with the name it points to: a relative target is taken from
+// the link's own folder, as the kernel takes it, whatever the working folder.
+TResult ReadLink(std::string& path) {
     char buffer[PATH_MAX];
-    const ssize_t length = readlink(link.c_str(), buffer, sizeof buffer);
+    const ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
     if (length < 0) return TResult::FromErrno(errno);
     if (static_cast<size_t>(length) == sizeof buffer) return TResult::FromErrno(ENAMETOOLONG);
-    next.assign(buffer, static_cast<size_t>(length));
-    if (!next.starts_with('/')) next = FolderOf(link) + "/" + next;
+    std::string target(buffer, static_cast<size_t>(length));
+    path = target.starts_with('/') ? std::move(target) : FolderOf(path) + "/" + target;
     return {};
 }
 
@@ -99,7 +100,7 @@ TResult FollowLinks(std::string& path, struct stat& info) {
     for (int steps = 0; S_ISLNK(info.st_mode); ++steps) {
         if (steps == MaxLinkSteps) return TResult::FromErrno(ELOOP);
         if (!MayFollowLink(path, info)) return ForeignLink(path);
-        if (TResult read = ReadLink(path, path); !read) return read;
+        if (TResult read = ReadLink(path); !read) return read;
         if (lstat(path.c_str(), &info) != 0)
             return errno == ENOENT ? Refused("リンク先のファイルがありません。")
                                    : TResult::FromErrno(errno);

@@ -75,12 +75,50 @@ TEST_F(TextFileTest, AtomicWriteReplacesAndKeepsPermissions) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
-TEST_F(TextFileTest, AtomicWriteThroughSymlinkReplacesTheTarget) {
-    Put(Path("real"), "old");
-    fs::create_symlink(Path("real"), Path("link"));
-    ASSERT_TRUE(WriteFileAtomic(Path("link"), "new").Ok());
-    EXPECT_TRUE(fs::is_symlink(Path("link")));
-    EXPECT_EQ(Get(Path("real")), "new");
+// A save through a link replaces the file the link names, a relative target taken from the
+// link's own folder whatever the working folder; a loop of links fails instead of going round.
+TEST_F(TextFileTest, AtomicWriteThroughLinksReplacesTheirTarget) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> links; // link, its target ("@": dir_)
+        const char* workingFolder;
+        const char* saved; // as the save names it ("@": dir_)
+        int error;         // 0: "real/news.rdf" is replaced
+    } cases[] = {
+        {"absolute target", {{"news.rdf", "@/real/news.rdf"}}, "", "@/news.rdf", 0},
+        {"relative target", {{"site/news.rdf", "../real/news.rdf"}}, "other", "@/site/news.rdf", 0},
+        {"relative target, relative save",
+         {{"site/news.rdf", "../real/news.rdf"}},
+         "other",
+         "../site/news.rdf",
+         0},
+        {"relative links in two folders",
+         {{"news.rdf", "site/news.rdf"}, {"site/news.rdf", "../real/news.rdf"}},
+         "site",
+         "@/news.rdf",
+         0},
+        {"loop", {{"a", "b"}, {"b", "a"}}, "", "@/a", ELOOP},
+    };
+    const auto inFolder = [this](std::string text) {
+        if (text.starts_with('@')) text.replace(0, 1, dir_.string());
+        return text;
+    };
+    const fs::path working = fs::current_path();
+    for (const auto& c : cases) {
+        fs::remove_all(dir_);
+        for (const char* folder : {"real", "site", "other"})
+            fs::create_directories(dir_ / folder);
+        Put(Path("real/news.rdf"), "old");
+        for (const auto& [link, target] : c.links)
+            fs::create_symlink(inFolder(target), dir_ / link);
+        fs::current_path(dir_ / c.workingFolder);
+        const TResult saved = WriteFileAtomic(inFolder(c.saved), "new");
+        fs::current_path(working);
+        EXPECT_EQ(saved.Errno(), c.error) << c.name;
+        EXPECT_EQ(Get(Path("real/news.rdf")), c.error ? "old" : "new") << c.name;
+        for (const auto& [link, target] : c.links)
+            EXPECT_TRUE(fs::is_symlink(dir_ / link)) << c.name;
+    }
 }
 
 TEST_F(TextFileTest, FailedWritesLeaveTheOldFile) {
