@@ -62,13 +62,19 @@ std::string SlotName() {
     return name;
 }
 
-// The folder with its parents; the last one is the user's alone, as it holds their documents.
+// The folder with its parents; the last one is the user's alone, as it holds their documents,
+// also when it was made or opened up by something else.
 TResult CreateFolder(const std::string& folder) {
     std::error_code error;
     fs::create_directories(fs::path(folder).parent_path(), error);
     if (error) return TResult::FromErrno(error.value());
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return TResult::FromErrno(errno);
-    return DirectoryExists(folder) ? TResult() : TResult::FromErrno(ENOTDIR);
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0) return TResult::FromErrno(errno);
+    if (!S_ISDIR(info.st_mode)) return TResult::FromErrno(ENOTDIR);
+    if ((info.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0)
+        return TResult::FromErrno(errno);
+    return {};
 }
 
 fs::file_time_type ModifiedAt(const std::string& path) {
@@ -184,7 +190,7 @@ TResult TRecoverySlot::Open(const std::string& folder) {
 
 TResult TRecoverySlot::Write(const TFeedDocument& document) const {
     if (!opened_) return opened_;
-    return WriteFileAtomic(copyPath_, RecoveryCopyText(document));
+    return WriteFileAtomic(copyPath_, RecoveryCopyText(document), TFileAccess::Private);
 }
 
 TResult TRecoverySlot::Remove() const {

@@ -82,13 +82,14 @@ public:
     TRecoverySlot(const TRecoverySlot&) = delete;
     TRecoverySlot& operator=(const TRecoverySlot&) = delete;
 
-    // Creates `folder` (private to the user) when missing and takes a lock file of its own there.
-    // On failure the slot stays closed and Write fails with the same reason.
+    // Creates `folder` when missing, makes it private to the user (0700) when it is not, and takes
+    // a lock file of its own there. On failure the slot stays closed and Write fails with the same
+    // reason.
     TResult Open(const std::string& folder);
     bool IsOpen() const { return lock_.Held(); }
     const std::string& CopyPath() const { return copyPath_; }
 
-    // Replaces the copy with `document`'s.
+    // Replaces the copy with `document`'s, readable by the user alone (0600).
     TResult Write(const TFeedDocument& document) const;
     // Removes the copy; no copy is no failure.
     TResult Remove() const;

@@ -178,7 +178,8 @@ mode_t CurrentUmask() {
 }
 
 // Permissions for the new file: those of the file it replaces, else the usual ones for a new file.
-mode_t PermissionsFor(const std::optional<struct stat>& existing) {
+mode_t PermissionsFor(const std::optional<struct stat>& existing, TFileAccess access) {
+    if (access == TFileAccess::Private) return 0600;
     if (existing) return existing->st_mode & 07777;
     return 0666 & ~CurrentUmask();
 }
@@ -197,11 +198,12 @@ bool WriteAll(int fd, const std::string& bytes) {
 // Writes the temporary file whole and to disk with the replaced file's owner, group and
 // permissions. Only the owner and group may be refused (a user cannot give a file away): the
 // file then stays the user's, as a new file would. Returns the errno value of a failure, or 0.
-int FillTemporary(int fd, const std::string& bytes, const std::optional<struct stat>& existing) {
+int FillTemporary(int fd, const std::string& bytes, const std::optional<struct stat>& existing,
+                  TFileAccess access) {
     errno = 0;
     if (!WriteAll(fd, bytes)) return errno ? errno : EIO;
     if (existing) std::ignore = fchown(fd, existing->st_uid, existing->st_gid);
-    if (fchmod(fd, PermissionsFor(existing)) != 0 || fsync(fd) != 0) return errno;
+    if (fchmod(fd, PermissionsFor(existing, access)) != 0 || fsync(fd) != 0) return errno;
     return 0;
 }
 
@@ -227,7 +229,7 @@ TResult ReadWholeFile(const std::string& path, std::string& content) {
 
 } // namespace
 
-TResult WriteFileAtomic(const std::string& path, const std::string& bytes) {
+TResult WriteFileAtomic(const std::string& path, const std::string& bytes, TFileAccess access) {
     std::string target;
     std::optional<struct stat> existing;
     if (TResult resolved = ResolveTarget(path, target, existing); !resolved) return resolved;
@@ -236,7 +238,7 @@ TResult WriteFileAtomic(const std::string& path, const std::string& bytes) {
     std::string temp = FolderOf(target) + "/" + TempTag(target) + "XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) return TResult::FromErrno(errno);
-    int error = FillTemporary(fd, bytes, existing);
+    int error = FillTemporary(fd, bytes, existing, access);
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) unlink(temp.c_str());

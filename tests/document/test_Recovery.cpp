@@ -144,6 +144,33 @@ TEST_F(RecoveryTest, OnlyCopiesOfEndedEditorsAreOffered) {
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
 }
 
+// Copies hold the user's unsaved work: the folder and every copy are the user's alone, whatever
+// the folder allowed before and whatever the umask.
+TEST_F(RecoveryTest, CopiesArePrivate) {
+    const struct {
+        int folderMode; // -1: no folder yet
+        mode_t umask;
+    } cases[] = {{-1, 000}, {0755, 022}, {0777, 000}};
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(Folder());
+        if (c.folderMode >= 0) {
+            std::filesystem::create_directories(Folder());
+            ASSERT_EQ(chmod(Folder().c_str(), static_cast<mode_t>(c.folderMode)), 0);
+        }
+        const mode_t previous = umask(c.umask);
+        TRecoverySlot slot;
+        const bool written = slot.Open(Folder()) && slot.Write(SampleDocument("/a.tbl"));
+        umask(previous);
+        ASSERT_TRUE(written) << c.folderMode;
+        struct stat folder {};
+        struct stat copy {};
+        ASSERT_EQ(stat(Folder().c_str(), &folder), 0);
+        ASSERT_EQ(stat(slot.CopyPath().c_str(), &copy), 0);
+        EXPECT_EQ(folder.st_mode & 07777, 0700u) << c.folderMode;
+        EXPECT_EQ(copy.st_mode & 07777, 0600u) << c.folderMode;
+    }
+}
+
 // A copy taken over by a new editor is that editor's from then on: offered to nobody while it
 // runs, written over by it, and gone when it ends.
 TEST_F(RecoveryTest, AdoptedCopyBelongsToTheNewEditor) {
