@@ -200,7 +200,6 @@ bool TMiniForm::LoadTableFile(const std::string& path) {
     const TResult loaded = ::LoadTableFile(document, path);
     if (loaded) {
         DocumentToControls(document);
-        RecoveryKeeper->DocumentSettled();
         RecordTableFileState();
         FocusGrid();
         UpdateGridStatus(-1);
@@ -220,7 +219,6 @@ void TMiniForm::ResetDocument(bool keepTab) {
     CB_AutoAddress->setChecked(true);
     ClearItemRows();
     StartHistory(false);
-    RecoveryKeeper->DocumentSettled();
     FileName.clear();
     tableFileState_.reset();
     UpdateCaption();
@@ -238,6 +236,8 @@ void TMiniForm::UpdateCaption() {
 
 void TMiniForm::SetModified(bool modified) {
     Modified = modified;
+    // Back at the state on disk, however it got there: a copy would only bring back the past.
+    if (!modified) RecoveryKeeper->DocumentSettled();
     UpdateCaption();
 }
 
@@ -323,7 +323,7 @@ void TMiniForm::CreateRecoveryKeeper() {
     for (TComboCellEditor* editor : {ComboCellEditor_Title, ComboCellEditor_Date})
         connect(editor->ComboControl(), &QLineEdit::textEdited, RecoveryKeeper,
                 &TRecoveryKeeper::DocumentChanged);
-    connect(RecoveryKeeper, &TRecoveryKeeper::WriteFailed, this,
+    connect(RecoveryKeeper, &TRecoveryKeeper::DiskFailed, this,
             [this](const QString& message) { SetStatusText(1, message); });
 }
 
@@ -493,8 +493,9 @@ bool TMiniForm::eventFilter(QObject* watched, QEvent* event) {
     if (mouse.button() != Qt::LeftButton) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || !widget->rect().contains(mouse.position().toPoint())) return false;
+    // A click on these two fields counts as an edit, as their change does.
     if (widget == Edit_StyleSheet || widget == Edit_RssSave) {
-        ED_Informer_TitleChange();
+        SetModified(true);
         return false;
     }
     // A click on a label of the title plate would go on to the plate as well; taking it here

@@ -6,7 +6,6 @@
 #include "app/AppUtils.h"
 #include "app/FileDialog.h"
 #include "app/FilePaths.h"
-#include "app/RecoveryKeeper.h"
 #include "app/Startup.h"
 #include "app/UserPlaces.h"
 #include "dialogs/L_Dialog.h"
@@ -121,7 +120,6 @@ bool TMiniForm::SaveDocument(bool saveAs) {
         ShowCheckStatus(document);
     }
     const bool saved = result.Outcome == TSaveOutcome::Saved;
-    if (saved) RecoveryKeeper->DocumentSettled();
     if (!result.IdentifiersUnique) QApplication::beep();
     if (result.CheckErrors == 0)
         ShowMsg(result.Message);

@@ -31,23 +31,39 @@ TRecoveryKeeper::~TRecoveryKeeper() {
 }
 
 void TRecoveryKeeper::DocumentChanged() {
-    timer_.start();
+    if (!timer_.isActive()) timer_.start();
 }
 
 void TRecoveryKeeper::DocumentSettled() {
     timer_.stop();
-    disk_.start([slot = slot_] { (void)slot->Remove(); });
+    RemoveCopy();
 }
 
 void TRecoveryKeeper::WriteNow() {
     TFeedDocument document = snapshot_();
-    if (!document.Modified) return;
-    disk_.start([this, slot = slot_, document = std::move(document)] {
-        const TResult written = slot->Write(document);
-        if (written) return;
-        const QString message = Described(written, u"復元用のコピーを保存できません。"_s);
+    // Typing erased or undone back to the saved state: nothing is left to keep.
+    if (!document.Modified) return RemoveCopy();
+    copyOnDisk_ = true;
+    OnDisk([document =
+                std::move(document)](const TRecoverySlot& slot) { return slot.Write(document); },
+           u"復元用のコピーを保存できません。"_s);
+}
+
+void TRecoveryKeeper::RemoveCopy() {
+    if (!copyOnDisk_) return;
+    copyOnDisk_ = false;
+    OnDisk([](const TRecoverySlot& slot) { return slot.Remove(); },
+           u"復元用のコピーを削除できません。"_s);
+}
+
+void TRecoveryKeeper::OnDisk(std::function<TResult(const TRecoverySlot&)> operation,
+                             const QString& message) {
+    disk_.start([this, slot = slot_, operation = std::move(operation), message] {
+        const TResult done = operation(*slot);
+        if (done) return;
         QMetaObject::invokeMethod(
-            this, [this, message] { emit WriteFailed(message); }, Qt::QueuedConnection);
+            this, [this, shown = Described(done, message)] { emit DiskFailed(shown); },
+            Qt::QueuedConnection);
     });
 }
 
@@ -77,7 +93,9 @@ void TRecoveryKeeper::OfferLeftCopies(const std::function<void(const TFeedDocume
         restore(document);
         // Taken over whole: the copy stays on disk as this editor's own until it is saved.
         if (const TResult adopted = slot_->Adopt(copy); !adopted)
-            emit WriteFailed(Described(adopted, u"復元用のコピーを引き継げません。"_s));
+            emit DiskFailed(Described(adopted, u"復元用のコピーを引き継げません。"_s));
+        else
+            copyOnDisk_ = true;
         return;
     }
 }
