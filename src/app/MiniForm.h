@@ -10,8 +10,9 @@
 // Every change to the document is a step of UndoStack (DocumentSteps.h). A committed cell, a row
 // command or a click on an option is a step at once; typing in a channel field becomes one when
 // the field is left (or the document is saved or undone). Modified follows the history: it is
-// false exactly while the history stands where the document was loaded, saved or emptied, and
-// typing not yet a step sets it at once. Loading and emptying start a new history.
+// false exactly while the history stands where the document was loaded, saved or emptied and no
+// field holds typing that is not a step yet and differs from what it held. Loading and emptying
+// start a new history.
 
 #include "app/L_CtlSize.h"
 #include "document/DiskState.h"

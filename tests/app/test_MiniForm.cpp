@@ -267,15 +267,18 @@ private slots:
 
     void changesMarkModified_data() {
         QTest::addColumn<QString>("control");
-        QTest::newRow("edit box typed") << "ED_Informer_Setumei";
-        QTest::newRow("radio group") << "RadioGroup_Ext";
-        QTest::newRow("check box") << "CB_AutoAddress";
-        QTest::newRow("style sheet clicked") << "Edit_StyleSheet";
-        QTest::newRow("save folder clicked") << "Edit_RssSave";
+        QTest::addColumn<bool>("erased"); // the typed text is erased and the field left
+        QTest::newRow("edit box typed") << "ED_Informer_Setumei" << false;
+        QTest::newRow("edit box typed and erased") << "ED_Informer_Setumei" << true;
+        QTest::newRow("radio group") << "RadioGroup_Ext" << false;
+        QTest::newRow("check box") << "CB_AutoAddress" << false;
+        QTest::newRow("style sheet clicked") << "Edit_StyleSheet" << false;
+        QTest::newRow("save folder clicked") << "Edit_RssSave" << false;
     }
 
     void changesMarkModified() {
         QFETCH(QString, control);
+        QFETCH(bool, erased);
         TMiniForm form;
         form.show();
         form.PageControl->setCurrentIndex(TMiniForm::pgChannel);
@@ -289,7 +292,14 @@ private slots:
             QTest::mouseClick(group->findChildren<QAbstractButton*>().at(1), Qt::LeftButton);
         else
             QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(form.Modified);
+        if (erased) {
+            QTest::keyClick(widget, Qt::Key_Backspace);
+            QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
+            form.ED_Informer_Title->setFocus();
+            QTRY_VERIFY(form.ED_Informer_Title->hasFocus());
+        }
+        QCOMPARE(form.Modified, !erased);
+        QCOMPARE(form.windowTitle().startsWith(u'*'), !erased);
     }
 
     void confirmationPage() {
