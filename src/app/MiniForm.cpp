@@ -318,7 +318,11 @@ void TMiniForm::CreateRecoveryKeeper() {
     connect(XStringGrid->model(), &QAbstractItemModel::dataChanged, this,
             &TMiniForm::DocumentChanged);
 
-    RecoveryKeeper = new TRecoveryKeeper([this] { return DocumentAsShown(); }, this);
+    RecoveryKeeper = new TRecoveryKeeper(
+        [this] {
+            return TRecoveryCopy{DocumentAsShown(), tableFileState_};
+        },
+        this);
     connect(this, &TMiniForm::DocumentChanged, RecoveryKeeper, &TRecoveryKeeper::DocumentChanged);
     for (TComboCellEditor* editor : {ComboCellEditor_Title, ComboCellEditor_Date})
         connect(editor->ComboControl(), &QLineEdit::textEdited, RecoveryKeeper,
@@ -327,11 +331,15 @@ void TMiniForm::CreateRecoveryKeeper() {
             [this](const QString& message) { SetStatusText(1, message); });
 }
 
-// A document taken back from a recovery copy: unsaved, under its own table file's name.
-void TMiniForm::RestoreDocument(const TFeedDocument& document) {
+// A document taken back from a recovery copy: unsaved, under its own table file's name, and
+// compared at its first save with the table file as it was when the copy's editor had it.
+void TMiniForm::RestoreDocument(const TRecoveryCopy& copy) {
     LeaveRowMode(0);
-    DocumentToControls(document);
-    RecordTableFileState();
+    DocumentToControls(copy.Document);
+    if (copy.TableFileState)
+        tableFileState_ = copy.TableFileState;
+    else
+        RecordTableFileState();
     UpdateGridStatus(-1);
     UpdateCaption();
     RefreshConfirmationPage();
@@ -427,8 +435,7 @@ void TMiniForm::Timer_StartTimer() {
         const bool openTableFile = OpenLastFile || !ImportFileName.empty();
         if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
     }
-    RecoveryKeeper->OfferLeftCopies(
-        [this](const TFeedDocument& document) { RestoreDocument(document); });
+    RecoveryKeeper->OfferLeftCopies([this](const TRecoveryCopy& copy) { RestoreDocument(copy); });
     if (ImportFileName.empty()) return FinishStartup();
     // The window shows the loaded file for a moment before the question covers it.
     QTimer::singleShot(HtmlQuestionDelay, this, [this] {

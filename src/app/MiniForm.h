@@ -51,6 +51,7 @@ class TNoPaintPanel;
 class TPaintEdit;
 class TRadioGroup;
 class TRecoveryKeeper;
+struct TRecoveryCopy;
 class TSHBrowseForFolderEx;
 class TTabSheetEx;
 class TThemePanelExt;
@@ -290,7 +291,7 @@ private:
     void CreateNonVisual();
     void ConnectChangeNotifications();
     void CreateRecoveryKeeper();
-    void RestoreDocument(const TFeedDocument& document);
+    void RestoreDocument(const TRecoveryCopy& copy);
     void CreateFeedCheck();
     void CreateHistory();
     void SetChannelTabOrder();

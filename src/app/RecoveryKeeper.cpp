@@ -14,7 +14,7 @@ QString Described(const TResult& result, const QString& message) {
 
 } // namespace
 
-TRecoveryKeeper::TRecoveryKeeper(std::function<TFeedDocument()> snapshot, QObject* parent)
+TRecoveryKeeper::TRecoveryKeeper(std::function<TRecoveryCopy()> snapshot, QObject* parent)
     : QObject(parent), snapshot_(std::move(snapshot)), slot_(std::make_shared<TRecoverySlot>()) {
     // A slot that cannot be opened makes every write say why.
     (void)slot_->Open(RecoveryFolder());
@@ -40,12 +40,11 @@ void TRecoveryKeeper::DocumentSettled() {
 }
 
 void TRecoveryKeeper::WriteNow() {
-    TFeedDocument document = snapshot_();
+    TRecoveryCopy copy = snapshot_();
     // Typing erased or undone back to the saved state: nothing is left to keep.
-    if (!document.Modified) return RemoveCopy();
+    if (!copy.Document.Modified) return RemoveCopy();
     copyOnDisk_ = true;
-    OnDisk([document =
-                std::move(document)](const TRecoverySlot& slot) { return slot.Write(document); },
+    OnDisk([copy = std::move(copy)](const TRecoverySlot& slot) { return slot.Write(copy); },
            u"復元用のコピーを保存できません。"_s);
 }
 
@@ -71,18 +70,18 @@ void TRecoveryKeeper::WaitForDisk() {
     disk_.waitForDone();
 }
 
-void TRecoveryKeeper::OfferLeftCopies(const std::function<void(const TFeedDocument&)>& restore) {
+void TRecoveryKeeper::OfferLeftCopies(const std::function<void(const TRecoveryCopy&)>& restore) {
     WaitForDisk();
     for (TLeftRecoveryCopy& copy : FindLeftRecoveryCopies(RecoveryFolder())) {
-        TFeedDocument document;
-        if (const TResult read = ReadRecoveryCopy(document, copy.Path); !read) {
+        TRecoveryCopy left;
+        if (const TResult read = ReadRecoveryCopy(left, copy.Path); !read) {
             ShowMsg(Described(read, u"復元用のコピーを読み込むことができません。\r\n"_s +
                                         ShownPath(copy.Path)));
             continue;
         }
         const int answer = AskQuestion(
             u"前回保存されなかった変更が残っています。復元しますか？\r\n\r\n「%1」"_s.arg(
-                DocumentName(document.FileName)),
+                DocumentName(left.Document.FileName)),
             {mbYes, mbNo, mbCancel});
         if (answer == mrNo) {
             if (const TResult discarded = DiscardRecoveryCopy(copy); !discarded)
@@ -90,7 +89,7 @@ void TRecoveryKeeper::OfferLeftCopies(const std::function<void(const TFeedDocume
             continue;
         }
         if (answer != mrYes) continue;
-        restore(document);
+        restore(left);
         // Taken over whole: the copy stays on disk as this editor's own until it is saved.
         if (const TResult adopted = slot_->Adopt(copy); !adopted)
             emit DiskFailed(Described(adopted, u"復元用のコピーを引き継げません。"_s));

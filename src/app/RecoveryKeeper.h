@@ -30,9 +30,9 @@ public:
     static constexpr int WriteDelay = 2000; // ms after the first change not yet copied
 
     // `snapshot` gives the document as the window shows it, Modified true when anything of it is
-    // not saved. The keeper takes a slot in RecoveryFolder(); when it cannot, every write reports
-    // why.
-    TRecoveryKeeper(std::function<TFeedDocument()> snapshot, QObject* parent);
+    // not saved, with its table file's state. The keeper takes a slot in RecoveryFolder(); when it
+    // cannot, every write reports why.
+    TRecoveryKeeper(std::function<TRecoveryCopy()> snapshot, QObject* parent);
     // Waits for the disk, then removes the copy: the window closes as the user chose.
     ~TRecoveryKeeper() override;
 
@@ -44,7 +44,7 @@ public:
     // Offers the copies of ended editors, newest first, until one is taken: "はい" hands it to
     // `restore` and makes it this editor's copy, "いいえ" removes it, "キャンセル" keeps it for
     // the next start. A copy that cannot be read is reported and kept.
-    void OfferLeftCopies(const std::function<void(const TFeedDocument&)>& restore);
+    void OfferLeftCopies(const std::function<void(const TRecoveryCopy&)>& restore);
     // Waits until every write and removal asked for so far is done.
     void WaitForDisk();
     const std::string& CopyPath() const { return slot_->CopyPath(); }
@@ -59,7 +59,7 @@ private:
     // Runs `operation` on the keeper's thread; a failure is reported with `message`.
     void OnDisk(std::function<TResult(const TRecoverySlot&)> operation, const QString& message);
 
-    std::function<TFeedDocument()> snapshot_;
+    std::function<TRecoveryCopy()> snapshot_;
     std::shared_ptr<TRecoverySlot> slot_;
     bool copyOnDisk_ = false; // a copy was written (or taken over) and not removed since
     QTimer timer_;

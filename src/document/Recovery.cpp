@@ -21,9 +21,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The last line of a copy: this tag, then the table file's path percent-encoded, so that any byte
-// of a path (a line break included) survives the line structure.
+// The line after the table file's text: this tag, then the table file's path percent-encoded, so
+// that any byte of a path (a line break included) survives the line structure.
 constexpr std::string_view PathTag = "orvanix-recovery-of:";
+// The last line when the table file's state is known: this tag, then the state.
+constexpr std::string_view StateTag = "orvanix-recovery-disk:";
 constexpr size_t MaxLineBytes = size_t{64} << 20;
 
 constexpr std::string_view CopyExtension = ".recovery";
@@ -38,17 +40,23 @@ std::string LockPathOf(const std::string& copyPath) {
     return copyPath.substr(0, copyPath.size() - CopyExtension.size()) + std::string(LockExtension);
 }
 
-// The table file a copy names, read from the line after the table file's text.
-TResult ReadCopiedPath(const std::string& copyPath, std::string& path) {
+// The table file a copy names and its state, read from the lines after the table file's text.
+TResult ReadCopiedFile(const std::string& copyPath, TRecoveryCopy& copy) {
     TLineReader file;
     if (TResult opened = file.Open(copyPath); !opened) return opened;
     std::string line;
     for (int n = 0; n <= TableFileLines; ++n)
         if (TResult read = file.ReadLine(line, MaxLineBytes); !read) return read;
-    const std::optional<std::string> decoded =
+    const std::optional<std::string> path =
         line.starts_with(PathTag) ? PercentDecode(line.substr(PathTag.size())) : std::nullopt;
-    if (!decoded) return TResult::Because(MsgNotRecoveryCopy());
-    path = *decoded;
+    if (!path) return TResult::Because(MsgNotRecoveryCopy());
+    copy.Document.FileName = *path;
+    if (file.AtEnd()) return {};
+    if (TResult read = file.ReadLine(line, MaxLineBytes); !read) return read;
+    copy.TableFileState = line.starts_with(StateTag)
+                              ? ParseDiskState(std::string_view(line).substr(StateTag.size()))
+                              : std::nullopt;
+    if (!copy.TableFileState || !file.AtEnd()) return TResult::Because(MsgNotRecoveryCopy());
     return {};
 }
 
@@ -93,17 +101,20 @@ std::string RecoveryFolder() {
     return RecoveryFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
 }
 
-std::string RecoveryCopyText(const TFeedDocument& document) {
-    return TableFileText(document) + std::string(PathTag) +
-           PercentEncode(document.FileName, TPercentEncoding::QueryValue) + "\r\n";
+std::string RecoveryCopyText(const TRecoveryCopy& copy) {
+    std::string text = TableFileText(copy.Document) + std::string(PathTag) +
+                       PercentEncode(copy.Document.FileName, TPercentEncoding::QueryValue) + "\r\n";
+    if (copy.TableFileState)
+        text += std::string(StateTag) + DiskStateText(*copy.TableFileState) + "\r\n";
+    return text;
 }
 
-TResult ReadRecoveryCopy(TFeedDocument& document, const std::string& copyPath) {
-    TFeedDocument copy;
-    if (TResult loaded = LoadTableFile(copy, copyPath); !loaded) return loaded;
-    if (TResult named = ReadCopiedPath(copyPath, copy.FileName); !named) return named;
-    copy.Modified = true;
-    document = std::move(copy);
+TResult ReadRecoveryCopy(TRecoveryCopy& copy, const std::string& copyPath) {
+    TRecoveryCopy read;
+    if (TResult loaded = LoadTableFile(read.Document, copyPath); !loaded) return loaded;
+    if (TResult named = ReadCopiedFile(copyPath, read); !named) return named;
+    read.Document.Modified = true;
+    copy = std::move(read);
     return {};
 }
 
@@ -188,9 +199,9 @@ TResult TRecoverySlot::Open(const std::string& folder) {
     return opened_;
 }
 
-TResult TRecoverySlot::Write(const TFeedDocument& document) const {
+TResult TRecoverySlot::Write(const TRecoveryCopy& copy) const {
     if (!opened_) return opened_;
-    return WriteFileAtomic(copyPath_, RecoveryCopyText(document), TFileAccess::Private);
+    return WriteFileAtomic(copyPath_, RecoveryCopyText(copy), TFileAccess::Private);
 }
 
 TResult TRecoverySlot::Remove() const {

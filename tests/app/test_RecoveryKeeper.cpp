@@ -9,6 +9,7 @@
 #include "document/TableFile.h"
 #include "widgets/L_CCmbo.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -83,11 +84,11 @@ private slots:
         QCOMPARE(CopiesOnDisk().size(), 1);
         form->RecoveryKeeper->WaitForDisk();
 
-        TFeedDocument copied;
+        TRecoveryCopy copied;
         QVERIFY(ReadRecoveryCopy(copied, form->RecoveryKeeper->CopyPath()));
-        const QString copiedTitle = QString::fromStdString(copied.Row(1).Title);
+        const QString copiedTitle = QString::fromStdString(copied.Document.Row(1).Title);
         QVERIFY(!copiedTitle.isEmpty() && typed.startsWith(copiedTitle));
-        QCOMPARE(copied.FileName, form->FileName);
+        QCOMPARE(copied.Document.FileName, form->FileName);
         QVERIFY(!QFile::exists(dir_->filePath(u"news.tbl"_s)));
 
         if (settle == u"save") {
@@ -119,16 +120,21 @@ private slots:
 
     // At start, a copy whose editor is gone is offered: はい restores it unsaved under its own
     // name, いいえ removes it, キャンセル keeps it for the next start. A copy that cannot be read
-    // is reported and kept.
+    // is reported and kept. A restored copy's first save asks before it replaces a table file that
+    // another editor saved after the copy's editor had loaded it.
     void leftCopyIsOffered_data() {
         QTest::addColumn<QByteArray>("bytes"); // empty: a copy of LeftDocument
         QTest::addColumn<int>("answer");       // mrNone: not asked
         QTest::addColumn<bool>("restored");
         QTest::addColumn<int>("copiesLeft");
-        QTest::newRow("yes") << QByteArray() << int(mrYes) << true << 1;
-        QTest::newRow("no") << QByteArray() << int(mrNo) << false << 0;
-        QTest::newRow("cancel") << QByteArray() << int(mrCancel) << false << 1;
-        QTest::newRow("unreadable") << QByteArray("1.00\r\ncut short") << int(mrNone) << false << 1;
+        QTest::addColumn<bool>("savedElsewhere"); // the table file changed after it was loaded
+        QTest::newRow("yes") << QByteArray() << int(mrYes) << true << 1 << false;
+        QTest::newRow("yes, saved elsewhere since")
+            << QByteArray() << int(mrYes) << true << 1 << true;
+        QTest::newRow("no") << QByteArray() << int(mrNo) << false << 0 << false;
+        QTest::newRow("cancel") << QByteArray() << int(mrCancel) << false << 1 << false;
+        QTest::newRow("unreadable")
+            << QByteArray("1.00\r\ncut short") << int(mrNone) << false << 1 << false;
     }
 
     void leftCopyIsOffered() {
@@ -136,12 +142,20 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, restored);
         QFETCH(int, copiesLeft);
+        QFETCH(bool, savedElsewhere);
         const std::string table = FileSystemPath(dir_->filePath(u"news.tbl"_s));
         const TFeedDocument left = LeftDocument(table);
+        std::optional<TDiskState> loaded;
+        if (savedElsewhere) {
+            QVERIFY(WriteAll(ShownPath(table), QByteArray::fromStdString(TableFileText({}))));
+            loaded = ReadDiskState(table);
+            QVERIFY(WriteAll(ShownPath(table), "1.00\r\nsaved by another editor\r\n"));
+        }
+        const QByteArray onDisk = ReadAll(ShownPath(table));
         QVERIFY(QDir().mkpath(Folder()));
-        QVERIFY(
-            WriteAll(Folder() + u"/editor-1-1.recovery"_s,
-                     bytes.isEmpty() ? QByteArray::fromStdString(RecoveryCopyText(left)) : bytes));
+        QVERIFY(WriteAll(
+            Folder() + u"/editor-1-1.recovery"_s,
+            bytes.isEmpty() ? QByteArray::fromStdString(RecoveryCopyText({left, loaded})) : bytes));
         if (answer != mrNone)
             TMsgDlg::QueueAnswer(answer);
         else
@@ -161,18 +175,59 @@ private slots:
             QCOMPARE(TableFileText(form->DocumentFromControls()), TableFileText(left));
             QCOMPARE(form->windowTitle(), u"Orvane Lite版 [*news]"_s);
         }
-        QVERIFY(!QFile::exists(ShownPath(table)));
+        if (savedElsewhere) {
+            TMsgDlg::QueueAnswer(mrCancel);
+            QVERIFY(!form->SaveDocument(false));
+            QCOMPARE(
+                AnsweredTexts(),
+                QStringList{u"ファイルが他のプログラムで変更されています。上書きしますか？"_s});
+        }
+        QCOMPARE(ReadAll(ShownPath(table)), onDisk);
         QCOMPARE(CopiesOnDisk().size(), copiesLeft);
         form.reset();
         // The restored copy was this editor's own, and goes with it.
         QCOMPARE(CopiesOnDisk().size(), restored ? 0 : copiesLeft);
     }
 
+    // Two left copies, the older one of old.tbl: offered newest first, and none once one is
+    // taken.
+    void leftCopiesNewestFirst_data() {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QString>("restored");
+        QTest::newRow("yes to the newest") << QList<int>{mrYes} << u"news"_s;
+        QTest::newRow("no, then yes") << QList<int>{mrNo, mrYes} << u"old"_s;
+    }
+
+    void leftCopiesNewestFirst() {
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, restored);
+        QVERIFY(QDir().mkpath(Folder()));
+        const QStringList newestFirst{u"news"_s, u"old"_s};
+        for (const QString& name : newestFirst) {
+            const TFeedDocument left = LeftDocument(FileSystemPath(dir_->filePath(name + ".tbl")));
+            QFile copy(Folder() + u"/editor-%1.recovery"_s.arg(name));
+            QVERIFY(WriteAll(copy.fileName(), QByteArray::fromStdString(RecoveryCopyText({left}))));
+            QVERIFY(copy.open(QIODevice::ReadWrite));
+            const int age = name == u"old"_s ? 3600 : 60;
+            QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addSecs(-age),
+                                     QFileDevice::FileModificationTime));
+        }
+        QStringList offered;
+        for (qsizetype n = 0; n < answers.size(); ++n) {
+            TMsgDlg::QueueAnswer(answers[n]);
+            offered << Offer.arg(newestFirst[n]);
+        }
+        std::unique_ptr<TMiniForm> form;
+        QVERIFY(StartForm(form));
+        QCOMPARE(AnsweredTexts(), offered);
+        QCOMPARE(form->windowTitle(), u"Orvane Lite版 [*%1]"_s.arg(restored));
+    }
+
     // A copy of an editor that still runs is never offered.
     void copyOfARunningEditorIsNotOffered() {
         TRecoverySlot running;
         QVERIFY(running.Open(Folder().toStdString()));
-        QVERIFY(running.Write(LeftDocument("/elsewhere/news.tbl")));
+        QVERIFY(running.Write({LeftDocument("/elsewhere/news.tbl")}));
         std::unique_ptr<TMiniForm> form;
         QVERIFY(StartForm(form));
         QCOMPARE(AnsweredTexts(), QStringList());
