@@ -201,6 +201,7 @@ bool TMiniForm::LoadTableFile(const std::string& path) {
     if (loaded) {
         DocumentToControls(document);
         RecordTableFileState();
+        RememberFile();
         FocusGrid();
         UpdateGridStatus(-1);
         UpdateCaption();
@@ -255,7 +256,9 @@ void TMiniForm::CheckCommandLine() {
         FileName = UserPlaces().DefaultTableFile;
         return;
     }
-    OpenFileName = FileSystemPath(tableFile);
+    // Kept as the last file, the name must still lead to it from another working folder.
+    if (!tableFile.isEmpty())
+        OpenFileName = FileSystemPath(QFileInfo(tableFile).absoluteFilePath());
 }
 
 void TMiniForm::LoadSaveSettings(TIniMode mode) {
@@ -267,6 +270,7 @@ void TMiniForm::LoadSaveSettings(TIniMode mode) {
     if (const std::optional<std::string> message =
             ::LoadSaveSettings(mode, settings, IniFileName, placement))
         ShowMsg(*message);
+    recordedFileName_ = settings.FileName;
     if (mode != imRead) return;
     OpenLastFile = settings.OpenLastFile;
     FileName = settings.FileName;
@@ -329,6 +333,13 @@ void TMiniForm::CreateRecoveryKeeper() {
                 &TRecoveryKeeper::DocumentChanged);
     connect(RecoveryKeeper, &TRecoveryKeeper::DiskFailed, this,
             [this](const QString& message) { SetStatusText(1, message); });
+}
+
+// The file the window now works on is where the file dialogs start, and the settings name it at
+// once, so that the next start reopens it even when this one does not end as it should.
+void TMiniForm::RememberFile() {
+    OpenDialog->InitialDir = SaveDialog->InitialDir = QFileInfo(ShownPath(FileName)).absolutePath();
+    if (FileName != recordedFileName_) LoadSaveSettings(imWrite);
 }
 
 // A document taken back from a recovery copy: unsaved, under its own table file's name, and
@@ -432,8 +443,8 @@ void TMiniForm::Timer_StartTimer() {
         // Started for an HTML page, the program works on the default table file, so it is read
         // even when the last file is not reopened: a save must never replace it with a document
         // that did not come from it.
-        const bool openTableFile = OpenLastFile || !ImportFileName.empty();
-        if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
+        if (!ImportFileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
+        if (ImportFileName.empty() && OpenLastFile && !FileName.empty()) ReopenLastFile();
     }
     RecoveryKeeper->OfferLeftCopies([this](const TRecoveryCopy& copy) { RestoreDocument(copy); });
     if (ImportFileName.empty()) return FinishStartup();
@@ -442,6 +453,17 @@ void TMiniForm::Timer_StartTimer() {
         AskHtmlImport();
         FinishStartup();
     });
+}
+
+// A last file that is gone or cannot be read is reported, and the window starts empty rather than
+// on a name whose file it does not show.
+void TMiniForm::ReopenLastFile() {
+    if (IsFile(FileName)) {
+        if (!LoadTableFile(FileName)) FileName.clear();
+        return;
+    }
+    ShowMsg(u"前回編集したファイルが見つかりません。\r\n%1"_s.arg(ShownPath(FileName)));
+    FileName.clear();
 }
 
 void TMiniForm::FinishStartup() {

@@ -352,6 +352,8 @@ private:
     bool PageKey(const QKeyEvent& key);
     void AskHtmlImport();
     void FocusGrid();
+    void RememberFile();
+    void ReopenLastFile();
 
     // Window handlers.
     void FormCreate();
@@ -437,6 +439,7 @@ private:
     int wheelRemainder_ = 0;
     // The table file FileName names, as it was on disk when it was last loaded or saved.
     std::optional<TDiskState> tableFileState_;
+    std::string recordedFileName_;             // the last file as the settings file names it
     QString checkStatus_;                      // what ShowCheckStatus put into status bar panel 1
     std::set<std::pair<int, int>> autoFilled_; // (column, row) of cells filled in, not edited since
     TChannelInfo channel_;                     // the channel as the history's last step left it

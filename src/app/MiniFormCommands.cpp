@@ -117,6 +117,7 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     if (!Modified) UndoStack->setClean();
     if (result.Outcome != TSaveOutcome::TableFailed) {
         RecordTableFileState();
+        RememberFile();
         ShowCheckStatus(document);
     }
     const bool saved = result.Outcome == TSaveOutcome::Saved;
