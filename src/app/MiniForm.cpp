@@ -8,6 +8,7 @@
 #include "app/FormAccessibility.h"
 #include "app/MiniFormSupport.h"
 
+#include "app/FileClaim.h"
 #include "app/FileDialog.h"
 #include "app/FilePaths.h"
 #include "app/L_CtlSize.h"
@@ -196,6 +197,7 @@ void TMiniForm::ClearItemRows() {
 
 bool TMiniForm::LoadTableFile(const std::string& path) {
     XStringGrid->EndCellEdit(false);
+    if (FileClaim->HeldElsewhere(path) && !OpenClaimedFile(path)) return false;
     TFeedDocument document;
     const TResult loaded = ::LoadTableFile(document, path);
     if (loaded) {
@@ -221,6 +223,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     ClearItemRows();
     StartHistory(false);
     FileName.clear();
+    FileClaim->Release();
     tableFileState_.reset();
     UpdateCaption();
     if (!keepTab) PageControlChange();
@@ -335,11 +338,28 @@ void TMiniForm::CreateRecoveryKeeper() {
             [this](const QString& message) { SetStatusText(1, message); });
 }
 
-// The file the window now works on is where the file dialogs start, and the settings name it at
-// once, so that the next start reopens it even when this one does not end as it should.
+// The file the window now works on is where the file dialogs start, other editors are told it
+// is open here, and the settings name it at once, so that the next start reopens it even when
+// this one does not end as it should.
 void TMiniForm::RememberFile() {
     OpenDialog->InitialDir = SaveDialog->InitialDir = QFileInfo(ShownPath(FileName)).absolutePath();
+    FileClaim->Claim(FileName);
     if (FileName != recordedFileName_) LoadSaveSettings(imWrite);
+}
+
+bool TMiniForm::OpenClaimedFile(const std::string& path) {
+    if (AskYesNo(u"このファイルは別のウィンドウで開かれています。\r\n「%1」\r\n\r\n"
+                 u"このウィンドウでも開きますか？"_s.arg(DocumentName(path)),
+                 mtConfirmation, true))
+        return true;
+    FileClaim->RaiseHolder(path);
+    return false;
+}
+
+void TMiniForm::BringForward() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
 }
 
 // A document taken back from a recovery copy: unsaved, under its own table file's name, and
@@ -351,6 +371,7 @@ void TMiniForm::RestoreDocument(const TRecoveryCopy& copy) {
         tableFileState_ = copy.TableFileState;
     else
         RecordTableFileState();
+    if (!FileName.empty()) FileClaim->Claim(FileName);
     UpdateGridStatus(-1);
     UpdateCaption();
     RefreshConfirmationPage();

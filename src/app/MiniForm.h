@@ -46,6 +46,7 @@ class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
 class TFeedCheckList;
+class TFileClaim;
 class TFileDialog;
 class TNoPaintPanel;
 class TPaintEdit;
@@ -87,7 +88,8 @@ public:
     TChannelInfo ChannelFromControls() const;
 
     // Reads the table file into the window; a file that cannot be read is reported and leaves the
-    // window as it was. Returns false then.
+    // window as it was, as does a file open in another editor that the user does not open here
+    // too. Returns false then.
     bool LoadTableFile(const std::string& path);
     // Writes the table file and its feed, asking for the file name first when the document has
     // none or `saveAs` is set, and reports the outcome. True when both files were written.
@@ -260,6 +262,7 @@ public:
     QTimer* Timer_Start;                       // start-up work, 100 ms after the window is shown
     QTimer* Timer_Paste;                       // clipboard poll for 行貼付, every 500 ms
     TRecoveryKeeper* RecoveryKeeper;           // the recovery copy of unsaved changes
+    TFileClaim* FileClaim;                     // tells other editors this one has FileName open
     QUndoStack* UndoStack;                     // the document's history
 
 signals:
@@ -354,6 +357,10 @@ private:
     void FocusGrid();
     void RememberFile();
     void ReopenLastFile();
+    // The table file at `path` is open in another editor: true when the user opens it here all
+    // the same; otherwise the other editor's window is brought forward.
+    bool OpenClaimedFile(const std::string& path);
+    void BringForward();
 
     // Window handlers.
     void FormCreate();
