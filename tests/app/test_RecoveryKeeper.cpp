@@ -74,6 +74,11 @@ private slots:
         QVERIFY(StartForm(form));
         form->FileName = FileSystemPath(dir_->filePath(u"news.tbl"_s));
         QTRY_VERIFY(qobject_cast<TComboInplace*>(QApplication::focusWidget()));
+        // Moving around changes nothing: it starts no copy.
+        QSignalSpy changes(form.get(), &TMiniForm::DocumentChanged);
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left})
+            QTest::keyClick(QApplication::focusWidget(), key);
+        QCOMPARE(changes.size(), 0);
         // One key every 200 ms, far less than the copy's delay, until a copy is there.
         const QString typed = u"Opening of the new shop on the hill, with coffee and cake"_s;
         qsizetype keys = 0;
