@@ -26,6 +26,7 @@ class TFileClaim : public QObject {
 
 public:
     explicit TFileClaim(QObject* parent);
+    ~TFileClaim() override { Release(); }
 
     // Another editor holds the claim on `path` (the file system's bytes).
     bool HeldElsewhere(const std::string& path) const;

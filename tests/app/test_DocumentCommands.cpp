@@ -511,24 +511,28 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(TempPath(u"run"_s)));
         QVERIFY(WriteAll(TempPath(u"news.tbl"_s), QByteArray::fromStdString(TableFileText({}))));
         QVERIFY(QFile::link(TempPath(u"news.tbl"_s), TempPath(u"link.tbl"_s)));
-        TMiniForm editorA;
-        QVERIFY(editorA.LoadTableFile(TempPathCp(u"news.tbl"_s)));
-        if (first == u"new"_s) editorA.N2->trigger();
-        QSignalSpy raised(editorA.FileClaim, &TFileClaim::RaiseRequested);
+        auto editorA = std::make_unique<TMiniForm>();
+        QVERIFY(editorA->LoadTableFile(TempPathCp(u"news.tbl"_s)));
+        if (first == u"new"_s) editorA->N2->trigger();
+        QSignalSpy raised(editorA->FileClaim, &TFileClaim::RaiseRequested);
 
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
-        TMiniForm editorB;
+        auto editorB = std::make_unique<TMiniForm>();
         const bool loaded = answer != mrCancel;
-        QCOMPARE(editorB.LoadTableFile(TempPathCp(opened)), loaded);
+        QCOMPARE(editorB->LoadTableFile(TempPathCp(opened)), loaded);
         QCOMPARE(AnsweredTexts(),
                  answer == mrNone
                      ? QStringList()
                      : QStringList{u"このファイルは別のウィンドウで開かれています。\r\n"
                                    u"「%1」\r\n\r\nこのウィンドウでも開きますか？"_s.arg(
                                        QFileInfo(opened).completeBaseName())});
-        QCOMPARE(editorB.FileName, loaded ? TempPathCp(opened) : std::string());
+        QCOMPARE(editorB->FileName, loaded ? TempPathCp(opened) : std::string());
         if (!loaded) QVERIFY(raised.wait(5000));
         QCOMPARE(raised.size(), loaded ? 0 : 1);
+        // Ended editors leave no lock or socket behind.
+        editorA.reset();
+        editorB.reset();
+        QCOMPARE(QDir(TempPath(u"run/orvanix"_s)).entryList(QDir::System | QDir::Files), {});
     }
 
     void saveFolderButton_data() {
