@@ -125,21 +125,25 @@ private slots:
 
     // At start, a copy whose editor is gone is offered: はい restores it unsaved under its own
     // name, いいえ removes it, キャンセル keeps it for the next start. A copy that cannot be read
-    // is reported and kept. A restored copy's first save asks before it replaces a table file that
-    // another editor saved after the copy's editor had loaded it.
+    // is reported and kept. Once one is restored, no other is offered. A restored copy's first save
+    // asks before it replaces a table file that another editor saved after the copy's editor had
+    // loaded it.
     void leftCopyIsOffered_data() {
         QTest::addColumn<QByteArray>("bytes"); // empty: a copy of LeftDocument
         QTest::addColumn<int>("answer");       // mrNone: not asked
         QTest::addColumn<bool>("restored");
         QTest::addColumn<int>("copiesLeft");
         QTest::addColumn<bool>("savedElsewhere"); // the table file changed after it was loaded
-        QTest::newRow("yes") << QByteArray() << int(mrYes) << true << 1 << false;
+        QTest::addColumn<bool>("olderCopy");      // an older copy is left too
+        QTest::newRow("yes") << QByteArray() << int(mrYes) << true << 1 << false << false;
+        QTest::newRow("yes, an older copy left")
+            << QByteArray() << int(mrYes) << true << 2 << false << true;
         QTest::newRow("yes, saved elsewhere since")
-            << QByteArray() << int(mrYes) << true << 1 << true;
-        QTest::newRow("no") << QByteArray() << int(mrNo) << false << 0 << false;
-        QTest::newRow("cancel") << QByteArray() << int(mrCancel) << false << 1 << false;
+            << QByteArray() << int(mrYes) << true << 1 << true << false;
+        QTest::newRow("no") << QByteArray() << int(mrNo) << false << 0 << false << false;
+        QTest::newRow("cancel") << QByteArray() << int(mrCancel) << false << 1 << false << false;
         QTest::newRow("unreadable")
-            << QByteArray("1.00\r\ncut short") << int(mrNone) << false << 1 << false;
+            << QByteArray("1.00\r\ncut short") << int(mrNone) << false << 1 << false << false;
     }
 
     void leftCopyIsOffered() {
@@ -148,6 +152,7 @@ private slots:
         QFETCH(bool, restored);
         QFETCH(int, copiesLeft);
         QFETCH(bool, savedElsewhere);
+        QFETCH(bool, olderCopy);
         const std::string table = FileSystemPath(dir_->filePath(u"news.tbl"_s));
         const TFeedDocument left = LeftDocument(table);
         std::optional<TDiskState> loaded;
@@ -158,6 +163,13 @@ private slots:
         }
         const QByteArray onDisk = ReadAll(ShownPath(table));
         QVERIFY(QDir().mkpath(Folder()));
+        if (olderCopy) {
+            QFile older(Folder() + u"/editor-0-0.recovery"_s);
+            QVERIFY(older.open(QIODevice::WriteOnly));
+            older.write(QByteArray::fromStdString(RecoveryCopyText({LeftDocument("/old.tbl")})));
+            QVERIFY(older.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                      QFileDevice::FileModificationTime));
+        }
         QVERIFY(WriteAll(
             Folder() + u"/editor-1-1.recovery"_s,
             bytes.isEmpty() ? QByteArray::fromStdString(RecoveryCopyText({left, loaded})) : bytes));
@@ -191,41 +203,7 @@ private slots:
         QCOMPARE(CopiesOnDisk().size(), copiesLeft);
         form.reset();
         // The restored copy was this editor's own, and goes with it.
-        QCOMPARE(CopiesOnDisk().size(), restored ? 0 : copiesLeft);
-    }
-
-    // Two left copies, the older one of old.tbl: offered newest first, and none once one is
-    // taken.
-    void leftCopiesNewestFirst_data() {
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<QString>("restored");
-        QTest::newRow("yes to the newest") << QList<int>{mrYes} << u"news"_s;
-        QTest::newRow("no, then yes") << QList<int>{mrNo, mrYes} << u"old"_s;
-    }
-
-    void leftCopiesNewestFirst() {
-        QFETCH(QList<int>, answers);
-        QFETCH(QString, restored);
-        QVERIFY(QDir().mkpath(Folder()));
-        const QStringList newestFirst{u"news"_s, u"old"_s};
-        for (const QString& name : newestFirst) {
-            const TFeedDocument left = LeftDocument(FileSystemPath(dir_->filePath(name + ".tbl")));
-            QFile copy(Folder() + u"/editor-%1.recovery"_s.arg(name));
-            QVERIFY(WriteAll(copy.fileName(), QByteArray::fromStdString(RecoveryCopyText({left}))));
-            QVERIFY(copy.open(QIODevice::ReadWrite));
-            const int age = name == u"old"_s ? 3600 : 60;
-            QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addSecs(-age),
-                                     QFileDevice::FileModificationTime));
-        }
-        QStringList offered;
-        for (qsizetype n = 0; n < answers.size(); ++n) {
-            TMsgDlg::QueueAnswer(answers[n]);
-            offered << Offer.arg(newestFirst[n]);
-        }
-        std::unique_ptr<TMiniForm> form;
-        QVERIFY(StartForm(form));
-        QCOMPARE(AnsweredTexts(), offered);
-        QCOMPARE(form->windowTitle(), u"Orvane Lite版 [*%1]"_s.arg(restored));
+        QCOMPARE(CopiesOnDisk().size(), restored ? copiesLeft - 1 : copiesLeft);
     }
 
     // A copy of an editor that still runs is never offered.
