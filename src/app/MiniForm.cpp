@@ -8,6 +8,7 @@
 #include "app/FormAccessibility.h"
 #include "app/MiniFormSupport.h"
 
+#include "app/FileClaim.h"
 #include "app/FileDialog.h"
 #include "app/FilePaths.h"
 #include "app/L_CtlSize.h"
@@ -197,12 +198,13 @@ void TMiniForm::ClearItemRows() {
 
 bool TMiniForm::LoadTableFile(const std::string& path) {
     XStringGrid->EndCellEdit(false);
+    if (FileClaim->HeldElsewhere(path) && !OpenClaimedFile(path)) return false;
     TFeedDocument document;
     const TResult loaded = ::LoadTableFile(document, path);
     if (loaded) {
         DocumentToControls(document);
-        RecoveryKeeper->DocumentSettled();
         RecordTableFileState();
+        RememberFile();
         FocusGrid();
         UpdateGridStatus(-1);
         UpdateCaption();
@@ -221,8 +223,8 @@ void TMiniForm::ResetDocument(bool keepTab) {
     CB_AutoAddress->setChecked(true);
     ClearItemRows();
     StartHistory(false);
-    RecoveryKeeper->DocumentSettled();
     FileName.clear();
+    FileClaim->Release();
     tableFileState_.reset();
     UpdateCaption();
     if (!keepTab) PageControlChange();
@@ -239,6 +241,8 @@ void TMiniForm::UpdateCaption() {
 
 void TMiniForm::SetModified(bool modified) {
     Modified = modified;
+    // Back at the state on disk, however it got there: a copy would only bring back the past.
+    if (!modified) RecoveryKeeper->DocumentSettled();
     UpdateCaption();
 }
 
@@ -256,7 +260,9 @@ void TMiniForm::CheckCommandLine() {
         FileName = UserPlaces().DefaultTableFile;
         return;
     }
-    OpenFileName = FileSystemPath(tableFile);
+    // Kept as the last file, the name must still lead to it from another working folder.
+    if (!tableFile.isEmpty())
+        OpenFileName = FileSystemPath(QFileInfo(tableFile).absoluteFilePath());
 }
 
 void TMiniForm::LoadSaveSettings(TIniMode mode) {
@@ -268,6 +274,7 @@ void TMiniForm::LoadSaveSettings(TIniMode mode) {
     if (const std::optional<std::string> message =
             ::LoadSaveSettings(mode, settings, IniFileName, placement))
         ShowMsg(*message);
+    recordedFileName_ = settings.FileName;
     if (mode != imRead) return;
     OpenLastFile = settings.OpenLastFile;
     FileName = settings.FileName;
@@ -323,20 +330,53 @@ void TMiniForm::CreateRecoveryKeeper() {
     connect(XStringGrid->model(), &QAbstractItemModel::dataChanged, this,
             &TMiniForm::DocumentChanged);
 
-    RecoveryKeeper = new TRecoveryKeeper([this] { return DocumentAsShown(); }, this);
+    RecoveryKeeper = new TRecoveryKeeper(
+        [this] {
+            return TRecoveryCopy{DocumentAsShown(), tableFileState_};
+        },
+        this);
     connect(this, &TMiniForm::DocumentChanged, RecoveryKeeper, &TRecoveryKeeper::DocumentChanged);
     for (TComboCellEditor* editor : {ComboCellEditor_Title, ComboCellEditor_Date})
         connect(editor->ComboControl(), &QLineEdit::textEdited, RecoveryKeeper,
                 &TRecoveryKeeper::DocumentChanged);
-    connect(RecoveryKeeper, &TRecoveryKeeper::WriteFailed, this,
+    connect(RecoveryKeeper, &TRecoveryKeeper::DiskFailed, this,
             [this](const QString& message) { SetStatusText(1, message); });
 }
 
-// A document taken back from a recovery copy: unsaved, under its own table file's name.
-void TMiniForm::RestoreDocument(const TFeedDocument& document) {
+// The file the window now works on is where the file dialogs start, other editors are told it
+// is open here, and the settings name it at once, so that the next start reopens it even when
+// this one does not end as it should.
+void TMiniForm::RememberFile() {
+    OpenDialog->InitialDir = SaveDialog->InitialDir = QFileInfo(ShownPath(FileName)).absolutePath();
+    FileClaim->Claim(FileName);
+    if (FileName != recordedFileName_) LoadSaveSettings(imWrite);
+}
+
+bool TMiniForm::OpenClaimedFile(const std::string& path) {
+    if (AskYesNo(u"このファイルは別のウィンドウで開かれています。\r\n「%1」\r\n\r\n"
+                 u"このウィンドウでも開きますか？"_s.arg(DocumentName(path)),
+                 mtConfirmation, true))
+        return true;
+    FileClaim->RaiseHolder(path);
+    return false;
+}
+
+void TMiniForm::BringForward() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
+// A document taken back from a recovery copy: unsaved, under its own table file's name, and
+// compared at its first save with the table file as it was when the copy's editor had it.
+void TMiniForm::RestoreDocument(const TRecoveryCopy& copy) {
     LeaveRowMode(0);
-    DocumentToControls(document);
-    RecordTableFileState();
+    DocumentToControls(copy.Document);
+    if (copy.TableFileState)
+        tableFileState_ = copy.TableFileState;
+    else
+        RecordTableFileState();
+    if (!FileName.empty()) FileClaim->Claim(FileName);
     UpdateGridStatus(-1);
     UpdateCaption();
     RefreshConfirmationPage();
@@ -429,17 +469,27 @@ void TMiniForm::Timer_StartTimer() {
         // Started for an HTML page, the program works on the default table file, so it is read
         // even when the last file is not reopened: a save must never replace it with a document
         // that did not come from it.
-        const bool openTableFile = OpenLastFile || !ImportFileName.empty();
-        if (openTableFile && !FileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
+        if (!ImportFileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
+        if (ImportFileName.empty() && OpenLastFile && !FileName.empty()) ReopenLastFile();
     }
-    RecoveryKeeper->OfferLeftCopies(
-        [this](const TFeedDocument& document) { RestoreDocument(document); });
+    RecoveryKeeper->OfferLeftCopies([this](const TRecoveryCopy& copy) { RestoreDocument(copy); });
     if (ImportFileName.empty()) return FinishStartup();
     // The window shows the loaded file for a moment before the question covers it.
     QTimer::singleShot(HtmlQuestionDelay, this, [this] {
         AskHtmlImport();
         FinishStartup();
     });
+}
+
+// A last file that is gone or cannot be read is reported, and the window starts empty rather than
+// on a name whose file it does not show.
+void TMiniForm::ReopenLastFile() {
+    if (IsFile(FileName)) {
+        if (!LoadTableFile(FileName)) FileName.clear();
+        return;
+    }
+    ShowMsg(u"前回編集したファイルが見つかりません。\r\n%1"_s.arg(ShownPath(FileName)));
+    FileName.clear();
 }
 
 void TMiniForm::FinishStartup() {
@@ -498,8 +548,9 @@ bool TMiniForm::eventFilter(QObject* watched, QEvent* event) {
     if (mouse.button() != Qt::LeftButton) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || !widget->rect().contains(mouse.position().toPoint())) return false;
+    // A click on these two fields counts as an edit, as their change does.
     if (widget == Edit_StyleSheet || widget == Edit_RssSave) {
-        ED_Informer_TitleChange();
+        SetModified(true);
         return false;
     }
     // A click on a label of the title plate would go on to the plate as well; taking it here

@@ -10,8 +10,9 @@
 // Every change to the document is a step of UndoStack (DocumentSteps.h). A committed cell, a row
 // command or a click on an option is a step at once; typing in a channel field becomes one when
 // the field is left (or the document is saved or undone). Modified follows the history: it is
-// false exactly while the history stands where the document was loaded, saved or emptied, and
-// typing not yet a step sets it at once. Loading and emptying start a new history.
+// false exactly while the history stands where the document was loaded, saved or emptied and no
+// field holds typing that is not a step yet and differs from what it held. Loading and emptying
+// start a new history.
 
 #include "app/L_CtlSize.h"
 #include "document/ClipboardRows.h"
@@ -46,11 +47,13 @@ class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
 class TFeedCheckList;
+class TFileClaim;
 class TFileDialog;
 class TNoPaintPanel;
 class TPaintEdit;
 class TRadioGroup;
 class TRecoveryKeeper;
+struct TRecoveryCopy;
 class TSHBrowseForFolderEx;
 class TTabSheetEx;
 class TThemePanelExt;
@@ -86,7 +89,8 @@ public:
     TChannelInfo ChannelFromControls() const;
 
     // Reads the table file into the window; a file that cannot be read is reported and leaves the
-    // window as it was. Returns false then.
+    // window as it was, as does a file open in another editor that the user does not open here
+    // too. Returns false then.
     bool LoadTableFile(const std::string& path);
     // Writes the table file and its feed, asking for the file name first when the document has
     // none or `saveAs` is set, and reports the outcome. True when both files were written.
@@ -261,6 +265,7 @@ public:
     QTimer* Timer_Start;                       // start-up work, 100 ms after the window is shown
     QTimer* Timer_Paste;                       // clipboard poll for 行貼付, every 500 ms
     TRecoveryKeeper* RecoveryKeeper;           // the recovery copy of unsaved changes
+    TFileClaim* FileClaim;                     // tells other editors this one has FileName open
     QUndoStack* UndoStack;                     // the document's history
 
 signals:
@@ -292,7 +297,7 @@ private:
     void CreateNonVisual();
     void ConnectChangeNotifications();
     void CreateRecoveryKeeper();
-    void RestoreDocument(const TFeedDocument& document);
+    void RestoreDocument(const TRecoveryCopy& copy);
     void CreateFeedCheck();
     void CreateHistory();
     void SetChannelTabOrder();
@@ -354,6 +359,12 @@ private:
     bool PageKey(const QKeyEvent& key);
     void AskHtmlImport();
     void FocusGrid();
+    void RememberFile();
+    void ReopenLastFile();
+    // The table file at `path` is open in another editor: true when the user opens it here all
+    // the same; otherwise the other editor's window is brought forward.
+    bool OpenClaimedFile(const std::string& path);
+    void BringForward();
 
     // Window handlers.
     void FormCreate();
@@ -441,6 +452,7 @@ private:
     int wheelRemainder_ = 0;
     // The table file FileName names, as it was on disk when it was last loaded or saved.
     std::optional<TDiskState> tableFileState_;
+    std::string recordedFileName_;             // the last file as the settings file names it
     QString checkStatus_;                      // what ShowCheckStatus put into status bar panel 1
     std::set<std::pair<int, int>> autoFilled_; // (column, row) of cells filled in, not edited since
     TChannelInfo channel_;                     // the channel as the history's last step left it

@@ -300,6 +300,8 @@ void TMiniForm::SetChannelTabOrder() {
 // Typing in a field becomes a step when the field is left; any other change is one at once.
 void TMiniForm::ED_Informer_TitleChange() {
     if (showingStep_) return;
-    SetModified(true);
-    if (!IsChannelEdit(QApplication::focusWidget())) RecordChannelEdit();
+    if (IsChannelEdit(QApplication::focusWidget()))
+        SyncModified();
+    else
+        RecordChannelEdit();
 }

@@ -7,7 +7,6 @@
 #include "app/FileDialog.h"
 #include "app/FilePaths.h"
 #include "app/ReadmeWindow.h"
-#include "app/RecoveryKeeper.h"
 #include "app/Startup.h"
 #include "app/UserPlaces.h"
 #include "dialogs/L_Dialog.h"
@@ -120,10 +119,10 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     if (!Modified) UndoStack->setClean();
     if (result.Outcome != TSaveOutcome::TableFailed) {
         RecordTableFileState();
+        RememberFile();
         ShowCheckStatus(document);
     }
     const bool saved = result.Outcome == TSaveOutcome::Saved;
-    if (saved) RecoveryKeeper->DocumentSettled();
     if (!result.IdentifiersUnique) QApplication::beep();
     if (result.CheckErrors == 0)
         ShowMsg(result.Message);

@@ -7,6 +7,7 @@
 #include "app/MiniForm.h"
 #include "app/MiniFormSupport.h"
 
+#include "app/FileClaim.h"
 #include "app/FileDialog.h"
 #include "app/L_CtlSize.h"
 #include "app/RadioGroup.h"
@@ -447,6 +448,10 @@ void TMiniForm::CreateNonVisual() {
     SHBrowseForFolderEx->setObjectName(u"SHBrowseForFolderEx"_s);
     SHBrowseForFolderEx->SelectFolder = sfManual;
     SHBrowseForFolderEx->Caption = ToCp932(u"RSSファイルの保存先"_s);
+
+    FileClaim = new TFileClaim(this);
+    FileClaim->setObjectName(u"FileClaim"_s);
+    connect(FileClaim, &TFileClaim::RaiseRequested, this, &TMiniForm::BringForward);
 
     ControlSize = new TControlSize(this);
     ControlSize->setObjectName(u"ControlSize"_s);

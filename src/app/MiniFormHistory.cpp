@@ -70,8 +70,9 @@ void TMiniForm::StartHistory(bool modified) {
     SetModified(modified);
 }
 
+// Text typed into a channel field counts until it is a step, unless it is what the field held.
 void TMiniForm::SyncModified() {
-    SetModified(!UndoStack->isClean());
+    SetModified(!UndoStack->isClean() || ChannelFromControls() != channel_);
 }
 
 // The page the change is on is turned to; a change of rows puts the current cell on its first

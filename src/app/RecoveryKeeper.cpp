@@ -14,7 +14,7 @@ QString Described(const TResult& result, const QString& message) {
 
 } // namespace
 
-TRecoveryKeeper::TRecoveryKeeper(std::function<TFeedDocument()> snapshot, QObject* parent)
+TRecoveryKeeper::TRecoveryKeeper(std::function<TRecoveryCopy()> snapshot, QObject* parent)
     : QObject(parent), snapshot_(std::move(snapshot)), slot_(std::make_shared<TRecoverySlot>()) {
     // A slot that cannot be opened makes every write say why.
     (void)slot_->Open(RecoveryFolder());
@@ -31,23 +31,38 @@ TRecoveryKeeper::~TRecoveryKeeper() {
 }
 
 void TRecoveryKeeper::DocumentChanged() {
-    timer_.start();
+    if (!timer_.isActive()) timer_.start();
 }
 
 void TRecoveryKeeper::DocumentSettled() {
     timer_.stop();
-    disk_.start([slot = slot_] { (void)slot->Remove(); });
+    RemoveCopy();
 }
 
 void TRecoveryKeeper::WriteNow() {
-    TFeedDocument document = snapshot_();
-    if (!document.Modified) return;
-    disk_.start([this, slot = slot_, document = std::move(document)] {
-        const TResult written = slot->Write(document);
-        if (written) return;
-        const QString message = Described(written, u"復元用のコピーを保存できません。"_s);
+    TRecoveryCopy copy = snapshot_();
+    // Typing erased or undone back to the saved state: nothing is left to keep.
+    if (!copy.Document.Modified) return RemoveCopy();
+    copyOnDisk_ = true;
+    OnDisk([copy = std::move(copy)](const TRecoverySlot& slot) { return slot.Write(copy); },
+           u"復元用のコピーを保存できません。"_s);
+}
+
+void TRecoveryKeeper::RemoveCopy() {
+    if (!copyOnDisk_) return;
+    copyOnDisk_ = false;
+    OnDisk([](const TRecoverySlot& slot) { return slot.Remove(); },
+           u"復元用のコピーを削除できません。"_s);
+}
+
+void TRecoveryKeeper::OnDisk(std::function<TResult(const TRecoverySlot&)> operation,
+                             const QString& message) {
+    disk_.start([this, slot = slot_, operation = std::move(operation), message] {
+        const TResult done = operation(*slot);
+        if (done) return;
         QMetaObject::invokeMethod(
-            this, [this, message] { emit WriteFailed(message); }, Qt::QueuedConnection);
+            this, [this, shown = Described(done, message)] { emit DiskFailed(shown); },
+            Qt::QueuedConnection);
     });
 }
 
@@ -55,18 +70,18 @@ void TRecoveryKeeper::WaitForDisk() {
     disk_.waitForDone();
 }
 
-void TRecoveryKeeper::OfferLeftCopies(const std::function<void(const TFeedDocument&)>& restore) {
+void TRecoveryKeeper::OfferLeftCopies(const std::function<void(const TRecoveryCopy&)>& restore) {
     WaitForDisk();
     for (TLeftRecoveryCopy& copy : FindLeftRecoveryCopies(RecoveryFolder())) {
-        TFeedDocument document;
-        if (const TResult read = ReadRecoveryCopy(document, copy.Path); !read) {
+        TRecoveryCopy left;
+        if (const TResult read = ReadRecoveryCopy(left, copy.Path); !read) {
             ShowMsg(Described(read, u"復元用のコピーを読み込むことができません。\r\n"_s +
                                         ShownPath(copy.Path)));
             continue;
         }
         const int answer = AskQuestion(
             u"前回保存されなかった変更が残っています。復元しますか？\r\n\r\n「%1」"_s.arg(
-                DocumentName(document.FileName)),
+                DocumentName(left.Document.FileName)),
             {mbYes, mbNo, mbCancel});
         if (answer == mrNo) {
             if (const TResult discarded = DiscardRecoveryCopy(copy); !discarded)
@@ -74,10 +89,12 @@ void TRecoveryKeeper::OfferLeftCopies(const std::function<void(const TFeedDocume
             continue;
         }
         if (answer != mrYes) continue;
-        restore(document);
+        restore(left);
         // Taken over whole: the copy stays on disk as this editor's own until it is saved.
         if (const TResult adopted = slot_->Adopt(copy); !adopted)
-            emit WriteFailed(Described(adopted, u"復元用のコピーを引き継げません。"_s));
+            emit DiskFailed(Described(adopted, u"復元用のコピーを引き継げません。"_s));
+        else
+            copyOnDisk_ = true;
         return;
     }
 }

@@ -1,6 +1,7 @@
 #include "document/DiskState.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
@@ -39,7 +40,38 @@ bool HashFile(const std::string& diskPath, std::uint64_t& hash) {
     return true;
 }
 
+// Reads one decimal number and the blank after it (none after the last one) from `text`.
+template <typename T> bool TakeNumber(std::string_view& text, T& value, bool last) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end == text.data()) return false;
+    text.remove_prefix(static_cast<size_t>(end - text.data()));
+    if (last) return text.empty();
+    if (!text.starts_with(' ')) return false;
+    text.remove_prefix(1);
+    return true;
+}
+
 } // namespace
+
+std::string DiskStateText(const TDiskState& state) {
+    return std::to_string(state.Exists) + ' ' + std::to_string(state.Size) + ' ' +
+           std::to_string(state.ModifiedNs) + ' ' + std::to_string(state.ContentHash) + ' ' +
+           std::to_string(state.Readable);
+}
+
+std::optional<TDiskState> ParseDiskState(std::string_view text) {
+    TDiskState state;
+    int exists = 0;
+    int readable = 0;
+    if (!TakeNumber(text, exists, false) || !TakeNumber(text, state.Size, false) ||
+        !TakeNumber(text, state.ModifiedNs, false) || !TakeNumber(text, state.ContentHash, false) ||
+        !TakeNumber(text, readable, true) || exists < 0 || exists > 1 || readable < 0 ||
+        readable > 1)
+        return std::nullopt;
+    state.Exists = exists == 1;
+    state.Readable = readable == 1;
+    return state;
+}
 
 TDiskState ReadDiskState(const std::string& diskPath) {
     TDiskState state;

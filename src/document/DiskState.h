@@ -6,7 +6,9 @@
 // that could be read). Reading a state never changes the file.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 struct TDiskState {
     bool Exists = false;
@@ -24,3 +26,8 @@ TDiskState ReadDiskState(const std::string& diskPath);
 // exists now and differs from the record in size, modification time or content. A file that has
 // gone since holds nothing to lose.
 bool ChangedOnDisk(const TDiskState& recorded, const TDiskState& current);
+
+// The record as one line of text (no line break), and back: a text that is not exactly such a
+// line gives nothing.
+std::string DiskStateText(const TDiskState& state);
+std::optional<TDiskState> ParseDiskState(std::string_view text);

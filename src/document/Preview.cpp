@@ -11,8 +11,6 @@
 #include "text/TextFile.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <sys/stat.h>
 #include <unistd.h>
 
 TPreviewPlan PlanPreview(const TFeedDocument& document, const std::string& programFolder) {
@@ -47,12 +45,8 @@ std::string PreviewCopyName(const std::string& tableFileName) {
 }
 
 std::string PreviewCopyFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    struct stat info {};
-    if (runtime && runtime[0] == '/' && stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) &&
-        info.st_uid == geteuid())
-        return DelPathDelim(runtime);
-    return TempFolder();
+    const std::string runtime = RuntimeFolder();
+    return runtime.empty() ? TempFolder() : runtime;
 }
 
 TResult WritePreviewCopy(const std::string& diskPath, const std::string& bytes) {

@@ -21,9 +21,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The last line of a copy: this tag, then the table file's path percent-encoded, so that any byte
-// of a path (a line break included) survives the line structure.
+// The line after the table file's text: this tag, then the table file's path percent-encoded, so
+// that any byte of a path (a line break included) survives the line structure.
 constexpr std::string_view PathTag = "orvanix-recovery-of:";
+// The last line when the table file's state is known: this tag, then the state.
+constexpr std::string_view StateTag = "orvanix-recovery-disk:";
 constexpr size_t MaxLineBytes = size_t{64} << 20;
 
 constexpr std::string_view CopyExtension = ".recovery";
@@ -38,17 +40,23 @@ std::string LockPathOf(const std::string& copyPath) {
     return copyPath.substr(0, copyPath.size() - CopyExtension.size()) + std::string(LockExtension);
 }
 
-// The table file a copy names, read from the line after the table file's text.
-TResult ReadCopiedPath(const std::string& copyPath, std::string& path) {
+// The table file a copy names and its state, read from the lines after the table file's text.
+TResult ReadCopiedFile(const std::string& copyPath, TRecoveryCopy& copy) {
     TLineReader file;
     if (TResult opened = file.Open(copyPath); !opened) return opened;
     std::string line;
     for (int n = 0; n <= TableFileLines; ++n)
         if (TResult read = file.ReadLine(line, MaxLineBytes); !read) return read;
-    const std::optional<std::string> decoded =
+    const std::optional<std::string> path =
         line.starts_with(PathTag) ? PercentDecode(line.substr(PathTag.size())) : std::nullopt;
-    if (!decoded) return TResult::Because(MsgNotRecoveryCopy());
-    path = *decoded;
+    if (!path) return TResult::Because(MsgNotRecoveryCopy());
+    copy.Document.FileName = *path;
+    if (file.AtEnd()) return {};
+    if (TResult read = file.ReadLine(line, MaxLineBytes); !read) return read;
+    copy.TableFileState = line.starts_with(StateTag)
+                              ? ParseDiskState(std::string_view(line).substr(StateTag.size()))
+                              : std::nullopt;
+    if (!copy.TableFileState || !file.AtEnd()) return TResult::Because(MsgNotRecoveryCopy());
     return {};
 }
 
@@ -62,13 +70,19 @@ std::string SlotName() {
     return name;
 }
 
-// The folder with its parents; the last one is the user's alone, as it holds their documents.
+// The folder with its parents; the last one is the user's alone, as it holds their documents,
+// also when it was made or opened up by something else.
 TResult CreateFolder(const std::string& folder) {
     std::error_code error;
     fs::create_directories(fs::path(folder).parent_path(), error);
     if (error) return TResult::FromErrno(error.value());
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return TResult::FromErrno(errno);
-    return DirectoryExists(folder) ? TResult() : TResult::FromErrno(ENOTDIR);
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0) return TResult::FromErrno(errno);
+    if (!S_ISDIR(info.st_mode)) return TResult::FromErrno(ENOTDIR);
+    if ((info.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0)
+        return TResult::FromErrno(errno);
+    return {};
 }
 
 fs::file_time_type ModifiedAt(const std::string& path) {
@@ -87,17 +101,20 @@ std::string RecoveryFolder() {
     return RecoveryFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
 }
 
-std::string RecoveryCopyText(const TFeedDocument& document) {
-    return TableFileText(document) + std::string(PathTag) +
-           PercentEncode(document.FileName, TPercentEncoding::QueryValue) + "\r\n";
+std::string RecoveryCopyText(const TRecoveryCopy& copy) {
+    std::string text = TableFileText(copy.Document) + std::string(PathTag) +
+                       PercentEncode(copy.Document.FileName, TPercentEncoding::QueryValue) + "\r\n";
+    if (copy.TableFileState)
+        text += std::string(StateTag) + DiskStateText(*copy.TableFileState) + "\r\n";
+    return text;
 }
 
-TResult ReadRecoveryCopy(TFeedDocument& document, const std::string& copyPath) {
-    TFeedDocument copy;
-    if (TResult loaded = LoadTableFile(copy, copyPath); !loaded) return loaded;
-    if (TResult named = ReadCopiedPath(copyPath, copy.FileName); !named) return named;
-    copy.Modified = true;
-    document = std::move(copy);
+TResult ReadRecoveryCopy(TRecoveryCopy& copy, const std::string& copyPath) {
+    TRecoveryCopy read;
+    if (TResult loaded = LoadTableFile(read.Document, copyPath); !loaded) return loaded;
+    if (TResult named = ReadCopiedFile(copyPath, read); !named) return named;
+    read.Document.Modified = true;
+    copy = std::move(read);
     return {};
 }
 
@@ -182,9 +199,9 @@ TResult TRecoverySlot::Open(const std::string& folder) {
     return opened_;
 }
 
-TResult TRecoverySlot::Write(const TFeedDocument& document) const {
+TResult TRecoverySlot::Write(const TRecoveryCopy& copy) const {
     if (!opened_) return opened_;
-    return WriteFileAtomic(copyPath_, RecoveryCopyText(document));
+    return WriteFileAtomic(copyPath_, RecoveryCopyText(copy), TFileAccess::Private);
 }
 
 TResult TRecoverySlot::Remove() const {

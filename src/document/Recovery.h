@@ -4,7 +4,9 @@
 // of the user's state, so that an editor that is killed or crashes loses at most the last moments
 // of typing. A copy is the table file's text (TableFile.h) followed by one line that names the
 // table file the document belongs to, so reading it back gives the document the user had, under
-// its own name.
+// its own name, and, when the editor had loaded or saved that file, a line with the file's state
+// on disk then (DiskState.h), so that a save of the restored document still notices what another
+// editor saved in between.
 //
 // Every running editor holds a slot in the folder: a lock file of its own, locked (flock) for the
 // editor's lifetime, and beside it its copy. A copy whose lock file nobody holds was left by an
@@ -14,10 +16,12 @@
 // Paths are the file system's bytes. Every file is written through WriteFileAtomic, so a copy on
 // disk is always whole: the previous one or the new one.
 
+#include "document/DiskState.h"
 #include "document/FeedDocument.h"
 #include "text/Result.h"
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,13 +32,21 @@ std::string RecoveryFolder(const char* stateHome, const char* home);
 // The same for this process's environment.
 std::string RecoveryFolder();
 
-// The content of a document's recovery copy.
-std::string RecoveryCopyText(const TFeedDocument& document);
+// What a recovery copy keeps: the document, and its table file as the editor last loaded or saved
+// it (none when it did neither, or when the copy was written before copies kept it).
+struct TRecoveryCopy {
+    TFeedDocument Document;
+    std::optional<TDiskState> TableFileState = std::nullopt;
+};
 
-// Reads the recovery copy at `copyPath` into `document`: its contents, FileName = the table file
-// it names (empty for a document never saved) and Modified = true. A file that is not a whole
-// recovery copy is refused with the reason; `document` is then left as it was.
-TResult ReadRecoveryCopy(TFeedDocument& document, const std::string& copyPath);
+// The content of a recovery copy.
+std::string RecoveryCopyText(const TRecoveryCopy& copy);
+
+// Reads the recovery copy at `copyPath` into `copy`: the document's contents, FileName = the table
+// file it names (empty for a document never saved), Modified = true, and the table file's state.
+// A file that is not a whole recovery copy is refused with the reason; `copy` is then left as it
+// was.
+TResult ReadRecoveryCopy(TRecoveryCopy& copy, const std::string& copyPath);
 
 // An exclusive lock on a lock file, held while the object lives or until Unlock.
 class TRecoveryLock {
@@ -82,14 +94,15 @@ public:
     TRecoverySlot(const TRecoverySlot&) = delete;
     TRecoverySlot& operator=(const TRecoverySlot&) = delete;
 
-    // Creates `folder` (private to the user) when missing and takes a lock file of its own there.
-    // On failure the slot stays closed and Write fails with the same reason.
+    // Creates `folder` when missing, makes it private to the user (0700) when it is not, and takes
+    // a lock file of its own there. On failure the slot stays closed and Write fails with the same
+    // reason.
     TResult Open(const std::string& folder);
     bool IsOpen() const { return lock_.Held(); }
     const std::string& CopyPath() const { return copyPath_; }
 
-    // Replaces the copy with `document`'s.
-    TResult Write(const TFeedDocument& document) const;
+    // Replaces the copy with `copy`, readable by the user alone (0600).
+    TResult Write(const TRecoveryCopy& copy) const;
     // Removes the copy; no copy is no failure.
     TResult Remove() const;
     // Makes a left copy this slot's own (it is moved, not copied) and removes its lock file.

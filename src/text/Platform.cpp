@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 const std::string& ProgramFolder() {
     static const std::string folder = [] {
@@ -17,4 +19,13 @@ const std::string& ProgramFolder() {
 std::string TempFolder() {
     const char* tmp = std::getenv("TMPDIR");
     return DelPathDelim(tmp && *tmp ? tmp : "/tmp");
+}
+
+std::string RuntimeFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat info {};
+    if (runtime && runtime[0] == '/' && stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == geteuid())
+        return DelPathDelim(runtime);
+    return {};
 }

@@ -82,14 +82,15 @@ TResult ForeignLink(const std::string& link) {
         Utf8ToCp932Shown("共有フォルダにある他のユーザーのリンク「" + link + "」はたどれません。"));
 }
 
-// The name that `link` points to, relative to the link's own folder when the link is relative.
-TResult ReadLink(const std::string& link, std::string& next) {
+// Replaces `path`, a symbolic link, with the name it points to: a relative target is taken from
+// the link's own folder, as the kernel takes it, whatever the working folder.
+TResult ReadLink(std::string& path) {
     char buffer[PATH_MAX];
-    const ssize_t length = readlink(link.c_str(), buffer, sizeof buffer);
+    const ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
     if (length < 0) return TResult::FromErrno(errno);
     if (static_cast<size_t>(length) == sizeof buffer) return TResult::FromErrno(ENAMETOOLONG);
-    next.assign(buffer, static_cast<size_t>(length));
-    if (!next.starts_with('/')) next = FolderOf(link) + "/" + next;
+    std::string target(buffer, static_cast<size_t>(length));
+    path = target.starts_with('/') ? std::move(target) : FolderOf(path) + "/" + target;
     return {};
 }
 
@@ -99,7 +100,7 @@ TResult FollowLinks(std::string& path, struct stat& info) {
     for (int steps = 0; S_ISLNK(info.st_mode); ++steps) {
         if (steps == MaxLinkSteps) return TResult::FromErrno(ELOOP);
         if (!MayFollowLink(path, info)) return ForeignLink(path);
-        if (TResult read = ReadLink(path, path); !read) return read;
+        if (TResult read = ReadLink(path); !read) return read;
         if (lstat(path.c_str(), &info) != 0)
             return errno == ENOENT ? Refused("リンク先のファイルがありません。")
                                    : TResult::FromErrno(errno);
@@ -177,7 +178,8 @@ mode_t CurrentUmask() {
 }
 
 // Permissions for the new file: those of the file it replaces, else the usual ones for a new file.
-mode_t PermissionsFor(const std::optional<struct stat>& existing) {
+mode_t PermissionsFor(const std::optional<struct stat>& existing, TFileAccess access) {
+    if (access == TFileAccess::Private) return 0600;
     if (existing) return existing->st_mode & 07777;
     return 0666 & ~CurrentUmask();
 }
@@ -196,11 +198,12 @@ bool WriteAll(int fd, const std::string& bytes) {
 // Writes the temporary file whole and to disk with the replaced file's owner, group and
 // permissions. Only the owner and group may be refused (a user cannot give a file away): the
 // file then stays the user's, as a new file would. Returns the errno value of a failure, or 0.
-int FillTemporary(int fd, const std::string& bytes, const std::optional<struct stat>& existing) {
+int FillTemporary(int fd, const std::string& bytes, const std::optional<struct stat>& existing,
+                  TFileAccess access) {
     errno = 0;
     if (!WriteAll(fd, bytes)) return errno ? errno : EIO;
     if (existing) std::ignore = fchown(fd, existing->st_uid, existing->st_gid);
-    if (fchmod(fd, PermissionsFor(existing)) != 0 || fsync(fd) != 0) return errno;
+    if (fchmod(fd, PermissionsFor(existing, access)) != 0 || fsync(fd) != 0) return errno;
     return 0;
 }
 
@@ -226,7 +229,7 @@ TResult ReadWholeFile(const std::string& path, std::string& content) {
 
 } // namespace
 
-TResult WriteFileAtomic(const std::string& path, const std::string& bytes) {
+TResult WriteFileAtomic(const std::string& path, const std::string& bytes, TFileAccess access) {
     std::string target;
     std::optional<struct stat> existing;
     if (TResult resolved = ResolveTarget(path, target, existing); !resolved) return resolved;
@@ -235,7 +238,7 @@ TResult WriteFileAtomic(const std::string& path, const std::string& bytes) {
     std::string temp = FolderOf(target) + "/" + TempTag(target) + "XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) return TResult::FromErrno(errno);
-    int error = FillTemporary(fd, bytes, existing);
+    int error = FillTemporary(fd, bytes, existing, access);
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) unlink(temp.c_str());

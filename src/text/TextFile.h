@@ -44,7 +44,11 @@ TResult OpenTextFile(const std::string& path, TTextFile& file);
 //   length): H is a hash of the target's name, X random. Such files of the same target that are
 //   regular files and unchanged for a minute are left by a save that was killed; they are removed
 //   at the next save of that target.
-TResult WriteFileAtomic(const std::string& path, const std::string& bytes);
+// - With TFileAccess::Private the new file is readable and writable by its owner alone (0600),
+//   whatever the file it replaces allowed and whatever the umask.
+enum class TFileAccess { Usual, Private };
+TResult WriteFileAtomic(const std::string& path, const std::string& bytes,
+                        TFileAccess access = TFileAccess::Usual);
 
 // Creates `path` exclusively, never through a symbolic link, and writes `bytes` into it; a file
 // that is left incomplete is removed. Fails with EEXIST when the name is taken.

@@ -2,6 +2,7 @@
 // the folder picker and the message boxes are answered in advance.
 
 #include "FormTestSupport.h"
+#include "app/FileClaim.h"
 #include "app/FileDialog.h"
 #include "app/FilePaths.h"
 #include "app/MiniForm.h"
@@ -483,6 +484,55 @@ private slots:
             QVERIFY(form.Modified);
             QVERIFY(!QFile::exists(TempPath(u"news.rdf"_s)));
         }
+    }
+
+    // Editor A has news.tbl open; editor B opens it by another name or after A turned to another
+    // document. B asks only while A has it; A's window comes forward when B's user declines.
+    void secondEditorOnTheSameFile_data() {
+        QTest::addColumn<QString>("opened"); // the name B opens
+        QTest::addColumn<QString>("first");  // what A did before: "" nothing, "new" 新規
+        QTest::addColumn<int>("answer");     // mrNone: not asked
+        QTest::newRow("declined") << u"news.tbl"_s << QString() << int(mrCancel);
+        QTest::newRow("opened all the same") << u"news.tbl"_s << QString() << int(mrYes);
+        QTest::newRow("through a link") << u"link.tbl"_s << QString() << int(mrCancel);
+        QTest::newRow("through a path with dots")
+            << u"site/../news.tbl"_s << QString() << int(mrCancel);
+        QTest::newRow("after the first turned to a new document")
+            << u"news.tbl"_s << u"new"_s << int(mrNone);
+    }
+
+    void secondEditorOnTheSameFile() {
+        QFETCH(QString, opened);
+        QFETCH(QString, first);
+        QFETCH(int, answer);
+        QVERIFY(QDir().mkpath(TempPath(u"site"_s)) && QDir().mkpath(TempPath(u"run"_s)));
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const auto restoreRuntime = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(TempPath(u"run"_s)));
+        QVERIFY(WriteAll(TempPath(u"news.tbl"_s), QByteArray::fromStdString(TableFileText({}))));
+        QVERIFY(QFile::link(TempPath(u"news.tbl"_s), TempPath(u"link.tbl"_s)));
+        auto editorA = std::make_unique<TMiniForm>();
+        QVERIFY(editorA->LoadTableFile(TempPathCp(u"news.tbl"_s)));
+        if (first == u"new"_s) editorA->N2->trigger();
+        QSignalSpy raised(editorA->FileClaim, &TFileClaim::RaiseRequested);
+
+        if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
+        auto editorB = std::make_unique<TMiniForm>();
+        const bool loaded = answer != mrCancel;
+        QCOMPARE(editorB->LoadTableFile(TempPathCp(opened)), loaded);
+        QCOMPARE(AnsweredTexts(),
+                 answer == mrNone
+                     ? QStringList()
+                     : QStringList{u"このファイルは別のウィンドウで開かれています。\r\n"
+                                   u"「%1」\r\n\r\nこのウィンドウでも開きますか？"_s.arg(
+                                       QFileInfo(opened).completeBaseName())});
+        QCOMPARE(editorB->FileName, loaded ? TempPathCp(opened) : std::string());
+        if (!loaded) QVERIFY(raised.wait(5000));
+        QCOMPARE(raised.size(), loaded ? 0 : 1);
+        // Ended editors leave no lock or socket behind.
+        editorA.reset();
+        editorB.reset();
+        QCOMPARE(QDir(TempPath(u"run/orvanix"_s)).entryList(QDir::System | QDir::Files), {});
     }
 
     void saveFolderButton_data() {

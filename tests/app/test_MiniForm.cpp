@@ -267,15 +267,18 @@ private slots:
 
     void changesMarkModified_data() {
         QTest::addColumn<QString>("control");
-        QTest::newRow("edit box typed") << "ED_Informer_Setumei";
-        QTest::newRow("radio group") << "RadioGroup_Ext";
-        QTest::newRow("check box") << "CB_AutoAddress";
-        QTest::newRow("style sheet clicked") << "Edit_StyleSheet";
-        QTest::newRow("save folder clicked") << "Edit_RssSave";
+        QTest::addColumn<bool>("erased"); // the typed text is erased and the field left
+        QTest::newRow("edit box typed") << "ED_Informer_Setumei" << false;
+        QTest::newRow("edit box typed and erased") << "ED_Informer_Setumei" << true;
+        QTest::newRow("radio group") << "RadioGroup_Ext" << false;
+        QTest::newRow("check box") << "CB_AutoAddress" << false;
+        QTest::newRow("style sheet clicked") << "Edit_StyleSheet" << false;
+        QTest::newRow("save folder clicked") << "Edit_RssSave" << false;
     }
 
     void changesMarkModified() {
         QFETCH(QString, control);
+        QFETCH(bool, erased);
         TMiniForm form;
         form.show();
         form.PageControl->setCurrentIndex(TMiniForm::pgChannel);
@@ -289,7 +292,14 @@ private slots:
             QTest::mouseClick(group->findChildren<QAbstractButton*>().at(1), Qt::LeftButton);
         else
             QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(form.Modified);
+        if (erased) {
+            QTest::keyClick(widget, Qt::Key_Backspace);
+            QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
+            form.ED_Informer_Title->setFocus();
+            QTRY_VERIFY(form.ED_Informer_Title->hasFocus());
+        }
+        QCOMPARE(form.Modified, !erased);
+        QCOMPARE(form.windowTitle().startsWith(u'*'), !erased);
     }
 
     void confirmationPage() {
@@ -387,7 +397,7 @@ private slots:
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<QString>("caption");
         QTest::newRow("on, existing file") << true << true << true << u"Orvane Lite版 [news]"_s;
-        QTest::newRow("on, missing file") << true << false << false << u"Orvane Lite版 [news]"_s;
+        QTest::newRow("on, missing file") << true << false << false << u"Orvane Lite版"_s;
         QTest::newRow("off") << false << true << false << u"Orvane Lite版"_s;
     }
 
@@ -398,14 +408,18 @@ private slots:
         const QString path = TempPath(u"news.tbl"_s);
         if (fileExists) WriteTable(u"news.tbl"_s, SampleDocument());
         WriteSettings(LastOpenSettings(lastOpen, path));
+        const bool reported = lastOpen && !fileExists;
+        if (reported) TMsgDlg::QueueAnswer(mrOk);
         TMiniForm form;
         QVERIFY(StartUp(form));
         QCOMPARE(form.OpenLastFile, lastOpen);
-        QCOMPARE(form.FileName, lastOpen ? path.toStdString() : std::string());
+        QCOMPARE(form.FileName, loaded ? path.toStdString() : std::string());
         QCOMPARE(form.ED_Informer_Title->TextCp932() == SampleDocument().Channel.Title, loaded);
         QVERIFY(!form.Modified);
         QTEST(form.windowTitle(), "caption");
-        QCOMPARE(AnsweredTexts(), QStringList());
+        QCOMPARE(AnsweredTexts(),
+                 reported ? QStringList{u"前回編集したファイルが見つかりません。\r\n"_s + path}
+                          : QStringList());
         QVERIFY(form.XStringGrid->hasFocus() || form.XStringGrid->ActiveCellEditor());
     }
 
@@ -427,7 +441,7 @@ private slots:
         const QString path = TempPath(page);
         if (create) QVERIFY(WriteAll(path, "<html></html>"));
         if (page.startsWith(u"folder"_s)) QVERIFY(QDir().mkdir(path));
-        WriteSettings(LastOpenSettings(true, TempPath(u"last.tbl"_s)));
+        WriteSettings(LastOpenSettings(true, WriteTable(u"last.tbl"_s, SampleDocument())));
         if (asked) TMsgDlg::QueueAnswer(mrCancel);
         TMiniForm form;
         QVERIFY(StartUp(form, {u"--verbose"_s, path}));
@@ -593,6 +607,48 @@ private slots:
         QCOMPARE(form.XStringGrid->ColWidths(3), 250);
         QCOMPARE(form.FileName, table.toStdString());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
+    }
+
+    // The file opened or saved is in the settings at once, by its absolute path, so that a start
+    // after a crash, from any working folder, reopens it; the file dialogs start in its folder.
+    void lastFileSurvivesACrash_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("opened") << u"open"_s;
+        QTest::newRow("saved as") << u"save as"_s;
+        QTest::newRow("named relatively on the command line") << u"command line"_s;
+    }
+
+    void lastFileSurvivesACrash() {
+        QFETCH(QString, how);
+        QVERIFY(QDir().mkpath(TempPath(u"site"_s)));
+        const QString table = TempPath(u"site/news.tbl"_s);
+        if (how != u"save as"_s) WriteTable(u"site/news.tbl"_s, SampleDocument());
+        const QString working = QDir::currentPath();
+        const auto restoreWorking = qScopeGuard([&] { QDir::setCurrent(working); });
+        QDir::setCurrent(TempPath(QString()));
+        auto form = std::make_unique<TMiniForm>();
+        QVERIFY(StartUp(*form, how == u"command line"_s ? QStringList{u"site/news.tbl"_s}
+                                                        : QStringList()));
+        const int before = RenamesOnto(IniFileName);
+        if (how == u"open"_s) {
+            TFileDialog::QueueAnswer(table);
+            form->R1->trigger();
+        } else if (how == u"save as"_s) {
+            TFileDialog::QueueAnswer(table);
+            TMsgDlg::QueueAnswer(mrOk);
+            form->Save1->trigger();
+            AnsweredTexts();
+        }
+        QCOMPARE(RenamesOnto(IniFileName) - before, how == u"command line"_s ? 0 : 1);
+        QCOMPARE(form->OpenDialog->InitialDir, TempPath(u"site"_s));
+        QCOMPARE(form->SaveDialog->InitialDir, TempPath(u"site"_s));
+        form.reset(); // as a crash would: never closed
+
+        QDir::setCurrent(u"/"_s);
+        TMiniForm next;
+        QVERIFY(StartUp(next));
+        QCOMPARE(next.FileName, FileSystemPath(table));
+        QCOMPARE(next.windowTitle(), u"Orvane Lite版 [news]"_s);
     }
 
     void unwritableSettingsFile() {

@@ -9,6 +9,7 @@
 #include "document/TableFile.h"
 #include "widgets/L_CCmbo.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -56,13 +57,15 @@ private slots:
 
     void cleanup() { QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0); }
 
-    // A change is copied once the typing pauses, text still open in a cell included; a save, 新規
-    // and the window's end remove the copy.
+    // Typing that never pauses is copied all the same, text still open in a cell included; a
+    // save, 新規, the window's end, erasing the typing and undoing it remove the copy.
     void copyFollowsUnsavedChanges_data() {
         QTest::addColumn<QString>("settle"); // what ends the unsaved state
         QTest::newRow("save") << u"save"_s;
         QTest::newRow("new, not saved") << u"new"_s;
         QTest::newRow("window closed, not saved") << u"close"_s;
+        QTest::newRow("typing erased") << u"erase"_s;
+        QTest::newRow("undone to the saved state") << u"undo"_s;
     }
 
     void copyFollowsUnsavedChanges() {
@@ -70,21 +73,40 @@ private slots:
         std::unique_ptr<TMiniForm> form;
         QVERIFY(StartForm(form));
         form->FileName = FileSystemPath(dir_->filePath(u"news.tbl"_s));
-        form->ED_Informer_Title->setText(u"喫茶ひなた"_s);
         QTRY_VERIFY(qobject_cast<TComboInplace*>(QApplication::focusWidget()));
-        QTest::keyClicks(QApplication::focusWidget(), u"Opening"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(CopiesOnDisk().size(), 1, 5000);
+        // Moving around changes nothing: it starts no copy.
+        QSignalSpy changes(form.get(), &TMiniForm::DocumentChanged);
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left})
+            QTest::keyClick(QApplication::focusWidget(), key);
+        QCOMPARE(changes.size(), 0);
+        // One key every 200 ms, far less than the copy's delay, until a copy is there.
+        const QString typed = u"Opening of the new shop on the hill, with coffee and cake"_s;
+        qsizetype keys = 0;
+        while (CopiesOnDisk().isEmpty() && keys < typed.size()) {
+            QTest::keyClick(QApplication::focusWidget(), typed[keys++].toLatin1());
+            QTest::qWait(200);
+        }
+        QCOMPARE(CopiesOnDisk().size(), 1);
+        form->RecoveryKeeper->WaitForDisk();
 
-        TFeedDocument copied;
+        TRecoveryCopy copied;
         QVERIFY(ReadRecoveryCopy(copied, form->RecoveryKeeper->CopyPath()));
-        QCOMPARE(copied.Channel.Title, Cp(u"喫茶ひなた"_s));
-        QCOMPARE(copied.Row(1).Title, std::string("Opening"));
-        QCOMPARE(copied.FileName, form->FileName);
+        const QString copiedTitle = QString::fromStdString(copied.Document.Row(1).Title);
+        QVERIFY(!copiedTitle.isEmpty() && typed.startsWith(copiedTitle));
+        QCOMPARE(copied.Document.FileName, form->FileName);
         QVERIFY(!QFile::exists(dir_->filePath(u"news.tbl"_s)));
 
         if (settle == u"save") {
             TMsgDlg::QueueAnswer(mrOk);
             QVERIFY(form->SaveDocument(false));
+        } else if (settle == u"erase") {
+            while (keys-- > 0)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        } else if (settle == u"undo") {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(form->Modified);
+            form->Mn_LineUndo2->trigger();
+            QVERIFY(!form->Modified);
         } else {
             TMsgDlg::QueueAnswer(mrNo);
             if (settle == u"new")
@@ -94,25 +116,34 @@ private slots:
         }
         AnsweredTexts();
         if (settle == u"close") form.reset();
-        if (form) form->RecoveryKeeper->WaitForDisk();
+        if (form) QTRY_COMPARE_WITH_TIMEOUT(CopiesOnDisk(), QStringList(), 5000);
         QCOMPARE(CopiesOnDisk(), QStringList());
-        // Nothing unsaved: the pause after the last change writes nothing.
+        // Nothing unsaved: the delay after the last change writes nothing.
         if (form) QTest::qWait(TRecoveryKeeper::WriteDelay + 300);
         QCOMPARE(CopiesOnDisk(), QStringList());
     }
 
     // At start, a copy whose editor is gone is offered: はい restores it unsaved under its own
     // name, いいえ removes it, キャンセル keeps it for the next start. A copy that cannot be read
-    // is reported and kept.
+    // is reported and kept. Once one is restored, no other is offered. A restored copy's first save
+    // asks before it replaces a table file that another editor saved after the copy's editor had
+    // loaded it.
     void leftCopyIsOffered_data() {
         QTest::addColumn<QByteArray>("bytes"); // empty: a copy of LeftDocument
         QTest::addColumn<int>("answer");       // mrNone: not asked
         QTest::addColumn<bool>("restored");
         QTest::addColumn<int>("copiesLeft");
-        QTest::newRow("yes") << QByteArray() << int(mrYes) << true << 1;
-        QTest::newRow("no") << QByteArray() << int(mrNo) << false << 0;
-        QTest::newRow("cancel") << QByteArray() << int(mrCancel) << false << 1;
-        QTest::newRow("unreadable") << QByteArray("1.00\r\ncut short") << int(mrNone) << false << 1;
+        QTest::addColumn<bool>("savedElsewhere"); // the table file changed after it was loaded
+        QTest::addColumn<bool>("olderCopy");      // an older copy is left too
+        QTest::newRow("yes") << QByteArray() << int(mrYes) << true << 1 << false << false;
+        QTest::newRow("yes, an older copy left")
+            << QByteArray() << int(mrYes) << true << 2 << false << true;
+        QTest::newRow("yes, saved elsewhere since")
+            << QByteArray() << int(mrYes) << true << 1 << true << false;
+        QTest::newRow("no") << QByteArray() << int(mrNo) << false << 0 << false << false;
+        QTest::newRow("cancel") << QByteArray() << int(mrCancel) << false << 1 << false << false;
+        QTest::newRow("unreadable")
+            << QByteArray("1.00\r\ncut short") << int(mrNone) << false << 1 << false << false;
     }
 
     void leftCopyIsOffered() {
@@ -120,12 +151,28 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, restored);
         QFETCH(int, copiesLeft);
+        QFETCH(bool, savedElsewhere);
+        QFETCH(bool, olderCopy);
         const std::string table = FileSystemPath(dir_->filePath(u"news.tbl"_s));
         const TFeedDocument left = LeftDocument(table);
+        std::optional<TDiskState> loaded;
+        if (savedElsewhere) {
+            QVERIFY(WriteAll(ShownPath(table), QByteArray::fromStdString(TableFileText({}))));
+            loaded = ReadDiskState(table);
+            QVERIFY(WriteAll(ShownPath(table), "1.00\r\nsaved by another editor\r\n"));
+        }
+        const QByteArray onDisk = ReadAll(ShownPath(table));
         QVERIFY(QDir().mkpath(Folder()));
-        QVERIFY(
-            WriteAll(Folder() + u"/editor-1-1.recovery"_s,
-                     bytes.isEmpty() ? QByteArray::fromStdString(RecoveryCopyText(left)) : bytes));
+        if (olderCopy) {
+            QFile older(Folder() + u"/editor-0-0.recovery"_s);
+            QVERIFY(older.open(QIODevice::WriteOnly));
+            older.write(QByteArray::fromStdString(RecoveryCopyText({LeftDocument("/old.tbl")})));
+            QVERIFY(older.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                      QFileDevice::FileModificationTime));
+        }
+        QVERIFY(WriteAll(
+            Folder() + u"/editor-1-1.recovery"_s,
+            bytes.isEmpty() ? QByteArray::fromStdString(RecoveryCopyText({left, loaded})) : bytes));
         if (answer != mrNone)
             TMsgDlg::QueueAnswer(answer);
         else
@@ -145,18 +192,25 @@ private slots:
             QCOMPARE(TableFileText(form->DocumentFromControls()), TableFileText(left));
             QCOMPARE(form->windowTitle(), u"Orvane Lite版 [*news]"_s);
         }
-        QVERIFY(!QFile::exists(ShownPath(table)));
+        if (savedElsewhere) {
+            TMsgDlg::QueueAnswer(mrCancel);
+            QVERIFY(!form->SaveDocument(false));
+            QCOMPARE(
+                AnsweredTexts(),
+                QStringList{u"ファイルが他のプログラムで変更されています。上書きしますか？"_s});
+        }
+        QCOMPARE(ReadAll(ShownPath(table)), onDisk);
         QCOMPARE(CopiesOnDisk().size(), copiesLeft);
         form.reset();
         // The restored copy was this editor's own, and goes with it.
-        QCOMPARE(CopiesOnDisk().size(), restored ? 0 : copiesLeft);
+        QCOMPARE(CopiesOnDisk().size(), restored ? copiesLeft - 1 : copiesLeft);
     }
 
     // A copy of an editor that still runs is never offered.
     void copyOfARunningEditorIsNotOffered() {
         TRecoverySlot running;
         QVERIFY(running.Open(Folder().toStdString()));
-        QVERIFY(running.Write(LeftDocument("/elsewhere/news.tbl")));
+        QVERIFY(running.Write({LeftDocument("/elsewhere/news.tbl")}));
         std::unique_ptr<TMiniForm> form;
         QVERIFY(StartForm(form));
         QCOMPARE(AnsweredTexts(), QStringList());

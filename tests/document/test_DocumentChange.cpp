@@ -109,8 +109,10 @@ TEST(DocumentChange, DoUndoRedo) {
 }
 
 TEST(DocumentChange, NothingChanged) {
-    const TFeedDocument sample = Sample();
+    TFeedDocument sample = Sample();
+    sample.Row(1).Date.clear();
     const TAutoFill fill{true, true, "2024-06-01", ""};
+    // A cell committed with its own text fills nothing in, though its row's date is empty.
     EXPECT_TRUE(CellChange(sample.Items, 1, icTitle, "r1", fill).Empty());
     EXPECT_TRUE(CellChange(sample.Items, 0, icTitle, "x", fill).Empty());
     EXPECT_TRUE(ChannelChange(sample.Channel, sample.Channel).Empty());

@@ -31,7 +31,7 @@ protected:
         ASSERT_GE(child, 0);
         if (child == 0) {
             TRecoverySlot slot;
-            _exit(slot.Open(Folder()) && slot.Write(document) ? 0 : 1);
+            _exit(slot.Open(Folder()) && slot.Write({document}) ? 0 : 1);
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -62,34 +62,41 @@ TEST(RecoveryFolder, FollowsTheStateHome) {
             << (c.stateHome ? c.stateHome : "");
 }
 
-// What the editor had comes back whole: contents, the table file's name however odd, and the mark
-// that it is not saved. The contents follow the table file's own rules (a TAB in a cell becomes a
-// blank), so restoring gives exactly what saving would have written.
+// What the editor had comes back whole: contents, the table file's name however odd, the mark
+// that it is not saved, and the table file's state on disk when there was one. The contents follow
+// the table file's own rules (a TAB in a cell becomes a blank), so restoring gives exactly what
+// saving would have written.
 TEST_F(RecoveryTest, CopyGivesBackTheDocumentAndItsTableFile) {
     const std::string hostile = "t\tab\r\nline%41\x1A";
     const std::string fileNames[] = {"", "/home/u/news.tbl",
                                      "/home/u/\xE3\x81\x8A\xE7\x9F\xA5\xE3\x82\x89\xE3\x81\x9B.tbl",
                                      "/tmp/a\nb\r%zz\x1A\xFF name.tbl"};
+    const std::optional<TDiskState> states[] = {std::nullopt, TDiskState{},
+                                                TDiskState{true, 72, -1, UINT64_MAX, true}};
     for (const std::string& fileName : fileNames) {
-        TFeedDocument document = SampleDocument(fileName);
-        document.Row(2).Title = hostile;
-        document.Channel.Description = hostile;
-        TRecoverySlot slot;
-        ASSERT_TRUE(slot.Open(Folder()));
-        ASSERT_TRUE(slot.Write(document));
+        for (const std::optional<TDiskState>& state : states) {
+            TFeedDocument document = SampleDocument(fileName);
+            document.Row(2).Title = hostile;
+            document.Channel.Description = hostile;
+            TRecoverySlot slot;
+            ASSERT_TRUE(slot.Open(Folder()));
+            ASSERT_TRUE(slot.Write({document, state}));
 
-        TFeedDocument restored;
-        ASSERT_TRUE(ReadRecoveryCopy(restored, slot.CopyPath())) << fileName;
-        EXPECT_EQ(TableFileText(restored), TableFileText(document)) << fileName;
-        EXPECT_EQ(restored.FileName, fileName);
-        EXPECT_TRUE(restored.Modified);
+            TRecoveryCopy restored;
+            ASSERT_TRUE(ReadRecoveryCopy(restored, slot.CopyPath())) << fileName;
+            EXPECT_EQ(TableFileText(restored.Document), TableFileText(document)) << fileName;
+            EXPECT_EQ(restored.Document.FileName, fileName);
+            EXPECT_TRUE(restored.Document.Modified);
+            EXPECT_EQ(restored.TableFileState, state) << fileName;
+        }
     }
 }
 
 // A file that is not a whole copy is refused and the document stays as it was.
 TEST_F(RecoveryTest, WhatIsNoCopyIsRefused) {
-    const std::string copy = RecoveryCopyText(SampleDocument("/a.tbl"));
+    const std::string copy = RecoveryCopyText({SampleDocument("/a.tbl")});
     const std::string table = TableFileText(SampleDocument("/a.tbl"));
+    const std::string disk = "orvanix-recovery-disk:";
     const struct {
         const char* name;
         std::string bytes;
@@ -99,40 +106,52 @@ TEST_F(RecoveryTest, WhatIsNoCopyIsRefused) {
         {"a last line without the tag", table + "/a.tbl\r\n", MsgNotRecoveryCopy()},
         {"a broken encoding", table + "orvanix-recovery-of:%4\r\n", MsgNotRecoveryCopy()},
         {"cut in the middle", copy.substr(0, copy.size() / 2), MsgNotRecoveryCopy()},
+        {"a disk state cut short", copy + disk + "1 72 5 9\r\n", MsgNotRecoveryCopy()},
+        {"a flag that is no flag", copy + disk + "2 72 5 9 1\r\n", MsgNotRecoveryCopy()},
+        {"a line after the disk state", copy + disk + "1 72 5 9 1\r\nx\r\n", MsgNotRecoveryCopy()},
         {"not a table file at all", "garbage\r\n" + copy, MsgNotTableFile()},
         {"empty", "", MsgNotTableFile()},
     };
     for (const auto& c : cases) {
         WriteBytes(dir_ / "x.recovery", c.bytes);
-        TFeedDocument document = SampleDocument("/kept.tbl");
-        document.Modified = false;
-        const TResult read = ReadRecoveryCopy(document, Path("x.recovery"));
+        TRecoveryCopy kept{SampleDocument("/kept.tbl"), std::nullopt};
+        kept.Document.Modified = false;
+        const TResult read = ReadRecoveryCopy(kept, Path("x.recovery"));
         EXPECT_EQ(read.Reason(), c.reason) << c.name;
-        EXPECT_EQ(TableFileText(document), TableFileText(SampleDocument("/kept.tbl"))) << c.name;
-        EXPECT_EQ(document.FileName, "/kept.tbl") << c.name;
-        EXPECT_FALSE(document.Modified) << c.name;
+        EXPECT_EQ(TableFileText(kept.Document), TableFileText(SampleDocument("/kept.tbl")))
+            << c.name;
+        EXPECT_EQ(kept.Document.FileName, "/kept.tbl") << c.name;
+        EXPECT_FALSE(kept.Document.Modified) << c.name;
+        EXPECT_FALSE(kept.TableFileState) << c.name;
     }
 }
 
-// Only the copies of editors that no longer run are offered: one whose lock is held (a running
-// editor, here a slot still open) never is; a slot closed as an editor ends leaves nothing.
+// Only the copies of editors that no longer run are offered, newest first: one whose lock is held
+// (a running editor, here a slot still open) never is; a slot closed as an editor ends leaves
+// nothing.
 TEST_F(RecoveryTest, OnlyCopiesOfEndedEditorsAreOffered) {
     TRecoverySlot running;
     ASSERT_TRUE(running.Open(Folder()));
-    ASSERT_TRUE(running.Write(SampleDocument("/running.tbl")));
+    ASSERT_TRUE(running.Write({SampleDocument("/running.tbl")}));
     {
         TRecoverySlot ended;
         ASSERT_TRUE(ended.Open(Folder()));
-        ASSERT_TRUE(ended.Write(SampleDocument("/ended.tbl")));
+        ASSERT_TRUE(ended.Write({SampleDocument("/ended.tbl")}));
     }
+    KillEditorWithCopy(SampleDocument("/older.tbl"));
+    const std::string older = LeftPaths().at(0);
+    std::filesystem::last_write_time(older, std::filesystem::last_write_time(older) -
+                                                std::chrono::hours(1));
     KillEditorWithCopy(SampleDocument("/killed.tbl"));
     WriteBytes(Folder() + "/orphan.lock", "");
 
     std::vector<TLeftRecoveryCopy> left = FindLeftRecoveryCopies(Folder());
-    ASSERT_EQ(left.size(), 1u);
-    TFeedDocument restored;
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[1].Path, older); // newest first
+    TRecoveryCopy restored;
     ASSERT_TRUE(ReadRecoveryCopy(restored, left[0].Path));
-    EXPECT_EQ(restored.FileName, "/killed.tbl");
+    EXPECT_EQ(restored.Document.FileName, "/killed.tbl");
+    ASSERT_TRUE(DiscardRecoveryCopy(left[1]));
     // While one start holds a left copy, another start does not see it.
     EXPECT_EQ(LeftPaths(), std::vector<std::string>{});
     ASSERT_TRUE(DiscardRecoveryCopy(left[0]));
@@ -142,6 +161,24 @@ TEST_F(RecoveryTest, OnlyCopiesOfEndedEditorsAreOffered) {
     struct stat folder {};
     ASSERT_EQ(stat(Folder().c_str(), &folder), 0);
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+// Copies hold the user's unsaved work: a folder opened up to all is made the user's alone again,
+// and a copy is the user's alone whatever the umask.
+TEST_F(RecoveryTest, CopiesArePrivate) {
+    std::filesystem::create_directories(Folder());
+    ASSERT_EQ(chmod(Folder().c_str(), 0777), 0);
+    const mode_t previous = umask(0);
+    TRecoverySlot slot;
+    const bool written = slot.Open(Folder()) && slot.Write({SampleDocument("/a.tbl")});
+    umask(previous);
+    ASSERT_TRUE(written);
+    struct stat folder {};
+    struct stat copy {};
+    ASSERT_EQ(stat(Folder().c_str(), &folder), 0);
+    ASSERT_EQ(stat(slot.CopyPath().c_str(), &copy), 0);
+    EXPECT_EQ(folder.st_mode & 07777, 0700u);
+    EXPECT_EQ(copy.st_mode & 07777, 0600u);
 }
 
 // A copy taken over by a new editor is that editor's from then on: offered to nobody while it
@@ -154,9 +191,9 @@ TEST_F(RecoveryTest, AdoptedCopyBelongsToTheNewEditor) {
         std::vector<TLeftRecoveryCopy> left = FindLeftRecoveryCopies(Folder());
         ASSERT_EQ(left.size(), 1u);
         ASSERT_TRUE(slot.Adopt(left[0]));
-        TFeedDocument restored;
+        TRecoveryCopy restored;
         ASSERT_TRUE(ReadRecoveryCopy(restored, slot.CopyPath()));
-        EXPECT_EQ(restored.FileName, "/killed.tbl");
+        EXPECT_EQ(restored.Document.FileName, "/killed.tbl");
         EXPECT_EQ(LeftPaths(), std::vector<std::string>{});
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), {}), 2);
     }

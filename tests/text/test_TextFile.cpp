@@ -75,12 +75,27 @@ TEST_F(TextFileTest, AtomicWriteReplacesAndKeepsPermissions) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
-TEST_F(TextFileTest, AtomicWriteThroughSymlinkReplacesTheTarget) {
-    Put(Path("real"), "old");
-    fs::create_symlink(Path("real"), Path("link"));
-    ASSERT_TRUE(WriteFileAtomic(Path("link"), "new").Ok());
-    EXPECT_TRUE(fs::is_symlink(Path("link")));
-    EXPECT_EQ(Get(Path("real")), "new");
+// A save through a link replaces the file the link names, a relative target taken from the
+// link's own folder whatever the working folder; a loop of links fails instead of going round.
+TEST_F(TextFileTest, AtomicWriteThroughLinksReplacesTheirTarget) {
+    fs::create_directories(dir_ / "real");
+    fs::create_directories(dir_ / "site");
+    fs::create_directories(dir_ / "elsewhere/deeper");
+    Put(Path("real/news.rdf"), "old");
+    fs::create_symlink(Path("real/news.rdf"), Path("absolute.rdf"));
+    fs::create_symlink("../real/news.rdf", Path("site/news.rdf"));
+    fs::create_symlink("site/news.rdf", Path("news.rdf")); // relative, to a relative link
+    fs::create_symlink("b", Path("a"));
+    fs::create_symlink("a", Path("b"));
+    const fs::path working = fs::current_path();
+    fs::current_path(dir_ / "elsewhere/deeper");
+    for (const char* link : {"absolute.rdf", "site/news.rdf", "news.rdf"}) {
+        EXPECT_TRUE(WriteFileAtomic(Path(link), link).Ok()) << link;
+        EXPECT_EQ(Get(Path("real/news.rdf")), link);
+        EXPECT_TRUE(fs::is_symlink(Path(link)));
+    }
+    EXPECT_EQ(WriteFileAtomic(Path("a"), "loop").Errno(), ELOOP);
+    fs::current_path(working);
 }
 
 TEST_F(TextFileTest, FailedWritesLeaveTheOldFile) {
