@@ -6,7 +6,8 @@
 // question through AskYesNo (Yes and Cancel), the question before unsaved changes are dropped
 // through AskSaveChanges and any other choice through AskQuestion; all drive one shared TMsgDlg,
 // which wraps QMessageBox with the program's Japanese titles and buttons, places the box over the
-// active window, applies colours and can add a check box under the message.
+// active window, applies colours and can add a check box under the message. A box shows its
+// whole text: lines keep their own breaks as far as the box can grow, and longer ones wrap.
 //
 // Tests answer boxes in advance with TMsgDlg::QueueAnswer: the next Execute then shows nothing,
 // returns the queued result and records what it would have shown (TakeAnsweredBoxes). A box that
