@@ -88,7 +88,7 @@ struct ButtonInfo {
 };
 
 // Indexed by TMsgDlgBtn. Help has no viewer behind it and closes the box with no result.
-const std::array<ButtonInfo, mbList + 1> ButtonInfos{{
+const std::array<ButtonInfo, mbPublish + 1> ButtonInfos{{
     {u"はい(&Y)", QMessageBox::YesRole, mrYes},
     {u"いいえ(&N)", QMessageBox::NoRole, mrNo},
     {u"OK", QMessageBox::AcceptRole, mrOk},
@@ -103,6 +103,7 @@ const std::array<ButtonInfo, mbList + 1> ButtonInfos{{
     {u"保存(&S)", QMessageBox::AcceptRole, mrYes},
     {u"保存しない(&N)", QMessageBox::DestructiveRole, mrNo},
     {u"一覧を表示(&L)", QMessageBox::ActionRole, mrList},
+    {u"公開する(&P)", QMessageBox::AcceptRole, mrYes},
 }};
 
 std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
@@ -373,10 +374,10 @@ private:
             results_[added[button]] = info.ModalResult;
         }
         if (const auto cancel = CancelButtonOf(buttons)) setEscapeButton(added[*cancel]);
-        if (const auto def = DefaultButtonOf(buttons)) setDefaultButton(added[*def]);
-        if (settings_.CancelFocus)
-            if (const auto cancel = FirstPresent(buttons, {mbCancel, mbNo}))
-                added[*cancel]->setFocus();
+        if (const auto enter = settings_.EnterButton(); enter && added.count(*enter)) {
+            setDefaultButton(added[*enter]);
+            added[*enter]->setFocus();
+        }
     }
 
     // The check box lives outside the box's layout, in a band that the layout leaves empty at
@@ -527,6 +528,13 @@ QString TMsgDlgProperties::CheckBoxCaption() const {
     return Mess.isEmpty() ? u"メッセージ"_s : Mess;
 }
 
+std::optional<TMsgDlgBtn> TMsgDlgProperties::EnterButton() const {
+    if (CancelFocus)
+        if (const auto cancel = FirstPresent(Buttons, {mbCancel, mbNo})) return cancel;
+    if (DefaultButton) return DefaultButton;
+    return DefaultButtonOf(Buttons);
+}
+
 QString TMsgDlgProperties::MessageText() const {
     QString text = TrimLineBreaks(Caption());
     if (MessSwitch) {
@@ -540,12 +548,12 @@ QString TMsgDlgProperties::MessageText() const {
 int TMsgDlg::Execute() {
     const QString text = MessageText();
     if (const std::optional<QueuedAnswer> answer = TakeQueuedAnswer()) {
-        AnsweredBoxes().push_back({text, MsgDlgTitle(DlgType), DlgType, Buttons});
+        AnsweredBoxes().push_back({text, MsgDlgTitle(DlgType), DlgType, Buttons, EnterButton()});
         if (MessSwitch && answer->MessChecked) MessChecked = *answer->MessChecked;
         return answer->ModalResult;
     }
     if (const auto& handler = UnqueuedBoxHandler())
-        return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons});
+        return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons, EnterButton()});
     const TopMostSuspension topMost;
     const TMsgDlgProperties shown = *this;
     TMsgDlgBox box(shown, text);
@@ -614,9 +622,12 @@ bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type) {
     });
 }
 
-int AskQuestion(const QString& text, const TMsgDlgButtons& buttons) {
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons,
+                std::optional<TMsgDlgBtn> defaultButton) {
     return WithFreeBox([&](TMsgDlg& box) {
         Prepare(box, text, mtConfirmation, buttons);
+        box.DefaultButton = defaultButton;
+        const auto reset = qScopeGuard([&box] { box.DefaultButton.reset(); });
         return box.Execute();
     });
 }

@@ -44,7 +44,8 @@ enum TMsgDlgBtn {
     mbHelp,
     mbSave,     // 保存(&S): answers Yes
     mbDontSave, // 保存しない(&N): answers No
-    mbList      // shows a list of what the message counts
+    mbList,     // shows a list of what the message counts
+    mbPublish   // 公開する(&P): answers Yes
 };
 using TMsgDlgButtons = std::set<TMsgDlgBtn>;
 
@@ -81,6 +82,7 @@ struct TMsgDlgRecord {
     QString Title;
     TMsgDlgType DlgType = mtInformation;
     TMsgDlgButtons Buttons;
+    std::optional<TMsgDlgBtn> DefaultButton; // the one Enter presses
 };
 
 // Everything a box shows and answers. Execute works on a copy of these, so a box raised while
@@ -104,7 +106,9 @@ struct TMsgDlgProperties {
     TFormBorderStyle BorderStyle = TFormBorderStyle::bsDialog;
     QColor Color;             // background, the palette's button face; invalid: the toolkit's own
     QColor FontColor;         // text, the palette's button text; invalid: the toolkit's own
-    bool CancelFocus = false; // focus Cancel (or No) instead of the default button
+    bool CancelFocus = false; // Cancel (or No) is the default button, not the one below
+    // The button Enter presses; none: OK, else Yes, else Save, else Retry.
+    std::optional<TMsgDlgBtn> DefaultButton;
 
     // The form the next box is centred over; without one PosX/PosY or the toolkit place it.
     QPointer<QWidget> OwnerForm;
@@ -113,6 +117,8 @@ struct TMsgDlgProperties {
     // check box caption's byte length when the check box is on.
     QString MessageText() const;
     QString CheckBoxCaption() const;
+    // The button Enter presses: CancelFocus's, DefaultButton or the buttons' own default.
+    std::optional<TMsgDlgBtn> EnterButton() const;
 };
 
 class TMsgDlg : public QObject, public TMsgDlgProperties {
@@ -158,9 +164,10 @@ bool AskYesNo(const QString& text, TMsgDlgType type = mtConfirmation, bool cance
 bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type = mtInformation);
 
 // Asks `text` with `buttons` and returns the modal result of the button pressed. The default
-// button is OK, else Yes, else Save, else Retry; Escape and the close button press Cancel, else No,
-// else OK.
-int AskQuestion(const QString& text, const TMsgDlgButtons& buttons);
+// button is `defaultButton` when given, else OK, else Yes, else Save, else Retry; Escape and the
+// close button press Cancel, else No, else OK.
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons,
+                std::optional<TMsgDlgBtn> defaultButton = std::nullopt);
 
 enum class TSaveAnswer { Save, Discard, Cancel };
 

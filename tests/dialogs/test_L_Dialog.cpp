@@ -166,6 +166,7 @@ void TestMsgDlg::askYesNoAnswers_data() {
     QTest::newRow("close button") << u"close"_s << false << false;
     QTest::newRow("queued Yes") << u"queue 6"_s << false << true;
     QTest::newRow("queued Cancel") << u"queue 2"_s << false << false;
+    QTest::newRow("queued, Cancel focused") << u"queue 6"_s << true << true;
 }
 
 void TestMsgDlg::askYesNoAnswers() {
@@ -189,6 +190,8 @@ void TestMsgDlg::askYesNoAnswers() {
     QVERIFY(!SharedMsgDlg().CancelFocus);
     if (!answer.startsWith(u"queue"_s))
         QCOMPARE(shownButtons, QStringList({u"はい(&Y)"_s, u"キャンセル"_s}));
+    else
+        QCOMPARE(TMsgDlg::TakeAnsweredBoxes().at(0).DefaultButton, cancelFocus ? mbCancel : mbYes);
 }
 
 void TestMsgDlg::askSaveChangesAnswers_data() {
