@@ -202,6 +202,8 @@ bool TMiniForm::LoadTableFile(const std::string& path) {
         DocumentToControls(document);
         RecoveryKeeper->DocumentSettled();
         RecordTableFileState();
+        SetStatusText(1, {}); // nothing said about the document before still holds
+        ShowFeedStep(document);
         FocusGrid();
         UpdateGridStatus(-1);
         UpdateCaption();
@@ -223,6 +225,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     RecoveryKeeper->DocumentSettled();
     FileName.clear();
     tableFileState_.reset();
+    SetStatusText(1, {});
     UpdateCaption();
     if (!keepTab) PageControlChange();
 }

@@ -45,7 +45,8 @@ std::optional<std::string> ReadFeedFile(const std::string& path, size_t limit, t
     if (fd < 0) return std::nullopt;
     struct stat info {};
     std::optional<std::string> content;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) <= limit) {
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<size_t>(info.st_size) <= limit) {
         modified = info.st_mtim;
         std::string bytes(static_cast<size_t>(info.st_size), '\0');
         size_t done = 0;
@@ -83,5 +84,6 @@ bool FeedFileInStep(const TFeedDocument& document, const TFeedFile& feed) {
 
 void RemoveInterruptedSaves(const TFeedDocument& document) {
     RemoveStaleTemporaries(document.FileName);
-    if (const std::string feed = FeedFileName(document); !feed.empty()) RemoveStaleTemporaries(feed);
+    if (const std::string feed = FeedFileName(document); !feed.empty())
+        RemoveStaleTemporaries(feed);
 }
