@@ -101,20 +101,19 @@ private:
         return WriteTableFile(document, table).Ok();
     }
 
-    // Plain FTP settings for the test's server, accepted already: a publish there asks nothing
-    // but the password, which `account` gives.
+    // Settings for the test's FTP or FTPS server; a publish asks for the password, which
+    // `account` gives.
     TPublishSettings FtpSettings(const testsupport::TTestAccount& account,
-                                 const testsupport::TFtpServer& server) {
+                                 const testsupport::TFtpServer& server, bool tls) {
         SetPasswordPrompter([&](QWidget*, const QString&) {
             return std::optional<QString>(QString::fromStdString(account.Password()));
         });
         TPublishSettings settings;
-        settings.Protocol = TPublishProtocol::Ftp;
+        settings.Protocol = tls ? TPublishProtocol::Ftps : TPublishProtocol::Ftp;
         settings.Host = "127.0.0.1";
         settings.Port = server.Port();
         settings.User = account.Name();
         settings.RemoteFolder = "www";
-        settings.PlainFtpAccepted = true;
         return settings;
     }
     // Publishes and waits until it has ended.
@@ -308,18 +307,10 @@ private slots:
         QVERIFY2(account.Created(), "the tests run as root, as CI does");
         testsupport::TFtpServer server;
         QVERIFY(server.Start(Dir(), tls));
-        SetPasswordPrompter([&](QWidget*, const QString&) {
-            return std::optional<QString>(QString::fromStdString(account.Password()));
-        });
         std::unique_ptr<TMiniForm> form;
         const std::string table = OpenExample(form);
         QVERIFY(!table.empty());
-        TPublishSettings settings;
-        settings.Protocol = tls ? TPublishProtocol::Ftps : TPublishProtocol::Ftp;
-        settings.Host = "127.0.0.1";
-        settings.Port = server.Port();
-        settings.User = account.Name();
-        settings.RemoteFolder = "www";
+        const TPublishSettings settings = FtpSettings(account, server, tls);
         QVERIFY(!StorePublishSettings(table, settings, IniFileName));
 
         // The table file came without its feed: publishing writes it first.
@@ -407,7 +398,9 @@ private slots:
             if (setup == u"errors"_s) document.Row(20).Date = Cp(u"明日"_s);
         });
         QVERIFY(!table.empty());
-        QVERIFY(!StorePublishSettings(table, FtpSettings(account, server), IniFileName));
+        TPublishSettings settings = FtpSettings(account, server, false);
+        settings.PlainFtpAccepted = true; // nothing but the question of the case is asked
+        QVERIFY(!StorePublishSettings(table, settings, IniFileName));
         if (setup == u"renamed"_s) {
             Publish(*form); // records where the feed went
             TFileDialog::QueueAnswer(QString::fromStdString((Dir() / "news2026.tbl").string()));
