@@ -205,6 +205,8 @@ bool TMiniForm::LoadTableFile(const std::string& path) {
         DocumentToControls(document);
         RecordTableFileState();
         RememberFile();
+        SetStatusText(1, {}); // nothing said about the document before still holds
+        ShowFeedStep(document);
         FocusGrid();
         UpdateGridStatus(-1);
         UpdateCaption();
@@ -226,6 +228,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     FileName.clear();
     FileClaim->Release();
     tableFileState_.reset();
+    SetStatusText(1, {});
     UpdateCaption();
     if (!keepTab) PageControlChange();
 }

@@ -46,11 +46,13 @@ class QUndoStack;
 class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
+struct TFeedFile;
 class TFeedCheckList;
 class TFileClaim;
 class TFileDialog;
 class TNoPaintPanel;
 class TPaintEdit;
+struct TPublishSettings;
 class TRadioGroup;
 class TRecoveryKeeper;
 struct TRecoveryCopy;
@@ -316,6 +318,8 @@ private:
     // After a save, status bar panel 1 counts the feed check's errors until the next change.
     void ShowCheckStatus(const TFeedDocument& document);
     void ClearCheckStatus();
+    // Empties status bar panel 1 if it still shows `notice`, and forgets it.
+    void ClearStatusNotice(QString& notice);
     void FillConfirmationPage();
     void RefreshConfirmationPage();
     // Shows the feed's lines on the confirmation page.
@@ -390,9 +394,22 @@ private:
     void InternetExplorer1Click();
     void Mn_feedAnalyzerClick();
     void Mn_FeedCheckClick();
-    // Publishing (MiniFormPublish.cpp).
+    // Publishing and the feed on disk (MiniFormPublish.cpp).
     void Mn_PublishToClick();
     void Mn_PublishClick();
+    // The questions before a publish: true to go on.
+    bool PublishDespiteErrors(const TFeedDocument& document);
+    bool PublishToNewAddress(const TPublishSettings& settings, const std::string& address);
+    void RecordPublishedAddress(const std::string& table, const std::string& address);
+    // After a save under another name: the publish settings of `fromTable` go with the document,
+    // unless the new table file has its own.
+    void CarryPublishSettings(const std::string& fromTable);
+    // Writes `feed` over the file there unless that is in step with the document already; false,
+    // with the message shown, when it could not be written.
+    bool FeedOnDiskInStep(const TFeedDocument& document, const TFeedFile& feed);
+    // At open: clears away what interrupted saves left, and says in the status bar when the feed
+    // on disk is not the document's.
+    void ShowFeedStep(const TFeedDocument& document);
     void M1Click();
     void ReadmeR1Click();
     void N9Click();
@@ -454,6 +471,7 @@ private:
     std::optional<TDiskState> tableFileState_;
     std::string recordedFileName_;             // the last file as the settings file names it
     QString checkStatus_;                      // what ShowCheckStatus put into status bar panel 1
+    QString feedStatus_;                       // what ShowFeedStep put there
     std::set<std::pair<int, int>> autoFilled_; // (column, row) of cells filled in, not edited since
     TChannelInfo channel_;                     // the channel as the history's last step left it
     bool showingStep_ = false; // an undo or redo is putting its change into the controls

@@ -55,8 +55,12 @@ void TMiniForm::ShowCheckStatus(const TFeedDocument& document) {
     SetStatusText(1, checkStatus_);
 }
 
-// The panel may meanwhile say something else, which stays.
 void TMiniForm::ClearCheckStatus() {
-    if (!checkStatus_.isEmpty() && StatusText(1) == checkStatus_) SetStatusText(1, {});
-    checkStatus_.clear();
+    ClearStatusNotice(checkStatus_);
+}
+
+// The panel may meanwhile say something else, which stays.
+void TMiniForm::ClearStatusNotice(QString& notice) {
+    if (!notice.isEmpty() && StatusText(1) == notice) SetStatusText(1, {});
+    notice.clear();
 }

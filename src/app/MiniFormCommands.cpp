@@ -29,6 +29,7 @@
 #include <QUndoStack>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -114,7 +115,8 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     const TSaveResult result = SaveDocumentFiles(document, target, CurrentFeedTime(), VersionText);
     // The save decides both: the table file names the document once it is written, and only a
     // complete save clears the modified flag.
-    FileName = document.FileName;
+    const std::string before = std::exchange(FileName, document.FileName);
+    if (FileName != before) CarryPublishSettings(before);
     SetModified(document.Modified);
     if (!Modified) UndoStack->setClean();
     if (result.Outcome != TSaveOutcome::TableFailed) {
@@ -123,6 +125,7 @@ bool TMiniForm::SaveDocument(bool saveAs) {
         ShowCheckStatus(document);
     }
     const bool saved = result.Outcome == TSaveOutcome::Saved;
+    if (saved) ClearStatusNotice(feedStatus_);
     if (!result.IdentifiersUnique) QApplication::beep();
     if (result.CheckErrors == 0)
         ShowMsg(result.Message);

@@ -230,7 +230,7 @@ bool TMiniForm::ReplaceUnheldCharacters(const std::vector<TReplacedCharacter>& r
     if (replaced.size() > MaxNamed)
         lines << u"ほかに%1文字あります。"_s.arg(replaced.size() - MaxNamed);
     lines << u"それぞれを「〓」に置き換えて貼り付けますか？"_s;
-    return AskQuestion(lines.join(u'\n'), {mbPaste, mbCancel}, true) == mrOk;
+    return AskQuestion(lines.join(u'\n'), {mbPaste, mbCancel}, mbCancel) == mrOk;
 }
 
 // Whether `rowCount` pasted rows may go in where `fit` rows fit: all of them when they fit, the
@@ -244,7 +244,7 @@ bool TMiniForm::FitPastedRows(int rowCount, int fit) {
     return AskQuestion(u"クリップボードには%1行ありますが、ここに貼り付けられるのは%2行です。\n"
                        u"最初の%2行を貼り付けますか？"_s.arg(rowCount)
                            .arg(fit),
-                       {mbPaste, mbCancel}, true) == mrOk;
+                       {mbPaste, mbCancel}, mbCancel) == mrOk;
 }
 
 // Cut (copying first) or delete the selected rows, back in cell mode on the first of them. A

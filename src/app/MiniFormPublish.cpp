@@ -1,5 +1,7 @@
 // TMiniForm: publishing the feed to the site (機能 > 公開先の設定..., 機能 > サイトに公開 and the
-// toolbar's 公開). The settings belong to the table file, so both need a saved document.
+// toolbar's 公開), and the feed on disk kept in step with its table file. The settings belong to
+// the table file, so publishing needs a saved document; what goes up is the feed of the document
+// as it is on screen, written beside the table file first where the one there differs.
 
 #include "app/MiniForm.h"
 
@@ -7,28 +9,29 @@
 #include "app/PublishDialog.h"
 #include "app/PublishRunner.h"
 #include "app/PublishStore.h"
+#include "app/Startup.h"
 #include "dialogs/L_Dialog.h"
+#include "document/FeedOnDisk.h"
 #include "document/FeedWriter.h"
-#include "document/Messages.h"
-
-#include <sys/stat.h>
+#include "document/SaveDocument.h"
+#include "text/CodePage.h"
+#include "text/TextFile.h"
+#include "widgets/Cp932Text.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The feed a save of the document writes; empty while the document has no file.
-std::string LocalFeed(const TChannelInfo& channel, const std::string& tableFile) {
-    if (tableFile.empty()) return {};
-    TFeedDocument document;
-    document.Channel = channel;
-    document.FileName = tableFile;
-    return FeedFileName(document);
+// The address subscribers read the feed at (UTF-8), as the feed's channel states it.
+std::string FeedWebAddress(const TFeedDocument& document, const TFeedFile& feed) {
+    return Cp932ToUtf8(WebAddressIn(document.Channel.FeedAddress, FeedNameText(feed.Path)));
 }
 
-bool IsRegularFile(const std::string& path) {
-    struct stat info {};
-    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+// A keyring call that failed is reported with what it meant to do.
+std::function<void(TResult)> ReportKeyringFailure(const QString& message) {
+    return [message](const TResult& result) {
+        if (!result) ShowMsg(FromCp932(result.Describe(ToCp932(message))), mtError);
+    };
 }
 
 } // namespace
@@ -42,36 +45,116 @@ void TMiniForm::Mn_PublishToClick() {
     const std::optional<TPublishSettings> stored = LoadPublishSettings(FileName, IniFileName);
     TPublishDialog dialog(stored.value_or(TPublishSettings{}), this);
     if (dialog.exec() != QDialog::Accepted) return;
-    if (const auto failed = StorePublishSettings(FileName, dialog.Settings(), IniFileName)) {
+    const TPublishSettings chosen = dialog.Settings();
+    if (const auto failed = StorePublishSettings(FileName, chosen, IniFileName)) {
         ShowMsg(*failed, mtError);
         return;
     }
-    // A changed password is entered anew at the next publish.
-    if (stored) ForgetKeyringPassword(*stored);
+    // The password of an account no table file logs in to any more leaves the keyring; a cron
+    // job publishing another table file with it keeps it.
+    if (stored)
+        ReleaseKeyringPassword(
+            *stored, IniFileName, this,
+            ReportKeyringFailure(u"使われなくなったパスワードをキーリングから消せません。"_s));
+    if (!dialog.Password().isEmpty())
+        WriteKeyringPassword(
+            chosen, dialog.Password(), this,
+            ReportKeyringFailure(
+                u"パスワードを保存できません。公開するときに入力してください。"_s));
 }
 
 void TMiniForm::Mn_PublishClick() {
     if (findChild<TPublishRunner*>()) return; // one publish at a time
-    // What is published is the feed of the saved document. A table file that came from elsewhere
-    // has no feed beside it yet: saving writes one.
-    const auto saved = [this] {
-        return !Modified && IsRegularFile(LocalFeed(ChannelFromControls(), FileName));
-    };
-    if (!saved()) SaveDocument(false);
-    if (!saved()) return;
+    // Unsaved changes are saved first, so that the table file holds what goes up.
+    if ((Modified || FileName.empty()) && !SaveDocument(false)) return;
     std::optional<TPublishSettings> settings = LoadPublishSettings(FileName, IniFileName);
     if (!settings) {
         Mn_PublishToClick();
         settings = LoadPublishSettings(FileName, IniFileName);
         if (!settings) return;
     }
-    auto* runner = new TPublishRunner(this, FileName, IniFileName, *settings,
-                                      LocalFeed(ChannelFromControls(), FileName));
+    const TFeedDocument document = DocumentFromControls();
+    const TFeedFile feed = BuildFeedFile(document, CurrentFeedTime(), VersionText);
+    const std::string address = FeedWebAddress(document, feed);
+    if (!PublishDespiteErrors(document) || !PublishToNewAddress(*settings, address) ||
+        !FeedOnDiskInStep(document, feed))
+        return;
+
+    auto* runner = new TPublishRunner(this, FileName, IniFileName, *settings, feed.Path);
     // Where the feed went, or that the user stopped, goes into the status bar; a failure into a
     // box, and the status bar no longer tells of an earlier success.
-    connect(runner, &TPublishRunner::Finished, this, [this](TPublishEnd end, const QString& text) {
-        SetStatusText(1, end == TPublishEnd::Failed ? QString() : text);
-        if (end == TPublishEnd::Failed) ShowMsg(text, mtError);
-    });
+    connect(runner, &TPublishRunner::Finished, this,
+            [this, table = FileName, address](TPublishEnd end, const QString& text) {
+                if (end == TPublishEnd::Published) RecordPublishedAddress(table, address);
+                SetStatusText(1, end == TPublishEnd::Failed ? QString() : text);
+                if (end == TPublishEnd::Failed) ShowMsg(text, mtError);
+            });
     runner->Start();
+}
+
+bool TMiniForm::PublishDespiteErrors(const TFeedDocument& document) {
+    const int errors = CountFindings(CheckFeed(document), TFindingSeverity::Error);
+    if (errors == 0) return true;
+    switch (AskQuestion(u"フィードにエラーが%1件あります。このまま公開しますか？"_s.arg(errors),
+                        {mbList, mbPublish, mbCancel}, mbCancel)) {
+    case mrYes:
+        return true;
+    case mrList:
+        Mn_FeedCheckClick();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+// Subscribers keep reading the address they subscribed to: a feed that moves (the table file
+// saved under another name, another web folder or extension) leaves them behind.
+bool TMiniForm::PublishToNewAddress(const TPublishSettings& settings, const std::string& address) {
+    if (settings.PublishedAddress.empty() || settings.PublishedAddress == address) return true;
+    return AskYesNo(
+        u"フィードのアドレスが %1 から %2 に変わります。"
+        u"購読者には新しいアドレスが届きません。\r\n\r\nこのまま公開しますか？"_s.arg(
+            QString::fromStdString(settings.PublishedAddress), QString::fromStdString(address)),
+        mtWarning, true);
+}
+
+void TMiniForm::RecordPublishedAddress(const std::string& table, const std::string& address) {
+    std::optional<TPublishSettings> settings = LoadPublishSettings(table, IniFileName);
+    if (!settings || settings->PublishedAddress == address) return;
+    settings->PublishedAddress = address;
+    if (const auto failed = StorePublishSettings(table, *settings, IniFileName))
+        ShowMsg(*failed, mtError);
+}
+
+void TMiniForm::CarryPublishSettings(const std::string& fromTable) {
+    if (fromTable.empty() || LoadPublishSettings(FileName, IniFileName)) return;
+    const std::optional<TPublishSettings> settings = LoadPublishSettings(fromTable, IniFileName);
+    if (!settings) return;
+    if (const auto failed = StorePublishSettings(FileName, *settings, IniFileName))
+        ShowMsg(*failed, mtError);
+}
+
+bool TMiniForm::FeedOnDiskInStep(const TFeedDocument& document, const TFeedFile& feed) {
+    if (FeedFileInStep(document, feed)) return true;
+    const TSaveResult written = WriteFeedFile(document, feed);
+    if (written.Outcome != TSaveOutcome::Saved) {
+        ShowMsg(written.Message);
+        return false;
+    }
+    ClearStatusNotice(feedStatus_);
+    return true;
+}
+
+void TMiniForm::ShowFeedStep(const TFeedDocument& document) {
+    RemoveInterruptedSaves(document);
+    const TFeedFile feed = BuildFeedFile(document, CurrentFeedTime(), VersionText);
+    if (feed.Path.empty() || FeedFileInStep(document, feed)) return;
+    const QString name = FromCp932(FeedNameText(feed.Path));
+    feedStatus_ =
+        FileExists(feed.Path)
+            ? u"フィード %1 がテーブルファイルと合っていません。次の保存か公開で書き直します。"_s
+                  .arg(name)
+            : u"フィード %1 はまだありません。次の保存か公開で書き出します。"_s.arg(name);
+    SetStatusText(1, feedStatus_);
 }

@@ -47,6 +47,9 @@ TPublishDialog::TPublishDialog(const TPublishSettings& settings, QWidget* parent
     SE_Port->setValue(settings.Port);
     form->addRow(u"ポート(&O):"_s, SE_Port);
     ED_User = AddLine(form, u"ED_User"_s, u"ユーザー名(&U):"_s, settings.User, {});
+    ED_Password = AddLine(form, u"ED_Password"_s, u"パスワード(&A):"_s, {},
+                          u"変更するときだけ入力 (キーリングに保存)"_s);
+    ED_Password->setEchoMode(QLineEdit::Password);
     ED_Folder = AddLine(form, u"ED_Folder"_s, u"公開先のフォルダ(&F):"_s, settings.RemoteFolder,
                         u"public_html (ログイン先から) または /var/www/news"_s);
 
@@ -67,14 +70,20 @@ TPublishDialog::TPublishDialog(const TPublishSettings& settings, QWidget* parent
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);
 
-    connect(CB_Protocol, &QComboBox::currentIndexChanged, this, &TPublishDialog::ProtocolChanged);
-    ProtocolChanged();
+    connect(CB_Protocol, &QComboBox::currentIndexChanged, this, &TPublishDialog::LoginChanged);
+    connect(RB_Keys, &QRadioButton::toggled, this, &TPublishDialog::LoginChanged);
+    LoginChanged();
 }
 
-void TPublishDialog::ProtocolChanged() {
+void TPublishDialog::LoginChanged() {
     const bool sftp = CB_Protocol->currentIndex() == int(TPublishProtocol::Sftp);
     RB_Password->setEnabled(sftp);
     RB_Keys->setEnabled(sftp);
+    ED_Password->setEnabled(!sftp || !RB_Keys->isChecked());
+}
+
+QString TPublishDialog::Password() const {
+    return ED_Password->isEnabled() ? ED_Password->text() : QString();
 }
 
 TPublishSettings TPublishDialog::Settings() const {
@@ -85,6 +94,7 @@ TPublishSettings TPublishDialog::Settings() const {
     settings.User = Utf8(ED_User);
     settings.RemoteFolder = Utf8(ED_Folder);
     settings.Login = RB_Keys->isChecked() ? TSftpLogin::Keys : TSftpLogin::Password;
+    settings.PublishedAddress = original_.PublishedAddress;
     // An earlier consent was given for one server and protocol, not for another.
     if (settings.Protocol == original_.Protocol && settings.Host == original_.Host &&
         EffectivePort(settings) == EffectivePort(original_)) {

@@ -5,7 +5,8 @@
 // folder are held as UTF-8, the bytes the server sees.
 //
 // What the user accepted earlier (a self-signed certificate, plain FTP) belongs to one server and
-// protocol: it is kept only while both stay as they were.
+// protocol: it is kept only while both stay as they were. The password is never shown: a new one
+// typed in replaces the one in the keyring, and an empty field keeps that.
 
 #include "publish/PublishSettings.h"
 
@@ -24,17 +25,20 @@ public:
 
     // The settings as the fields now give them.
     TPublishSettings Settings() const;
+    // The password typed in; empty when the kept one stays.
+    QString Password() const;
 
     QComboBox* CB_Protocol;    // SFTP, FTPS, FTP (TPublishProtocol order)
     QLineEdit* ED_Host;        // server name or address
     QSpinBox* SE_Port;         // 0: the protocol's own port
     QLineEdit* ED_User;        // user name
+    QLineEdit* ED_Password;    // a new password for the keyring (not for SFTP with the keys)
     QLineEdit* ED_Folder;      // the feed's folder on the server
     QRadioButton* RB_Password; // SFTP: log in with the password
     QRadioButton* RB_Keys;     // SFTP: log in with the SSH agent and ~/.ssh keys
 
 private:
-    void ProtocolChanged();
+    void LoginChanged();
 
     TPublishSettings original_;
 };

@@ -2,6 +2,7 @@
 
 #include "app/PublishStore.h"
 #include "dialogs/L_Dialog.h"
+#include "publish/PublishKeyring.h"
 #include "widgets/Cp932Text.h"
 
 #include <QInputDialog>
@@ -82,20 +83,19 @@ TPublishRunner::~TPublishRunner() {
 }
 
 void TPublishRunner::Start() {
-    const bool needsPassword =
-        settings_.Protocol != TPublishProtocol::Sftp || settings_.Login == TSftpLogin::Password;
-    if (!needsPassword) return Transfer({}, false);
+    if (!LogsInWithPassword(settings_)) return Transfer({}, false);
     ReadKeyringPassword(settings_, this, [this](const std::optional<QString>& kept) {
-        if (kept && !kept->isEmpty()) return Transfer(*kept, true);
+        if (kept) return Transfer(*kept, true);
         const std::optional<QString> typed = PasswordPrompter()(
             window_, u"%1 のパスワード:"_s.arg(Utf8(settings_.User + "@" + settings_.Host)));
-        if (!typed) {
-            emit Finished(TPublishEnd::Cancelled, {});
-            deleteLater();
-            return;
-        }
+        if (!typed) return Finish(TPublishEnd::Cancelled, {});
         Transfer(*typed, false);
     });
+}
+
+void TPublishRunner::Finish(TPublishEnd end, const QString& message) {
+    emit Finished(end, message);
+    deleteLater();
 }
 
 void TPublishRunner::Transfer(const QString& password, bool fromKeyring) {
@@ -137,13 +137,15 @@ void TPublishRunner::Done(const TPublishOutcome& outcome, const QString& passwor
         if (const auto failed = StorePublishSettings(tablePath_, outcome.Settings, iniPath_))
             ShowMsg(*failed, mtError);
     }
-    if (outcome.Result) {
-        message = u"公開しました: "_s + Utf8(outcome.Address);
-        end = TPublishEnd::Published;
-        if (!fromKeyring && !password.isEmpty()) WriteKeyringPassword(settings_, password);
-    }
-    emit Finished(end, message);
-    deleteLater();
+    if (!outcome.Result) return Finish(end, message);
+    message = u"公開しました: "_s + Utf8(outcome.Address);
+    // A typed password goes into the keyring once it has worked, never before.
+    if (fromKeyring || password.isEmpty()) return Finish(TPublishEnd::Published, message);
+    WriteKeyringPassword(settings_, password, this, [this, message](const TResult& kept) {
+        Finish(TPublishEnd::Published, kept ? message
+                                            : message + u" (パスワードは保存していません: "_s +
+                                                  FromCp932(kept.Reason()) + u')');
+    });
 }
 
 bool TPublishRunner::AskOnGuiThread(std::function<bool()> question) {

@@ -52,6 +52,8 @@ signals:
 private:
     void Transfer(const QString& password, bool fromKeyring);
     void Done(const TPublishOutcome& outcome, const QString& password, bool fromKeyring);
+    // Reports how it ended, and goes.
+    void Finish(TPublishEnd end, const QString& message);
     // Runs `question` on the GUI thread and waits for its answer; a cancel answers false.
     bool AskOnGuiThread(std::function<bool()> question);
     TPublishPrompts Prompts();

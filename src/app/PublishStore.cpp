@@ -4,20 +4,34 @@
 #include "text/IniFile.h"
 #include "widgets/Cp932Text.h"
 
-#include <qt6keychain/keychain.h>
+#include <QCoreApplication>
+#include <QFutureWatcher>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString KeyringService = QString::fromUtf8(PublishKeyringService);
+// One thread, so that the keyring sees the calls in the order they were made. It belongs to the
+// application, which waits for a call still running when it ends.
+QThreadPool& KeyringThread() {
+    static QThreadPool* const pool = [] {
+        auto* threads = new QThreadPool(QCoreApplication::instance());
+        threads->setMaxThreadCount(1);
+        return threads;
+    }();
+    return *pool;
+}
 
-// Starts `job`, which deletes itself when finished. A keyring is never replaced by a plain file.
-void StartJob(QKeychain::Job* job, const TPublishSettings& settings) {
-    job->setAutoDelete(true);
-    job->setInsecureFallback(false);
-    job->setKey(QString::fromUtf8(PublishKeyringKey(settings)));
-    job->start();
+template <typename T>
+void OnKeyringThread(QObject* context, std::function<T()> work, std::function<void(T)> done) {
+    auto* watcher = new QFutureWatcher<T>(context);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, context, [watcher, done] {
+        done(watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(&KeyringThread(), std::move(work)));
 }
 
 } // namespace
@@ -44,23 +58,29 @@ std::optional<std::string> StorePublishSettings(const std::string& tablePath,
 
 void ReadKeyringPassword(const TPublishSettings& settings, QObject* context,
                          std::function<void(std::optional<QString>)> done) {
-    auto* job = new QKeychain::ReadPasswordJob(KeyringService);
-    QObject::connect(job, &QKeychain::Job::finished, context, [done](QKeychain::Job* finished) {
-        auto* read = static_cast<QKeychain::ReadPasswordJob*>(finished);
-        if (read->error() == QKeychain::NoError)
-            done(read->textData());
-        else
-            done(std::nullopt);
-    });
-    StartJob(job, settings);
+    OnKeyringThread<std::string>(
+        context, [settings] { return KeyringPassword(settings, TKeyringUnlock::MayAsk); },
+        [done](const std::string& password) {
+            if (password.empty())
+                done(std::nullopt);
+            else
+                done(QString::fromStdString(password));
+        });
 }
 
-void WriteKeyringPassword(const TPublishSettings& settings, const QString& password) {
-    auto* job = new QKeychain::WritePasswordJob(KeyringService);
-    job->setTextData(password);
-    StartJob(job, settings);
+void WriteKeyringPassword(const TPublishSettings& settings, const QString& password,
+                          QObject* context, std::function<void(TResult)> done) {
+    OnKeyringThread<TResult>(
+        context,
+        [settings, utf8 = password.toStdString()] { return StoreKeyringPassword(settings, utf8); },
+        std::move(done));
 }
 
-void ForgetKeyringPassword(const TPublishSettings& settings) {
-    StartJob(new QKeychain::DeletePasswordJob(KeyringService), settings);
+void ReleaseKeyringPassword(const TPublishSettings& settings, const std::string& iniPath,
+                            QObject* context, std::function<void(TResult)> done) {
+    TIniFile ini(iniPath);
+    if (const TResult loaded = ini.Load(); !loaded) return done(loaded);
+    if (KeyringPasswordInUse(ini, settings)) return done({});
+    OnKeyringThread<TResult>(
+        context, [settings] { return ForgetKeyringPassword(settings); }, std::move(done));
 }

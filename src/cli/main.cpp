@@ -208,6 +208,14 @@ int ReportFindings(const TFeedDocument& document, bool strict, bool toStandardOu
     return errors > 0 ? ExitFindings : ExitSuccess;
 }
 
+// Where the program runs without a desktop session (cron), what takes the keyring's place.
+std::string NoKeyringAdvice() {
+    return Utf8ToCp932("cron などデスクトップのセッションの外にはキーリングがありません。"
+                       "パスワードを ~/.netrc に書くか、SFTP で SSH の鍵を使ってください "
+                       "(エディタの 公開先の設定 で「SSH エージェントと ~/.ssh の鍵」)。")
+        .value();
+}
+
 // Uploads the feed at `feedPath` with the publish settings of `table`, asking nothing.
 int Publish(const std::string& table, const std::string& feedPath) {
     TIniFile ini(ProgramSettingsFile());
@@ -222,12 +230,15 @@ int Publish(const std::string& table, const std::string& feedPath) {
                table);
         return ExitNotPublished;
     }
-    const bool keys =
-        settings->Protocol == TPublishProtocol::Sftp && settings->Login == TSftpLogin::Keys;
-    const TPublishOutcome outcome =
-        PublishFeed(*settings, feedPath, keys ? std::string() : KeyringPassword(*settings), {});
-    if (!outcome.Result)
-        return Report(outcome.Result.Describe(MsgPublishFailed()), table), ExitNotPublished;
+    const bool withPassword = LogsInWithPassword(*settings);
+    const std::string password =
+        withPassword ? KeyringPassword(*settings, TKeyringUnlock::Never) : std::string();
+    const TPublishOutcome outcome = PublishFeed(*settings, feedPath, password, {});
+    if (!outcome.Result) {
+        std::string message = outcome.Result.Describe(MsgPublishFailed());
+        if (withPassword && !HasSessionBus()) message += "\r\n" + NoKeyringAdvice();
+        return Report(message, table), ExitNotPublished;
+    }
     return WriteStandardOutput(outcome.Address + "\n") ? ExitSuccess : StandardOutputFailed();
 }
 

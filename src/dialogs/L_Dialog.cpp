@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <array>
@@ -26,6 +27,7 @@
 #include <initializer_list>
 #include <map>
 #include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -86,7 +88,7 @@ struct ButtonInfo {
 };
 
 // Indexed by TMsgDlgBtn. Help has no viewer behind it and closes the box with no result.
-const std::array<ButtonInfo, mbPaste + 1> ButtonInfos{{
+const std::array<ButtonInfo, mbPublish + 1> ButtonInfos{{
     {u"はい(&Y)", QMessageBox::YesRole, mrYes},
     {u"いいえ(&N)", QMessageBox::NoRole, mrNo},
     {u"OK", QMessageBox::AcceptRole, mrOk},
@@ -102,6 +104,7 @@ const std::array<ButtonInfo, mbPaste + 1> ButtonInfos{{
     {u"保存しない(&N)", QMessageBox::DestructiveRole, mrNo},
     {u"一覧を表示(&L)", QMessageBox::ActionRole, mrList},
     {u"貼り付ける", QMessageBox::AcceptRole, mrOk},
+    {u"公開する(&P)", QMessageBox::AcceptRole, mrYes},
 }};
 
 std::optional<TMsgDlgBtn> FirstPresent(const TMsgDlgButtons& buttons,
@@ -176,6 +179,62 @@ QStyle::StandardPixmap StandardPixmapOf(TMsgDlgType type) {
 
 int Scaled(double factor, int textHeight) {
     return static_cast<int>(std::lround(factor * textHeight));
+}
+
+// The widest a message box gets on `screen`: QMessageBox's own bound, the whole screen up to 1024
+// pixels, else the screen less 480 pixels but at most 1000.
+int BoxWidthLimit(const QScreen& screen) {
+    const int width = screen.availableGeometry().width();
+    return width <= 1024 ? width : std::min(width - 480, 1000);
+}
+
+// The width the widest line of `text` needs, measured in fractions of a pixel and rounded up: a
+// width a fraction short still wraps.
+int WidestLine(const QString& text, const QFontMetricsF& metrics) {
+    int widest = 0;
+    for (const QString& line : text.split(u'\n'))
+        widest = std::max(widest, static_cast<int>(std::ceil(metrics.horizontalAdvance(line))) + 1);
+    return widest;
+}
+
+// `line` in pieces no wider than `room`, each ending at the last place a line may break before
+// it overflows, or between two characters where there is none.
+QStringList WrapLine(const QString& line, const QFontMetricsF& metrics, qreal room) {
+    std::vector<bool> mayBreak(static_cast<size_t>(line.size()) + 1, false);
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
+    for (qsizetype at = breaks.toNextBoundary(); at > 0; at = breaks.toNextBoundary())
+        mayBreak[static_cast<size_t>(at)] = true;
+    QStringList pieces;
+    qsizetype start = 0, lastBreak = 0;
+    qreal width = 0, sinceBreak = 0; // of the piece so far, and of its part after lastBreak
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, line);
+    for (qsizetype at = 0, next = characters.toNextBoundary(); next > 0;
+         at = next, next = characters.toNextBoundary()) {
+        const qreal advance = metrics.horizontalAdvance(line.mid(at, next - at));
+        if (width + advance > room && at > start) {
+            const bool atBreak = lastBreak > start;
+            const qsizetype end = atBreak ? lastBreak : at;
+            pieces << line.mid(start, end - start);
+            start = end;
+            width = atBreak ? sinceBreak : 0;
+        }
+        width += advance;
+        sinceBreak += advance;
+        if (mayBreak[static_cast<size_t>(next)]) {
+            lastBreak = next;
+            sinceBreak = 0;
+        }
+    }
+    pieces << line.mid(start);
+    return pieces;
+}
+
+// `text` with every line wider than `room` wrapped.
+QString WrapLines(const QString& text, const QFontMetricsF& metrics, qreal room) {
+    QStringList lines;
+    for (const QString& line : text.split(u'\n'))
+        lines << WrapLine(line, metrics, room);
+    return lines.join(u'\n');
 }
 
 // The check box sits in a band added under the box's own layout, 25 pixels from the left.
@@ -259,7 +318,6 @@ public:
         SetIcon();
         setTextFormat(Qt::PlainText);
         setText(QString(text).replace(u"\r\n"_s, u"\n"_s));
-        KeepLinesWhole();
         AddButtons();
         if (settings.MessSwitch) AddCheckBox();
         ApplyColours();
@@ -276,12 +334,15 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override {
+        // Measured once the box is polished, before it is sized and placed.
+        if (!event->spontaneous()) FitTextIntoBox();
         QMessageBox::showEvent(event); // sizes the box and lets the toolkit place it
         if (event->spontaneous()) return;
         layout()->activate();
         if (checkBox_)
             checkBox_->setGeometry(CheckBoxGeometry(height(), TextHeight(), CheckBoxWidth()));
         Place();
+        placed_ = true;
         MoveCursorToDefaultButton(this);
     }
 
@@ -297,10 +358,11 @@ protected:
     }
 
     // The box can take its final size after it was first placed (a long line widens it once the
-    // layout has run), so it is centred again for the size it ends up with.
+    // layout has run), so it is centred again for the size it ends up with. Before that, the
+    // toolkit's own placement (where no position is given) must not be pre-empted.
     void resizeEvent(QResizeEvent* event) override {
         QMessageBox::resizeEvent(event);
-        if (isVisible()) Place();
+        if (placed_) Place();
     }
 
 private:
@@ -313,10 +375,10 @@ private:
             results_[added[button]] = info.ModalResult;
         }
         if (const auto cancel = CancelButtonOf(buttons)) setEscapeButton(added[*cancel]);
-        if (const auto def = DefaultButtonOf(buttons)) setDefaultButton(added[*def]);
-        if (settings_.CancelFocus)
-            if (const auto cancel = FirstPresent(buttons, {mbCancel, mbNo}))
-                added[*cancel]->setFocus();
+        if (const auto enter = settings_.EnterButton(); enter && added.count(*enter)) {
+            setDefaultButton(added[*enter]);
+            added[*enter]->setFocus();
+        }
     }
 
     // The check box lives outside the box's layout, in a band that the layout leaves empty at
@@ -348,20 +410,21 @@ private:
         setIconPixmap(sharp ? styled : DrawnIcon(settings_.DlgType, size, ratio));
     }
 
-    // The box wraps lines beyond half the screen or 500 pixels, which cuts a long Japanese line
-    // (it has no blanks) at an arbitrary character: the text label is made as wide as the widest
-    // line, up to most of the screen, so the message's own line breaks are the only ones.
-    void KeepLinesWhole() {
+    // QMessageBox wraps a line beyond half the screen or 500 pixels anywhere it likes, and cuts
+    // off what does not fit into its widest box. Here the label is made as wide as the widest
+    // line, so that the message's own line breaks stay the only ones, as far as the box can
+    // grow; a longer line is broken first where a line may break (between Japanese characters,
+    // after a blank), or between two characters where it has no such place.
+    void FitTextIntoBox() {
         auto* label = findChild<QLabel*>(u"qt_msgbox_label"_s);
         if (!label) return;
-        // Measured in fractions of a pixel and rounded up: a width a fraction short still wraps.
         const QFontMetricsF metrics(label->font());
-        int widest = 0;
-        for (const QString& line : text().split(u'\n'))
-            widest =
-                std::max(widest, static_cast<int>(std::ceil(metrics.horizontalAdvance(line))) + 1);
-        const int most = BoxScreen()->availableGeometry().width() * 4 / 5;
-        label->setMinimumWidth(std::min(widest, most));
+        label->setMinimumWidth(WidestLine(text(), metrics));
+        const int besideText = layout()->totalMinimumSize().width() - label->minimumWidth();
+        const int room = BoxWidthLimit(*BoxScreen()) - besideText;
+        const QString wrapped = WrapLines(text(), metrics, room - metrics.averageCharWidth());
+        if (wrapped != text()) setText(wrapped);
+        label->setMinimumWidth(std::min(WidestLine(wrapped, metrics), room));
     }
 
     // Wide enough for the caption with its box; never narrower than the style needs, so the
@@ -391,6 +454,7 @@ private:
     const TMsgDlgProperties settings_;
     std::map<const QAbstractButton*, int> results_;
     QCheckBox* checkBox_ = nullptr;
+    bool placed_ = false;
     bool placedWhenActive_ = false;
 };
 
@@ -465,6 +529,13 @@ QString TMsgDlgProperties::CheckBoxCaption() const {
     return Mess.isEmpty() ? u"メッセージ"_s : Mess;
 }
 
+std::optional<TMsgDlgBtn> TMsgDlgProperties::EnterButton() const {
+    if (CancelFocus)
+        if (const auto cancel = FirstPresent(Buttons, {mbCancel, mbNo})) return cancel;
+    if (DefaultButton) return DefaultButton;
+    return DefaultButtonOf(Buttons);
+}
+
 QString TMsgDlgProperties::MessageText() const {
     QString text = TrimLineBreaks(Caption());
     if (MessSwitch) {
@@ -478,12 +549,12 @@ QString TMsgDlgProperties::MessageText() const {
 int TMsgDlg::Execute() {
     const QString text = MessageText();
     if (const std::optional<QueuedAnswer> answer = TakeQueuedAnswer()) {
-        AnsweredBoxes().push_back({text, MsgDlgTitle(DlgType), DlgType, Buttons});
+        AnsweredBoxes().push_back({text, MsgDlgTitle(DlgType), DlgType, Buttons, EnterButton()});
         if (MessSwitch && answer->MessChecked) MessChecked = *answer->MessChecked;
         return answer->ModalResult;
     }
     if (const auto& handler = UnqueuedBoxHandler())
-        return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons});
+        return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons, EnterButton()});
     const TopMostSuspension topMost;
     const TMsgDlgProperties shown = *this;
     TMsgDlgBox box(shown, text);
@@ -552,11 +623,12 @@ bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type) {
     });
 }
 
-int AskQuestion(const QString& text, const TMsgDlgButtons& buttons, bool cancelFocus) {
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons,
+                std::optional<TMsgDlgBtn> defaultButton) {
     return WithFreeBox([&](TMsgDlg& box) {
         Prepare(box, text, mtConfirmation, buttons);
-        box.CancelFocus = cancelFocus;
-        const auto reset = qScopeGuard([&box] { box.CancelFocus = false; });
+        box.DefaultButton = defaultButton;
+        const auto reset = qScopeGuard([&box] { box.DefaultButton.reset(); });
         return box.Execute();
     });
 }

@@ -6,7 +6,8 @@
 // question through AskYesNo (Yes and Cancel), the question before unsaved changes are dropped
 // through AskSaveChanges and any other choice through AskQuestion; all drive one shared TMsgDlg,
 // which wraps QMessageBox with the program's Japanese titles and buttons, places the box over the
-// active window, applies colours and can add a check box under the message.
+// active window, applies colours and can add a check box under the message. A box shows its
+// whole text: lines keep their own breaks as far as the box can grow, and longer ones wrap.
 //
 // Tests answer boxes in advance with TMsgDlg::QueueAnswer: the next Execute then shows nothing,
 // returns the queued result and records what it would have shown (TakeAnsweredBoxes). A box that
@@ -44,7 +45,8 @@ enum TMsgDlgBtn {
     mbSave,     // 保存(&S): answers Yes
     mbDontSave, // 保存しない(&N): answers No
     mbList,     // shows a list of what the message counts
-    mbPaste     // 貼り付ける: answers OK
+    mbPaste,    // 貼り付ける: answers OK
+    mbPublish   // 公開する(&P): answers Yes
 };
 using TMsgDlgButtons = std::set<TMsgDlgBtn>;
 
@@ -81,6 +83,7 @@ struct TMsgDlgRecord {
     QString Title;
     TMsgDlgType DlgType = mtInformation;
     TMsgDlgButtons Buttons;
+    std::optional<TMsgDlgBtn> DefaultButton; // the one Enter presses
 };
 
 // Everything a box shows and answers. Execute works on a copy of these, so a box raised while
@@ -104,7 +107,9 @@ struct TMsgDlgProperties {
     TFormBorderStyle BorderStyle = TFormBorderStyle::bsDialog;
     QColor Color;             // background, the palette's button face; invalid: the toolkit's own
     QColor FontColor;         // text, the palette's button text; invalid: the toolkit's own
-    bool CancelFocus = false; // focus Cancel (or No) instead of the default button
+    bool CancelFocus = false; // Cancel (or No) is the default button, not the one below
+    // The button Enter presses; none: OK, else Yes, else Save, else Retry.
+    std::optional<TMsgDlgBtn> DefaultButton;
 
     // The form the next box is centred over; without one PosX/PosY or the toolkit place it.
     QPointer<QWidget> OwnerForm;
@@ -113,6 +118,8 @@ struct TMsgDlgProperties {
     // check box caption's byte length when the check box is on.
     QString MessageText() const;
     QString CheckBoxCaption() const;
+    // The button Enter presses: CancelFocus's, DefaultButton or the buttons' own default.
+    std::optional<TMsgDlgBtn> EnterButton() const;
 };
 
 class TMsgDlg : public QObject, public TMsgDlgProperties {
@@ -158,9 +165,10 @@ bool AskYesNo(const QString& text, TMsgDlgType type = mtConfirmation, bool cance
 bool ShowMsgOfferingList(const std::string& text, TMsgDlgType type = mtInformation);
 
 // Asks `text` with `buttons` and returns the modal result of the button pressed. The default
-// button is OK, else Yes, else Save, else Retry, or Cancel (else No) with `cancelFocus`; Escape and
-// the close button press Cancel, else No, else OK.
-int AskQuestion(const QString& text, const TMsgDlgButtons& buttons, bool cancelFocus = false);
+// button is `defaultButton` when given, else OK, else Yes, else Save, else Retry; Escape and the
+// close button press Cancel, else No, else OK.
+int AskQuestion(const QString& text, const TMsgDlgButtons& buttons,
+                std::optional<TMsgDlgBtn> defaultButton = std::nullopt);
 
 enum class TSaveAnswer { Save, Discard, Cancel };
 

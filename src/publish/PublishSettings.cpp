@@ -17,11 +17,13 @@ bool KeptAsItIs(unsigned char ch) {
            ch == '_' || ch == '-';
 }
 
+constexpr std::string_view SectionPrefix = "Publish:";
+
 // The editor and the command line may name one table file by different paths; the absolute,
 // normalised one is the key both use.
 std::string SectionOf(const std::string& tablePath) {
     static constexpr char Digits[] = "0123456789abcdef";
-    std::string section = "Publish:";
+    std::string section(SectionPrefix);
     for (const char ch : std::filesystem::absolute(tablePath).lexically_normal().string()) {
         const auto byte = static_cast<unsigned char>(ch);
         if (KeptAsItIs(byte)) {
@@ -57,9 +59,9 @@ int EffectivePort(const TPublishSettings& settings) {
     return settings.Port > 0 ? settings.Port : DefaultPort(settings.Protocol);
 }
 
-std::optional<TPublishSettings> ReadPublishSettings(const TIniFile& ini,
-                                                    const std::string& tablePath) {
-    const std::string section = SectionOf(tablePath);
+namespace {
+
+std::optional<TPublishSettings> ReadSection(const TIniFile& ini, const std::string& section) {
     TPublishSettings settings;
     settings.Host = ini.ReadString(section, "Host", "");
     if (settings.Host.empty()) return std::nullopt;
@@ -72,7 +74,23 @@ std::optional<TPublishSettings> ReadPublishSettings(const TIniFile& ini,
         ini.ReadString(section, "Login", "") == "Keys" ? TSftpLogin::Keys : TSftpLogin::Password;
     settings.PlainFtpAccepted = ini.ReadBool(section, "PlainFtpAccepted", false);
     settings.TrustedCertificate = ini.ReadString(section, "TrustedCertificate", "");
+    settings.PublishedAddress = ini.ReadString(section, "PublishedAddress", "");
     return settings;
+}
+
+} // namespace
+
+std::optional<TPublishSettings> ReadPublishSettings(const TIniFile& ini,
+                                                    const std::string& tablePath) {
+    return ReadSection(ini, SectionOf(tablePath));
+}
+
+std::vector<TPublishSettings> EveryPublishSettings(const TIniFile& ini) {
+    std::vector<TPublishSettings> every;
+    for (const std::string& section : ini.SectionNames())
+        if (section.starts_with(SectionPrefix))
+            if (auto settings = ReadSection(ini, section)) every.push_back(std::move(*settings));
+    return every;
 }
 
 void WritePublishSettings(TIniFile& ini, const std::string& tablePath,
@@ -87,4 +105,5 @@ void WritePublishSettings(TIniFile& ini, const std::string& tablePath,
     ini.WriteString(section, "Login", settings.Login == TSftpLogin::Keys ? "Keys" : "Password");
     ini.WriteBool(section, "PlainFtpAccepted", settings.PlainFtpAccepted);
     ini.WriteString(section, "TrustedCertificate", settings.TrustedCertificate);
+    ini.WriteString(section, "PublishedAddress", settings.PublishedAddress);
 }

@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 enum class TPublishProtocol { Sftp, Ftps, Ftp };
 
@@ -36,6 +37,8 @@ struct TPublishSettings {
     // A certificate the system does not trust, accepted by the user for FTPS:
     // "sha256//" and the Base64 SHA-256 hash of its public key. Empty: none.
     std::string TrustedCertificate;
+    // The web address of the feed the editor last published (UTF-8); empty before the first.
+    std::string PublishedAddress;
 };
 
 int DefaultPort(TPublishProtocol protocol);
@@ -45,6 +48,8 @@ int EffectivePort(const TPublishSettings& settings);
 // The publish settings of `tablePath` in `ini`, or std::nullopt when it has none (or no host).
 std::optional<TPublishSettings> ReadPublishSettings(const TIniFile& ini,
                                                     const std::string& tablePath);
+// The publish settings of every table file in `ini`.
+std::vector<TPublishSettings> EveryPublishSettings(const TIniFile& ini);
 // Replaces the publish settings of `tablePath` in `ini` (in memory; the caller saves).
 void WritePublishSettings(TIniFile& ini, const std::string& tablePath,
                           const TPublishSettings& settings);

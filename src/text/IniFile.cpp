@@ -163,6 +163,19 @@ std::optional<std::string> TIniFile::Lookup(const std::string& section,
     return sections_[s].lines[line].value;
 }
 
+std::vector<std::string> TIniFile::SectionNames() const {
+    if (writeThrough_) {
+        TIniFile current(path_);
+        if (!current.Load()) return {};
+        return current.SectionNames();
+    }
+    std::vector<std::string> names;
+    names.reserve(sections_.size());
+    for (const TSection& section : sections_)
+        names.push_back(section.name);
+    return names;
+}
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) const {
     return Lookup(section, key).value_or(fallback);

@@ -46,6 +46,8 @@ public:
 
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& fallback) const;
+    // The names of the sections, in the file's order.
+    std::vector<std::string> SectionNames() const;
     // Decimal, or hexadecimal with a leading "$" or "0x"; anything else gives the fallback.
     int ReadInteger(const std::string& section, const std::string& key, int fallback) const;
     // An integer, true when it is not 0.

@@ -130,6 +130,8 @@ TResult ResolveTarget(const std::string& path, std::string& target,
     return {};
 }
 
+} // namespace
+
 // Removes what earlier saves of `target` left behind when they were killed half-way: regular
 // files of the target's own temporary name that have not changed for a minute, so that a save
 // still in progress elsewhere keeps its file. Links are never followed. Best effort: a leftover
@@ -153,6 +155,8 @@ void RemoveStaleTemporaries(const std::string& target) {
     }
     closedir(listing);
 }
+
+namespace {
 
 // The process's umask as the kernel shows it; nothing where it does not (before Linux 4.7).
 std::optional<mode_t> UmaskFromStatus() {

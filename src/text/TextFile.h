@@ -50,6 +50,11 @@ enum class TFileAccess { Usual, Private };
 TResult WriteFileAtomic(const std::string& path, const std::string& bytes,
                         TFileAccess access = TFileAccess::Usual);
 
+// Removes the temporary files of `target` (the path of the file itself, not of a link to it) that
+// saves killed half-way left behind: those unchanged for a minute, as WriteFileAtomic does before
+// it writes. Best effort: one that cannot be removed stays.
+void RemoveStaleTemporaries(const std::string& target);
+
 // Creates `path` exclusively, never through a symbolic link, and writes `bytes` into it; a file
 // that is left incomplete is removed. Fails with EEXIST when the name is taken.
 TResult WriteFileExclusive(const std::string& path, const std::string& bytes);

@@ -1,13 +1,16 @@
-// Publishing from the window: the publish-settings dialog, and a publish against a real SFTP
-// server the test starts, with its questions answered by the test. Without a D-Bus session there
-// is no keyring; keyring_session.sh runs these tests again with one.
+// Publishing from the window: the publish-settings dialog, and publishes against real SFTP and FTP
+// servers the test starts, with their questions answered by the test. Without a D-Bus session
+// there is no keyring; keyring_session.sh runs these tests again with one.
 
 #include "FormTestSupport.h"
 #include "TestServers.h"
+#include "app/FeedCheckList.h"
 #include "app/L_Sizeing.h"
 #include "app/PublishDialog.h"
 #include "app/PublishRunner.h"
 #include "app/PublishStore.h"
+#include "document/TableFile.h"
+#include "publish/PublishKeyring.h"
 #include "widgets/L_CCmbo.h"
 #include "widgets/L_EdtPos.h"
 
@@ -44,8 +47,9 @@ void AnswerPublishDialog(const QString& host, int port, const QString& user,
     });
 }
 
-// The password the keyring holds for the account of `settings`; empty when it holds none.
-QString KeyringPassword(const TPublishSettings& settings) {
+// The password the keyring holds for the account of `settings`; empty when it holds none. The
+// keyring's calls keep their order, so this sees what the calls before it did.
+QString KeptPassword(const TPublishSettings& settings) {
     std::optional<std::optional<QString>> answer;
     QObject context;
     ReadKeyringPassword(settings, &context, [&](std::optional<QString> found) { answer = found; });
@@ -80,12 +84,42 @@ private:
     std::string RemoteFeed() const { return (Dir() / "home/www/news.rdf").string(); }
     std::string LocalFeed() const { return (Dir() / "news.rdf").string(); }
 
-    // The example table file, opened in a new window.
-    std::string OpenExample(std::unique_ptr<TMiniForm>& form) {
+    // The example table file, opened in a new window; `change` is made to the file first.
+    std::string OpenExample(std::unique_ptr<TMiniForm>& form,
+                            const std::function<void(TFeedDocument&)>& change = {}) {
         if (!StartForm(form)) return {};
         const std::string table = (Dir() / "news.tbl").string();
         fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
+        if (change && !ChangeTableFile(table, change)) return {};
         return form->LoadTableFile(table) ? table : std::string();
+    }
+    static bool ChangeTableFile(const std::string& table,
+                                const std::function<void(TFeedDocument&)>& change) {
+        TFeedDocument document;
+        if (!LoadTableFile(document, table)) return false;
+        change(document);
+        return WriteTableFile(document, table).Ok();
+    }
+
+    // Settings for the test's FTP or FTPS server; a publish asks for the password, which
+    // `account` gives.
+    TPublishSettings FtpSettings(const testsupport::TTestAccount& account,
+                                 const testsupport::TFtpServer& server, bool tls) {
+        SetPasswordPrompter([&](QWidget*, const QString&) {
+            return std::optional<QString>(QString::fromStdString(account.Password()));
+        });
+        TPublishSettings settings;
+        settings.Protocol = tls ? TPublishProtocol::Ftps : TPublishProtocol::Ftp;
+        settings.Host = "127.0.0.1";
+        settings.Port = server.Port();
+        settings.User = account.Name();
+        settings.RemoteFolder = "www";
+        return settings;
+    }
+    // Publishes and waits until it has ended.
+    static void Publish(TMiniForm& form) {
+        form.Mn_Publish->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!form.findChild<TPublishRunner*>(), 30000);
     }
 
     // orvanix-feed --publish run as an installed copy that reads the window's settings file;
@@ -136,7 +170,9 @@ private:
             TMsgDlg::QueueAnswer(mrOk);                 // the save's message
             if (firstTime) TMsgDlg::QueueAnswer(mrYes); // the unknown host key
             form->SB_Publish->click();
-            QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(1), published, 30000);
+            // Without a keyring the status bar also says that the password was not kept.
+            QTRY_VERIFY_WITH_TIMEOUT(form->StatusText(1).startsWith(published), 30000);
+            if (keyring) QCOMPARE(form->StatusText(1), published);
             QCOMPARE(asked, firstTime || keyring ? 1 : 2);
             const QStringList boxes = AnsweredTexts();
             QCOMPARE(boxes.size(), firstTime ? 2 : 1);
@@ -144,7 +180,7 @@ private:
             QCOMPARE(ReadAll(QString::fromStdString(RemoteFeed())),
                      ReadAll(QString::fromStdString(LocalFeed())));
             // The password is kept once it has worked.
-            if (keyring) QTRY_COMPARE(KeyringPassword(settings), password);
+            if (keyring) QTRY_COMPARE(KeptPassword(settings), password);
         }
         QVERIFY(ReadAll(QString::fromStdString(RemoteFeed())).contains("二回目"));
         // orvanix-feed asks nothing: it publishes with the password the editor kept.
@@ -168,7 +204,23 @@ private:
             dialog->reject();
         });
         form->Mn_PublishTo->trigger();
-        if (keyring) ForgetKeyringPassword(settings);
+        if (keyring) {
+            // A password the server refuses is not kept.
+            QVERIFY(ForgetKeyringPassword(settings));
+            SetPasswordPrompter([](QWidget*, const QString&) { return std::optional(u"wrong"_s); });
+            form->Modified = true;
+            TMsgDlg::QueueAnswer(mrOk); // the save's message
+            TMsgDlg::QueueAnswer(mrOk); // why nothing was published
+            Publish(*form);
+            QVERIFY(AnsweredTexts().at(1).contains(u"ログインできません"_s));
+            QCOMPARE(KeptPassword(settings), QString());
+        }
+        // What the status bar said of the document before goes with it.
+        QVERIFY(form->LoadTableFile(table));
+        QCOMPARE(form->StatusText(1), QString());
+        form->SetStatusText(1, published);
+        form->N2->trigger();
+        QCOMPARE(form->StatusText(1), QString());
         form.reset();
         server.Stop();
     }
@@ -219,14 +271,18 @@ private slots:
         before.Host = "example.jp";
         before.TrustedCertificate = "sha256//AAAA=";
         before.PlainFtpAccepted = true;
+        before.PublishedAddress = "https://example.jp/news.rdf";
         TPublishDialog dialog(before, nullptr);
         dialog.CB_Protocol->setCurrentIndex(protocol);
         dialog.ED_Host->setText(host);
         dialog.SE_Port->setValue(port);
+        dialog.RB_Keys->setChecked(true);
         const TPublishSettings after = dialog.Settings();
         QCOMPARE(after.TrustedCertificate.empty(), !kept);
         QCOMPARE(after.PlainFtpAccepted, kept);
+        QCOMPARE(after.PublishedAddress, before.PublishedAddress);
         QCOMPARE(dialog.RB_Keys->isEnabled(), protocol == int(TPublishProtocol::Sftp));
+        QCOMPARE(dialog.ED_Password->isEnabled(), protocol != int(TPublishProtocol::Sftp));
     }
 
     // A self-signed certificate and plain FTP are each asked about: yes publishes and keeps the
@@ -251,29 +307,19 @@ private slots:
         QVERIFY2(account.Created(), "the tests run as root, as CI does");
         testsupport::TFtpServer server;
         QVERIFY(server.Start(Dir(), tls));
-        SetPasswordPrompter([&](QWidget*, const QString&) {
-            return std::optional<QString>(QString::fromStdString(account.Password()));
-        });
         std::unique_ptr<TMiniForm> form;
         const std::string table = OpenExample(form);
         QVERIFY(!table.empty());
-        TPublishSettings settings;
-        settings.Protocol = tls ? TPublishProtocol::Ftps : TPublishProtocol::Ftp;
-        settings.Host = "127.0.0.1";
-        settings.Port = server.Port();
-        settings.User = account.Name();
-        settings.RemoteFolder = "www";
+        const TPublishSettings settings = FtpSettings(account, server, tls);
         QVERIFY(!StorePublishSettings(table, settings, IniFileName));
 
-        // The table file came without its feed: publishing saves first to write it.
-        TMsgDlg::QueueAnswer(mrOk); // the save's message
+        // The table file came without its feed: publishing writes it first.
         TMsgDlg::QueueAnswer(accepted ? mrYes : mrNo);
         if (!accepted) TMsgDlg::QueueAnswer(mrOk); // why nothing was published
-        form->Mn_Publish->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!form->findChild<TPublishRunner*>(), 30000);
+        Publish(*form);
         const QStringList boxes = AnsweredTexts();
-        QCOMPARE(boxes.size(), accepted ? 2 : 3);
-        QVERIFY2(boxes[1].contains(question), qPrintable(boxes[1]));
+        QCOMPARE(boxes.size(), accepted ? 1 : 2);
+        QVERIFY2(boxes[0].contains(question), qPrintable(boxes[0]));
         const QByteArray remote = ReadAll(QString::fromStdString(RemoteFeed()));
         QCOMPARE(remote == ReadAll(QString::fromStdString(LocalFeed())), accepted);
         if (!accepted) QCOMPARE(remote, "published before\n");
@@ -307,6 +353,136 @@ private slots:
         QCOMPARE(AnsweredTexts().size(), 1);
         QVERIFY2(form->StatusText(1).startsWith(u"公開を中止しました"_s),
                  qPrintable(form->StatusText(1)));
+        form.reset();
+    }
+
+    // What goes up is the feed of the document on screen: a feed the check calls wrong and a feed
+    // moved to another address go only when the user says so, and a feed left behind by an
+    // interrupted save is written anew first.
+    void publishesTheDocumentOnScreen_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("answer"); // to the question; mrNone: none is asked
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("uploaded"); // the feed's name on the site; empty: nothing
+        QTest::addColumn<QString>("carries");  // a text the uploaded feed holds
+        const QString errors = u"フィードにエラーが1件あります。このまま公開しますか？"_s;
+        const QString moved =
+            u"/news.rdf から https://hidamari-coffee.example/news/news2026.rdf に変わります。"
+            u"購読者には新しいアドレスが届きません。"_s;
+        QTest::newRow("check errors: cancel is the default")
+            << u"errors"_s << int(mrCancel) << errors << QString() << QString();
+        QTest::newRow("check errors: the list")
+            << u"errors"_s << int(mrList) << errors << QString() << QString();
+        QTest::newRow("check errors: publish all the same")
+            << u"errors"_s << int(mrYes) << errors << u"news.rdf"_s << u"明日"_s;
+        QTest::newRow("saved under another name: publish")
+            << u"renamed"_s << int(mrYes) << moved << u"news2026.rdf"_s << QString();
+        QTest::newRow("saved under another name: cancel")
+            << u"renamed"_s << int(mrCancel) << moved << QString() << QString();
+        QTest::newRow("table file ahead of its feed")
+            << u"stale"_s << int(mrNone) << QString() << u"news.rdf"_s << u"途中で止まった保存"_s;
+    }
+    void publishesTheDocumentOnScreen() {
+        QFETCH(QString, setup);
+        QFETCH(int, answer);
+        QFETCH(QString, question);
+        QFETCH(QString, uploaded);
+        QFETCH(QString, carries);
+        testsupport::TTestAccount account(PrepareSite());
+        account.Own(Dir() / "home");
+        QVERIFY2(account.Created(), "the tests run as root, as CI does");
+        testsupport::TFtpServer server;
+        QVERIFY(server.Start(Dir(), false));
+        std::unique_ptr<TMiniForm> form;
+        const std::string table = OpenExample(form, [&](TFeedDocument& document) {
+            if (setup == u"errors"_s) document.Row(20).Date = Cp(u"明日"_s);
+        });
+        QVERIFY(!table.empty());
+        TPublishSettings settings = FtpSettings(account, server, false);
+        settings.PlainFtpAccepted = true; // nothing but the question of the case is asked
+        QVERIFY(!StorePublishSettings(table, settings, IniFileName));
+        if (setup == u"renamed"_s) {
+            Publish(*form); // records where the feed went
+            TFileDialog::QueueAnswer(QString::fromStdString((Dir() / "news2026.tbl").string()));
+            TMsgDlg::QueueAnswer(mrOk); // the save's message
+            form->Save1->trigger();
+        } else if (setup == u"stale"_s) {
+            // Killed between the table file and the feed: the new table file, the old feed.
+            TMsgDlg::QueueAnswer(mrOk); // the save's message
+            form->Save2->trigger();
+            QVERIFY(ChangeTableFile(table, [](TFeedDocument& document) {
+                document.Row(20).Title = Cp(u"途中で止まった保存"_s);
+            }));
+            QVERIFY(form->LoadTableFile(table));
+            QVERIFY2(form->StatusText(1).contains(u"news.rdf がテーブルファイルと合っていません"_s),
+                     qPrintable(form->StatusText(1)));
+        }
+        AnsweredTexts();
+        const QByteArray before = ReadAll(QString::fromStdString(RemoteFeed()));
+        if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
+        Publish(*form);
+
+        const std::vector<TMsgDlgRecord> boxes = TMsgDlg::TakeAnsweredBoxes();
+        QCOMPARE(boxes.size(), question.isEmpty() ? 0u : 1u);
+        if (!question.isEmpty()) {
+            QVERIFY2(boxes[0].Text.contains(question), qPrintable(boxes[0].Text));
+            QCOMPARE(boxes[0].DefaultButton, mbCancel);
+        }
+        QCOMPARE(form->FeedCheckList->isVisible(), answer == mrList);
+        if (uploaded.isEmpty()) {
+            QCOMPARE(ReadAll(QString::fromStdString(RemoteFeed())), before);
+            QVERIFY(!fs::exists(Dir() / "home/www/news2026.rdf"));
+            return;
+        }
+        const QByteArray remote =
+            ReadAll(QString::fromStdString((Dir() / "home/www" / uploaded.toStdString()).string()));
+        QCOMPARE(remote,
+                 ReadAll(QString::fromStdString((Dir() / uploaded.toStdString()).string())));
+        QVERIFY(remote.contains(carries.toUtf8()));
+        QVERIFY2(form->StatusText(1).startsWith(u"公開しました: ftp://"_s),
+                 qPrintable(form->StatusText(1)));
+    }
+
+    // OK in the settings dialog keeps the password in the keyring unless the account changes and
+    // no other table file logs in with it; a password typed there replaces the kept one.
+    void keyringAfterTheSettingsDialog_data() {
+        QTest::addColumn<QString>("host");    // typed into the dialog
+        QTest::addColumn<QString>("typed");   // the password typed there
+        QTest::addColumn<bool>("sharedWith"); // another table file uses the account
+        QTest::addColumn<QString>("kept");    // in the keyring for the first account afterwards
+        QTest::newRow("nothing changed") << u"127.0.0.1"_s << QString() << false << u"old"_s;
+        QTest::newRow("new password") << u"127.0.0.1"_s << u"new"_s << false << u"new"_s;
+        QTest::newRow("other host, account still used")
+            << u"localhost"_s << QString() << true << u"old"_s;
+        QTest::newRow("other host, account unused")
+            << u"localhost"_s << QString() << false << QString();
+    }
+    void keyringAfterTheSettingsDialog() {
+        if (sessionBus_.isEmpty()) QSKIP("needs the D-Bus session keyring_session.sh starts");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", sessionBus_);
+        QFETCH(QString, host);
+        QFETCH(QString, typed);
+        QFETCH(bool, sharedWith);
+        std::unique_ptr<TMiniForm> form;
+        const std::string table = OpenExample(form);
+        QVERIFY(!table.empty());
+        TPublishSettings settings;
+        settings.Host = "127.0.0.1";
+        settings.User = "owner";
+        QVERIFY(!StorePublishSettings(table, settings, IniFileName));
+        if (sharedWith)
+            QVERIFY(!StorePublishSettings((Dir() / "other.tbl").string(), settings, IniFileName));
+        QVERIFY(StoreKeyringPassword(settings, "old"));
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TPublishDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->ED_Host->setText(host);
+            dialog->ED_Password->setText(typed);
+            dialog->accept();
+        });
+        form->Mn_PublishTo->trigger();
+        QTEST(KeptPassword(settings), "kept");
+        QVERIFY(ForgetKeyringPassword(settings));
         form.reset();
     }
 

@@ -57,7 +57,8 @@ private slots:
     void titlesAndButtons_data();
     void titlesAndButtons();
     void cp932TextIsShownDecoded();
-    void longLinesAreNotWrapped();
+    void longLinesAreShownWhole_data();
+    void longLinesAreShownWhole();
     void askYesNoAnswers_data();
     void askYesNoAnswers();
     void askSaveChangesAnswers_data();
@@ -165,6 +166,7 @@ void TestMsgDlg::askYesNoAnswers_data() {
     QTest::newRow("close button") << u"close"_s << false << false;
     QTest::newRow("queued Yes") << u"queue 6"_s << false << true;
     QTest::newRow("queued Cancel") << u"queue 2"_s << false << false;
+    QTest::newRow("queued, Cancel focused") << u"queue 6"_s << true << true;
 }
 
 void TestMsgDlg::askYesNoAnswers() {
@@ -188,6 +190,8 @@ void TestMsgDlg::askYesNoAnswers() {
     QVERIFY(!SharedMsgDlg().CancelFocus);
     if (!answer.startsWith(u"queue"_s))
         QCOMPARE(shownButtons, QStringList({u"はい(&Y)"_s, u"キャンセル"_s}));
+    else
+        QCOMPARE(TMsgDlg::TakeAnsweredBoxes().at(0).DefaultButton, cancelFocus ? mbCancel : mbYes);
 }
 
 void TestMsgDlg::askSaveChangesAnswers_data() {
@@ -407,19 +411,45 @@ void TestMsgDlg::renderGallery() {
     QVERIFY(saved);
 }
 
-void TestMsgDlg::longLinesAreNotWrapped() {
-    const QString longLine =
-        u"日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。"_s;
-    int labelWidth = 0, lineWidth = 0;
-    WhenBoxIsUp([&](QWidget* box) {
-        const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
-        labelWidth = label->contentsRect().width();
-        lineWidth = label->fontMetrics().horizontalAdvance(longLine);
-        PressKey(box, Qt::Key_Return);
+// A line that fits on the screen keeps its own breaks only; a longer one wraps. Either way the
+// box shows every character of it inside the screen.
+void TestMsgDlg::longLinesAreShownWhole_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("wraps");
+    QTest::newRow("fits: not wrapped")
+        << u"日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。"_s
+        << false;
+    QTest::newRow("changed host key: wrapped")
+        << u"サーバー www.example.jp のホスト鍵が ~/.ssh/known_hosts に記録されたものと違います "
+           u"(SHA256:nThbg6kXUpJWGl7E1IGOCspRomTxdCARLviKw6E5SY8)。なりすましの恐れがあるため接続し"
+           u"ません。サーバーの管理者に確認してください。新しい鍵を確かめたら ~/.ssh/known_hosts "
+           u"から古い行を消してください。"_s
+        << true;
+    QTest::newRow("path without a break point: wrapped")
+        << u"/home/hinata/ウェブサイト/公開用/お知らせ/2026年/12月/"_s.repeated(6) + u"news.rdf"_s
+        << true;
+}
+
+void TestMsgDlg::longLinesAreShownWhole() {
+    QFETCH(QString, line);
+    QFETCH(bool, wraps);
+    QRect box, label, screen;
+    int needed = 0, lineWidth = 0;
+    WhenBoxIsUp([&](QWidget* up) {
+        const auto* text = up->findChild<QLabel*>(u"qt_msgbox_label"_s);
+        box = up->frameGeometry();
+        screen = up->screen()->availableGeometry();
+        label = QRect(text->mapTo(up, text->contentsRect().topLeft()), text->contentsRect().size());
+        needed = text->wordWrap() ? text->heightForWidth(text->width()) : text->sizeHint().height();
+        lineWidth = text->fontMetrics().horizontalAdvance(line);
+        PressKey(up, Qt::Key_Return);
     });
-    ShowMsg(u"保存が完了しました。\r\n"_s + longLine);
+    ShowMsg(u"公開できません。\r\n"_s + line);
     QVERIFY(lineWidth > 0);
-    QVERIFY2(labelWidth >= lineWidth, qPrintable(u"%1 < %2"_s.arg(labelWidth).arg(lineWidth)));
+    QCOMPARE(label.width() < lineWidth, wraps);
+    QVERIFY2(label.height() >= needed, qPrintable(u"%1 < %2"_s.arg(label.height()).arg(needed)));
+    QVERIFY2(QRect(QPoint(), box.size()).contains(label), "the text reaches beyond the box");
+    QVERIFY2(screen.contains(box), "the box reaches beyond the screen");
 }
 
 QTEST_MAIN(TestMsgDlg)

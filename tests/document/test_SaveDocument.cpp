@@ -1,10 +1,13 @@
 #include "TestSupport.h"
+#include "document/FeedOnDisk.h"
 #include "document/FileNames.h"
 #include "document/Messages.h"
 #include "document/SaveDocument.h"
 #include "text/Result.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -40,6 +43,23 @@ TEST_F(SaveDocumentTest, WritesBothFilesBesideEachOther) {
     const std::string feed = ReadBytes(dir_ / "news.xml");
     EXPECT_TRUE(feed.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
     EXPECT_TRUE(feed.ends_with("</rdf:RDF>\r\n"));
+}
+
+// The feed on disk is the document's while only the moment and the version that built it differ.
+TEST_F(SaveDocumentTest, FeedInStepWithItsDocument) {
+    ASSERT_EQ(Save("news.tbl").Outcome, TSaveOutcome::Saved);
+    const auto inStep = [](const TFeedDocument& document) {
+        return FeedFileInStep(document, BuildFeedFile(document, {2026, 1, 2, 3, 4, 5, 0}, "9.9"));
+    };
+    EXPECT_TRUE(inStep(document_));
+    TFeedDocument changed = document_;
+    changed.Row(1).Date = "2005-04-02"; // an entry's date, not the channel's
+    EXPECT_FALSE(inStep(changed));
+    const timespec earlier[2] = {{0, UTIME_OMIT}, {time(nullptr) - 60, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, Path("news.rdf").c_str(), earlier, 0), 0);
+    EXPECT_FALSE(inStep(document_)) << "older than its table file";
+    fs::remove(Path("news.rdf"));
+    EXPECT_FALSE(inStep(document_));
 }
 
 TEST_F(SaveDocumentTest, JapaneseFileNamesStayUtf8OnDisk) {

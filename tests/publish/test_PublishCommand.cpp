@@ -18,9 +18,11 @@ protected:
         fs::create_directories(dir_ / "config/orvanix");
         fs::copy_file(ORVANIX_FEED_EXE, dir_ / "bin/orvanix-feed");
     }
+    // As a cron job runs it: without a desktop session, so without a keyring.
     RunResult Run(const std::string& arguments) {
-        return RunCapturing("XDG_CONFIG_HOME='" + Path("config") + "' '" +
-                                Path("bin/orvanix-feed") + "' " + arguments,
+        return RunCapturing("env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR XDG_CONFIG_HOME='" +
+                                Path("config") + "' '" + Path("bin/orvanix-feed") + "' " +
+                                arguments,
                             dir_ / "stderr.txt");
     }
     // A table file named `name` made from `source`, published with `settings`.
@@ -57,7 +59,8 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
         {"--publish", "news.tbl", example, missingFolder, 4, "",
          "公開先のフォルダ gone がサーバーにありません"},
         {"--publish", "news.tbl", example, TPublishSettings{}, 4, "", "公開先が設定されていません"},
-        {"--publish", "news.tbl", example, noPassword, 4, "", "キーリングにも ~/.netrc にもない"},
+        {"--publish", "news.tbl", example, noPassword, 4, "",
+         "cron などデスクトップのセッションの外にはキーリングがありません"},
         {"--check --publish", "errors.tbl", errors, settings, 3, "", ""},
     };
     for (const Case& c : cases) {
