@@ -1,5 +1,6 @@
 #include "publish/PublishSettings.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <utility>
@@ -55,6 +56,24 @@ int DefaultPort(TPublishProtocol protocol) {
 
 int EffectivePort(const TPublishSettings& settings) {
     return settings.Port > 0 ? settings.Port : DefaultPort(settings.Protocol);
+}
+
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F; });
+}
+
+std::string RemoteFolderPath(const TPublishSettings& settings) {
+    std::string folder = settings.RemoteFolder;
+    while (folder.size() > 1 && folder.ends_with('/'))
+        folder.pop_back();
+    return folder;
+}
+
+std::string RemoteFilePath(const TPublishSettings& settings, const std::string& name) {
+    const std::string folder = RemoteFolderPath(settings);
+    if (folder.empty()) return name;
+    return folder.ends_with('/') ? folder + name : folder + "/" + name;
 }
 
 std::optional<TPublishSettings> ReadPublishSettings(const TIniFile& ini,

@@ -235,7 +235,7 @@ private slots:
         QTest::addColumn<bool>("tls");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("question");
-        const QString certificate = u"の証明書はシステムに信頼されていません"_s;
+        const QString certificate = u"の証明書は信頼されていません"_s;
         const QString plain = u"暗号化されずに送られ"_s;
         QTest::newRow("certificate accepted") << true << true << certificate;
         QTest::newRow("certificate refused") << true << false << certificate;

@@ -44,8 +44,8 @@ TEST_F(TPublishTest, ReplacesThePublishedFeedOverEachProtocol) {
         settings.Login = c.login;
         TPublishPrompts prompts;
         std::string accepted;
-        prompts.AcceptCertificate = [&](const std::string&, const std::string& fingerprint) {
-            accepted = fingerprint;
+        prompts.AcceptCertificate = [&](const TCertificateFacts& certificate) {
+            accepted = certificate.Fingerprint;
             return true;
         };
         const TPublishOutcome outcome = PublishFeed(
@@ -117,7 +117,7 @@ TEST_F(TPublishTest, FailuresLeaveThePublishedFeedAsItWas) {
          "記録されたものと違います"},
         {"self-signed certificate", TPublishProtocol::Ftps,
          [](TPublishSettings& settings, std::string&) { settings.TrustedCertificate.clear(); },
-         "の証明書は信頼されていません (SHA256:"},
+         "の証明書は信頼されていません (SHA-256 指紋: "},
         {"other certificate", TPublishProtocol::Ftps,
          [](TPublishSettings& settings, std::string&) {
              settings.TrustedCertificate = "sha256//" + std::string(43, 'A') + "=";

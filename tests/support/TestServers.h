@@ -29,9 +29,14 @@ inline bool RunCommand(const std::string& command) {
     return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
 }
 
+// The file's bytes; empty when it cannot be read (a process's /proc file fails once it ends).
 inline std::string ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    try {
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    } catch (const std::ios_base::failure&) {
+        return {};
+    }
 }
 
 inline void WriteAll(const std::filesystem::path& path, const std::string& bytes) {
