@@ -1,5 +1,7 @@
 #include "publish/PublishSettings.h"
 
+#include "text/PercentEncode.h"
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -13,27 +15,12 @@ const std::array<std::pair<TPublishProtocol, const char*>, 3> ProtocolNames{{
     {TPublishProtocol::Ftp, "FTP"},
 }};
 
-bool KeptAsItIs(unsigned char ch) {
-    return (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '/' || ch == '.' ||
-           ch == '_' || ch == '-';
-}
-
 // The editor and the command line may name one table file by different paths; the absolute,
 // normalised one is the key both use.
 std::string SectionOf(const std::string& tablePath) {
-    static constexpr char Digits[] = "0123456789abcdef";
-    std::string section = "Publish:";
-    for (const char ch : std::filesystem::absolute(tablePath).lexically_normal().string()) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (KeptAsItIs(byte)) {
-            section += ch;
-        } else {
-            section += '%';
-            section += Digits[byte >> 4];
-            section += Digits[byte & 0x0F];
-        }
-    }
-    return section;
+    return "Publish:" +
+           PercentEncode(std::filesystem::absolute(tablePath).lexically_normal().string(),
+                         TPercentEncoding::FoldedPath);
 }
 
 const char* ProtocolName(TPublishProtocol protocol) {

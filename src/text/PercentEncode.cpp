@@ -8,8 +8,16 @@ bool IsUnreserved(unsigned char byte) {
 }
 
 bool KeepsAsIs(unsigned char byte, TPercentEncoding encoding) {
-    if (encoding == TPercentEncoding::QueryValue) return IsUnreserved(byte);
-    return byte > 0x20 && byte < 0x7F;
+    switch (encoding) {
+    case TPercentEncoding::QueryValue:
+        return IsUnreserved(byte);
+    case TPercentEncoding::Address:
+        return byte > 0x20 && byte < 0x7F;
+    case TPercentEncoding::FoldedPath:
+        break;
+    }
+    return (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '/' ||
+           byte == '.' || byte == '_' || byte == '-';
 }
 
 // The value of a hexadecimal digit; -1 for any other byte.
