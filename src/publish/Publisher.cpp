@@ -378,7 +378,8 @@ TPublishOutcome PublishFeed(const TPublishSettings& settings, const std::string&
     if (!AcceptPlainFtp(outcome, prompts)) {
         outcome.Result =
             Because("FTP ではパスワードとフィードが暗号化されずに送られます。"
-                    "公開先の設定で FTP の使用を許可するか、SFTP か FTPS を使ってください。");
+                    "公開先の設定で FTP の使用を許可するか、SFTP か FTPS を使ってください。" +
+                    FeedUnchanged);
         return outcome;
     }
     std::string bytes;
