@@ -45,13 +45,12 @@ bool AcceptHostKey(const std::string& host, const std::string& fingerprint) {
 }
 
 bool AcceptCertificate(const TCertificateFacts& certificate) {
-    return AskYesNo(
-        u"サーバー %1 の証明書は信頼されていません。%2\r\n\r\nSHA-256 指紋: %3\r\n\r\n"
-        u"サーバーの管理者が公表している指紋と同じときだけ接続してください。"
-        u"この証明書を信頼して記録し、接続しますか？"_s.arg(Utf8(certificate.Host),
-                                                           Utf8(CertificateDoubts(certificate)),
-                                                           Utf8(certificate.Fingerprint)),
-        mtWarning, true);
+    return AskYesNo(u"サーバー %1 の証明書は信頼されていません。%2\r\n\r\nSHA-256 指紋: %3\r\n\r\n"
+                    u"サーバーの管理者が公表している指紋と同じときだけ接続してください。"
+                    u"この証明書を信頼して記録し、接続しますか？"_s.arg(
+                        Utf8(certificate.Host), Utf8(CertificateDoubts(certificate)),
+                        Utf8(certificate.Fingerprint)),
+                    mtWarning, true);
 }
 
 bool AcceptPlainFtp() {

@@ -10,12 +10,13 @@
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
+#include <optional>
 
 namespace {
 
 constexpr long ConnectSeconds = 20;
-constexpr long StalledSeconds = 30; // a server that answers nothing this long has been lost
-constexpr size_t MaxReplyLines = 64;  // kept of one request's replies
+constexpr long StalledSeconds = 30;  // a server that answers nothing this long has been lost
+constexpr size_t MaxReplyLines = 64; // kept of one request's replies
 
 using TStatus = TRemoteStatus;
 
@@ -116,8 +117,8 @@ std::string CertificatePin(X509* certificate) {
 // What the certificate check met during one connection.
 struct TTrust {
     std::string Host;
-    std::string Pin;      // the user accepted this key; empty: the system must trust it
-    std::string Offered;  // the pin of the certificate the server showed
+    std::string Pin;     // the user accepted this key; empty: the system must trust it
+    std::string Offered; // the pin of the certificate the server showed
     TCertificateFacts Facts;
     bool Refused = false; // the system does not trust the server's certificate
 };
@@ -144,6 +145,21 @@ CURLcode OnTlsContext(CURL*, void* context, void*) {
     SSL_CTX_set_verify(static_cast<SSL_CTX*>(context), pinned ? SSL_VERIFY_NONE : SSL_VERIFY_PEER,
                        &OnCertificateCheck);
     return CURLE_OK;
+}
+
+// The line of a STAT reply's listing ("213-" to "213 ") that names `name`: a file's ends in its
+// name, a link's has its name before " -> ". Empty when the listing has no such line; none when
+// the server gave no listing.
+std::optional<std::string> ListingLine(const std::vector<std::string>& replies,
+                                       const std::string& name) {
+    const auto start = std::find_if(replies.begin(), replies.end(), [](const std::string& line) {
+        return line.starts_with("213-");
+    });
+    if (start == replies.end()) return std::nullopt;
+    for (auto line = start + 1; line != replies.end() && !line->starts_with("213 "); ++line)
+        if (line->ends_with(" " + name) || line->find(" " + name + " -> ") != std::string::npos)
+            return *line;
+    return std::string();
 }
 
 struct TReadSource {
@@ -267,9 +283,9 @@ struct TFtpFolder::TConnection {
         const CURLcode code = curl_easy_setopt(curl.get(), option, value);
         if (code == CURLE_OK || !failure) return;
         const curl_easyoption* known = curl_easy_option_by_id(option);
-        failure = Failed(TRemoteFault::Other, std::string("CURLOPT_") +
-                                                  (known ? known->name : "?") + ": " +
-                                                  curl_easy_strerror(code));
+        failure =
+            Failed(TRemoteFault::Other, std::string("CURLOPT_") + (known ? known->name : "?") +
+                                            ": " + curl_easy_strerror(code));
     }
 
     // The server's words of its last reply, else libcurl's.
@@ -338,10 +354,10 @@ struct TFtpFolder::TConnection {
                               facts.Fingerprint +
                               ")。なりすましの恐れがあるため接続しません。サーバーの管理者に確認し"
                               "てください。");
-        return Failed(TRemoteFault::NotTrusted, "サーバー " + settings.Host +
-                                                    " の証明書は信頼されていません (SHA-256 指紋: " +
-                                                    facts.Fingerprint + ")。" +
-                                                    CertificateDoubts(facts));
+        return Failed(TRemoteFault::NotTrusted,
+                      "サーバー " + settings.Host +
+                          " の証明書は信頼されていません (SHA-256 指紋: " + facts.Fingerprint +
+                          ")。" + CertificateDoubts(facts));
     }
 
     // Called about once a second while the server is silent, more often while data moves.
@@ -387,8 +403,8 @@ TRemoteStatus TFtpFolder::Open() {
     TConnection& connection = *connection_;
     const TStatus opened = connection.Run({});
     const TTrust& trust = connection.trust;
-    const bool offered = opened.Fault == TRemoteFault::NotTrusted && trust.Pin.empty() &&
-                         !trust.Offered.empty();
+    const bool offered =
+        opened.Fault == TRemoteFault::NotTrusted && trust.Pin.empty() && !trust.Offered.empty();
     if (!offered || !connection.prompts.AcceptCertificate ||
         !connection.prompts.AcceptCertificate(trust.Facts))
         return opened;
@@ -401,7 +417,7 @@ TRemoteStatus TFtpFolder::Create(const std::string& name, const std::string& byt
     TConnection& connection = *connection_;
     TRemoteEntry entry;
     if (TStatus looked = Look(name, entry); !looked) return looked;
-    if (entry.Size) return Failed(TRemoteFault::NameTaken);
+    if (entry.Exists) return Failed(TRemoteFault::NameTaken);
     TReadSource source{&bytes, 0};
     connection.Set(CURLOPT_UPLOAD, 1L);
     connection.Set(CURLOPT_READFUNCTION, &ReadFromSource);
@@ -420,21 +436,18 @@ TRemoteStatus TFtpFolder::Create(const std::string& name, const std::string& byt
 TRemoteStatus TFtpFolder::Look(const std::string& name, TRemoteEntry& entry) {
     TConnection& connection = *connection_;
     entry = {};
-    const TStatus status = connection.Run({"*SIZE " + connection.CommandPath(name)});
-    if (!status) return status;
-    // Only SIZE answers 213, or fails with a code of 500 and above, in this exchange.
-    for (const std::string& line : connection.replies) {
-        if (line.starts_with("213 ")) {
-            entry.Exists = true;
-            entry.Size = std::strtoull(line.c_str() + 4, nullptr, 10);
-            return {};
-        }
-        if (line.starts_with('5')) {
-            entry.Exists = !line.starts_with("550"); // a server without SIZE cannot tell
-            return {};
-        }
-    }
-    return Failed(TRemoteFault::Other, "SIZE: " + connection.reply);
+    const std::string path = connection.CommandPath(name);
+    // STAT lists the name as `ls -l` does, on the control connection, and tells a link (even
+    // one that leads nowhere) from a file; SIZE follows links and tells the size.
+    if (TStatus listed = connection.Run({"*STAT " + path}); !listed) return listed;
+    const std::optional<std::string> listing = ListingLine(connection.replies, name);
+    if (TStatus sized = connection.Run({"*SIZE " + path}); !sized) return sized;
+    for (const std::string& line : connection.replies)
+        if (line.starts_with("213 ")) entry.Size = std::strtoull(line.c_str() + 4, nullptr, 10);
+    entry.Exists = entry.Size || (listing && !listing->empty());
+    // A server whose listing leaves out what has a size shows something other than a file.
+    if (listing) entry.Regular = listing->starts_with('-');
+    return {};
 }
 
 TRemoteStatus TFtpFolder::Read(const std::string& name, std::string& bytes, size_t limit) {

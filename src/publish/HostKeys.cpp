@@ -92,9 +92,9 @@ bool HashedNameMatches(const std::string& field, const std::string& name) {
     const std::string hash = FromBase64(field.substr(bar + 1));
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (salt.empty() || !HMAC(EVP_sha1(), salt.data(), static_cast<int>(salt.size()),
-                              reinterpret_cast<const unsigned char*>(name.data()), name.size(),
-                              digest, &length))
+    if (salt.empty() ||
+        !HMAC(EVP_sha1(), salt.data(), static_cast<int>(salt.size()),
+              reinterpret_cast<const unsigned char*>(name.data()), name.size(), digest, &length))
         return false;
     return hash == std::string(reinterpret_cast<const char*>(digest), length);
 }
@@ -151,8 +151,7 @@ THostKeyMatch MatchHostKey(const std::string& knownHosts, const std::string& hos
         const std::string marker =
             !fields.empty() && fields[0].starts_with('@') ? fields[0] : std::string();
         if (!marker.empty()) fields.erase(fields.begin());
-        if (fields.size() < 3 || fields[0].starts_with('#') ||
-            !HostFieldMatches(fields[0], name))
+        if (fields.size() < 3 || fields[0].starts_with('#') || !HostFieldMatches(fields[0], name))
             continue;
         const bool same = Unpadded(fields[2]) == Unpadded(key);
         if (marker == "@revoked" && same) return THostKeyMatch::Revoked;

@@ -47,7 +47,8 @@ std::string NetrcPassword(const std::string& netrc, const std::string& host,
         if (word == "machine" || word == "default") {
             if (fits()) return entry.Password;
             entry = {};
-            entry.ForHost = word == "default" || strcasecmp(words.Next().c_str(), host.c_str()) == 0;
+            entry.ForHost =
+                word == "default" || strcasecmp(words.Next().c_str(), host.c_str()) == 0;
         } else if (word == "login") {
             entry.Login = words.Next();
         } else if (word == "password") {

@@ -98,9 +98,9 @@ std::string FailureText(TStep step, const TRemoteStatus& status, const TPublishS
         if (step == TStep::Connect) return "サーバー " + host + " が応答しません (時間切れ)。";
         [[fallthrough]];
     case TRemoteFault::ConnectionLost:
-        return step == TStep::Upload ? "転送中にサーバーとの接続が切れました。"
-                                     : "サーバーとの接続が切れました" +
-                                           InBrackets(status.Detail) + "。";
+        return step == TStep::Upload
+                   ? "転送中にサーバーとの接続が切れました。"
+                   : "サーバーとの接続が切れました" + InBrackets(status.Detail) + "。";
     case TRemoteFault::NotTrusted:
         return status.Detail;
     case TRemoteFault::LoginDenied:
@@ -123,8 +123,8 @@ std::string FailureText(TStep step, const TRemoteStatus& status, const TPublishS
     case TRemoteFault::Other:
         break;
     }
-    const std::string words = InBrackets(status.Detail.empty() ? "理由は示されていません"
-                                                                : status.Detail);
+    const std::string words =
+        InBrackets(status.Detail.empty() ? "理由は示されていません" : status.Detail);
     if (step == TStep::Replace)
         return "アップロードしたフィードを公開中のフィードと置き換えられません" + words + "。";
     return "サーバーとの通信でエラーが起きました" + words + "。";
@@ -181,10 +181,11 @@ private:
         TRemoteEntry entry;
         if (TRemoteStatus looked = folder_.Look(temporary_, entry); !looked) return looked;
         std::string back;
-        const bool same = entry.Exists && entry.Regular &&
-                          (entry.Size ? *entry.Size == bytes_.size()
-                                      : folder_.Read(temporary_, back, bytes_.size()) &&
-                                            back == bytes_);
+        // A server that tells no size (and so perhaps nothing at all) sends the file back.
+        const bool same =
+            entry.Size
+                ? entry.Exists && entry.Regular && *entry.Size == bytes_.size()
+                : entry.Regular && folder_.Read(temporary_, back, bytes_.size()) && back == bytes_;
         if (!same)
             return {TRemoteFault::Other, "サーバーに届いたフィードのサイズが送ったものと違います"};
         if (!entry.Permissions || (*entry.Permissions & 0044) != 0044)
@@ -349,7 +350,8 @@ std::string CertificateDoubts(const TCertificateFacts& facts) {
     if (!facts.IssuedFor.empty())
         doubts += "別の名前 (" + facts.IssuedFor + ") に発行された証明書です。";
     if (!facts.ExpiredOn.empty()) doubts += "有効期限が " + facts.ExpiredOn + " に切れています。";
-    if (!facts.ValidFrom.empty()) doubts += "有効期間が " + facts.ValidFrom + " からで、まだ有効ではありません。";
+    if (!facts.ValidFrom.empty())
+        doubts += "有効期間が " + facts.ValidFrom + " からで、まだ有効ではありません。";
     return doubts.empty() ? "システムの信頼する発行元の証明書ではありません。" : doubts;
 }
 
@@ -390,9 +392,9 @@ TPublishOutcome PublishFeed(const TPublishSettings& settings, const std::string&
 
     if (IsSftp(settings)) {
         TSftpFolder folder(outcome.Settings, password, prompts, report);
-        outcome.Result = TPublication(folder, lock, outcome.Settings, name, bytes, report,
-                                      !password.empty())
-                             .Run();
+        outcome.Result =
+            TPublication(folder, lock, outcome.Settings, name, bytes, report, !password.empty())
+                .Run();
         return outcome;
     }
     TFtpFolder folder(outcome.Settings, password, prompts, report);

@@ -20,7 +20,7 @@
 namespace {
 
 constexpr int ConnectSeconds = 20;
-constexpr long StalledSeconds = 30; // a server that answers nothing this long has been lost
+constexpr long StalledSeconds = 30;     // a server that answers nothing this long has been lost
 constexpr size_t WriteSize = 32 * 1024; // what every SFTP server takes in one write
 constexpr auto WatchStep = std::chrono::milliseconds(200);
 constexpr int KeyboardRounds = 3; // questions of a keyboard-interactive login answered at most
@@ -64,8 +64,9 @@ TStatus ConnectSocket(const std::string& host, int port, TProgressReport& report
     const std::unique_ptr<addrinfo, void (*)(addrinfo*)> addresses(found, &freeaddrinfo);
     TStatus status = Failed(TRemoteFault::Unreachable);
     for (const addrinfo* address = found; address; address = address->ai_next) {
-        const int fd = socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                              address->ai_protocol);
+        const int fd =
+            socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                   address->ai_protocol);
         if (fd < 0) continue;
         status = WaitConnected(fd, *address, report);
         if (status) return socketFd = fd, status;
@@ -240,8 +241,8 @@ TStatus SetOptions(ssh_session ssh, const TPublishSettings& settings, int fd) {
     };
     for (const auto& [option, value] : options)
         if (ssh_options_set(ssh, option, value) != SSH_OK)
-            return Failed(TRemoteFault::Other, "ssh_options_set(" + std::to_string(option) +
-                                                   "): " + ssh_get_error(ssh));
+            return Failed(TRemoteFault::Other,
+                          "ssh_options_set(" + std::to_string(option) + "): " + ssh_get_error(ssh));
     return {};
 }
 
@@ -315,8 +316,8 @@ TRemoteStatus TSftpFolder::CheckHostKey(const std::string& key) {
                           " で無効にされています (@revoked)。この鍵を使うサーバーには接続しません。"
                           "サーバーの管理者に確認してください。");
     case THostKeyMatch::Changed:
-        return NotTrusted("サーバー " + host + " のホスト鍵が " + file + " に記録されたものと違います (" +
-                          fingerprint +
+        return NotTrusted("サーバー " + host + " のホスト鍵が " + file +
+                          " に記録されたものと違います (" + fingerprint +
                           ")。なりすましの恐れがあるため接続しません。サーバーの管理者に確認してく"
                           "ださい。");
     case THostKeyMatch::Unknown:
@@ -324,8 +325,8 @@ TRemoteStatus TSftpFolder::CheckHostKey(const std::string& key) {
     }
     if (key == acceptedKey_) return {};
     if (!prompts_.AcceptHostKey || !prompts_.AcceptHostKey(host, fingerprint))
-        return NotTrusted("サーバー " + host + " のホスト鍵 (" + fingerprint + ") は確認されていません (" +
-                          file + " にありません)。");
+        return NotTrusted("サーバー " + host + " のホスト鍵 (" + fingerprint +
+                          ") は確認されていません (" + file + " にありません)。");
     if (TResult remembered = RememberHostKey(file, host, port, key); !remembered)
         return NotTrusted("受け入れたホスト鍵を " + file + " に記録できません (" +
                           Cp932ToUtf8(remembered.Reason()) + ")。");
@@ -357,8 +358,7 @@ TRemoteStatus TSftpFolder::LogIn(TSession& session) {
 TRemoteStatus TSftpFolder::Create(const std::string& name, const std::string& bytes) {
     if (!session_) return Failed(TRemoteFault::ConnectionLost);
     const std::string path = RemoteFilePath(settings_, name);
-    sftp_file file =
-        sftp_open(session_->sftp, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    sftp_file file = sftp_open(session_->sftp, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (!file) {
         // SFTP version 3 has no word for a name in use: OpenSSH says "Failure".
         TStatus failure = session_->Failure(report_);

@@ -1,17 +1,19 @@
 // Publishing a feed against real SFTP, FTPS and FTP servers.
 
 #include "PublishTestSupport.h"
+#include "publish/FtpFolder.h"
 #include "publish/Publisher.h"
+#include "publish/SftpFolder.h"
 
 #include <atomic>
 #include <csignal>
 #include <cstring>
-#include <optional>
-#include <set>
-#include <thread>
 #include <functional>
+#include <optional>
 #include <sched.h>
+#include <set>
 #include <sys/mount.h>
+#include <thread>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -33,8 +35,8 @@ TEST_F(TPublishTest, ReplacesThePublishedFeedOverEachProtocol) {
     struct Case {
         TPublishProtocol protocol;
         TSftpLogin login;
-        bool password;             // else ~/.netrc or the keys
-        bool absolute = false;     // the remote folder given from the root
+        bool password;              // else ~/.netrc or the keys
+        bool absolute = false;      // the remote folder given from the root
         std::string subsystem = {}; // an SFTP server of its own running this
     } const cases[] = {
         {TPublishProtocol::Sftp, TSftpLogin::Password, true},
@@ -113,8 +115,8 @@ TEST_F(TPublishTest, FailuresLeaveThePublishedFeedAsItWas) {
     const std::string hostKey = hostLine.substr(hostLine.find(' ') + 1);
     ServerSettings(TPublishProtocol::Ftps);
     ASSERT_TRUE(RunCommand("openssl x509 -in '" + (dir_ / "servers/ftps.crt").string() +
-                           "' -noout -fingerprint -sha256 | cut -d= -f2 > '" +
-                           Path("fingerprint") + "'"));
+                           "' -noout -fingerprint -sha256 | cut -d= -f2 > '" + Path("fingerprint") +
+                           "'"));
     const std::string fingerprint = ReadBytes(dir_ / "fingerprint").substr(0, 95);
     const Case cases[] = {
         {"wrong SFTP password", TPublishProtocol::Sftp,
@@ -207,7 +209,9 @@ TEST_F(TPublishTest, FailuresLeaveThePublishedFeedAsItWas) {
         const std::string knownHosts = ReadAll(KnownHosts());
         int asked = 0;
         TPublishPrompts prompts;
-        prompts.AcceptHostKey = [&](const std::string&, const std::string&) { return ++asked, false; };
+        prompts.AcceptHostKey = [&](const std::string&, const std::string&) {
+            return ++asked, false;
+        };
         prompts.AcceptCertificate = [&](const TCertificateFacts&) { return ++asked, false; };
         prompts.Progress = c.progress;
         const TPublishOutcome outcome = PublishFeed(settings, Path("news.rdf"), password, prompts);
@@ -223,6 +227,44 @@ TEST_F(TPublishTest, FailuresLeaveThePublishedFeedAsItWas) {
         fs::remove_all(KnownHosts());
         WriteBytes(KnownHosts(), sftp_.KnownHostsLine());
     }
+}
+
+// Links planted in the remote folder by someone else who may write there, at the temporary name
+// of old and at a name of the kind the publisher makes: neither is written through, nor has its
+// target's permissions changed, whether it leads to a file of the account's or nowhere.
+TEST_F(TPublishTest, LinksPlantedInTheFolderAreNeverFollowed) {
+    const fs::path secret = dir_ / "home/private.txt";
+    WriteBytes(secret, "private\n");
+    Account().Own(secret);
+    fs::permissions(secret, fs::perms(0600));
+    fs::create_symlink("../private.txt", Remote() / "news.rdf.tmp");
+    const std::string guessed = ".news.rdf.orvanix-Guessed012";
+    WriteBytes(dir_ / "news.rdf", Feed);
+    for (const TPublishProtocol protocol : {TPublishProtocol::Sftp, TPublishProtocol::Ftp})
+        for (const char* target : {"../private.txt", "../planted.txt"}) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(protocol)) + " " + target);
+            fs::remove(Remote() / guessed);
+            fs::create_symlink(target, Remote() / guessed);
+            const TPublishSettings settings = ServerSettings(protocol);
+            const TPublishPrompts prompts;
+            TProgressReport report({}, Feed.size());
+            std::unique_ptr<TRemoteFolder> folder;
+            if (protocol == TPublishProtocol::Sftp)
+                folder =
+                    std::make_unique<TSftpFolder>(settings, Account().Password(), prompts, report);
+            else
+                folder =
+                    std::make_unique<TFtpFolder>(settings, Account().Password(), prompts, report);
+            ASSERT_TRUE(folder->Open());
+            EXPECT_EQ(folder->Create(guessed, Feed).Fault, TRemoteFault::NameTaken);
+            EXPECT_TRUE(PublishFeed(settings, Path("news.rdf"), Account().Password(), {}).Result);
+            EXPECT_EQ(RemoteFeed(), Feed);
+            EXPECT_EQ(ReadBytes(secret), "private\n");
+            EXPECT_EQ(fs::status(secret).permissions() & fs::perms::all, fs::perms(0600));
+            EXPECT_FALSE(fs::exists(dir_ / "home/planted.txt"));
+            EXPECT_EQ(RemoteNames(),
+                      (std::vector<std::string>{guessed, "news.rdf", "news.rdf.tmp"}));
+        }
 }
 
 // The host key as known_hosts holds it, and what the user is asked about it.
@@ -243,7 +285,8 @@ TEST_F(TPublishTest, HostKeysAsKnownHostsHoldsThem) {
         {"lines kept", "# kept\n", true, "# kept\n" + line},
         {"last line without a break", "# kept", true, "# kept\n" + line},
         {"hashed name", hashed, false, hashed},
-        {"pattern", "*.example.jp,[127.0.0.*]:* " + key, false, "*.example.jp,[127.0.0.*]:* " + key},
+        {"pattern", "*.example.jp,[127.0.0.*]:* " + key, false,
+         "*.example.jp,[127.0.0.*]:* " + key},
         {"excluded by a pattern", "!*:" + std::to_string(settings.Port) + ",* " + key, true, ""},
         {"cannot be written", std::nullopt, true, "", "に記録できません"},
     };
@@ -308,9 +351,10 @@ TEST_F(TPublishTest, KilledMidUpload) {
                 const TPublishOutcome outcome =
                     PublishFeed(settings, Path("big/news.rdf"), Account().Password(), prompts);
                 // What the server took cannot be removed now, and the message says so.
-                EXPECT_NE(Utf8(outcome.Result).find("転送中にサーバーとの接続が切れました。公開済み"
-                                                    "のフィードは元のままです。アップロードしかけた"
-                                                    "一時ファイル .news.rdf.orvanix-"),
+                EXPECT_NE(Utf8(outcome.Result)
+                              .find("転送中にサーバーとの接続が切れました。公開済み"
+                                    "のフィードは元のままです。アップロードしかけた"
+                                    "一時ファイル .news.rdf.orvanix-"),
                           std::string::npos)
                     << Utf8(outcome.Result);
                 EXPECT_EQ(RemoteFeed(), "published before\n");
@@ -318,7 +362,8 @@ TEST_F(TPublishTest, KilledMidUpload) {
             }
             const pid_t publisher = fork();
             if (publisher == 0) {
-                std::ignore = PublishFeed(settings, Path("big/news.rdf"), Account().Password(), prompts);
+                std::ignore =
+                    PublishFeed(settings, Path("big/news.rdf"), Account().Password(), prompts);
                 _exit(0);
             }
             int status = 0;
@@ -351,7 +396,7 @@ TEST_F(TPublishTest, PublishersAtOnceNeverLeaveTheFeedMissingOrPartial) {
         int missing = 0, partial = 0;
         const std::string feed = (Remote() / "news.rdf").string();
         std::thread looker([&] {
-            for (struct stat info {}; !done;)
+            for (struct stat info{}; !done;)
                 missing += stat(feed.c_str(), &info) != 0;
         });
         std::thread reader([&] {
@@ -413,8 +458,8 @@ TEST_F(TPublishTest, PublishesOfOneFeedTakeTurns) {
         TPublishPrompts waiting;
         waiting.Progress = [&](uint64_t, uint64_t) { return ++asked < 3 || !giveUp; };
         std::thread secondPublish([&] {
-            second =
-                PublishFeed(settings, Path("second/news.rdf"), Account().Password(), waiting).Result;
+            second = PublishFeed(settings, Path("second/news.rdf"), Account().Password(), waiting)
+                         .Result;
         });
         EXPECT_TRUE(PollFor([&] { return asked >= 3; }));
         EXPECT_LE(logins(), loginsBefore + 1);
@@ -502,6 +547,11 @@ TEST(PublishSettings, KeptPerTableFile) {
         EXPECT_EQ(read->Login == TSftpLogin::Keys, settings.Login == TSftpLogin::Keys);
     }
     EXPECT_FALSE(ReadPublishSettings(reread, "/home/u/NEWS.tbl"));
+    // A section named by an earlier version, with small hexadecimal digits.
+    WriteBytes(ini.Path(), "[Publish:/tmp/%e3%83%8b%20news.tbl]\r\nHost=old.example.jp\r\n");
+    ASSERT_TRUE(reread.Load());
+    EXPECT_EQ(ReadPublishSettings(reread, "/tmp/ニ news.tbl").value_or(sftp).Host,
+              "old.example.jp");
     std::remove(ini.Path().c_str());
 }
 

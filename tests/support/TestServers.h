@@ -233,8 +233,8 @@ public:
                                  "KbdInteractiveAuthentication no\nStrictModes no\n"
                                  "AuthorizedKeysFile " +
                                  authorizedKeys.string() + "\n");
-            return std::vector<std::string>{"/usr/sbin/sshd", "-D", "-f", config.string(), "-E",
-                                            (folder / "sshd.log").string()};
+            return std::vector<std::string>{"/usr/sbin/sshd", "-D", "-f",
+                                            config.string(),  "-E", (folder / "sshd.log").string()};
         });
     }
     // The host key as known_hosts holds it: "[127.0.0.1]:PORT ssh-ed25519 AAAA...".
