@@ -120,6 +120,13 @@ std::optional<TMsgDlgBtn> CancelButtonOf(const TMsgDlgButtons& buttons) {
     return FirstPresent(buttons, {mbCancel, mbNo, mbOK});
 }
 
+// The button Enter presses: Cancel (or No) for a box that gives it the focus.
+std::optional<TMsgDlgBtn> EnterButtonOf(const TMsgDlgProperties& box) {
+    if (box.CancelFocus)
+        if (const auto cancel = FirstPresent(box.Buttons, {mbCancel, mbNo})) return cancel;
+    return DefaultButtonOf(box.Buttons);
+}
+
 QString MsgDlgTitle(TMsgDlgType type) {
     switch (type) {
     case mtWarning:
@@ -312,10 +319,7 @@ private:
             results_[added[button]] = info.ModalResult;
         }
         if (const auto cancel = CancelButtonOf(buttons)) setEscapeButton(added[*cancel]);
-        if (const auto def = DefaultButtonOf(buttons)) setDefaultButton(added[*def]);
-        if (settings_.CancelFocus)
-            if (const auto cancel = FirstPresent(buttons, {mbCancel, mbNo}))
-                added[*cancel]->setFocus();
+        if (const auto enter = EnterButtonOf(settings_)) setDefaultButton(added[*enter]);
     }
 
     // The check box lives outside the box's layout, in a band that the layout leaves empty at
@@ -477,12 +481,13 @@ QString TMsgDlgProperties::MessageText() const {
 int TMsgDlg::Execute() {
     const QString text = MessageText();
     if (const std::optional<QueuedAnswer> answer = TakeQueuedAnswer()) {
-        AnsweredBoxes().push_back({text, MsgDlgTitle(DlgType), DlgType, Buttons});
+        AnsweredBoxes().push_back(
+            {text, MsgDlgTitle(DlgType), DlgType, Buttons, EnterButtonOf(*this)});
         if (MessSwitch && answer->MessChecked) MessChecked = *answer->MessChecked;
         return answer->ModalResult;
     }
     if (const auto& handler = UnqueuedBoxHandler())
-        return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons});
+        return handler({text, MsgDlgTitle(DlgType), DlgType, Buttons, EnterButtonOf(*this)});
     const TopMostSuspension topMost;
     const TMsgDlgProperties shown = *this;
     TMsgDlgBox box(shown, text);

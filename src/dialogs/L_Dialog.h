@@ -80,6 +80,7 @@ struct TMsgDlgRecord {
     QString Title;
     TMsgDlgType DlgType = mtInformation;
     TMsgDlgButtons Buttons;
+    std::optional<TMsgDlgBtn> DefaultButton; // the button Enter presses
 };
 
 // Everything a box shows and answers. Execute works on a copy of these, so a box raised while
@@ -103,7 +104,7 @@ struct TMsgDlgProperties {
     TFormBorderStyle BorderStyle = TFormBorderStyle::bsDialog;
     QColor Color;             // background, the palette's button face; invalid: the toolkit's own
     QColor FontColor;         // text, the palette's button text; invalid: the toolkit's own
-    bool CancelFocus = false; // focus Cancel (or No) instead of the default button
+    bool CancelFocus = false; // Cancel (or No) has the focus and is the default button
 
     // The form the next box is centred over; without one PosX/PosY or the toolkit place it.
     QPointer<QWidget> OwnerForm;
