@@ -17,6 +17,7 @@ namespace {
 constexpr long ConnectSeconds = 20;
 constexpr long StalledSeconds = 30;  // a server that answers nothing this long has been lost
 constexpr size_t MaxReplyLines = 64; // kept of one request's replies
+constexpr int PollMilliseconds = 10; // the longest a request waits without looking again
 
 using TStatus = TRemoteStatus;
 
@@ -193,11 +194,11 @@ size_t WriteToReadBack(char* buffer, size_t size, size_t count, void* data) {
 struct TFtpFolder::TConnection {
     TConnection(const TPublishSettings& given, const std::string& password,
                 const TPublishPrompts& questions, TProgressReport& progress)
-        : curl(curl_easy_init(), &curl_easy_cleanup), settings(given), prompts(questions),
-          report(progress), withUser(password.empty()) {
+        : multi(curl_multi_init(), &curl_multi_cleanup), curl(curl_easy_init(), &curl_easy_cleanup),
+          settings(given), prompts(questions), report(progress), withUser(password.empty()) {
         trust.Host = settings.Host;
         trust.Pin = settings.TrustedCertificate;
-        if (!curl) {
+        if (!multi || !curl) {
             failure = Failed(TRemoteFault::Other, "curl_easy_init");
             return;
         }
@@ -240,19 +241,40 @@ struct TFtpFolder::TConnection {
         reply.clear();
         replies.clear();
         checkedTrust = &trust;
-        const CURLcode code = curl_easy_perform(curl.get());
+        const CURLcode code = Transfer();
         checkedTrust = nullptr;
         return code == CURLE_OK ? TStatus() : Explain(code);
     }
 
-    // Runs `commands` on the server, in the folder, without a transfer.
-    TStatus Run(const std::vector<std::string>& commands) {
+    // Runs the request to its end. libcurl's own loop may sleep a second while it has nothing to
+    // wait on, as it has between a passive data connection's reply and its connect; this loop
+    // looks again every few milliseconds.
+    CURLcode Transfer() {
+        if (curl_multi_add_handle(multi.get(), curl.get()) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+        int running = 1;
+        CURLMcode state = CURLM_OK;
+        while (running && state == CURLM_OK) {
+            state = curl_multi_perform(multi.get(), &running);
+            if (running && state == CURLM_OK)
+                state = curl_multi_poll(multi.get(), nullptr, 0, PollMilliseconds, nullptr);
+        }
+        CURLcode code = state == CURLM_OK ? CURLE_OK : CURLE_OUT_OF_MEMORY;
+        int left = 0;
+        while (const CURLMsg* message = curl_multi_info_read(multi.get(), &left))
+            if (message->msg == CURLMSG_DONE) code = message->data.result;
+        curl_multi_remove_handle(multi.get(), curl.get());
+        return code;
+    }
+
+    // Runs `commands` on the server without a transfer, then looks at the file `name` in the
+    // folder (its size, in binary mode), or at the folder itself.
+    TStatus Run(const std::vector<std::string>& commands, const std::string& name = {}) {
         curl_slist* list = nullptr;
         for (const std::string& command : commands)
             list = curl_slist_append(list, command.c_str());
         Set(CURLOPT_NOBODY, 1L);
         Set(CURLOPT_QUOTE, list);
-        const TStatus status = Perform(FolderUrl(settings, "", withUser));
+        const TStatus status = Perform(FolderUrl(settings, name, withUser));
         Set(CURLOPT_QUOTE, static_cast<curl_slist*>(nullptr));
         Set(CURLOPT_NOBODY, 0L);
         curl_slist_free_all(list);
@@ -377,6 +399,9 @@ struct TFtpFolder::TConnection {
         return size * count;
     }
 
+    // The multi handle keeps the connection from one request to the next; destroyed after the
+    // easy handle.
+    std::unique_ptr<CURLM, CURLMcode (*)(CURLM*)> multi;
     std::unique_ptr<CURL, void (*)(CURL*)> curl;
     const TPublishSettings& settings;
     const TPublishPrompts& prompts;
@@ -438,12 +463,14 @@ TRemoteStatus TFtpFolder::Look(const std::string& name, TRemoteEntry& entry) {
     entry = {};
     const std::string path = connection.CommandPath(name);
     // STAT lists the name as `ls -l` does, on the control connection, and tells a link (even
-    // one that leads nowhere) from a file; SIZE follows links and tells the size.
-    if (TStatus listed = connection.Run({"*STAT " + path}); !listed) return listed;
+    // one that leads nowhere) from a file; libcurl's look at the file asks its size, which
+    // follows links, in binary mode, which the upload then need not ask for again.
+    const TStatus looked = connection.Run({"*STAT " + path}, name);
+    if (!looked && looked.Fault != TRemoteFault::NoSuchFile) return looked;
     const std::optional<std::string> listing = ListingLine(connection.replies, name);
-    if (TStatus sized = connection.Run({"*SIZE " + path}); !sized) return sized;
-    for (const std::string& line : connection.replies)
-        if (line.starts_with("213 ")) entry.Size = std::strtoull(line.c_str() + 4, nullptr, 10);
+    curl_off_t size = -1;
+    curl_easy_getinfo(connection.curl.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size);
+    if (looked && size >= 0) entry.Size = static_cast<uint64_t>(size);
     entry.Exists = entry.Size || (listing && !listing->empty());
     // A server whose listing leaves out what has a size shows something other than a file.
     if (listing) entry.Regular = listing->starts_with('-');

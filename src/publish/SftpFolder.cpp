@@ -12,6 +12,8 @@
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -69,6 +71,9 @@ TStatus ConnectSocket(const std::string& host, int port, TProgressReport& report
                    address->ai_protocol);
         if (fd < 0) continue;
         status = WaitConnected(fd, *address, report);
+        // Small SFTP requests wait for their replies: none may sit in the kernel meanwhile.
+        const int on = 1;
+        if (status) setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         if (status) return socketFd = fd, status;
         close(fd);
         if (status.Fault == TRemoteFault::Cancelled) break;
