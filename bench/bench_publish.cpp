@@ -149,7 +149,9 @@ void BM_PublishVsCurl(benchmark::State& state) {
     bool failed = false;
     for (auto _ : state) {
         const double publish = SecondsOf(
-            [&] { return bool(PublishFeed(settings, feed, Site().Account->Password(), {}).Result); },
+            [&] {
+                return bool(PublishFeed(settings, feed, Site().Account->Password(), {}).Result);
+            },
             failed);
         const double curl = SecondsOf([&] { return CurlPublish(settings, feed); }, failed);
         state.SetIterationTime(publish);

@@ -25,6 +25,19 @@ TStatus Failed(TRemoteFault fault, std::string detail = {}) {
     return {fault, std::move(detail)};
 }
 
+// Failures that libcurl names plainly; the others depend on the server's reply.
+const std::pair<CURLcode, TRemoteFault> PlainFaults[] = {
+    {CURLE_ABORTED_BY_CALLBACK, TRemoteFault::Cancelled},
+    {CURLE_COULDNT_RESOLVE_HOST, TRemoteFault::HostNotFound},
+    {CURLE_COULDNT_CONNECT, TRemoteFault::Unreachable},
+    {CURLE_LOGIN_DENIED, TRemoteFault::LoginDenied},
+    {CURLE_REMOTE_FILE_NOT_FOUND, TRemoteFault::NoSuchFile},
+    // What a server says when it cannot change into a folder.
+    {CURLE_REMOTE_ACCESS_DENIED, TRemoteFault::NoSuchFile},
+    {CURLE_REMOTE_DISK_FULL, TRemoteFault::DiskFull},
+    {CURLE_OPERATION_TIMEDOUT, TRemoteFault::TimedOut},
+};
+
 // The address of a file in the remote folder (or of the folder itself, `name` empty). FTP paths
 // start in the login folder, so an absolute folder starts with an encoded "/".
 std::string FolderUrl(const TPublishSettings& settings, const std::string& name, bool withUser) {
@@ -317,53 +330,27 @@ struct TFtpFolder::TConnection {
     }
 
     TStatus Explain(CURLcode code) const {
-        const long response = ResponseCode();
-        const std::string words = Words(code);
-        switch (code) {
-        case CURLE_ABORTED_BY_CALLBACK:
-            return Failed(TRemoteFault::Cancelled);
-        case CURLE_PEER_FAILED_VERIFICATION:
-        case CURLE_SSL_CONNECT_ERROR:
-        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-            if (trust.Refused || code != CURLE_SSL_CONNECT_ERROR) return Untrusted();
-            break;
-        case CURLE_COULDNT_RESOLVE_HOST:
-            return Failed(TRemoteFault::HostNotFound, words);
-        case CURLE_COULDNT_CONNECT:
-            return Failed(TRemoteFault::Unreachable, words);
-        case CURLE_LOGIN_DENIED:
-            return Failed(TRemoteFault::LoginDenied, words);
-        case CURLE_REMOTE_FILE_NOT_FOUND:
-        case CURLE_REMOTE_ACCESS_DENIED: // what a server says when it cannot change into a folder
-            return Failed(TRemoteFault::NoSuchFile, words);
-        case CURLE_REMOTE_DISK_FULL:
-            return Failed(TRemoteFault::DiskFull, words);
-        case CURLE_OPERATION_TIMEDOUT:
-            return Failed(TRemoteFault::TimedOut, words);
-        case CURLE_SEND_ERROR:
-        case CURLE_RECV_ERROR:
-        case CURLE_GOT_NOTHING:
-        case CURLE_PARTIAL_FILE:
-        case CURLE_UPLOAD_FAILED:
-        case CURLE_QUOTE_ERROR:
-        case CURLE_FTP_COULDNT_RETR_FILE:
-            break;
-        default:
-            return Failed(TRemoteFault::Other, words);
-        }
-        return FromReply(code, response, words);
+        const bool trustFailed = code == CURLE_PEER_FAILED_VERIFICATION ||
+                                 code == CURLE_SSL_PINNEDPUBKEYNOTMATCH ||
+                                 (code == CURLE_SSL_CONNECT_ERROR && trust.Refused);
+        if (trustFailed) return Untrusted();
+        const auto plain = std::find_if(std::begin(PlainFaults), std::end(PlainFaults),
+                                        [code](const auto& known) { return known.first == code; });
+        if (plain != std::end(PlainFaults)) return Failed(plain->second, Words(code));
+        return FromReply(code, ResponseCode(), Words(code));
     }
 
-    // A refusal the server gave in its reply, or a connection that broke.
+    // A refusal the server gave in its reply, a connection that broke, or what libcurl said.
     static TStatus FromReply(CURLcode code, long response, const std::string& words) {
         if (response == 451 || response == 452 || response == 552)
             return Failed(TRemoteFault::DiskFull, words); // "Failure writing to local file."
         if (response == 550) return Failed(TRemoteFault::NoSuchFile, words);
         if (response == 553 || response == 532 || response == 530)
             return Failed(TRemoteFault::PermissionDenied, words);
-        if (code == CURLE_QUOTE_ERROR || code == CURLE_FTP_COULDNT_RETR_FILE)
-            return Failed(TRemoteFault::Other, words);
-        return Failed(TRemoteFault::ConnectionLost, words);
+        const bool broke = code == CURLE_SEND_ERROR || code == CURLE_RECV_ERROR ||
+                           code == CURLE_GOT_NOTHING || code == CURLE_PARTIAL_FILE ||
+                           code == CURLE_UPLOAD_FAILED;
+        return Failed(broke ? TRemoteFault::ConnectionLost : TRemoteFault::Other, words);
     }
 
     TStatus Untrusted() const {
