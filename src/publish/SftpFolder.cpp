@@ -16,6 +16,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -151,13 +152,16 @@ uint32_t NumberAt(const std::string& bytes, size_t at) {
 
 struct TSftpFolder::TSession {
     ~TSession() {
-        watch.reset(); // before libssh closes the socket it watches
+        watch.reset(); // before the socket it watches goes
         if (sftp) sftp_free(sftp);
         if (ssh) {
             ssh_disconnect(ssh);
             ssh_free(ssh);
         }
-        if (fd >= 0) close(fd);
+        // libssh 0.10 leaves a socket it was given open; should one close it, its number may
+        // name another socket by now, which is left alone.
+        struct stat info {};
+        if (fd >= 0 && fstat(fd, &info) == 0 && info.st_ino == socketInode) close(fd);
     }
 
     // The failure libssh or the server reported last.
@@ -214,7 +218,8 @@ struct TSftpFolder::TSession {
 
     ssh_session ssh = nullptr;
     sftp_session sftp = nullptr;
-    int fd = -1; // the socket until libssh takes it over
+    int fd = -1;           // the connection's socket
+    ino_t socketInode = 0; // which it is
     std::unique_ptr<TWatch> watch;
 };
 
@@ -286,11 +291,13 @@ TRemoteStatus TSftpFolder::Open() {
             ConnectSocket(settings_.Host, EffectivePort(settings_), report_, session->fd);
         !connected)
         return connected;
+    struct stat socketInfo {};
+    fstat(session->fd, &socketInfo);
+    session->socketInode = socketInfo.st_ino;
     session->watch = std::make_unique<TWatch>(session->fd, report_);
     session->ssh = ssh_new();
     if (!session->ssh) return Failed(TRemoteFault::Other, std::strerror(ENOMEM));
     if (TStatus set = SetOptions(session->ssh, settings_, session->fd); !set) return set;
-    session->fd = -1; // libssh closes it from here on
     if (ssh_connect(session->ssh) != SSH_OK) return session->Failure(report_);
 
     const std::string key = ServerKey(session->ssh);

@@ -24,6 +24,12 @@ template <typename Condition> bool PollFor(Condition condition) {
     return true;
 }
 
+// How many files this process has open: a publish leaves none behind.
+inline size_t OpenFiles() {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                             std::filesystem::directory_iterator()));
+}
+
 class TPublishFixture : public TTempFolderTest {
 protected:
     void SetUp() override {

@@ -50,6 +50,7 @@ TEST_F(TPublishTest, ReplacesThePublishedFeedOverEachProtocol) {
     WriteBytes(dir_ / "client/.netrc", "machine 127.0.0.1 login " + Account().Name() +
                                            " password " + Account().Password() + "\n");
     WriteBytes(dir_ / "news.rdf", Feed);
+    const size_t openFiles = OpenFiles();
     int round = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(++round);
@@ -89,6 +90,7 @@ TEST_F(TPublishTest, ReplacesThePublishedFeedOverEachProtocol) {
         }
         WriteBytes(Remote() / "news.rdf", "published before\n");
     }
+    EXPECT_EQ(OpenFiles(), openFiles);
 }
 
 // Cuts every temporary file of ours on the server to half once the whole feed was sent.
