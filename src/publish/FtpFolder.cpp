@@ -161,9 +161,9 @@ CURLcode OnTlsContext(CURL*, void* context, void*) {
     return CURLE_OK;
 }
 
-// The line of a STAT reply's listing ("213-" to "213 ") that names `name`: a file's ends in its
-// name, a link's has its name before " -> ". Empty when the listing has no such line; none when
-// the server gave no listing.
+// The line of a STAT reply's listing ("213-" to "213 ") that names `name`, without the blanks
+// some servers start it with: a file's ends in its name, a link's has its name before " -> ".
+// Empty when the listing has no such line; none when the server gave no listing.
 std::optional<std::string> ListingLine(const std::vector<std::string>& replies,
                                        const std::string& name) {
     const auto start = std::find_if(replies.begin(), replies.end(), [](const std::string& line) {
@@ -172,7 +172,7 @@ std::optional<std::string> ListingLine(const std::vector<std::string>& replies,
     if (start == replies.end()) return std::nullopt;
     for (auto line = start + 1; line != replies.end() && !line->starts_with("213 "); ++line)
         if (line->ends_with(" " + name) || line->find(" " + name + " -> ") != std::string::npos)
-            return *line;
+            return line->substr(std::min(line->find_first_not_of(' '), line->size()));
     return std::string();
 }
 

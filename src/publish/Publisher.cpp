@@ -44,10 +44,10 @@ std::string OwnName(const std::string& feed) {
 // A record names only our own files: anything else in it is not ours to touch.
 std::string IfOwnName(const std::string& candidate, const std::string& feed) {
     const std::string start = "." + feed + OwnTag;
-    const bool own = candidate.size() == start.size() + RandomLetters &&
-                     candidate.starts_with(start) &&
-                     std::all_of(candidate.begin() + static_cast<long>(start.size()),
-                                 candidate.end(), [](char ch) { return std::isalnum(ch); });
+    const bool own =
+        candidate.size() == start.size() + RandomLetters && candidate.starts_with(start) &&
+        std::all_of(candidate.begin() + static_cast<long>(start.size()), candidate.end(),
+                    [](unsigned char ch) { return std::isalnum(ch) != 0; });
     return own ? candidate : std::string();
 }
 
@@ -119,6 +119,10 @@ std::string FailureText(TStep step, const TRemoteStatus& status, const TPublishS
     case TRemoteFault::WriteStopped:
         return "転送が途中で止まりました。サーバーのディスクがいっぱいか容量の制限を超えたか、接続"
                "が一時的に切れたためです。";
+    case TRemoteFault::Mismatch:
+        return "サーバーに届いたフィードが送ったものと違います" + InBrackets(status.Detail) + "。";
+    case TRemoteFault::NotRecorded:
+        return "公開の記録をこの機械に書けません" + InBrackets(status.Detail) + "。";
     case TRemoteFault::NameTaken:
     case TRemoteFault::Other:
         break;
@@ -180,14 +184,16 @@ private:
         if (!report_.Report(bytes_.size())) return {TRemoteFault::Cancelled, {}};
         TRemoteEntry entry;
         if (TRemoteStatus looked = folder_.Look(temporary_, entry); !looked) return looked;
-        std::string back;
+        if (!entry.Regular)
+            return {TRemoteFault::Mismatch, "サーバーにあるのはファイルではありません"};
         // A server that tells no size (and so perhaps nothing at all) sends the file back.
-        const bool same =
-            entry.Size
-                ? entry.Exists && entry.Regular && *entry.Size == bytes_.size()
-                : entry.Regular && folder_.Read(temporary_, back, bytes_.size()) && back == bytes_;
-        if (!same)
-            return {TRemoteFault::Other, "サーバーに届いたフィードのサイズが送ったものと違います"};
+        std::string back;
+        if (entry.Size && *entry.Size != bytes_.size())
+            return {TRemoteFault::Mismatch, "送ったのは " + std::to_string(bytes_.size()) +
+                                                " バイト、届いたのは " +
+                                                std::to_string(*entry.Size) + " バイト"};
+        if (!entry.Size && (!folder_.Read(temporary_, back, bytes_.size()) || back != bytes_))
+            return {TRemoteFault::Mismatch, "読み戻した内容が違います"};
         if (!entry.Permissions || (*entry.Permissions & 0044) != 0044)
             if (TRemoteStatus readable = folder_.MakeReadable(temporary_); !readable)
                 return readable;
@@ -226,8 +232,7 @@ private:
 
     TRemoteStatus Record() {
         if (TResult recorded = lock_.Record({temporary_, aside_}); !recorded)
-            return {TRemoteFault::Other,
-                    "この機械に公開の記録を書けません: " + Cp932ToUtf8(recorded.Reason())};
+            return {TRemoteFault::NotRecorded, Cp932ToUtf8(recorded.Reason())};
         return {};
     }
 

@@ -32,6 +32,8 @@ enum class TRemoteFault {
     WriteStopped,     // an upload broke off while the server still answers: a full disk or a
                       // line that dropped for a moment, the server will not say which
     NameTaken,        // something already has the name a new file was to take
+    Mismatch,         // the file on the server is not the one sent (found by the publisher)
+    NotRecorded,      // this machine's record of the publish cannot be written (the publisher)
     Other,            // anything else; Detail says what the server or library said
 };
 

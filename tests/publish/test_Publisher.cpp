@@ -189,10 +189,10 @@ TEST_F(TPublishTest, FailuresLeaveThePublishedFeedAsItWas) {
          [](TPublishSettings& settings, std::string&) { settings.PlainFtpAccepted = false; },
          "暗号化されずに送られます"},
         {"SFTP upload cut short", TPublishProtocol::Sftp, [](TPublishSettings&, std::string&) {},
-         "サイズが送ったものと違います", 0,
+         "送ったものと違います (送ったのは 56 バイト、届いたのは 28 バイト)", 0,
          [this](uint64_t sent, uint64_t total) { return CutUploads(Remote(), sent, total); }},
         {"FTP upload cut short", TPublishProtocol::Ftp, [](TPublishSettings&, std::string&) {},
-         "サイズが送ったものと違います", 0,
+         "送ったものと違います (送ったのは 56 バイト、届いたのは 28 バイト)", 0,
          [this](uint64_t sent, uint64_t total) { return CutUploads(Remote(), sent, total); }},
         {"connection cut between the steps of the replace", TPublishProtocol::Sftp,
          [this](TPublishSettings& settings, std::string&) {
