@@ -10,7 +10,7 @@ PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmo
 	libbenchmark-dev libxml2-dev libxml2-utils xvfb xauth fonts-ipafont-gothic \
 	qt6-translations-l10n clang-format dpkg-dev file desktop-file-utils shared-mime-info \
 	openbox xdotool x11-utils fonts-noto-cjk dbus-x11 fcitx5 fcitx5-mozc fcitx5-frontend-qt6 \
-	libcurl4-openssl-dev libssl-dev openssh-server openssh-client vsftpd openssl \
+	libcurl4-openssl-dev libssh-dev libssl-dev openssh-server openssh-client vsftpd openssl faketime \
 	libsecret-1-dev gnome-keyring \
 	lintian man-db xdg-utils libfile-mimeinfo-perl libglib2.0-bin appstream python3-pyatspi \
 	at-spi2-core

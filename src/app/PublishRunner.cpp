@@ -45,12 +45,13 @@ bool AcceptHostKey(const std::string& host, const std::string& fingerprint) {
         mtWarning, true);
 }
 
-bool AcceptCertificate(const std::string& host, const std::string& fingerprint) {
-    return AskYesNo(
-        u"サーバー %1 の証明書はシステムに信頼されていません (自己署名の証明書など)。"
-        u"\r\n\r\n%2\r\n\r\nサーバーの管理者が公表している指紋と同じときだけ接続してください。"
-        u"この証明書を信頼して記録し、接続しますか？"_s.arg(Utf8(host), Utf8(fingerprint)),
-        mtWarning, true);
+bool AcceptCertificate(const TCertificateFacts& certificate) {
+    return AskYesNo(u"サーバー %1 の証明書は信頼されていません。%2\r\n\r\nSHA-256 指紋: %3\r\n\r\n"
+                    u"サーバーの管理者が公表している指紋と同じときだけ接続してください。"
+                    u"この証明書を信頼して記録し、接続しますか？"_s.arg(
+                        Utf8(certificate.Host), Utf8(CertificateDoubts(certificate)),
+                        Utf8(certificate.Fingerprint)),
+                    mtWarning, true);
 }
 
 bool AcceptPlainFtp() {
@@ -168,8 +169,8 @@ TPublishPrompts TPublishRunner::Prompts() {
     prompts.AcceptHostKey = [this](const std::string& host, const std::string& fingerprint) {
         return AskOnGuiThread([=] { return AcceptHostKey(host, fingerprint); });
     };
-    prompts.AcceptCertificate = [this](const std::string& host, const std::string& fingerprint) {
-        return AskOnGuiThread([=] { return AcceptCertificate(host, fingerprint); });
+    prompts.AcceptCertificate = [this](const TCertificateFacts& certificate) {
+        return AskOnGuiThread([=] { return AcceptCertificate(certificate); });
     };
     prompts.AcceptPlainFtp = [this] { return AskOnGuiThread(&AcceptPlainFtp); };
     prompts.Progress = [this](uint64_t sent, uint64_t total) {

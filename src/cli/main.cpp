@@ -65,7 +65,7 @@ constexpr const char* Usage =
     "\n"
     "Exit status: 0 done (a duplicate-identifier warning still exits 0), 1 the table file\n"
     "could not be read or the feed not written, 2 wrong usage, 3 the check found an error,\n"
-    "4 the feed could not be published (the published feed is then as it was).\n";
+    "4 the feed could not be published (standard error says why and what the site holds).\n";
 
 enum class Destination { SaveLocation, StandardOutput, File };
 

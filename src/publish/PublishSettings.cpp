@@ -1,5 +1,8 @@
 #include "publish/PublishSettings.h"
 
+#include "text/PercentEncode.h"
+
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <utility>
@@ -12,29 +15,14 @@ const std::array<std::pair<TPublishProtocol, const char*>, 3> ProtocolNames{{
     {TPublishProtocol::Ftp, "FTP"},
 }};
 
-bool KeptAsItIs(unsigned char ch) {
-    return (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '/' || ch == '.' ||
-           ch == '_' || ch == '-';
-}
-
 constexpr std::string_view SectionPrefix = "Publish:";
 
 // The editor and the command line may name one table file by different paths; the absolute,
 // normalised one is the key both use.
 std::string SectionOf(const std::string& tablePath) {
-    static constexpr char Digits[] = "0123456789abcdef";
-    std::string section(SectionPrefix);
-    for (const char ch : std::filesystem::absolute(tablePath).lexically_normal().string()) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (KeptAsItIs(byte)) {
-            section += ch;
-        } else {
-            section += '%';
-            section += Digits[byte >> 4];
-            section += Digits[byte & 0x0F];
-        }
-    }
-    return section;
+    return std::string(SectionPrefix) +
+           PercentEncode(std::filesystem::absolute(tablePath).lexically_normal().string(),
+                         TPercentEncoding::FoldedPath);
 }
 
 const char* ProtocolName(TPublishProtocol protocol) {
@@ -57,6 +45,24 @@ int DefaultPort(TPublishProtocol protocol) {
 
 int EffectivePort(const TPublishSettings& settings) {
     return settings.Port > 0 ? settings.Port : DefaultPort(settings.Protocol);
+}
+
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F; });
+}
+
+std::string RemoteFolderPath(const TPublishSettings& settings) {
+    std::string folder = settings.RemoteFolder;
+    while (folder.size() > 1 && folder.ends_with('/'))
+        folder.pop_back();
+    return folder;
+}
+
+std::string RemoteFilePath(const TPublishSettings& settings, const std::string& name) {
+    const std::string folder = RemoteFolderPath(settings);
+    if (folder.empty()) return name;
+    return folder.ends_with('/') ? folder + name : folder + "/" + name;
 }
 
 namespace {

@@ -45,6 +45,16 @@ int DefaultPort(TPublishProtocol protocol);
 // The port the connection uses: Port, or the protocol's own.
 int EffectivePort(const TPublishSettings& settings);
 
+// True when `text` holds a control character: no setting or name sent to a server may, as one
+// could end a command there and start another.
+bool HasControlCharacter(const std::string& text);
+
+// The remote folder as the server's commands take it: without a trailing "/", "/" for the root,
+// empty for the login folder.
+std::string RemoteFolderPath(const TPublishSettings& settings);
+// The path of the file `name` in the remote folder, as the server's commands take it.
+std::string RemoteFilePath(const TPublishSettings& settings, const std::string& name);
+
 // The publish settings of `tablePath` in `ini`, or std::nullopt when it has none (or no host).
 std::optional<TPublishSettings> ReadPublishSettings(const TIniFile& ini,
                                                     const std::string& tablePath);

@@ -2,16 +2,27 @@
 
 // Publishing a feed file to the site over SFTP, FTPS (explicit TLS) or plain FTP.
 //
-// The feed goes up under a temporary name into the same remote folder, is read back and compared
-// with what was sent, and only then renamed over the published feed. A reader therefore never
-// fetches half a feed, and any failure before the rename (a wrong password, a lost connection, a
-// full disk, a cancel) leaves the published feed as it was; a partly uploaded file is removed
-// again while the server still answers. Where the server will not rename over an existing file
-// (OpenSSH's SFTP server), the old feed is deleted right before the rename.
+// The published feed is never removed before its replacement is whole on the server:
+// - The feed goes up under a temporary name of its own, new at each publish and hard to guess
+//   (".news.rdf.orvanix-k3J9xqW2mZ"), into the same remote folder. Over SFTP the file is created
+//   only if nothing has that name; FTP cannot refuse an existing name, so the name is first
+//   checked to be free. Nothing but that file is ever written to or has its permissions changed,
+//   and no symbolic link planted at any name is followed.
+// - The server's size of that file (or, where a server cannot tell sizes, the file read back) must
+//   match what was sent; only then is it renamed over the published feed, in one step where the
+//   server can (FTP's rename, OpenSSH's posix-rename). Elsewhere the published feed is first
+//   renamed aside under a name of our own, the new one renamed into place and the old one
+//   removed; if the new one cannot be put in place, the old one is renamed back.
+// - Every failure says what the site holds afterwards: "unchanged" only when that is so. A
+//   temporary file left by a failed upload is removed, over a new connection if the old one
+//   broke; what cannot be removed then, and what a publish that was killed left, is put right by
+//   the next publish of that feed (PublishLock.h).
+// - Publishes of one remote feed from this machine take turns (PublishLock.h).
 //
 // Trust: an SFTP server's host key must be in ~/.ssh/known_hosts; an unknown one is accepted
-// only through AcceptHostKey and then added there, and a changed one is always refused. An FTPS
-// server's certificate must be trusted by the system, or be the one the user accepted before
+// only through AcceptHostKey and then added there, and a changed or revoked one is always
+// refused, as is any host key when known_hosts cannot be read. An FTPS server's certificate must
+// be trusted by the system, or be the one the user accepted before
 // (TPublishSettings::TrustedCertificate) or accepts now through AcceptCertificate. Plain FTP is
 // used only when the user has accepted it (PlainFtpAccepted, or AcceptPlainFtp now). A prompt
 // that is not set counts as "no": the command line runs without prompts.
@@ -25,15 +36,31 @@
 #include <functional>
 #include <string>
 
+// What the user is told of an FTPS server's certificate that the system does not trust.
+struct TCertificateFacts {
+    std::string Host;
+    // SHA-256 of the certificate as `openssl x509 -fingerprint -sha256` prints it ("3D:F7:…").
+    std::string Fingerprint;
+    bool SelfSigned = false;
+    std::string IssuedFor; // the names it was issued for, when the host is not among them
+    std::string ExpiredOn; // "2024-05-31" when it has expired
+    std::string ValidFrom; // when it is not valid yet
+};
+
+// Why such a certificate is not trusted, in the user's words (UTF-8): "自己署名の証明書です。…".
+std::string CertificateDoubts(const TCertificateFacts& facts);
+
 struct TPublishPrompts {
-    // The host name and the SHA256 fingerprint of a key or certificate nothing vouches for;
-    // true trusts it.
+    // The host name and the SHA256 fingerprint of a host key nothing vouches for; true trusts it.
     std::function<bool(const std::string& host, const std::string& fingerprint)> AcceptHostKey;
-    std::function<bool(const std::string& host, const std::string& fingerprint)> AcceptCertificate;
+    // A certificate the system does not trust; true trusts it.
+    std::function<bool(const TCertificateFacts& certificate)> AcceptCertificate;
     // True when the user agrees to send the password unencrypted.
     std::function<bool()> AcceptPlainFtp;
-    // Bytes of the feed sent so far and in all, called about once a second or more often from
-    // the connection until the rename; false cancels the publish there.
+    // Bytes of the feed sent so far and in all, called about once a second or more often while
+    // the publish waits for its turn, connects and uploads, until the feed is checked on the
+    // server; false cancels the publish there. It may be called from a helper thread of the
+    // publish, never by two threads at once.
     std::function<bool(uint64_t sent, uint64_t total)> Progress;
 };
 

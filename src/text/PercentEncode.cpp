@@ -14,9 +14,12 @@ bool KeepsAsIs(unsigned char byte, TPercentEncoding encoding) {
     case TPercentEncoding::Address:
         return byte > 0x20 && byte < 0x7F;
     case TPercentEncoding::NonAscii:
+        return byte < 0x80;
+    case TPercentEncoding::FoldedPath:
         break;
     }
-    return byte < 0x80;
+    return (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '/' ||
+           byte == '.' || byte == '_' || byte == '-';
 }
 
 // The value of a hexadecimal digit; -1 for any other byte.

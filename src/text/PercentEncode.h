@@ -11,6 +11,8 @@ enum class TPercentEncoding {
     QueryValue, // all but letters, digits and "-._~": an address put into another's query
     Address,    // only what an address cannot carry as it is: non-ASCII bytes, blanks, controls
     NonAscii,   // only non-ASCII bytes: an address as browsers send it, nothing else changed
+    FoldedPath, // all but small letters, digits and "/._-": a path as a key where letter case
+                // does not count (a settings section), two paths differing in case kept apart
 };
 
 std::string PercentEncode(const std::string& utf8, TPercentEncoding encoding);

@@ -211,7 +211,8 @@ int FillTemporary(int fd, const std::string& bytes, const std::optional<struct s
     return 0;
 }
 
-// Reads the file into `content`, which is left as it was on failure.
+} // namespace
+
 TResult ReadWholeFile(const std::string& path, std::string& content) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return TResult::FromErrno(errno);
@@ -230,8 +231,6 @@ TResult ReadWholeFile(const std::string& path, std::string& content) {
     content = std::move(bytes);
     return {};
 }
-
-} // namespace
 
 TResult WriteFileAtomic(const std::string& path, const std::string& bytes, TFileAccess access) {
     std::string target;

@@ -59,5 +59,9 @@ void RemoveStaleTemporaries(const std::string& target);
 // that is left incomplete is removed. Fails with EEXIST when the name is taken.
 TResult WriteFileExclusive(const std::string& path, const std::string& bytes);
 
+// Reads the whole file at `path`, every byte as it is, into `content`, which is left as it was on
+// failure (a folder fails with EISDIR).
+TResult ReadWholeFile(const std::string& path, std::string& content);
+
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -35,6 +35,12 @@ std::string UserConfigFolder() {
     return DelPathDelim(Environment("HOME")) + "/.config";
 }
 
+std::string UserStateFolder() {
+    const std::string state = Environment("XDG_STATE_HOME");
+    if (state.starts_with('/')) return DelPathDelim(state);
+    return DelPathDelim(Environment("HOME")) + "/.local/state";
+}
+
 std::string ProgramSettingsFile() {
     const std::string& program = ProgramFolder();
     return ChooseUserPlaces(program, RunsFromBuildFolder(program), {UserConfigFolder(), {}, {}})

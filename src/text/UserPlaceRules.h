@@ -35,6 +35,9 @@ bool RunsFromBuildFolder(const std::string& programFolder);
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config; without a trailing "/".
 std::string UserConfigFolder();
 
+// $XDG_STATE_HOME when it is an absolute path, else ~/.local/state; without a trailing "/".
+std::string UserStateFolder();
+
 // The settings file of a program that has no desktop folders at hand (the command-line feed
 // builder): the same file the editor beside it uses. Nothing is created.
 std::string ProgramSettingsFile();

@@ -8,9 +8,27 @@
 #include "TestSupport.h"
 #include "publish/PublishSettings.h"
 
+#include <algorithm>
 #include <sys/stat.h>
+#include <vector>
 
 namespace testsupport {
+
+// Polls `condition` until it holds or half a minute has passed; whether it held.
+template <typename Condition> bool PollFor(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// How many files this process has open: a publish leaves none behind.
+inline size_t OpenFiles() {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                             std::filesystem::directory_iterator()));
+}
 
 class TPublishFixture : public TTempFolderTest {
 protected:
@@ -33,6 +51,8 @@ protected:
         sftp_.Stop();
         ftp_.Stop();
         ftps_.Stop();
+        otherSftp_.Stop();
+        otherFtps_.Stop();
         account_.reset();
         TTempFolderTest::TearDown();
     }
@@ -40,6 +60,14 @@ protected:
     std::filesystem::path Remote() const { return dir_ / "home/www"; }
     std::string RemoteFeed() const { return ReadBytes(Remote() / "news.rdf"); }
     std::filesystem::path KnownHosts() const { return dir_ / "client/.ssh/known_hosts"; }
+    // The names in the remote folder: only the published feed once a publish has ended.
+    std::vector<std::string> RemoteNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Remote()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     // Settings for the test's server of `protocol`, started now if it is not running; an SSH
     // server's host key is known to the client.
@@ -75,17 +103,45 @@ protected:
         const std::string base64 = ReadBytes(pin);
         return "sha256//" + base64.substr(0, base64.find('\n'));
     }
+    // Settings for an SFTP server of its own that runs `subsystem` for SFTP; its host key is
+    // known to the client besides the first server's.
+    TPublishSettings OtherSftpServer(const std::string& subsystem) {
+        TPublishSettings settings = ServerSettings(TPublishProtocol::Sftp);
+        EXPECT_TRUE(otherSftp_.Start(OtherFolder(), dir_ / "servers/authorized_keys", subsystem));
+        WriteBytes(KnownHosts(), ReadBytes(KnownHosts()) + otherSftp_.KnownHostsLine());
+        settings.Port = otherSftp_.Port();
+        return settings;
+    }
+    // Settings for an FTPS server of its own with a certificate made by `certificate`'s options
+    // (and `madeOn`, see TFtpServer), which the user has not accepted.
+    TPublishSettings OtherFtpsServer(const std::string& certificate, const std::string& madeOn) {
+        TPublishSettings settings = ServerSettings(TPublishProtocol::Ftps);
+        EXPECT_TRUE(otherFtps_.Start(OtherFolder(), true, certificate, madeOn));
+        settings.Port = otherFtps_.Port();
+        settings.TrustedCertificate.clear();
+        return settings;
+    }
     TServerProcess& Server(TPublishProtocol protocol) {
         if (protocol == TPublishProtocol::Sftp) return sftp_;
         return protocol == TPublishProtocol::Ftps ? static_cast<TServerProcess&>(ftps_) : ftp_;
     }
     const TTestAccount& Account() const { return *account_; }
 
-    TSshServer sftp_;
-    TFtpServer ftp_, ftps_;
+    TSshServer sftp_, otherSftp_;
+    TFtpServer ftp_, ftps_, otherFtps_;
 
 private:
+    // A new folder for another server, which stops the one before.
+    std::filesystem::path OtherFolder() {
+        otherSftp_.Stop();
+        otherFtps_.Stop();
+        const std::filesystem::path folder = dir_ / ("servers-" + std::to_string(++others_));
+        std::filesystem::create_directories(folder);
+        return folder;
+    }
+
     std::unique_ptr<TTestAccount> account_;
+    int others_ = 0;
 };
 
 } // namespace testsupport
