@@ -52,6 +52,8 @@ QScrollArea* ScrollingPage(TTabSheetEx* sheet) {
     auto* area = new QScrollArea;
     area->setObjectName(sheet->objectName() + u"Scroll"_s);
     area->setFrameShape(QFrame::NoFrame);
+    // The page follows the focus; the area itself is no stop for Tab.
+    area->setFocusPolicy(Qt::NoFocus);
     area->setWidgetResizable(true);
     area->setWidget(sheet);
     QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* focused) {
