@@ -122,7 +122,6 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     }
     const bool saved = result.Outcome == TSaveOutcome::Saved;
     if (saved) RecoveryKeeper->DocumentSettled();
-    if (!result.IdentifiersUnique) QApplication::beep();
     if (result.CheckErrors == 0)
         ShowMsg(result.Message);
     else if (ShowMsgOfferingList(result.Message))

@@ -11,7 +11,6 @@
 #include <array>
 #include <initializer_list>
 #include <iterator>
-#include <map>
 #include <string_view>
 
 namespace {
@@ -332,11 +331,10 @@ public:
         CheckChannelFields(ChannelRules);
         CheckFeedAddress();
         CheckLogo();
-        const std::map<int, int> duplicates = DuplicateOf();
         const std::string oldest = OldestPublishedDay();
         for (int row = 1; row <= MaxItemRows; ++row) {
             if (IsPublished(row))
-                CheckPublishedRow(row, duplicates);
+                CheckPublishedRow(row);
             else
                 CheckLeftOutRow(row, oldest);
         }
@@ -417,7 +415,7 @@ private:
         }
     }
 
-    void CheckPublishedRow(int row, const std::map<int, int>& duplicates) {
+    void CheckPublishedRow(int row) {
         const TFeedItem& item = document_.Row(row);
         for (const TCellRule& rule : CellRules) {
             const std::string& value = item.Cell(rule.column);
@@ -426,12 +424,6 @@ private:
                 AddCell(TFindingSeverity::Error, row, rule.column, Text(rule.ifEmpty));
             else if (!value.empty())
                 AddCell(row, rule.column, TextNotes(rule.kind, name, value, rule.guidanceBytes));
-            if (rule.column != icAddress) continue;
-            if (const auto other = duplicates.find(row); other != duplicates.end())
-                AddCell(TFindingSeverity::Error, row, icAddress,
-                        Text("{}行目とアドレスと日付が同じで、識別子が重なります。フィードリーダー"
-                             "は一つの項目とみなします。",
-                             {IntToStrSafe(other->second)}));
         }
     }
 
@@ -456,16 +448,6 @@ private:
 
     bool IsPublished(int row) const {
         return std::find(published_.begin(), published_.end(), row) != published_.end();
-    }
-
-    // Each row whose identifier repeats another's, with the other row; both rows are named.
-    std::map<int, int> DuplicateOf() const {
-        std::map<int, int> other;
-        for (const auto& [first, second] : DuplicateIdentifierRows(document_)) {
-            other.emplace(first, second);
-            other.emplace(second, first);
-        }
-        return other;
     }
 
     // The day of the oldest published entry with a valid date; empty when there is none.
