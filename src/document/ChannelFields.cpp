@@ -22,12 +22,11 @@ constexpr std::array<TSourceField, ChannelTextFieldCount> SourceFields{{
      "ホームページアドレス(必須) http:// から入力します"},
     {TChannelField::Description, &TChannelInfo::Description, 4, 500, "説明文", "説明文(任意)"},
     {TChannelField::FeedAddress, &TChannelInfo::FeedAddress, 5, 255,
-     "RSSファイルを設置するアドレス",
-     "RSSファイルを設置するアドレス(必須) http:// から入力します"},
+     "RSSファイルを設置するアドレス", "RSSファイルを設置するアドレス(必須) http:// から入力します"},
     {TChannelField::LogoTitle, &TChannelInfo::LogoTitle, 6, 40, "ロゴのタイトル",
      "タイトル(必須) ロゴのタイトルを入力します"},
-    {TChannelField::LogoImageAddress, &TChannelInfo::LogoImageAddress, 7, 255,
-     "ロゴのあるアドレス", "ロゴのあるアドレス(必須) http:// から入力します"},
+    {TChannelField::LogoImageAddress, &TChannelInfo::LogoImageAddress, 7, 255, "ロゴのあるアドレス",
+     "ロゴのあるアドレス(必須) http:// から入力します"},
     {TChannelField::LogoLinkAddress, &TChannelInfo::LogoLinkAddress, 8, 255,
      "ロゴをクリックしたときのアドレス",
      "ロゴをクリックしたときのアドレス(必須) http:// から入力します"},
@@ -38,6 +37,10 @@ constexpr std::array<TSourceField, ChannelTextFieldCount> SourceFields{{
      "スタイルシートのアドレスと名前", "スタイルシートのアドレスと名前(任意) "},
 }};
 
+std::string FromSource(const char* utf8) {
+    return Utf8ToCp932(utf8).value();
+}
+
 } // namespace
 
 const std::array<TChannelTextField, ChannelTextFieldCount>& ChannelTextFields() {
@@ -45,8 +48,12 @@ const std::array<TChannelTextField, ChannelTextFieldCount>& ChannelTextFields() 
         std::array<TChannelTextField, ChannelTextFieldCount> converted;
         for (size_t i = 0; i < converted.size(); ++i) {
             const TSourceField& source = SourceFields[i];
-            converted[i] = {source.field, source.text, source.tableLine, source.maxLength,
-                            Utf8ToCp932(source.name).value(), Utf8ToCp932(source.caption).value()};
+            converted[i] = {source.field,
+                            source.text,
+                            source.tableLine,
+                            source.maxLength,
+                            FromSource(source.name),
+                            FromSource(source.caption)};
         }
         return converted;
     }();
