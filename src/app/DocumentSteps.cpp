@@ -1,5 +1,8 @@
 #include "app/DocumentSteps.h"
 
+#include "document/ChannelFields.h"
+#include "widgets/Cp932Text.h"
+
 #include <array>
 #include <utility>
 
@@ -10,21 +13,9 @@ namespace {
 const std::array<QString, ItemColumns> ColumnNames{u"タイトル"_s, u"日付"_s, u"アドレス"_s,
                                                    u"説明文"_s};
 
-const std::array<std::pair<std::string TChannelInfo::*, QString>, 9> ChannelTextNames{{
-    {&TChannelInfo::Title, u"タイトル"_s},
-    {&TChannelInfo::HomeAddress, u"ホームページアドレス"_s},
-    {&TChannelInfo::Description, u"説明文"_s},
-    {&TChannelInfo::FeedAddress, u"RSSファイルを設置するアドレス"_s},
-    {&TChannelInfo::LogoTitle, u"ロゴのタイトル"_s},
-    {&TChannelInfo::LogoImageAddress, u"ロゴのあるアドレス"_s},
-    {&TChannelInfo::LogoLinkAddress, u"ロゴをクリックしたときのアドレス"_s},
-    {&TChannelInfo::SaveFolder, u"RSSファイルのローカル保存先"_s},
-    {&TChannelInfo::StyleSheet, u"スタイルシートのアドレス"_s},
-}};
-
 QString ChannelFieldName(const TChannelInfo& before, const TChannelInfo& after) {
-    for (const auto& [text, name] : ChannelTextNames)
-        if (before.*text != after.*text) return name;
+    for (const TChannelTextField& field : ChannelTextFields())
+        if (before.*field.Text != after.*field.Text) return FromCp932(field.Name);
     if (before.ExtensionIndex != after.ExtensionIndex) return u"拡張子"_s;
     if (before.AutoDate != after.AutoDate) return u"日付の自動セット"_s;
     return u"アドレスの自動セット"_s;

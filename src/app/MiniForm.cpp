@@ -58,23 +58,6 @@ QFont PointFont(int points) {
     return font;
 }
 
-// Each text field of the channel and the edit box that holds it, in the order of the table file.
-struct TChannelTextField {
-    TPaintEdit* TMiniForm::*edit;
-    std::string TChannelInfo::*text;
-};
-const std::array<TChannelTextField, 9> ChannelTextFields{{
-    {&TMiniForm::ED_Informer_Title, &TChannelInfo::Title},
-    {&TMiniForm::ED_Informer_Address, &TChannelInfo::HomeAddress},
-    {&TMiniForm::ED_Informer_Setumei, &TChannelInfo::Description},
-    {&TMiniForm::ED_Informer_RssAddress, &TChannelInfo::FeedAddress},
-    {&TMiniForm::Edit_Logo_Title, &TChannelInfo::LogoTitle},
-    {&TMiniForm::Edit_Logo_Address, &TChannelInfo::LogoImageAddress},
-    {&TMiniForm::Edit_Logo_Setumei, &TChannelInfo::LogoLinkAddress},
-    {&TMiniForm::Edit_RssSave, &TChannelInfo::SaveFolder},
-    {&TMiniForm::Edit_StyleSheet, &TChannelInfo::StyleSheet},
-}};
-
 bool IsFile(const std::string& path) {
     const QFileInfo info(ShownPath(path));
     return info.exists() && !info.isDir();
@@ -106,17 +89,14 @@ TMiniForm::~TMiniForm() {
 // ---------------------------------------------------------------------------------------------
 // The document in the controls
 
-std::array<TPaintEdit*, 9> TMiniForm::ChannelEdits() const {
-    std::array<TPaintEdit*, 9> edits{};
-    for (size_t i = 0; i < edits.size(); ++i)
-        edits[i] = this->*ChannelTextFields[i].edit;
-    return edits;
+TPaintEdit* TMiniForm::ChannelEdit(TChannelField field) const {
+    return channelEdits_.at(static_cast<size_t>(field));
 }
 
 TChannelInfo TMiniForm::ChannelFromControls() const {
     TChannelInfo channel;
-    for (const TChannelTextField& field : ChannelTextFields)
-        channel.*field.text = (this->*field.edit)->TextCp932();
+    for (const TChannelTextField& field : ChannelTextFields())
+        channel.*field.Text = ChannelEdit(field.Field)->TextCp932();
     channel.ExtensionIndex = RadioGroup_Ext->ItemIndex() == 1 ? 1 : 0;
     channel.AutoDate = CB_AutoData->isChecked();
     channel.AutoAddress = CB_AutoAddress->isChecked();
@@ -156,10 +136,10 @@ void TMiniForm::DocumentToControls(const TFeedDocument& document) {
 }
 
 void TMiniForm::ChannelToControls(const TChannelInfo& channel) {
-    for (const TChannelTextField& field : ChannelTextFields) {
-        TPaintEdit* edit = this->*field.edit;
-        if (edit->TextCp932() == channel.*field.text) continue;
-        edit->SetTextCp932(channel.*field.text);
+    for (const TChannelTextField& field : ChannelTextFields()) {
+        TPaintEdit* edit = ChannelEdit(field.Field);
+        if (edit->TextCp932() == channel.*field.Text) continue;
+        edit->SetTextCp932(channel.*field.Text);
         // A long text is shown from its start.
         edit->setCursorPosition(0);
     }
@@ -170,13 +150,13 @@ void TMiniForm::ChannelToControls(const TChannelInfo& channel) {
 }
 
 bool TMiniForm::IsChannelEdit(const QWidget* control) const {
-    const std::array<TPaintEdit*, 9> edits = ChannelEdits();
-    return control && std::find(edits.begin(), edits.end(), control) != edits.end();
+    return control &&
+           std::find(channelEdits_.begin(), channelEdits_.end(), control) != channelEdits_.end();
 }
 
 std::optional<std::string> TMiniForm::CommittedText(const QWidget* control) const {
-    for (const TChannelTextField& field : ChannelTextFields)
-        if (this->*field.edit == control) return channel_.*field.text;
+    for (const TChannelTextField& field : ChannelTextFields())
+        if (ChannelEdit(field.Field) == control) return channel_.*field.Text;
     const auto* cellEditor = qobject_cast<const TComboInplace*>(control);
     if (!cellEditor || cellEditor->Grid() != XStringGrid) return std::nullopt;
     const TGridCoord cell = XStringGrid->EditCell();

@@ -15,6 +15,7 @@
 // start a new history.
 
 #include "app/L_CtlSize.h"
+#include "document/ChannelFields.h"
 #include "document/ClipboardRows.h"
 #include "document/DiskState.h"
 #include "document/DocumentChange.h"
@@ -314,7 +315,11 @@ private:
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
                          void (TMiniForm::*handler)(), const QKeySequence& shortcut = {});
     void AddSeparator(QMenu* menu, const QString& name);
-    std::array<TPaintEdit*, 9> ChannelEdits() const;
+    // The edit box of each channel text field, indexed by TChannelField.
+    const std::array<TPaintEdit*, ChannelTextFieldCount>& ChannelEdits() const {
+        return channelEdits_;
+    }
+    TPaintEdit* ChannelEdit(TChannelField field) const;
     // After a save, status bar panel 1 counts the feed check's errors until the next change.
     void ShowCheckStatus(const TFeedDocument& document);
     void ClearCheckStatus();
@@ -475,4 +480,5 @@ private:
     std::set<std::pair<int, int>> autoFilled_; // (column, row) of cells filled in, not edited since
     TChannelInfo channel_;                     // the channel as the history's last step left it
     bool showingStep_ = false; // an undo or redo is putting its change into the controls
+    std::array<TPaintEdit*, ChannelTextFieldCount> channelEdits_{};
 };

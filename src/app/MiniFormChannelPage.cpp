@@ -6,6 +6,8 @@
 #include "app/MiniFormSupport.h"
 
 #include "app/RadioGroup.h"
+#include "document/ChannelFields.h"
+#include "widgets/Cp932Text.h"
 #include "widgets/L_CCmbo.h"
 #include "widgets/L_EdtPos.h"
 #include "widgets/L_Theme.h"
@@ -36,16 +38,16 @@ QFont PlateFont(int pixels, bool bold) {
     return font;
 }
 
-// A text field of the page and the label above it.
+// A text field of the page and the label above it; its caption and limit are the field's own
+// (ChannelFields.h).
 struct TLabelledField {
+    TChannelField field;
     TPaintEdit* TMiniForm::*edit;
     QString name;
     QRect box;
-    int maxLength; // bytes
     QString hint;
     QLabel* TMiniForm::*label;
     QString labelName;
-    QString caption;
     int labelPixels; // the label's font height; 0 for the window's font
 };
 
@@ -53,90 +55,81 @@ const QPoint LabelAbove(0, 16); // from a field's top left corner to its label's
 
 // Each group's fields from the top; their order is the order of creation.
 const TLabelledField ProviderFields[] = {
-    {&TMiniForm::ED_Informer_Title,
+    {TChannelField::Title,
+     &TMiniForm::ED_Informer_Title,
      u"ED_Informer_Title"_s,
      {16, 40, 236, 21},
-     40,
      u"一般的にホームページの名前を簡素に入力します"_s,
      &TMiniForm::LB_Informer_Name,
      u"LB_Informer_Name"_s,
-     u"タイトル(必須)"_s,
      TitleLabelPixels},
-    {&TMiniForm::ED_Informer_Address,
+    {TChannelField::HomeAddress,
+     &TMiniForm::ED_Informer_Address,
      u"ED_Informer_Address"_s,
      {16, 88, 321, 21},
-     255,
      u"ホームページのトップページか新着情報ページのアドレスを入力します"_s,
      &TMiniForm::LB_Informer_Mail,
      u"LB_Informer_Mail"_s,
-     u"ホームページアドレス(必須) http:// から入力します"_s,
      0},
-    {&TMiniForm::ED_Informer_Setumei,
+    {TChannelField::Description,
+     &TMiniForm::ED_Informer_Setumei,
      u"ED_Informer_Setumei"_s,
      {16, 136, 321, 21},
-     500,
      u"ホームページに関する説明文を入力します。"_s,
      &TMiniForm::LB_Informer_HomePage,
      u"LB_Informer_HomePage"_s,
-     u"説明文(任意)"_s,
      0},
-    {&TMiniForm::ED_Informer_RssAddress,
+    {TChannelField::FeedAddress,
+     &TMiniForm::ED_Informer_RssAddress,
      u"ED_Informer_RssAddress"_s,
      {16, 180, 321, 21},
-     255,
      u"ファイル名を除くアドレスのパスのみを入力してください(この機能を使用する場合はファイル名の変更は厳禁です)"_s,
      &TMiniForm::Label6,
      u"Label6"_s,
-     u"RSSファイルを設置するアドレス(必須) http:// から入力します"_s,
      0},
 };
 const TLabelledField LogoFields[] = {
-    {&TMiniForm::Edit_Logo_Title,
+    {TChannelField::LogoTitle,
+     &TMiniForm::Edit_Logo_Title,
      u"Edit_Logo_Title"_s,
      {16, 40, 236, 21},
-     40,
      u"一般的にホームページの名前を入力します"_s,
      &TMiniForm::Label1,
      u"Label1"_s,
-     u"タイトル(必須) ロゴのタイトルを入力します"_s,
      TitleLabelPixels},
-    {&TMiniForm::Edit_Logo_Address,
+    {TChannelField::LogoImageAddress,
+     &TMiniForm::Edit_Logo_Address,
      u"Edit_Logo_Address"_s,
      {16, 88, 321, 21},
-     255,
      u"ロゴ(画像)の存在するアドレス(ファイル名を含む)を入力します"_s,
      &TMiniForm::Label2,
      u"Label2"_s,
-     u"ロゴのあるアドレス(必須) http:// から入力します"_s,
      0},
-    {&TMiniForm::Edit_Logo_Setumei,
+    {TChannelField::LogoLinkAddress,
+     &TMiniForm::Edit_Logo_Setumei,
      u"Edit_Logo_Setumei"_s,
      {16, 136, 321, 21},
-     255,
      u"ロゴ(画像)をクリックしたときにジャンプするアドレス(一般的にトップページ)"_s,
      &TMiniForm::Label3,
      u"Label3"_s,
-     u"ロゴをクリックしたときのアドレス(必須) http:// から入力します"_s,
      0},
 };
 const TLabelledField PageFields[] = {
-    {&TMiniForm::Edit_StyleSheet,
+    {TChannelField::StyleSheet,
+     &TMiniForm::Edit_StyleSheet,
      u"Edit_StyleSheet"_s,
      {380, 216, 353, 21},
-     255,
      u"スタイルシートを使用する場合は相対アドレスか絶対アドレスで指定します"_s,
      &TMiniForm::Label8,
      u"Label8"_s,
-     u"スタイルシートのアドレスと名前(任意) "_s,
      0},
-    {&TMiniForm::Edit_RssSave,
+    {TChannelField::SaveFolder,
+     &TMiniForm::Edit_RssSave,
      u"Edit_RssSave"_s,
      {248, 316, 369, 21},
-     255,
      u"ローカルに保存されているホームページのフォルダを指定すればアップロードを一元管理できます(ファイル名を除くパスのみ)"_s,
      &TMiniForm::Label4,
      u"Label4"_s,
-     u"RSSファイルのローカル保存先(必須) 指定しない場合はテーブルファイルと同じ場所です"_s,
      0},
 };
 
@@ -189,11 +182,13 @@ void TMiniForm::CreateChannelPage() {
 void TMiniForm::CreateChannelFields() {
     const auto addFields = [this](QWidget* parent, std::span<const TLabelledField> fields) {
         for (const TLabelledField& field : fields) {
-            TPaintEdit* edit = AddField(parent, field.name, field.box, field.maxLength, field.hint);
+            const TChannelTextField& text = ChannelTextField(field.field);
+            TPaintEdit* edit = AddField(parent, field.name, field.box, text.MaxLength, field.hint);
             this->*field.edit = edit;
+            channelEdits_.at(static_cast<size_t>(field.field)) = edit;
             this->*field.label =
                 AddFieldLabel(parent, field.labelName, field.box.topLeft() - LabelAbove,
-                              field.caption, edit, field.labelPixels);
+                              FromCp932(text.Caption), edit, field.labelPixels);
         }
     };
     GroupBox1 = AddGroupBox(u"GroupBox1"_s, u"提供者情報"_s, {16, 20, 353, 217});

@@ -41,8 +41,7 @@ void TMiniForm::GoToFinding(const TFeedFinding& finding) {
         return;
     }
     PageControl->setCurrentIndex(pgChannel);
-    // The channel fields are listed in the order of their edit boxes.
-    TPaintEdit* edit = ChannelEdits().at(static_cast<size_t>(finding.Field));
+    TPaintEdit* edit = ChannelEdit(finding.Field);
     edit->setFocus(Qt::OtherFocusReason);
     edit->selectAll();
 }

@@ -126,7 +126,6 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     }
     const bool saved = result.Outcome == TSaveOutcome::Saved;
     if (saved) ClearStatusNotice(feedStatus_);
-    if (!result.IdentifiersUnique) QApplication::beep();
     if (result.CheckErrors == 0)
         ShowMsg(result.Message);
     else if (ShowMsgOfferingList(result.Message))

@@ -63,9 +63,9 @@ constexpr const char* Usage =
     "\n"
     "The feed never replaces the table file it is built from.\n"
     "\n"
-    "Exit status: 0 done (a duplicate-identifier warning still exits 0), 1 the table file\n"
-    "could not be read or the feed not written, 2 wrong usage, 3 the check found an error,\n"
-    "4 the feed could not be published (standard error says why and what the site holds).\n";
+    "Exit status: 0 done, 1 the table file could not be read or the feed not written, 2 wrong\n"
+    "usage, 3 the check found an error, 4 the feed could not be published (standard error says\n"
+    "why and what the site holds).\n";
 
 enum class Destination { SaveLocation, StandardOutput, File };
 
@@ -266,7 +266,6 @@ int Run(const Options& options) {
             !WriteStandardOutput(result.FeedPath + "\n"))
             return StandardOutputFailed();
     }
-    if (!feed.IdentifiersUnique) Report(MsgDuplicateWarning(), table);
     // Where standard output carries the feed, it carries nothing else.
     const int checked = options.check
                             ? ReportFindings(document, options.strict,

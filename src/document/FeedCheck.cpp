@@ -11,7 +11,6 @@
 #include <array>
 #include <initializer_list>
 #include <iterator>
-#include <map>
 #include <string_view>
 
 namespace {
@@ -32,21 +31,11 @@ std::string Text(std::string_view pattern, std::initializer_list<std::string> va
     return text + Utf8ToCp932(std::string(pattern.substr(from))).value();
 }
 
-constexpr std::array<const char*, 8> ChannelFieldNames = {
-    "タイトル",
-    "ホームページアドレス",
-    "説明文",
-    "RSSファイルを設置するアドレス",
-    "ロゴのタイトル",
-    "ロゴの画像アドレス",
-    "ロゴをクリックしたときのアドレス",
-    "RSSファイルのローカル保存先",
-};
 constexpr std::array<const char*, ItemColumns> ColumnNames = {"タイトル", "日付", "アドレス",
                                                               "説明文"};
 
-std::string ChannelFieldName(TChannelField field) {
-    return Text(ChannelFieldNames[static_cast<size_t>(field)]);
+const std::string& ChannelFieldName(TChannelField field) {
+    return ChannelTextField(field).Name;
 }
 
 bool IsAsciiLetter(char ch) {
@@ -261,28 +250,27 @@ enum class TTextKind { Text, Address, Date };
 // A channel field the feed writes, and why the feed needs it (null when it may be empty).
 struct TChannelRule {
     TChannelField field;
-    std::string TChannelInfo::*member;
     TTextKind kind;
     const char* ifEmpty;
 };
 
 constexpr std::array<TChannelRule, 3> ChannelRules = {{
-    {TChannelField::Title, &TChannelInfo::Title, TTextKind::Text,
+    {TChannelField::Title, TTextKind::Text,
      "タイトルが空です。RSS 1.0ではチャンネルのタイトルが必須です。"},
-    {TChannelField::HomeAddress, &TChannelInfo::HomeAddress, TTextKind::Address,
+    {TChannelField::HomeAddress, TTextKind::Address,
      "ホームページアドレスが空です。RSS 1.0ではチャンネルのリンクが必須です。"},
-    {TChannelField::Description, &TChannelInfo::Description, TTextKind::Text,
+    {TChannelField::Description, TTextKind::Text,
      "説明文が空です。フィードの検証でエラーになります(チャンネルの説明文は必須です)。"},
 }};
 
 // The logo's fields, checked when it has its image address: only that puts a logo into the feed.
 constexpr std::array<TChannelRule, 3> LogoRules = {{
-    {TChannelField::LogoTitle, &TChannelInfo::LogoTitle, TTextKind::Text,
-     "ロゴのタイトルが空です。ロゴの画像アドレスがあるときはタイトルも必要です。"},
-    {TChannelField::LogoImageAddress, &TChannelInfo::LogoImageAddress, TTextKind::Address, nullptr},
-    {TChannelField::LogoLinkAddress, &TChannelInfo::LogoLinkAddress, TTextKind::Address,
-     "ロゴをクリックしたときのアドレスが空です。ロゴの画像アドレスがあるときはリンク先も必要です"
-     "。"},
+    {TChannelField::LogoTitle, TTextKind::Text,
+     "ロゴのタイトルが空です。ロゴのあるアドレスを入力したときはタイトルも必要です。"},
+    {TChannelField::LogoImageAddress, TTextKind::Address, nullptr},
+    {TChannelField::LogoLinkAddress, TTextKind::Address,
+     "ロゴをクリックしたときのアドレスが空です。ロゴのあるアドレスを入力したときはリンク先"
+     "も必要です。"},
 }};
 
 // A cell of a published entry, why the feed needs it, and the bytes its column's caption gives as
@@ -343,11 +331,10 @@ public:
         CheckChannelFields(ChannelRules);
         CheckFeedAddress();
         CheckLogo();
-        const std::map<int, int> duplicates = DuplicateOf();
         const std::string oldest = OldestPublishedDay();
         for (int row = 1; row <= MaxItemRows; ++row) {
             if (IsPublished(row))
-                CheckPublishedRow(row, duplicates);
+                CheckPublishedRow(row);
             else
                 CheckLeftOutRow(row, oldest);
         }
@@ -372,7 +359,7 @@ private:
 
     template <size_t Count> void CheckChannelFields(const std::array<TChannelRule, Count>& rules) {
         for (const TChannelRule& rule : rules) {
-            const std::string& value = channel_.*rule.member;
+            const std::string& value = channel_.*ChannelTextField(rule.field).Text;
             if (value.empty() && rule.ifEmpty)
                 AddChannel(TFindingSeverity::Error, rule.field, Text(rule.ifEmpty));
             else if (!value.empty())
@@ -423,12 +410,12 @@ private:
             CheckChannelFields(LogoRules);
         } else if (!channel_.LogoTitle.empty() || !channel_.LogoLinkAddress.empty()) {
             AddChannel(TFindingSeverity::Warning, TChannelField::LogoImageAddress,
-                       Text("ロゴの画像アドレスが空なので、ロゴは表示されません。ロゴのタイトルと"
+                       Text("ロゴのあるアドレスが空なので、ロゴは表示されません。ロゴのタイトルと"
                             "リンク先はフィードに出力されません。"));
         }
     }
 
-    void CheckPublishedRow(int row, const std::map<int, int>& duplicates) {
+    void CheckPublishedRow(int row) {
         const TFeedItem& item = document_.Row(row);
         for (const TCellRule& rule : CellRules) {
             const std::string& value = item.Cell(rule.column);
@@ -437,12 +424,6 @@ private:
                 AddCell(TFindingSeverity::Error, row, rule.column, Text(rule.ifEmpty));
             else if (!value.empty())
                 AddCell(row, rule.column, TextNotes(rule.kind, name, value, rule.guidanceBytes));
-            if (rule.column != icAddress) continue;
-            if (const auto other = duplicates.find(row); other != duplicates.end())
-                AddCell(TFindingSeverity::Error, row, icAddress,
-                        Text("{}行目とアドレスと日付が同じで、識別子が重なります。フィードリーダー"
-                             "は一つの項目とみなします。",
-                             {IntToStrSafe(other->second)}));
         }
     }
 
@@ -467,16 +448,6 @@ private:
 
     bool IsPublished(int row) const {
         return std::find(published_.begin(), published_.end(), row) != published_.end();
-    }
-
-    // Each row whose identifier repeats another's, with the other row; both rows are named.
-    std::map<int, int> DuplicateOf() const {
-        std::map<int, int> other;
-        for (const auto& [first, second] : DuplicateIdentifierRows(document_)) {
-            other.emplace(first, second);
-            other.emplace(second, first);
-        }
-        return other;
     }
 
     // The day of the oldest published entry with a valid date; empty when there is none.

@@ -7,6 +7,7 @@
 // The check reads the document and, through FeedFileName, whether its save folder exists; it
 // writes nothing and cannot fail. Texts are code page 932.
 
+#include "document/ChannelFields.h"
 #include "document/FeedDocument.h"
 
 #include <functional>
@@ -14,18 +15,6 @@
 #include <vector>
 
 enum class TFindingSeverity { Error, Warning };
-
-// The channel field a finding is about, in the order of the first page.
-enum class TChannelField {
-    Title,
-    HomeAddress,
-    Description,
-    FeedAddress,
-    LogoTitle,
-    LogoImageAddress,
-    LogoLinkAddress,
-    SaveFolder,
-};
 
 struct TFeedFinding {
     TFindingSeverity Severity = TFindingSeverity::Error;

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <map>
 #include <unordered_map>
 
 namespace {
@@ -204,18 +203,6 @@ std::vector<std::string> ItemIdentifiers(const TFeedDocument& document) {
     return identifiers;
 }
 
-std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& document) {
-    const std::vector<std::string> identifiers = ItemIdentifiers(document);
-    std::vector<std::pair<int, int>> duplicates;
-    std::map<std::string, int> firstRow; // compared identifier -> the row that has it
-    for (const int row : PublishedRows(document)) {
-        const auto [at, added] =
-            firstRow.emplace(ComparedIdentifier(identifiers[static_cast<size_t>(row - 1)]), row);
-        if (!added) duplicates.emplace_back(at->second, row);
-    }
-    return duplicates;
-}
-
 std::string WebAddressIn(const std::string& folderAddress, const std::string& name) {
     return folderAddress + (LastCharIs(folderAddress, '/') ? "" : "/") + name;
 }
@@ -276,7 +263,7 @@ std::string FeedFileName(const TFeedDocument& document) {
                         ChangeFileExt(tableName, channel.ExtensionIndex == 0 ? ".rdf" : ".xml"));
 }
 
-bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
+void BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
                const TFeedContext& context) {
     lines.clear();
     const std::vector<TEntry> entries = SelectEntries(document);
@@ -286,7 +273,6 @@ bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
     for (const TEntry& entry : entries)
         AddItem(lines, entry);
     AddLine(lines, "</rdf:RDF>");
-    return DuplicateIdentifierRows(document).empty();
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

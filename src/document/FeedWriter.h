@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 // A moment in local time with its offset from UTC, as the channel date states it.
@@ -62,11 +61,6 @@ std::vector<int> PublishedRows(const std::function<bool(int row)>& hasTitle);
 // MaxFeedItems, renames none.
 std::vector<std::string> ItemIdentifiers(const TFeedDocument& document);
 
-// Pairs of published rows whose identifiers are equal without regard to case: the row met first
-// (the newer one) and the row that repeats its identifier. Empty when all are unique, which the
-// suffixes of ItemIdentifiers make so.
-std::vector<std::pair<int, int>> DuplicateIdentifierRows(const TFeedDocument& document);
-
 struct TFeedContext {
     // The feed file's path (the file system's bytes); its own name, as code page 932 text, ends
     // the channel's address. Empty, or a name code page 932 cannot hold exactly, writes
@@ -77,9 +71,8 @@ struct TFeedContext {
     std::string VersionText;
 };
 
-// Fills `lines` with the feed (code page 932 text). Returns false when two written entries share
-// an identifier (compared without regard to case); they are written all the same.
-bool BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
+// Fills `lines` with the feed (code page 932 text).
+void BuildFeed(std::vector<std::string>& lines, const TFeedDocument& document,
                const TFeedContext& context);
 
 // The lines as one text, each followed by CR LF.

@@ -25,10 +25,6 @@ ORVANIX_MESSAGE(MsgInvalidSaveFolder,
 ORVANIX_MESSAGE(MsgSaveFolderNamed, "\r\n\r\n指定されている保存先 : ")
 ORVANIX_MESSAGE(MsgSaveComplete,
                 "テーブルファイルとRSSファイルの保存が完了しました。\r\n\r\nRSSファイルの名前 : ")
-ORVANIX_MESSAGE(MsgDuplicateWarning,
-                "\r\n\r\n警告 > 同じ日付でアドレス項目の重複があります。\r\n\r\n"
-                "RSS1.0では通常はアドレス項目の重複は処理できませんがOrvaneでは\r\n"
-                "日付別の識別子を使用して同じ日付ではない場合のアドレス項目の重複にも対応します。")
 ORVANIX_MESSAGE(MsgNotTableFile,
                 "テーブルファイルではありません(1行目が\"1.00\"のような形式の番号ではありません)。")
 ORVANIX_MESSAGE(MsgFeedIsTableFile, "RSSファイルがテーブルファイルそのものになってしまいます。")

@@ -10,7 +10,6 @@ const std::string& MsgFeedCreateFailed();    // the feed file cannot be written
 const std::string& MsgInvalidSaveFolder();   // the save folder does not exist
 const std::string& MsgSaveFolderNamed();     // precedes the folder's name in the message above
 const std::string& MsgSaveComplete();        // precedes the feed file's name
-const std::string& MsgDuplicateWarning();    // appended when two entries share an identifier
 const std::string& MsgNotTableFile();        // reason: the first line is no format version
 const std::string& MsgFeedIsTableFile();     // reason: the feed would replace its own table file
 const std::string& MsgNotRecoveryCopy();     // reason: a recovery copy without its last line

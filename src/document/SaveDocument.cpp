@@ -18,7 +18,7 @@ std::string Quoted(const std::string& text) {
 }
 
 TSaveResult Failure(TSaveOutcome outcome, std::string message, std::string feedPath = {}) {
-    return {outcome, std::move(feedPath), true, std::move(message)};
+    return {outcome, std::move(feedPath), std::move(message)};
 }
 
 // True when both paths lead to one file, through links or other names alike.
@@ -42,7 +42,7 @@ TFeedFile BuildFeedFile(const TFeedDocument& document, const TFeedTime& now,
     TFeedFile feed;
     feed.Path = FeedFileName(document);
     std::vector<std::string> lines;
-    feed.IdentifiersUnique = BuildFeed(lines, document, {feed.Path, {}, now, versionText});
+    BuildFeed(lines, document, {feed.Path, {}, now, versionText});
     feed.Text = Cp932ToUtf8(JoinLines(lines));
     return feed;
 }
@@ -59,9 +59,7 @@ TSaveResult WriteFeedFile(const TFeedDocument& document, const TFeedFile& feed,
     if (const TResult written = WriteFeedText(path, document.FileName, feed.Text); !written)
         return Failure(TSaveOutcome::FeedFailed, written.Describe(MsgFeedCreateFailed()), path);
 
-    std::string message = MsgSaveComplete() + Quoted(Utf8ToCp932Shown(path));
-    if (!feed.IdentifiersUnique) message += MsgDuplicateWarning();
-    return {TSaveOutcome::Saved, path, feed.IdentifiersUnique, message};
+    return {TSaveOutcome::Saved, path, MsgSaveComplete() + Quoted(Utf8ToCp932Shown(path))};
 }
 
 TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target,

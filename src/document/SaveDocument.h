@@ -21,17 +21,15 @@ enum class TSaveOutcome {
 
 struct TSaveResult {
     TSaveOutcome Outcome = TSaveOutcome::TableFailed;
-    std::string FeedPath;          // the feed file's path when it could be derived
-    bool IdentifiersUnique = true; // false: the message carries the warning and a beep is due
-    std::string Message; // code page 932 text the window shows; a failure's reason on line two
-    int CheckErrors = 0; // errors the feed check finds in a saved document; the message says so
+    std::string FeedPath; // the feed file's path when it could be derived
+    std::string Message;  // code page 932 text the window shows; a failure's reason on line two
+    int CheckErrors = 0;  // errors the feed check finds in a saved document; the message says so
 };
 
 // The feed of a document whose FileName names its table file.
 struct TFeedFile {
-    std::string Path;              // FeedFileName: empty when the save folder does not exist
-    std::string Text;              // the whole feed, UTF-8
-    bool IdentifiersUnique = true; // false: two written entries share an identifier
+    std::string Path; // FeedFileName: empty when the save folder does not exist
+    std::string Text; // the whole feed, UTF-8
 };
 
 TFeedFile BuildFeedFile(const TFeedDocument& document, const TFeedTime& now,

@@ -1,18 +1,26 @@
 #include "document/TableFile.h"
 
+#include "document/ChannelFields.h"
 #include "document/Messages.h"
 #include "text/LineReader.h"
 #include "text/S_string.h"
 #include "text/TextFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <vector>
 
 namespace {
 
 constexpr const char* FormatVersion = "1.00";
-constexpr int ReservedLines = 9;
+// Lines 2 to 22 hold the channel; those no field uses (14 to 22) stay empty. The entries follow.
+constexpr int FirstChannelLine = 2;
+constexpr int ExtensionLine = 10;
+constexpr int AutoDateLine = 11;
+constexpr int AutoAddressLine = 12;
+constexpr int FirstItemLine = 23;
+static_assert(FirstItemLine + MaxItemRows - 1 == TableFileLines);
 constexpr int FieldCapacity = 10;
 constexpr size_t MaxVersionLength = 16;
 
@@ -34,11 +42,17 @@ std::string ItemLine(const TFeedItem& item) {
     return line;
 }
 
-// Channel text fields in the order of lines 2 to 9 (const or not, as the channel is).
-template <typename Channel> auto LeadingTextFields(Channel& c) {
-    return std::array{&c.Title,     &c.HomeAddress,      &c.Description,     &c.FeedAddress,
-                      &c.LogoTitle, &c.LogoImageAddress, &c.LogoLinkAddress, &c.SaveFolder};
-}
+// The channel's lines, by line number.
+class TChannelLines {
+public:
+    std::string& operator[](int line) {
+        return lines_.at(static_cast<size_t>(line - FirstChannelLine));
+    }
+    std::array<std::string, FirstItemLine - FirstChannelLine>& All() { return lines_; }
+
+private:
+    std::array<std::string, FirstItemLine - FirstChannelLine> lines_;
+};
 
 void AppendLine(std::string& text, const std::string& line) {
     text += line;
@@ -46,12 +60,14 @@ void AppendLine(std::string& text, const std::string& line) {
 }
 
 void AppendChannel(std::string& text, const TChannelInfo& channel) {
-    for (const std::string* field : LeadingTextFields(channel))
-        AppendLine(text, OneLine(*field));
-    AppendLine(text, IntToStrSafe(channel.ExtensionIndex));
-    AppendLine(text, channel.AutoDate ? "1" : "0");
-    AppendLine(text, channel.AutoAddress ? "1" : "0");
-    AppendLine(text, OneLine(channel.StyleSheet));
+    TChannelLines lines;
+    for (const TChannelTextField& field : ChannelTextFields())
+        lines[field.TableLine] = OneLine(channel.*field.Text);
+    lines[ExtensionLine] = IntToStrSafe(channel.ExtensionIndex);
+    lines[AutoDateLine] = channel.AutoDate ? "1" : "0";
+    lines[AutoAddressLine] = channel.AutoAddress ? "1" : "0";
+    for (const std::string& line : lines.All())
+        AppendLine(text, line);
 }
 
 // Reads the lines of one document, no more, however large the file: the lines together may hold
@@ -89,15 +105,15 @@ bool IsVersionNumber(const std::string& line) {
 }
 
 void ReadChannel(TTableReader& file, TChannelInfo& channel) {
-    for (std::string* field : LeadingTextFields(channel))
-        *field = file.Line();
+    TChannelLines lines;
+    for (std::string& line : lines.All())
+        line = file.Line();
+    for (const TChannelTextField& field : ChannelTextFields())
+        channel.*field.Text = std::move(lines[field.TableLine]);
     // The radio group knows only rdf (0) and xml (1).
-    channel.ExtensionIndex = StrToIntLoose(file.Line()) == 1 ? 1 : 0;
-    channel.AutoDate = StrToIntLoose(file.Line()) != 0;
-    channel.AutoAddress = StrToIntLoose(file.Line()) != 0;
-    channel.StyleSheet = file.Line();
-    for (int n = 0; n < ReservedLines; ++n)
-        file.Line();
+    channel.ExtensionIndex = StrToIntLoose(lines[ExtensionLine]) == 1 ? 1 : 0;
+    channel.AutoDate = StrToIntLoose(lines[AutoDateLine]) != 0;
+    channel.AutoAddress = StrToIntLoose(lines[AutoAddressLine]) != 0;
 }
 
 void ReadItems(TTableReader& file, TFeedDocument& document) {
@@ -115,8 +131,6 @@ std::string TableFileText(const TFeedDocument& document) {
     std::string text;
     AppendLine(text, FormatVersion);
     AppendChannel(text, document.Channel);
-    for (int n = 0; n < ReservedLines; ++n)
-        AppendLine(text, "");
     for (int row = 1; row <= MaxItemRows; ++row)
         AppendLine(text, ItemLine(document.Row(row)));
     return text;

@@ -363,17 +363,14 @@ void TXComboEdit::TakeListChoice(bool accept) {
 void TXComboEdit::TakeCalendarDate(bool accept) {
     if (!accept || !Usable()) return;
     const auto* calendar = static_cast<const TXMonthCalendarExt*>(popup_.data());
-    // A failure to build the text leaves the box as it was.
-    try {
-        std::string chosen =
-            FormatDateTimeText(formatDateStr_, QDateTime(calendar->selectedDate(), QTime(0, 0)));
-        if (editStyle_ == esDateTime)
-            chosen += ' ' + FormatDateTimeText(formatTimeStr_, QDateTime::currentDateTime());
-        SetTextCp932(chosen);
-        setModified(true);
-        ApplyRightAlignmentRule();
-    } catch (const std::exception&) {
-    }
+    // Every format gives a text, so taking the date cannot fail.
+    std::string chosen =
+        FormatDateTimeText(formatDateStr_, QDateTime(calendar->selectedDate(), QTime(0, 0)));
+    if (editStyle_ == esDateTime)
+        chosen += ' ' + FormatDateTimeText(formatTimeStr_, QDateTime::currentDateTime());
+    SetTextCp932(chosen);
+    setModified(true);
+    ApplyRightAlignmentRule();
 }
 
 // A press anywhere outside the box and its popup closes the popup.

@@ -195,26 +195,31 @@ private slots:
     void fieldByteLimits_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<int>("limit");
-        QTest::newRow("title") << "ED_Informer_Title" << 40;
-        QTest::newRow("home page") << "ED_Informer_Address" << 255;
-        QTest::newRow("description") << "ED_Informer_Setumei" << 500;
-        QTest::newRow("feed folder") << "ED_Informer_RssAddress" << 255;
-        QTest::newRow("logo title") << "Edit_Logo_Title" << 40;
-        QTest::newRow("logo image") << "Edit_Logo_Address" << 255;
-        QTest::newRow("logo link") << "Edit_Logo_Setumei" << 255;
-        QTest::newRow("save folder") << "Edit_RssSave" << 255;
-        QTest::newRow("style sheet") << "Edit_StyleSheet" << 255;
+        QTest::addColumn<int>("line"); // the table file's line that stores the field
+        QTest::newRow("title") << "ED_Informer_Title" << 40 << 2;
+        QTest::newRow("home page") << "ED_Informer_Address" << 255 << 3;
+        QTest::newRow("description") << "ED_Informer_Setumei" << 500 << 4;
+        QTest::newRow("feed folder") << "ED_Informer_RssAddress" << 255 << 5;
+        QTest::newRow("logo title") << "Edit_Logo_Title" << 40 << 6;
+        QTest::newRow("logo image") << "Edit_Logo_Address" << 255 << 7;
+        QTest::newRow("logo link") << "Edit_Logo_Setumei" << 255 << 8;
+        QTest::newRow("save folder") << "Edit_RssSave" << 255 << 9;
+        QTest::newRow("style sheet") << "Edit_StyleSheet" << 255 << 13;
     }
 
     void fieldByteLimits() {
         QFETCH(QString, field);
         QFETCH(int, limit);
+        QFETCH(int, line);
         TMiniForm form;
         auto* edit = form.findChild<TPaintEdit*>(field);
         QVERIFY(edit);
         edit->setFocus();
         QTest::keyClicks(edit, QString(limit + 5, u'a'));
         QCOMPARE(int(edit->TextCp932().size()), limit);
+        const QByteArray table =
+            QByteArray::fromStdString(TableFileText(form.DocumentFromControls()));
+        QCOMPARE(table.split('\n').at(line - 1), QByteArray(limit, 'a') + '\r');
 
         // Double-byte characters: only whole ones that fit, and an odd limit leaves a byte free.
         edit->clear();

@@ -108,14 +108,6 @@ TEST_F(SaveDocumentTest, TableThatCannotBeWrittenChangesNothing) {
     EXPECT_FALSE(fs::exists(dir_ / "n.rdf"));
 }
 
-TEST_F(SaveDocumentTest, SameDayEntriesAreSavedWithoutWarning) {
-    document_.Row(2) = document_.Row(1);
-    const TSaveResult result = Save("n.tbl");
-    EXPECT_EQ(result.Outcome, TSaveOutcome::Saved);
-    EXPECT_TRUE(result.IdentifiersUnique);
-    EXPECT_FALSE(result.Message.ends_with(MsgDuplicateWarning()));
-}
-
 TEST_F(SaveDocumentTest, CheckErrorsAreCounted) {
     document_.Row(1).Date.clear();
     document_.Row(2) = {"t", "12/8", "/2.html", ""};

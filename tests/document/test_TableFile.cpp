@@ -100,6 +100,30 @@ TEST_F(TableFileTest, ReaderEdgeCases) {
     EXPECT_FALSE(document.Channel.AutoAddress);
 }
 
+// Each channel text field has a line of its own, read and written alike.
+TEST_F(TableFileTest, ChannelTextFieldsKeepTheirLines) {
+    const std::pair<std::string TChannelInfo::*, std::string> fields[] = {
+        {&TChannelInfo::Title, "T"},
+        {&TChannelInfo::HomeAddress, "H"},
+        {&TChannelInfo::Description, "D"},
+        {&TChannelInfo::FeedAddress, "F"},
+        {&TChannelInfo::LogoTitle, "LT"},
+        {&TChannelInfo::LogoImageAddress, "LI"},
+        {&TChannelInfo::LogoLinkAddress, "LL"},
+        {&TChannelInfo::SaveFolder, "S"},
+        {&TChannelInfo::StyleSheet, "X"},
+    };
+    TFeedDocument read;
+    Load(Header(), read);
+    TFeedDocument written;
+    written.Channel.AutoAddress = false;
+    for (const auto& [member, text] : fields) {
+        EXPECT_EQ(read.Channel.*member, text) << text;
+        written.Channel.*member = text;
+    }
+    EXPECT_EQ(TableFileText(written).substr(0, Header().size()), Header());
+}
+
 TEST_F(TableFileTest, ExtensionLine) {
     const std::pair<std::string, int> cases[] = {{"1", 1}, {"0", 0}, {"", 0}, {"7", 0}, {"1x", 1}};
     for (const auto& [line, index] : cases) {
