@@ -124,7 +124,6 @@ std::optional<TMsgDlgBtn> CancelButtonOf(const TMsgDlgButtons& buttons) {
     return FirstPresent(buttons, {mbCancel, mbNo, mbOK});
 }
 
-
 QString MsgDlgTitle(TMsgDlgType type) {
     switch (type) {
     case mtWarning:
