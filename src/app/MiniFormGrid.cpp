@@ -300,6 +300,8 @@ void TMiniForm::WriteRows(int first, const std::vector<TFeedItem>& rows) {
         for (int col = 0; col < ItemColumns; ++col)
             XStringGrid->SetCells(col, first + static_cast<int>(k), rows[k].Cell(col));
     }
+    // A date's mark follows the row's title and which rows the feed carries.
+    if (!rows.empty()) XStringGrid->InvalidateCol(icDate);
 }
 
 void TMiniForm::ShowRows(const TRowPatch& patch, TGridCoord current) {
@@ -589,6 +591,4 @@ void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const 
             autoFilled_.insert({filled, ARow});
     }
     RecordStep(CellStepName(ARow, column), change);
-    // A date's mark follows the row's title and which rows the feed carries.
-    XStringGrid->viewport()->update();
 }

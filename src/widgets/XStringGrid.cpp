@@ -346,6 +346,24 @@ void TXStringGrid::RepaintAll() {
     if (corner_) corner_->update();
 }
 
+// Body cells repaint in the viewport alone; a block that reaches into the fixed cells repaints
+// the header strips as well.
+void TXStringGrid::RepaintCells(const TGridRect& cells) {
+    if (IsBodyCell(cells.Left, cells.Top) && IsBodyCell(cells.Right, cells.Bottom))
+        viewport()->update(BodyArea(cells));
+    else
+        RepaintAll();
+}
+
+// The block's body cells with their grid lines, in viewport coordinates, also where scrolled out.
+QRect TXStringGrid::BodyArea(const TGridRect& cells) const {
+    const int left = columnViewportPosition(cells.Left);
+    const int top = rowViewportPosition(cells.Top);
+    const int right = columnViewportPosition(cells.Right) + columnWidth(cells.Right);
+    const int bottom = rowViewportPosition(cells.Bottom) + rowHeight(cells.Bottom);
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Cells
 
@@ -399,8 +417,9 @@ bool TXStringGrid::IsBodyCell(int col, int row) const {
 
 void TXStringGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                                const QList<int>& roles) {
+    const TGridRect cells{topLeft.column(), topLeft.row(), bottomRight.column(), bottomRight.row()};
     if (updateDepth_ > 0) {
-        changedInUpdate_ = true;
+        changedInUpdate_ = changedInUpdate_ ? changedInUpdate_->United(cells) : cells;
         return;
     }
     QTableWidget::dataChanged(topLeft, bottomRight, roles);
@@ -410,7 +429,7 @@ void TXStringGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bo
 void TXStringGrid::BeginUpdate() {
     if (updateDepth_ <= 0) {
         updateDepth_ = 0;
-        changedInUpdate_ = false;
+        changedInUpdate_.reset();
     }
     ++updateDepth_;
 }
@@ -419,7 +438,8 @@ void TXStringGrid::EndUpdate() {
     --updateDepth_;
     if (updateDepth_ > 0) return;
     updateDepth_ = 0;
-    if (std::exchange(changedInUpdate_, false)) RepaintAll();
+    if (const std::optional<TGridRect> changed = std::exchange(changedInUpdate_, std::nullopt))
+        RepaintCells(*changed);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -47,6 +47,7 @@
 #include <QTableWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class TXStringGridHeader;
@@ -270,6 +271,10 @@ private:
     int FixedRowsHeight() const;
     int FixedColsWidth() const;
     void RepaintAll();
+    void RepaintCells(const TGridRect& cells);
+    void RepaintMove(TGridCoord before, const TGridRect& selectedBefore);
+    void RepaintFocusMarks();
+    QRect BodyArea(const TGridRect& cells) const;
 
     std::unique_ptr<TXStringColumns> columns_;
     TXStringGridHeader* topHeader_ = nullptr;
@@ -284,7 +289,7 @@ private:
     QColor fixedLineColor_{Qt::black};
     bool immediateEditMode_ = false;
     int updateDepth_ = 0;
-    bool changedInUpdate_ = false;
+    std::optional<TGridRect> changedInUpdate_; // the cells changed inside the bulk update
 
     int fixedCols_ = 1;
     int fixedRows_ = 1;

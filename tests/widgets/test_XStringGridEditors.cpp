@@ -1,6 +1,9 @@
 #include "XStringGridSupport.h"
 
 #include <QLineEdit>
+#include <QPaintEvent>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 
@@ -23,6 +26,25 @@ protected:
         return false;
     }
 };
+
+// The area a widget has been asked to paint.
+class TPaintedArea : public QObject {
+public:
+    explicit TPaintedArea(QWidget* widget) : QObject(widget) { widget->installEventFilter(this); }
+    QRegion area;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) area += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+// What the window shows: its backing store, as the screen has it.
+QImage Shown(QWidget* window) {
+    Settle();
+    return window->screen()->grabWindow(window->winId()).toImage();
+}
 
 std::string ErrorOf(const std::function<void()>& action) {
     try {
@@ -507,6 +529,96 @@ private slots:
         Settle();
         QVERIFY(items.grid->CellRect(0, 30).isEmpty());
         QCOMPARE(QApplication::focusWidget(), items.title->GetControl());
+    }
+
+    // A cursor key repaints the cell it leaves and the cell it enters, and in the header no more
+    // than the captions of their columns.
+    void cursorKeyRepaintsOnlyTheCellsItLeavesAndEnters_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Down") << int(Qt::Key_Down);
+        QTest::newRow("Up") << int(Qt::Key_Up);
+        QTest::newRow("Left at the text's start") << int(Qt::Key_Left);
+        QTest::newRow("Tab") << int(Qt::Key_Tab);
+        QTest::newRow("Return") << int(Qt::Key_Return);
+    }
+    void cursorKeyRepaintsOnlyTheCellsItLeavesAndEnters() {
+        QFETCH(int, key);
+        TItemGridWindow& items = EditingAt({1, 5});
+        TPaintedArea body(items.grid->viewport());
+        TPaintedArea header(items.grid->horizontalHeader()->viewport());
+        const auto cellArea = [&items] {
+            return items.grid->CellRect(items.grid->Col(), items.grid->Row()).adjusted(0, 0, 1, 1);
+        };
+        const auto captionOf = [&items](const QRect& cell) {
+            return QRect(cell.x(), 0, cell.width(), items.grid->horizontalHeader()->height());
+        };
+        const QRect left = cellArea();
+        Press(key);
+        Settle();
+        QVERIFY(items.EditingCurrentCell());
+        QVERIFY(!body.area.isEmpty());
+        QCOMPARE(body.area - left - cellArea(), QRegion());
+        QCOMPARE(header.area - captionOf(left) - captionOf(cellArea()), QRegion());
+    }
+
+    // What the window shows after painting only what changed is what a whole repaint shows. Each
+    // change ends where a part left unpainted would still show the state before.
+    void screenMatchesAWholeRepaint_data() {
+        QTest::addColumn<std::function<void(TItemGridWindow&)>>("change");
+        using TChange = std::function<void(TItemGridWindow&)>;
+        const auto keys = [](TGridOptions options, std::vector<QKeyCombination> presses) {
+            return TChange([options, presses](TItemGridWindow& items) {
+                items.grid->SetOptions(options);
+                Settle();
+                for (const QKeyCombination press : presses) {
+                    Press(press.key(), press.keyboardModifiers());
+                    Settle();
+                }
+            });
+        };
+        const TGridOptions cellSelect = RowOptions & ~TGridOptions(goRowSelect);
+        QTest::newRow("cursor keys") << keys(EditingOptions, {Qt::Key_Down, Qt::Key_Right});
+        QTest::newRow("keys that scroll")
+            << keys(EditingOptions, {Qt::Key_PageDown, Qt::Key_Down, Qt::Key_PageDown});
+        QTest::newRow("rows selected with keys")
+            << keys(RowOptions, {Qt::Key_Down, Qt::SHIFT | Qt::Key_Down, Qt::SHIFT | Qt::Key_Down});
+        QTest::newRow("cells selected with keys, no editor")
+            << keys(cellSelect, {Qt::Key_Down, Qt::Key_Right, Qt::SHIFT | Qt::Key_Down});
+        QTest::newRow("bulk change of two rows") << TChange([](TItemGridWindow& items) {
+            items.grid->EndCellEdit(false);
+            items.grid->BeginUpdate();
+            items.grid->SetCells(0, 2, "moved up");
+            items.grid->SetCells(3, 3, "moved down");
+            items.grid->EndUpdate();
+            items.grid->RestartCellEdit();
+        });
+        QTest::newRow("focus goes to the grid, then away") << TChange([](TItemGridWindow& items) {
+            items.grid->FocusWithoutEditing();
+            Settle();
+            items.grid->clearFocus();
+        });
+        QTest::newRow("typed text committed by moving") << TChange([](TItemGridWindow&) {
+            Type(u"xyz"_s);
+            Press(Qt::Key_Down);
+        });
+    }
+    void screenMatchesAWholeRepaint() {
+        QFETCH(std::function<void(TItemGridWindow&)>, change);
+        const int flashTime = QApplication::cursorFlashTime();
+        QApplication::setCursorFlashTime(0); // a caret that does not blink between the pictures
+        const auto restore =
+            qScopeGuard([flashTime] { QApplication::setCursorFlashTime(flashTime); });
+        TItemGridWindow& items = EditingAt({0, 1});
+        // As after a Tab: the style marks the focus.
+        items.Window()->setAttribute(Qt::WA_KeyboardFocusChange);
+        for (int row = 1; row <= 50; ++row)
+            items.grid->SetCells(2, row, "row " + std::to_string(row));
+        (void)Shown(items.Window());
+        change(items);
+        const QImage shown = Shown(items.Window());
+        for (QWidget* widget : items.Window()->findChildren<QWidget*>())
+            widget->update();
+        QCOMPARE(shown, Shown(items.Window()));
     }
 
     // The main window's use: entries typed row by row, Japanese through the input method,
