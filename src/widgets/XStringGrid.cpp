@@ -2,6 +2,7 @@
 
 #include "widgets/XStringGrid.h"
 
+#include "widgets/CellTextLayout.h"
 #include "widgets/Cp932Text.h"
 
 #include <QAbstractButton>
@@ -49,8 +50,23 @@ public:
         return QTableWidgetItem::data(CellBytesRole).toByteArray().toStdString();
     }
     void SetBytes(const std::string& bytes) {
+        line_.reset();
         QTableWidgetItem::setData(CellBytesRole, QByteArray::fromStdString(bytes));
     }
+
+    // The text laid out on one line, kept until the text changes or is drawn in another font;
+    // nothing for an empty cell.
+    std::shared_ptr<const TCellTextLayout> Line(const QFont& font,
+                                                const QPaintDevice* device) const {
+        if (line_ && line_->Suits(font, device)) return line_;
+        const std::string bytes = Bytes();
+        if (bytes.empty()) return nullptr;
+        line_ = std::make_shared<const TCellTextLayout>(FromCp932(bytes), font, device);
+        return line_;
+    }
+
+private:
+    mutable std::shared_ptr<const TCellTextLayout> line_;
 };
 
 } // namespace
@@ -606,7 +622,7 @@ void TXStringGrid::DrawCell(QPainter& painter, int ACol, int ARow, const QRect& 
     painter.fillRect(rect, brush);
     painter.setFont(font);
     painter.setPen(fontColor);
-    DrawCellText(painter, Cells(ACol, ARow), rect,
+    DrawCellText(painter, ACol, ARow, rect,
                  ARow < fixedRows_ ? column.HeaderAlignment() : column.Alignment());
     if ((state & gdFixed) && ctl3D_) DrawFixedEdge(painter, rect);
     emit OnDrawCell(this, painter, ACol, ARow, rect, state);
@@ -620,22 +636,33 @@ void TXStringGrid::DrawCell(QPainter& painter, int ACol, int ARow, const QRect& 
 }
 
 // The whole text inside the cell less one pixel on every side; an ampersand is drawn as itself.
-void TXStringGrid::DrawCellText(QPainter& painter, const std::string& text, const QRect& rect,
+void TXStringGrid::DrawCellText(QPainter& painter, int col, int row, const QRect& rect,
                                 Qt::Alignment alignment) const {
     const QRect inner = rect.adjusted(1, 1, -1, -1);
-    if (inner.isEmpty() || text.empty()) return;
-    const int layout =
-        multiLine_ ? Qt::TextWordWrap | Qt::AlignTop : Qt::TextSingleLine | Qt::AlignVCenter;
-    const QString shown = FromCp932(text);
-    // A line too wide for its cell starts at the left whatever the alignment, so it is cut at the
-    // right only and its beginning stays readable.
-    Qt::Alignment horizontal = HorizontalPart(alignment);
-    if (!multiLine_ && painter.fontMetrics().horizontalAdvance(shown) > inner.width())
-        horizontal = Qt::AlignLeft;
+    if (inner.isEmpty()) return;
     painter.save();
     painter.setClipRect(inner, Qt::IntersectClip);
-    painter.drawText(inner, layout | static_cast<int>(horizontal), shown);
+    if (multiLine_) {
+        painter.drawText(inner, Qt::TextWordWrap | Qt::AlignTop | HorizontalPart(alignment),
+                         CellQString(col, row));
+    } else if (const std::shared_ptr<const TCellTextLayout> line = CellLine(col, row, painter)) {
+        // A line too wide for its cell starts at the left whatever the alignment, so it is cut
+        // at the right only and its beginning stays readable.
+        line->Draw(painter, inner,
+                   line->Width() > inner.width() ? Qt::AlignLeft : HorizontalPart(alignment));
+    }
     painter.restore();
+}
+
+// The grid's own cells keep their laid-out line; a cell someone else put into the grid is laid out
+// for each paint.
+std::shared_ptr<const TCellTextLayout> TXStringGrid::CellLine(int col, int row,
+                                                              const QPainter& painter) const {
+    if (const auto* own = dynamic_cast<const TXStringCell*>(item(row, col)))
+        return own->Line(painter.font(), painter.device());
+    const QString text = CellQString(col, row);
+    if (text.isEmpty()) return nullptr;
+    return std::make_shared<const TCellTextLayout>(text, painter.font(), painter.device());
 }
 
 void TXStringGrid::DrawFixedEdge(QPainter& painter, const QRect& rect) const {

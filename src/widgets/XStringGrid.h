@@ -50,6 +50,7 @@
 #include <optional>
 #include <string>
 
+class TCellTextLayout;
 class TXStringGridHeader;
 
 class TXStringGrid : public QTableWidget {
@@ -239,8 +240,10 @@ private:
     void PaintFixedCols(QPainter& painter, int row, int top, int height);
     TGridDrawState DrawStateOf(int col, int row) const;
     bool HasFocusWithin() const;
-    void DrawCellText(QPainter& painter, const std::string& text, const QRect& rect,
+    void DrawCellText(QPainter& painter, int col, int row, const QRect& rect,
                       Qt::Alignment alignment) const;
+    std::shared_ptr<const TCellTextLayout> CellLine(int col, int row,
+                                                    const QPainter& painter) const;
     void DrawFixedEdge(QPainter& painter, const QRect& rect) const;
     QColor LineColor() const;
 

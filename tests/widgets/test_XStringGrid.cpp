@@ -341,6 +341,62 @@ private slots:
         QCOMPARE(aligned.image.copy(aligned.cell), left.image.copy(left.cell));
     }
 
+    // A cell draws its one line as QPainter::drawText would, also after its text or font changed
+    // since it was last painted.
+    void cellTextIsDrawnAsQtDrawsALine_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Qt::Alignment>("alignment");
+        QTest::addColumn<int>("rowHeight");
+        QTest::addColumn<int>("newPointSize"); // 0: the font stays
+        QTest::newRow("Japanese, left")
+            << u"新しい豆が入荷しました"_s << Qt::Alignment(Qt::AlignLeft) << 24 << 0;
+        QTest::newRow("date, centred, odd height")
+            << u"2025-04-10"_s << Qt::Alignment(Qt::AlignHCenter) << 21 << 0;
+        QTest::newRow("blanks around, right")
+            << u" a & b  "_s << Qt::Alignment(Qt::AlignRight) << 24 << 0;
+        QTest::newRow("line break and tab")
+            << u"AB\r\nC\tD"_s << Qt::Alignment(Qt::AlignLeft) << 24 << 0;
+        QTest::newRow("wider than the cell, centred")
+            << u"https://hidamari-coffee.example/news/1.html"_s << Qt::Alignment(Qt::AlignHCenter)
+            << 24 << 0;
+        QTest::newRow("font made larger")
+            << u"お知らせ"_s << Qt::Alignment(Qt::AlignLeft) << 24 << 14;
+    }
+    void cellTextIsDrawnAsQtDrawsALine() {
+        QFETCH(QString, text);
+        QFETCH(Qt::Alignment, alignment);
+        QFETCH(int, rowHeight);
+        QFETCH(int, newPointSize);
+        TXStringGrid* grid = ShownGrid();
+        grid->SetDefaultRowHeight(rowHeight);
+        grid->SetColWidths(2, 120);
+        TXStringColumnItem& column = *grid->Columns()->Items(2);
+        column.SetAlignment(alignment);
+        grid->SetCells(2, 2, "before");
+        (void)Picture(*grid, 2, 2);
+        grid->SetCellQString(2, 2, text);
+        (void)Picture(*grid, 2, 2);
+        if (newPointSize > 0) {
+            QFont font = column.Font();
+            font.setPointSize(newPointSize);
+            column.SetFont(font);
+        }
+        const TGridPicture picture = Picture(*grid, 2, 2);
+        QImage expected(picture.cell.size(), picture.image.format());
+        expected.fill(column.Color());
+        QPainter painter(&expected);
+        const QRect inner = QRect(QPoint(0, 0), picture.cell.size()).adjusted(1, 1, -1, -1);
+        const bool tooWide = QFontMetrics(column.Font()).horizontalAdvance(text) > inner.width();
+        painter.setFont(column.Font());
+        painter.setPen(column.FontColor());
+        painter.setClipRect(inner);
+        painter.drawText(
+            inner, Qt::TextSingleLine | Qt::AlignVCenter | (tooWide ? Qt::AlignLeft : alignment),
+            text);
+        painter.end();
+        QCOMPARE(picture.image.copy(picture.cell), expected);
+    }
+
     void multiLineText_data() {
         QTest::addColumn<bool>("multiLine");
         QTest::newRow("single line, centred") << false;
