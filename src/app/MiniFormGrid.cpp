@@ -448,13 +448,19 @@ void TMiniForm::SetRowButtonCaptions() {
 }
 
 // Rows can be pasted when the clipboard holds text with a TAB; a clipboard that cannot be read
-// gives no text.
+// gives no text. Keys and commands show what the last look found: on X11 every look asks the
+// program that owns the clipboard, so it is looked at when it announces a change and at the poll.
 void TMiniForm::UpdatePasteButton() {
-    SB_LinePaste->setEnabled(ClipboardText().contains(u'\t'));
+    SB_LinePaste->setEnabled(rowsOnClipboard_);
+}
+
+void TMiniForm::LookAtClipboard() {
+    rowsOnClipboard_ = ClipboardText().contains(u'\t');
+    UpdatePasteButton();
 }
 
 void TMiniForm::Timer_PasteTimer() {
-    UpdatePasteButton();
+    LookAtClipboard();
 }
 
 // ---------------------------------------------------------------------------------------------
