@@ -4,6 +4,8 @@
 #include "dialogs/L_Dialog.h"
 #include "widgets/Cp932Text.h"
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -34,14 +36,18 @@ void TRecoveryKeeper::DocumentChanged() {
     timer_.start();
 }
 
+// Only a copy written or taken over since the last removal is removed: starting up and loading a
+// file start no disk work.
 void TRecoveryKeeper::DocumentSettled() {
     timer_.stop();
+    if (!std::exchange(copyMayExist_, false)) return;
     disk_.start([slot = slot_] { (void)slot->Remove(); });
 }
 
 void TRecoveryKeeper::WriteNow() {
     TFeedDocument document = snapshot_();
     if (!document.Modified) return;
+    copyMayExist_ = true;
     disk_.start([this, slot = slot_, document = std::move(document)] {
         const TResult written = slot->Write(document);
         if (written) return;
@@ -76,6 +82,7 @@ void TRecoveryKeeper::OfferLeftCopies(const std::function<void(const TFeedDocume
         if (answer != mrYes) continue;
         restore(document);
         // Taken over whole: the copy stays on disk as this editor's own until it is saved.
+        copyMayExist_ = true;
         if (const TResult adopted = slot_->Adopt(copy); !adopted)
             emit WriteFailed(Described(adopted, u"復元用のコピーを引き継げません。"_s));
         return;

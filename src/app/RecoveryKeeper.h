@@ -57,4 +57,5 @@ private:
     std::shared_ptr<TRecoverySlot> slot_;
     QTimer timer_;
     QThreadPool disk_;
+    bool copyMayExist_ = false; // written or taken over since the last removal
 };
