@@ -135,9 +135,9 @@ private:
             toolbar->addAction(caption);
         layout->addWidget(toolbar);
         table_ = new TRowTable;
-        table_->setHorizontalHeaderLabels(
-            {u"タイトル(必須 100バイト以内)"_s, u"日付(任意)"_s,
-             u"アドレス(必須 http://から入力)"_s, u"説明文(任意 400バイト以内)"_s});
+        table_->setHorizontalHeaderLabels({u"タイトル(必須 100バイト以内)"_s, u"日付(任意)"_s,
+                                           u"アドレス(必須 http://から入力)"_s,
+                                           u"説明文(任意 400バイト以内)"_s});
         for (const int col : {0, 2, 3})
             table_->setColumnWidth(col, 400);
         layout->addWidget(table_);
@@ -147,9 +147,9 @@ private:
     void Show(const TFeedDocument& document) {
         const TChannelInfo& channel = document.Channel;
         const std::array<const std::string*, 9> texts{
-            &channel.Title,         &channel.HomeAddress,      &channel.Description,
-            &channel.FeedAddress,   &channel.LogoTitle,        &channel.LogoImageAddress,
-            &channel.LogoLinkAddress, &channel.SaveFolder,     &channel.StyleSheet};
+            &channel.Title,           &channel.HomeAddress, &channel.Description,
+            &channel.FeedAddress,     &channel.LogoTitle,   &channel.LogoImageAddress,
+            &channel.LogoLinkAddress, &channel.SaveFolder,  &channel.StyleSheet};
         for (size_t field = 0; field < texts.size(); ++field)
             fields_[field]->setText(Shown(*texts[field]));
         for (int row = 1; row <= MaxItemRows; ++row)

@@ -119,7 +119,8 @@ std::optional<double> RunForCpu(const std::vector<std::string>& argv,
 double CpuMs(pid_t pid) {
     double total = 0;
     std::error_code ignored;
-    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ignored)) {
+    for (const auto& task :
+         fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ignored)) {
         double ns = 0;
         if (std::ifstream(task.path() / "schedstat") >> ns) total += ns / 1e6;
     }
@@ -154,7 +155,8 @@ size_t LibraryCount(pid_t pid) {
 // Libraries the dynamic loader would load for a program that is not started.
 size_t LinkedLibraryCount(const std::string& program) {
     setenv("LD_TRACE_LOADED_OBJECTS", "1", 1);
-    const std::string listing = fs::temp_directory_path() / ("side_by_side_ldd" + std::to_string(getpid()));
+    const std::string listing =
+        fs::temp_directory_path() / ("side_by_side_ldd" + std::to_string(getpid()));
     const bool listed = RunForCpu({program}, listing).has_value();
     unsetenv("LD_TRACE_LOADED_OBJECTS");
     std::ifstream lines(listing);
@@ -194,9 +196,9 @@ public:
         pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
         while (TClock::now() < deadline) {
             while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-                const bool mapped = (event->response_type & 0x7F) == XCB_MAP_NOTIFY &&
-                                    !reinterpret_cast<xcb_map_notify_event_t*>(event)
-                                         ->override_redirect;
+                const bool mapped =
+                    (event->response_type & 0x7F) == XCB_MAP_NOTIFY &&
+                    !reinterpret_cast<xcb_map_notify_event_t*>(event)->override_redirect;
                 free(event);
                 if (mapped) return TClock::now();
             }
@@ -317,8 +319,8 @@ void Print(const TMeasure& measure) {
     std::vector<double> ratios;
     for (size_t pair = 0; pair < std::min(measure.editor.size(), measure.plain.size()); ++pair)
         if (measure.plain[pair] > 0) ratios.push_back(measure.editor[pair] / measure.plain[pair]);
-    const std::string goal = measure.goal > 0 ? "<= " + std::to_string(measure.goal).substr(0, 3)
-                                              : std::string("-");
+    const std::string goal =
+        measure.goal > 0 ? "<= " + std::to_string(measure.goal).substr(0, 3) : std::string("-");
     std::printf("%-52s %8.2f %-3s %8.2f %-3s %6.2f   %s\n", measure.what.c_str(),
                 Median(measure.editor), measure.unit.c_str(), Median(measure.plain),
                 measure.unit.c_str(), Median(ratios), goal.c_str());
@@ -366,9 +368,11 @@ void MeasureKeys(TBench& bench, int pairs) {
         {{"CPU per cursor key (Down/Up), 400 keys", "ms", 1.5, {}, {}}, CursorKeys(), 12},
         {{"CPU per row move (F5/F6), 200 moves", "ms", 0, {}, {}}, Repeated({"F5", "F6"}, 100), 12},
         {{"CPU per typed key (a, BackSpace), 200 keys", "ms", 0, {}, {}},
-         Repeated({"a", "BackSpace"}, 100), 12},
+         Repeated({"a", "BackSpace"}, 100),
+         12},
         {{"CPU per page switch (Ctrl+Tab), 60 switches", "ms", 0, {}, {}},
-         Repeated({"ctrl+Tab"}, 60), 40},
+         Repeated({"ctrl+Tab"}, 60),
+         40},
     };
     bench.Pairs(pairs, [&](bool editor) {
         const std::optional<pid_t> pid = bench.Start(editor, true);
@@ -421,7 +425,8 @@ int main(int argc, char** argv) {
     {
         TBench bench(bin, folder);
         if (!bench.Ready()) {
-            std::cerr << "side_by_side needs an X display with a window manager (side_by_side.sh)\n";
+            std::cerr
+                << "side_by_side needs an X display with a window manager (side_by_side.sh)\n";
             status = 1;
         } else {
             // A first start of each warms the disk cache and the desktop's services.
