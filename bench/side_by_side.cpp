@@ -69,6 +69,16 @@ double Median(std::vector<double> values) {
 // ---------------------------------------------------------------------------------------------
 // Processes
 
+// Replaces the child with `argv` (a program on the PATH or a path); ends it when that fails.
+[[noreturn]] void Exec(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
 // Starts `argv` with HOME and the XDG folders in `home`, its output thrown away.
 pid_t Launch(const std::vector<std::string>& argv, const fs::path& home) {
     const pid_t pid = fork();
@@ -79,12 +89,7 @@ pid_t Launch(const std::vector<std::string>& argv, const fs::path& home) {
     const int null = open("/dev/null", O_RDWR);
     dup2(null, STDOUT_FILENO);
     dup2(null, STDERR_FILENO);
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    Exec(argv);
 }
 
 void Stop(pid_t pid) {
@@ -98,14 +103,8 @@ std::optional<double> RunForCpu(const std::vector<std::string>& argv,
                                 const std::string& output = "/dev/null") {
     const pid_t pid = fork();
     if (pid == 0) {
-        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, STDOUT_FILENO);
-        std::vector<char*> args;
-        for (const std::string& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
+        dup2(open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+        Exec(argv);
     }
     int status = 0;
     rusage usage{};
