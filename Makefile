@@ -7,7 +7,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
-	libbenchmark-dev libxml2-dev libxml2-utils xvfb xauth fonts-ipafont-gothic \
+	libbenchmark-dev libxcb1-dev libxml2-dev libxml2-utils xvfb xauth fonts-ipafont-gothic \
 	qt6-translations-l10n clang-format dpkg-dev file desktop-file-utils shared-mime-info \
 	openbox xdotool x11-utils fonts-noto-cjk dbus-x11 fcitx5 fcitx5-mozc fcitx5-frontend-qt6 \
 	libcurl4-openssl-dev libssh-dev libssl-dev openssh-server openssh-client vsftpd openssl faketime \
@@ -48,8 +48,10 @@ screenshots: build
 test: format-check build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The benchmarks, then the editor against a plain Qt form and xmllint (bench/side_by_side.sh).
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do $$b; done
+	@bench/side_by_side.sh $(BUILD)
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer in its own folder.
 .PHONY: test-sanitize fuzz

@@ -161,6 +161,7 @@ public:
     // The toolbar's states and the status bar's row counter for `row` (-1: the current row).
     void UpdateGridStatus(int row = -1);
     void UpdatePasteButton();
+    void LookAtClipboard();
 
     // Components, named as the rest of the program knows them (docs/DESIGN.md has a glossary).
     // The window's frame.
@@ -471,6 +472,8 @@ private:
     void RecordTableFileState();
 
     bool shown_ = false;
+    // The clipboard held text with a TAB when it was last looked at.
+    bool rowsOnClipboard_ = false;
     int wheelRemainder_ = 0;
     // The table file FileName names, as it was on disk when it was last loaded or saved.
     std::optional<TDiskState> tableFileState_;

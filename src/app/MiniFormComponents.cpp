@@ -25,6 +25,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -472,6 +473,9 @@ void TMiniForm::CreateNonVisual() {
     Timer_Paste->setInterval(PasteButtonPoll);
     connect(Timer_Paste, &QTimer::timeout, this, &TMiniForm::Timer_PasteTimer);
     Timer_Paste->start();
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &TMiniForm::LookAtClipboard);
+    LookAtClipboard();
 }
 
 // The design's sizes suit the font it was drawn with; with the desktop's Japanese fonts some

@@ -350,6 +350,8 @@ void TMiniForm::WriteRows(int first, const std::vector<TFeedItem>& rows) {
         for (int col = 0; col < ItemColumns; ++col)
             XStringGrid->SetCells(col, first + static_cast<int>(k), rows[k].Cell(col));
     }
+    // A date's mark follows the row's title and which rows the feed carries.
+    if (!rows.empty()) XStringGrid->InvalidateCol(icDate);
 }
 
 void TMiniForm::ShowRows(const TRowPatch& patch, TGridCoord current) {
@@ -503,13 +505,19 @@ void TMiniForm::SetRowButtonCaptions() {
 }
 
 // Rows can be pasted when the clipboard holds text with a TAB; a clipboard that cannot be read
-// gives no text.
+// gives no text. Keys and commands show what the last look found: on X11 every look asks the
+// program that owns the clipboard, so it is looked at when it announces a change and at the poll.
 void TMiniForm::UpdatePasteButton() {
-    SB_LinePaste->setEnabled(ClipboardText().contains(u'\t'));
+    SB_LinePaste->setEnabled(rowsOnClipboard_);
+}
+
+void TMiniForm::LookAtClipboard() {
+    rowsOnClipboard_ = ClipboardText().contains(u'\t');
+    UpdatePasteButton();
 }
 
 void TMiniForm::Timer_PasteTimer() {
-    UpdatePasteButton();
+    LookAtClipboard();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -639,6 +647,4 @@ void TMiniForm::XStringGridSetEditText(TXStringGrid*, int ACol, int ARow, const 
             autoFilled_.insert({filled, ARow});
     }
     RecordStep(CellStepName(ARow, column), change);
-    // A date's mark follows the row's title and which rows the feed carries.
-    XStringGrid->viewport()->update();
 }

@@ -4,6 +4,8 @@
 #include "dialogs/L_Dialog.h"
 #include "widgets/Cp932Text.h"
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {

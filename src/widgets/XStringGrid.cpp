@@ -2,6 +2,7 @@
 
 #include "widgets/XStringGrid.h"
 
+#include "widgets/CellTextLayout.h"
 #include "widgets/Cp932Text.h"
 
 #include <QAbstractButton>
@@ -49,8 +50,23 @@ public:
         return QTableWidgetItem::data(CellBytesRole).toByteArray().toStdString();
     }
     void SetBytes(const std::string& bytes) {
+        line_.reset();
         QTableWidgetItem::setData(CellBytesRole, QByteArray::fromStdString(bytes));
     }
+
+    // The text laid out on one line, kept until the text changes or is drawn in another font;
+    // nothing for an empty cell.
+    std::shared_ptr<const TCellTextLayout> Line(const QFont& font,
+                                                const QPaintDevice* device) const {
+        if (line_ && line_->Suits(font, device)) return line_;
+        const std::string bytes = Bytes();
+        if (bytes.empty()) return nullptr;
+        line_ = std::make_shared<const TCellTextLayout>(FromCp932(bytes), font, device);
+        return line_;
+    }
+
+private:
+    mutable std::shared_ptr<const TCellTextLayout> line_;
 };
 
 } // namespace
@@ -346,6 +362,24 @@ void TXStringGrid::RepaintAll() {
     if (corner_) corner_->update();
 }
 
+// Body cells repaint in the viewport alone; a block that reaches into the fixed cells repaints
+// the header strips as well.
+void TXStringGrid::RepaintCells(const TGridRect& cells) {
+    if (IsBodyCell(cells.Left, cells.Top) && IsBodyCell(cells.Right, cells.Bottom))
+        viewport()->update(BodyArea(cells));
+    else
+        RepaintAll();
+}
+
+// The block's body cells with their grid lines, in viewport coordinates, also where scrolled out.
+QRect TXStringGrid::BodyArea(const TGridRect& cells) const {
+    const int left = columnViewportPosition(cells.Left);
+    const int top = rowViewportPosition(cells.Top);
+    const int right = columnViewportPosition(cells.Right) + columnWidth(cells.Right);
+    const int bottom = rowViewportPosition(cells.Bottom) + rowHeight(cells.Bottom);
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Cells
 
@@ -399,8 +433,9 @@ bool TXStringGrid::IsBodyCell(int col, int row) const {
 
 void TXStringGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                                const QList<int>& roles) {
+    const TGridRect cells{topLeft.column(), topLeft.row(), bottomRight.column(), bottomRight.row()};
     if (updateDepth_ > 0) {
-        changedInUpdate_ = true;
+        changedInUpdate_ = changedInUpdate_ ? changedInUpdate_->United(cells) : cells;
         return;
     }
     QTableWidget::dataChanged(topLeft, bottomRight, roles);
@@ -410,7 +445,7 @@ void TXStringGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bo
 void TXStringGrid::BeginUpdate() {
     if (updateDepth_ <= 0) {
         updateDepth_ = 0;
-        changedInUpdate_ = false;
+        changedInUpdate_.reset();
     }
     ++updateDepth_;
 }
@@ -419,7 +454,8 @@ void TXStringGrid::EndUpdate() {
     --updateDepth_;
     if (updateDepth_ > 0) return;
     updateDepth_ = 0;
-    if (std::exchange(changedInUpdate_, false)) RepaintAll();
+    if (const std::optional<TGridRect> changed = std::exchange(changedInUpdate_, std::nullopt))
+        RepaintCells(*changed);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -586,7 +622,7 @@ void TXStringGrid::DrawCell(QPainter& painter, int ACol, int ARow, const QRect& 
     painter.fillRect(rect, brush);
     painter.setFont(font);
     painter.setPen(fontColor);
-    DrawCellText(painter, Cells(ACol, ARow), rect,
+    DrawCellText(painter, ACol, ARow, rect,
                  ARow < fixedRows_ ? column.HeaderAlignment() : column.Alignment());
     if ((state & gdFixed) && ctl3D_) DrawFixedEdge(painter, rect);
     emit OnDrawCell(this, painter, ACol, ARow, rect, state);
@@ -600,22 +636,33 @@ void TXStringGrid::DrawCell(QPainter& painter, int ACol, int ARow, const QRect& 
 }
 
 // The whole text inside the cell less one pixel on every side; an ampersand is drawn as itself.
-void TXStringGrid::DrawCellText(QPainter& painter, const std::string& text, const QRect& rect,
+void TXStringGrid::DrawCellText(QPainter& painter, int col, int row, const QRect& rect,
                                 Qt::Alignment alignment) const {
     const QRect inner = rect.adjusted(1, 1, -1, -1);
-    if (inner.isEmpty() || text.empty()) return;
-    const int layout =
-        multiLine_ ? Qt::TextWordWrap | Qt::AlignTop : Qt::TextSingleLine | Qt::AlignVCenter;
-    const QString shown = FromCp932(text);
-    // A line too wide for its cell starts at the left whatever the alignment, so it is cut at the
-    // right only and its beginning stays readable.
-    Qt::Alignment horizontal = HorizontalPart(alignment);
-    if (!multiLine_ && painter.fontMetrics().horizontalAdvance(shown) > inner.width())
-        horizontal = Qt::AlignLeft;
+    if (inner.isEmpty()) return;
     painter.save();
     painter.setClipRect(inner, Qt::IntersectClip);
-    painter.drawText(inner, layout | static_cast<int>(horizontal), shown);
+    if (multiLine_) {
+        painter.drawText(inner, Qt::TextWordWrap | Qt::AlignTop | HorizontalPart(alignment),
+                         CellQString(col, row));
+    } else if (const std::shared_ptr<const TCellTextLayout> line = CellLine(col, row, painter)) {
+        // A line too wide for its cell starts at the left whatever the alignment, so it is cut
+        // at the right only and its beginning stays readable.
+        line->Draw(painter, inner,
+                   line->Width() > inner.width() ? Qt::AlignLeft : HorizontalPart(alignment));
+    }
     painter.restore();
+}
+
+// The grid's own cells keep their laid-out line; a cell someone else put into the grid is laid out
+// for each paint.
+std::shared_ptr<const TCellTextLayout> TXStringGrid::CellLine(int col, int row,
+                                                              const QPainter& painter) const {
+    if (const auto* own = dynamic_cast<const TXStringCell*>(item(row, col)))
+        return own->Line(painter.font(), painter.device());
+    const QString text = CellQString(col, row);
+    if (text.isEmpty()) return nullptr;
+    return std::make_shared<const TCellTextLayout>(text, painter.font(), painter.device());
 }
 
 void TXStringGrid::DrawFixedEdge(QPainter& painter, const QRect& rect) const {

@@ -47,8 +47,10 @@
 #include <QTableWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
 
+class TCellTextLayout;
 class TXStringGridHeader;
 
 class TXStringGrid : public QTableWidget {
@@ -240,8 +242,10 @@ private:
     void PaintFixedCols(QPainter& painter, int row, int top, int height);
     TGridDrawState DrawStateOf(int col, int row) const;
     bool HasFocusWithin() const;
-    void DrawCellText(QPainter& painter, const std::string& text, const QRect& rect,
+    void DrawCellText(QPainter& painter, int col, int row, const QRect& rect,
                       Qt::Alignment alignment) const;
+    std::shared_ptr<const TCellTextLayout> CellLine(int col, int row,
+                                                    const QPainter& painter) const;
     void DrawFixedEdge(QPainter& painter, const QRect& rect) const;
     QColor LineColor() const;
 
@@ -272,6 +276,10 @@ private:
     int FixedRowsHeight() const;
     int FixedColsWidth() const;
     void RepaintAll();
+    void RepaintCells(const TGridRect& cells);
+    void RepaintMove(TGridCoord before, const TGridRect& selectedBefore);
+    void RepaintFocusMarks();
+    QRect BodyArea(const TGridRect& cells) const;
 
     std::unique_ptr<TXStringColumns> columns_;
     TXStringGridHeader* topHeader_ = nullptr;
@@ -286,7 +294,7 @@ private:
     QColor fixedLineColor_{Qt::black};
     bool immediateEditMode_ = false;
     int updateDepth_ = 0;
-    bool changedInUpdate_ = false;
+    std::optional<TGridRect> changedInUpdate_; // the cells changed inside the bulk update
 
     int fixedCols_ = 1;
     int fixedRows_ = 1;

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMetaMethod>
+#include <QRegion>
 
 #include <algorithm>
 
@@ -75,6 +76,8 @@ void TXStringGrid::SetSelection(const TGridRect& selection) {
 // cell, whole rows with goRowSelect.
 void TXStringGrid::MoveCurrent(TGridCoord cell, bool moveAnchor) {
     if (cell != current_ && !(options_ & goAlwaysShowEditor)) editorModeRequested_ = false;
+    const TGridCoord before = current_;
+    const TGridRect selectedBefore = selection_;
     current_ = cell;
     if (moveAnchor || !(options_ & goRangeSelect)) anchor_ = current_;
     selection_ = Spanning(anchor_, current_);
@@ -85,7 +88,7 @@ void TXStringGrid::MoveCurrent(TGridCoord cell, bool moveAnchor) {
     if (IsValidCell(current_.X, current_.Y))
         selectionModel()->setCurrentIndex(model()->index(current_.Y, current_.X),
                                           QItemSelectionModel::NoUpdate);
-    RepaintAll();
+    RepaintMove(before, selectedBefore);
     AnnounceCurrentCell(*this);
 }
 
@@ -93,6 +96,22 @@ void TXStringGrid::MoveCurrent(TGridCoord cell, bool moveAnchor) {
 // which is not the grid's.
 void TXStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QAbstractItemView::currentChanged(current, previous);
+}
+
+// Repaints what a move of the current cell changes: the cells that left or joined the selection
+// and the old and the new current cell, which carry the focus rectangle.
+void TXStringGrid::RepaintMove(TGridCoord before, const TGridRect& selectedBefore) {
+    const auto inBody = [this](const TGridRect& cells) {
+        return IsBodyCell(cells.Left, cells.Top) && IsBodyCell(cells.Right, cells.Bottom);
+    };
+    const TGridRect current{current_.X, current_.Y, current_.X, current_.Y};
+    const TGridRect previous{before.X, before.Y, before.X, before.Y};
+    if (!inBody(selectedBefore) || !inBody(selection_) || !inBody(current) || !inBody(previous))
+        return RepaintAll();
+    QRegion changed = QRegion(BodyArea(selectedBefore)).xored(BodyArea(selection_));
+    changed += BodyArea(current);
+    changed += BodyArea(previous);
+    viewport()->update(changed);
 }
 
 void TXStringGrid::ScrollToCurrent() {
@@ -360,15 +379,25 @@ bool TXStringGrid::focusNextPrevChild(bool next) {
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
+// Qt's item view repaints the whole view when the focus comes or goes, and the focus goes to the
+// cell editor and back on every cursor key. What the focus changes here is the current cell's
+// focus rectangle and the frame, which some styles mark; only they are repainted.
 void TXStringGrid::focusInEvent(QFocusEvent* event) {
-    QTableWidget::focusInEvent(event);
-    RepaintAll();
+    RepaintFocusMarks();
+    // As in Qt's item view: an input method types into the grid when the current cell is editable.
+    setAttribute(Qt::WA_InputMethodEnabled, currentIndex().flags() & Qt::ItemIsEditable);
+    event->accept();
     ShowCellEditor();
 }
 
 void TXStringGrid::focusOutEvent(QFocusEvent* event) {
-    QTableWidget::focusOutEvent(event);
-    RepaintAll();
+    RepaintFocusMarks();
+    event->accept();
+}
+
+void TXStringGrid::RepaintFocusMarks() {
+    update(QRegion(frameRect()).subtracted(contentsRect()));
+    RepaintCells({current_.X, current_.Y, current_.X, current_.Y});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -465,5 +494,9 @@ void TXStringGrid::contextMenuEvent(QContextMenuEvent* event) {
 bool TXStringGrid::viewportEvent(QEvent* event) {
     // The grid's own tool tip (its hint) is shown anywhere over the cells.
     if (event->type() == QEvent::ToolTip) return false;
+    // The viewport's only children are the cell editors' controls, which ask for a layout
+    // whenever one is shown or hidden, that is on every cursor key. Qt's scroll area would lay
+    // out and repaint its scroll bars for it; nothing of the grid's layout depends on them.
+    if (event->type() == QEvent::LayoutRequest) return true;
     return QTableWidget::viewportEvent(event);
 }

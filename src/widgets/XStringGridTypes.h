@@ -8,6 +8,7 @@
 #include <QRect>
 #include <Qt>
 
+#include <algorithm>
 #include <string>
 
 class QPainter;
@@ -48,6 +49,11 @@ struct TGridRect {
     friend bool operator==(const TGridRect&, const TGridRect&) = default;
     bool Contains(int col, int row) const {
         return col >= Left && col <= Right && row >= Top && row <= Bottom;
+    }
+    // The smallest block that holds both.
+    TGridRect United(const TGridRect& other) const {
+        return {std::min(Left, other.Left), std::min(Top, other.Top), std::max(Right, other.Right),
+                std::max(Bottom, other.Bottom)};
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QPaintEvent>
 #include <QTest>
 
 #include <memory>
@@ -26,15 +27,18 @@ inline constexpr TGridOptions RowOptions = goFixedVertLine | goFixedHorzLine | g
 
 using TEdit = std::tuple<int, int, std::string>;
 
-// Counts the paint events a widget receives.
+// Counts the paint events a widget receives and the area they paint.
 class TPaintCounter : public QObject {
 public:
     explicit TPaintCounter(QWidget* widget) : QObject(widget) { widget->installEventFilter(this); }
     int count = 0;
+    QRegion area;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++count;
+        if (event->type() != QEvent::Paint) return false;
+        ++count;
+        area += static_cast<QPaintEvent*>(event)->region();
         return false;
     }
 };

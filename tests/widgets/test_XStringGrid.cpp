@@ -341,6 +341,53 @@ private slots:
         QCOMPARE(aligned.image.copy(aligned.cell), left.image.copy(left.cell));
     }
 
+    // A cell draws its one line as QPainter::drawText would, also after its text or font changed
+    // since it was last painted.
+    void cellTextIsDrawnAsQtDrawsALine_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Qt::Alignment>("alignment");
+        QTest::addColumn<bool>("largerFont"); // given after the text was painted
+        const QString wide = u"https://hidamari-coffee.example/news/1.html"_s;
+        QTest::newRow("Japanese, right")
+            << u"新しい豆 & 焙煎 "_s << Qt::Alignment(Qt::AlignRight) << false;
+        QTest::newRow("date, centred")
+            << u"2025-04-10"_s << Qt::Alignment(Qt::AlignHCenter) << false;
+        QTest::newRow("line break and tab")
+            << u"AB\r\nC\tD"_s << Qt::Alignment(Qt::AlignLeft) << false;
+        QTest::newRow("wider than the cell, centred")
+            << wide << Qt::Alignment(Qt::AlignHCenter) << false;
+        QTest::newRow("font made larger") << u"お知らせ"_s << Qt::Alignment(Qt::AlignLeft) << true;
+    }
+    void cellTextIsDrawnAsQtDrawsALine() {
+        QFETCH(QString, text);
+        QFETCH(Qt::Alignment, alignment);
+        QFETCH(bool, largerFont);
+        TXStringGrid* grid = ShownGrid();
+        grid->SetDefaultRowHeight(21); // odd: the line is centred on a half pixel
+        grid->SetColWidths(2, 120);
+        TXStringColumnItem& column = *grid->Columns()->Items(2);
+        column.SetAlignment(alignment);
+        for (const QString& shown : {u"before"_s, text}) {
+            grid->SetCellQString(2, 2, shown);
+            (void)Picture(*grid, 2, 2);
+        }
+        if (largerFont) column.SetFont(QFont(column.Font().family(), 14));
+        const TGridPicture picture = Picture(*grid, 2, 2);
+        QImage expected(picture.cell.size(), picture.image.format());
+        expected.fill(column.Color());
+        QPainter painter(&expected);
+        const QRect inner = expected.rect().adjusted(1, 1, -1, -1);
+        const bool tooWide = QFontMetrics(column.Font()).horizontalAdvance(text) > inner.width();
+        painter.setFont(column.Font());
+        painter.setPen(column.FontColor());
+        painter.setClipRect(inner);
+        painter.drawText(
+            inner, Qt::TextSingleLine | Qt::AlignVCenter | (tooWide ? Qt::AlignLeft : alignment),
+            text);
+        painter.end();
+        QCOMPARE(picture.image.copy(picture.cell), expected);
+    }
+
     void multiLineText_data() {
         QTest::addColumn<bool>("multiLine");
         QTest::newRow("single line, centred") << false;

@@ -1,6 +1,7 @@
 #include "XStringGridSupport.h"
 
 #include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 
@@ -23,6 +24,12 @@ protected:
         return false;
     }
 };
+
+// What the window shows: its backing store, as the screen has it.
+QImage Shown(QWidget* window) {
+    Settle();
+    return window->screen()->grabWindow(window->winId()).toImage();
+}
 
 std::string ErrorOf(const std::function<void()>& action) {
     try {
@@ -507,6 +514,78 @@ private slots:
         Settle();
         QVERIFY(items.grid->CellRect(0, 30).isEmpty());
         QCOMPARE(QApplication::focusWidget(), items.title->GetControl());
+    }
+
+    // A cursor key repaints the cell it leaves and the cell it enters, and in the header no more
+    // than the captions of their columns.
+    void cursorKeyRepaintsOnlyTheCellsItLeavesAndEnters_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Down") << int(Qt::Key_Down);
+        QTest::newRow("Left at the text's start") << int(Qt::Key_Left);
+        QTest::newRow("Tab") << int(Qt::Key_Tab);
+    }
+    void cursorKeyRepaintsOnlyTheCellsItLeavesAndEnters() {
+        QFETCH(int, key);
+        TItemGridWindow& items = EditingAt({1, 5});
+        TPaintCounter body(items.grid->viewport());
+        TPaintCounter header(items.grid->horizontalHeader()->viewport());
+        const auto cell = [&items] {
+            return items.grid->CellRect(items.grid->Col(), items.grid->Row()).adjusted(0, 0, 1, 1);
+        };
+        const auto caption = [&items](const QRect& area) {
+            return QRect(area.x(), 0, area.width(), items.grid->horizontalHeader()->height());
+        };
+        const QRect left = cell();
+        Press(key);
+        Settle();
+        QVERIFY(items.EditingCurrentCell() && !body.area.isEmpty());
+        QCOMPARE(body.area - left - cell(), QRegion());
+        QCOMPARE(header.area - caption(left) - caption(cell()), QRegion());
+    }
+
+    // What the window shows after painting only what changed is what a whole repaint shows. Each
+    // change ends where a part left unpainted would still show the state before.
+    void screenMatchesAWholeRepaint_data() {
+        QTest::addColumn<std::function<void(TItemGridWindow&)>>("change");
+        using TChange = std::function<void(TItemGridWindow&)>;
+        const auto keys = [](TGridOptions options, std::vector<QKeyCombination> presses) {
+            return TChange([options, presses](TItemGridWindow& items) {
+                items.grid->SetOptions(options);
+                for (const QKeyCombination press : presses) {
+                    Settle();
+                    Press(press.key(), press.keyboardModifiers());
+                }
+            });
+        };
+        QTest::newRow("keys that scroll")
+            << keys(EditingOptions, {Qt::Key_PageDown, Qt::Key_Down, Qt::Key_Right});
+        QTest::newRow("rows selected with keys")
+            << keys(RowOptions, {Qt::Key_Down, Qt::SHIFT | Qt::Key_Down, Qt::SHIFT | Qt::Key_Down});
+        QTest::newRow("bulk change of two rows") << TChange([](TItemGridWindow& items) {
+            items.grid->BeginUpdate();
+            items.grid->SetCells(0, 2, "moved up");
+            items.grid->SetCells(3, 3, "moved down");
+            items.grid->EndUpdate();
+        });
+        QTest::newRow("focus goes to the grid, then away") << TChange([](TItemGridWindow& items) {
+            items.grid->FocusWithoutEditing();
+            Settle();
+            items.grid->clearFocus();
+        });
+    }
+    void screenMatchesAWholeRepaint() {
+        QFETCH(std::function<void(TItemGridWindow&)>, change);
+        QApplication::setCursorFlashTime(0); // a caret that does not blink between the pictures
+        TItemGridWindow& items = EditingAt({0, 1});
+        items.Window()->setAttribute(Qt::WA_KeyboardFocusChange); // focus marks show
+        for (int row = 1; row <= 50; ++row)
+            items.grid->SetCells(2, row, "row " + std::to_string(row));
+        (void)Shown(items.Window());
+        change(items);
+        const QImage shown = Shown(items.Window());
+        for (QWidget* widget : items.Window()->findChildren<QWidget*>())
+            widget->update();
+        QCOMPARE(shown, Shown(items.Window()));
     }
 
     // The main window's use: entries typed row by row, Japanese through the input method,
