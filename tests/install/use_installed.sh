@@ -8,6 +8,7 @@ set -eu
 
 prefix=$1
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../support/x_session.sh"
 
 fail() {
     echo "FAIL: $*" >&2
@@ -36,8 +37,13 @@ opener=$!
 window=$(timeout 60 xdotool search --sync --name '\[news\]' | head -n 1) ||
     fail "no editor window with news.tbl: $(cat "$home/xdg-open.log")"
 
-# Closed from the window manager, as a user closes it; the settings are written then.
-xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4
+# Closed from the window manager, as a user closes it; the settings are written then. On a busy
+# machine the activation can be lost, and xdotool would wait for it for ever: it is asked again.
+wait_for 60 timeout 5 xdotool windowactivate --sync "$window" ||
+    fail "the editor's window never became active"
+xdotool key --clearmodifiers alt+F4
+wait_for 60 sh -c "! kill -0 $opener" ||
+    fail "the editor did not close; its windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>&1 | tr '\n' '|')"
 status=0
 wait "$opener" || status=$?
 opener=
