@@ -237,21 +237,20 @@ TResult LoadNewsPageSettings(const std::string& table, TNewsPageSettings& settin
 // Writes the news page beside the feed at `feedPath` when the settings ask for it; the files
 // written, page first, in `written`.
 int WriteNewsPage(const TFeedDocument& document, const std::string& feedPath,
-                  const TNewsPageSettings& settings, std::vector<std::string>& written) {
+                  const TNewsPageSettings& settings, std::vector<TPageFile>& written) {
     if (!settings.Enabled) return ExitSuccess;
     const TNewsPageFiles page = BuildNewsPageFiles(document, feedPath, settings);
     TResult result = page.Result;
     if (result) result = WriteNewsPageFiles(document, feedPath, page);
     if (!result) return Fail(result.Describe(MsgNewsPageFailed()), document.FileName);
-    for (const TPageFile& file : page.Files)
-        written.push_back(file.Path);
+    written = page.Files;
     return ExitSuccess;
 }
 
 // Uploads the feed at `feedPath`, and the news page's files `pages`, with the publish settings of
 // `table`, asking nothing.
 int Publish(const std::string& table, const std::string& feedPath,
-            const std::vector<std::string>& pages) {
+            const std::vector<TPageFile>& pages) {
     TIniFile ini(ProgramSettingsFile());
     if (const TResult loaded = ini.Load(); !loaded)
         return Report(loaded.Describe(MsgPublishFailed()), ini.Path()), ExitNotPublished;
@@ -268,8 +267,8 @@ int Publish(const std::string& table, const std::string& feedPath,
     const std::string password =
         withPassword ? KeyringPassword(*settings, TKeyringUnlock::Never) : std::string();
     std::vector<TPublishedFile> withFeed;
-    for (const std::string& page : pages)
-        withFeed.push_back({page, withFeed.empty() ? "お知らせページ" : "お知らせの一覧"});
+    for (const TPageFile& page : pages)
+        withFeed.push_back({page.Path, page.What});
     const TPublishOutcome outcome = PublishFeed(*settings, feedPath, password, {}, withFeed);
     if (!outcome.Result) {
         std::string message = outcome.Result.Describe(MsgPublishFailed());
@@ -300,7 +299,7 @@ int Run(const Options& options) {
         if (const TResult loaded = LoadNewsPageSettings(table, pageSettings); !loaded)
             return Fail(loaded.Describe(MsgNewsPageFailed()), table);
     const TFeedFile feed = BuildFeedFile(document, CurrentFeedTime(), GetVersionText());
-    std::vector<std::string> pages;
+    std::vector<TPageFile> pages;
     if (options.destination == Destination::StandardOutput) {
         if (!WriteStandardOutput(feed.Text)) return StandardOutputFailed();
     } else {
@@ -312,8 +311,8 @@ int Run(const Options& options) {
             return written;
         // A script reads the paths from here: a path it cannot read is a failure too.
         std::string paths = result.FeedPath + "\n";
-        for (const std::string& page : pages)
-            paths += page + "\n";
+        for (const TPageFile& page : pages)
+            paths += page.Path + "\n";
         if (options.destination == Destination::SaveLocation && !WriteStandardOutput(paths))
             return StandardOutputFailed();
     }

@@ -76,8 +76,9 @@ TNewsPageFiles BuildNewsPageFiles(const TFeedDocument& document, const std::stri
     else if (page.Result = RenderNewsTemplate(settings.Template, data, text); !page.Result)
         return page;
     const std::string folder = FolderOf(feedPath);
-    page.Files.push_back({folder + settings.PageName, std::move(text)});
-    page.Files.push_back({folder + NewsListName(settings.PageName), NewsListText(data)});
+    page.Files.push_back({folder + settings.PageName, std::move(text), "お知らせページ"});
+    page.Files.push_back(
+        {folder + NewsListName(settings.PageName), NewsListText(data), "お知らせの一覧"});
     return page;
 }
 

@@ -53,10 +53,12 @@ TFeedFile BuildFeedFile(const TFeedDocument& document, const TFeedTime& now,
 TSaveResult WriteFeedFile(const TFeedDocument& document, const TFeedFile& feed,
                           const std::string& target = {});
 
-// A file of the news page: its path (the file system's bytes) and its whole text (UTF-8).
+// A file of the news page: its path (the file system's bytes), its whole text, and what the user
+// calls it in messages ("お知らせページ"); UTF-8.
 struct TPageFile {
     std::string Path;
     std::string Text;
+    std::string What;
 };
 
 // The news page of a document whose feed is written at `feedPath`, and its list file, beside the
