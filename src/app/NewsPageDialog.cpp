@@ -55,6 +55,8 @@ TNewsPageDialog::TNewsPageDialog(const TNewsPageSettings& settings, QWidget* par
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);
+    // Room for a path and the explanation in a few lines, at any font size.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
     connect(chooseTemplate_, &QPushButton::clicked, this, &TNewsPageDialog::ChooseTemplate);
     connect(enabled_, &QCheckBox::toggled, this, &TNewsPageDialog::EnabledChanged);
