@@ -49,12 +49,7 @@ TNewsPageDialog::TNewsPageDialog(const TNewsPageSettings& settings, QWidget* par
     templateRow->addWidget(chooseTemplate_);
     form->addRow(u"テンプレート(&T):"_s, templateRow);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(u"OK"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    form->addRow(OkCancelButtons(this));
     // Room for a path and the explanation in a few lines, at any font size.
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 

@@ -1,5 +1,7 @@
 #include "text/HtmlEscape.h"
 
+#include <utility>
+
 namespace {
 
 bool IsC0Dropped(unsigned char byte) {
@@ -18,21 +20,14 @@ size_t DroppedLength(std::string_view utf8, size_t at) {
     return 0;
 }
 
+constexpr std::pair<char, std::string_view> References[] = {
+    {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}};
+
+// The reference that stands for `ch`; empty for a character that stays as it is.
 std::string_view Reference(char ch) {
-    switch (ch) {
-    case '&':
-        return "&amp;";
-    case '<':
-        return "&lt;";
-    case '>':
-        return "&gt;";
-    case '"':
-        return "&quot;";
-    case '\'':
-        return "&#39;";
-    default:
-        return {};
-    }
+    for (const auto& [character, reference] : References)
+        if (ch == character) return reference;
+    return {};
 }
 
 void Append(std::string& out, std::string_view utf8, bool escape) {
