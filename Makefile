@@ -11,7 +11,7 @@ PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmo
 	qt6-translations-l10n clang-format dpkg-dev file desktop-file-utils shared-mime-info \
 	openbox xdotool x11-utils fonts-noto-cjk dbus-x11 fcitx5 fcitx5-mozc fcitx5-frontend-qt6 \
 	libcurl4-openssl-dev libssh-dev libssl-dev openssh-server openssh-client vsftpd openssl faketime \
-	libsecret-1-dev gnome-keyring \
+	libsecret-1-dev gnome-keyring libkainjow-mustache-dev default-jre-headless \
 	lintian man-db xdg-utils libfile-mimeinfo-perl libglib2.0-bin appstream python3-pyatspi \
 	at-spi2-core
 
@@ -19,6 +19,7 @@ PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmo
 
 deps:
 	@./setup.sh packages "to build and test the editor" $(PACKAGES)
+	@command -v npm >/dev/null || ./setup.sh packages "to install the HTML checker of the tests" npm
 
 build: deps
 	cmake -S . -B $(BUILD) -DORVANIX_WERROR=ON

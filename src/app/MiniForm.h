@@ -48,6 +48,8 @@ class QKeyEvent;
 class QWheelEvent;
 class TAlignSpeedButton;
 struct TFeedFile;
+struct TNewsPageSettings;
+struct TPublishedFile;
 class TFeedCheckList;
 class TFileClaim;
 class TFileDialog;
@@ -413,6 +415,15 @@ private:
     // Writes `feed` over the file there unless that is in step with the document already; false,
     // with the message shown, when it could not be written.
     bool FeedOnDiskInStep(const TFeedDocument& document, const TFeedFile& feed);
+    // The news page beside the feed (MiniFormNewsPage.cpp): 機能 > お知らせページの設定..., the
+    // settings of a table file, carried to its new name by a save under another name, and the page
+    // written before a publish; false, with the message shown, when it could not be written.
+    void Mn_NewsPageClick();
+    TNewsPageSettings NewsPageSettingsOf(const std::string& table) const;
+    bool StoreNewsPageSettings(const std::string& table, const TNewsPageSettings& settings);
+    void CarryNewsPageSettings(const std::string& fromTable, const std::string& toTable);
+    bool NewsPageInStep(const TFeedDocument& document, const TFeedFile& feed,
+                        std::vector<TPublishedFile>& withFeed);
     // At open: clears away what interrupted saves left, and says in the status bar when the feed
     // on disk is not the document's.
     void ShowFeedStep(const TFeedDocument& document);

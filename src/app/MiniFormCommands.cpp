@@ -14,6 +14,7 @@
 #include "document/FileNames.h"
 #include "document/MakerPages.h"
 #include "document/Messages.h"
+#include "document/NewsPageSettings.h"
 #include "document/Preview.h"
 #include "document/SaveDocument.h"
 #include "text/CodePage.h"
@@ -111,8 +112,10 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     }
     if (KeepChangedTableFile(target)) return false;
     CommitEdits();
+    CarryNewsPageSettings(FileName, target);
     TFeedDocument document = DocumentFromControls();
-    const TSaveResult result = SaveDocumentFiles(document, target, CurrentFeedTime(), VersionText);
+    const TSaveResult result = SaveDocumentFiles(document, target, CurrentFeedTime(), VersionText,
+                                                 NewsPageSettingsOf(target));
     // The save decides both: the table file names the document once it is written, and only a
     // complete save clears the modified flag.
     const std::string before = std::exchange(FileName, document.FileName);

@@ -386,6 +386,8 @@ void TMiniForm::CreateMainMenu() {
                                &TMiniForm::Mn_FeedCheckClick);
     Mn_PublishTo = AddMenuItem(Commands1, u"Mn_PublishTo"_s, u"公開先の設定(&S)..."_s,
                                &TMiniForm::Mn_PublishToClick);
+    AddMenuItem(Commands1, u"Mn_NewsPage"_s, u"お知らせページの設定(&N)..."_s,
+                &TMiniForm::Mn_NewsPageClick);
     Mn_Publish =
         AddMenuItem(Commands1, u"Mn_Publish"_s, u"サイトに公開(&U)"_s, &TMiniForm::Mn_PublishClick);
     AddSeparator(Commands1, u"N4"_s);

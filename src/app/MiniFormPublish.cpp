@@ -76,11 +76,13 @@ void TMiniForm::Mn_PublishClick() {
     const TFeedDocument document = DocumentFromControls();
     const TFeedFile feed = BuildFeedFile(document, CurrentFeedTime(), VersionText);
     const std::string address = FeedWebAddress(document, feed);
+    std::vector<TPublishedFile> withFeed;
     if (!PublishDespiteErrors(document) || !PublishToNewAddress(*settings, address) ||
-        !FeedOnDiskInStep(document, feed))
+        !FeedOnDiskInStep(document, feed) || !NewsPageInStep(document, feed, withFeed))
         return;
 
-    auto* runner = new TPublishRunner(this, FileName, IniFileName, *settings, feed.Path);
+    auto* runner =
+        new TPublishRunner(this, FileName, IniFileName, *settings, feed.Path, std::move(withFeed));
     // Where the feed went, or that the user stopped, goes into the status bar; a failure into a
     // box, and the status bar no longer tells of an earlier success.
     connect(runner, &TPublishRunner::Finished, this,

@@ -1,5 +1,7 @@
 #include "app/PublishDialog.h"
 
+#include "dialogs/L_Dialog.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -63,12 +65,7 @@ TPublishDialog::TPublishDialog(const TPublishSettings& settings, QWidget* parent
     login->addWidget(RB_Keys);
     form->addRow(u"SFTP の認証:"_s, login);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(u"OK"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    form->addRow(OkCancelButtons(this));
 
     connect(CB_Protocol, &QComboBox::currentIndexChanged, this, &TPublishDialog::LoginChanged);
     connect(RB_Keys, &QRadioButton::toggled, this, &TPublishDialog::LoginChanged);

@@ -68,9 +68,9 @@ void SetPasswordPrompter(TPasswordPrompter prompter) {
 
 TPublishRunner::TPublishRunner(QWidget* window, const std::string& tablePath,
                                const std::string& iniPath, const TPublishSettings& settings,
-                               const std::string& feedPath)
+                               const std::string& feedPath, std::vector<TPublishedFile> withFeed)
     : QObject(window), window_(window), tablePath_(tablePath), iniPath_(iniPath),
-      feedPath_(feedPath), settings_(settings) {
+      feedPath_(feedPath), settings_(settings), withFeed_(std::move(withFeed)) {
     setObjectName(u"PublishRunner"_s);
 }
 
@@ -114,7 +114,7 @@ void TPublishRunner::Transfer(const QString& password, bool fromKeyring) {
     thread_ = QThread::create([this, password, fromKeyring, prompts = Prompts()] {
         TPublishOutcome outcome;
         try {
-            outcome = PublishFeed(settings_, feedPath_, password.toStdString(), prompts);
+            outcome = PublishFeed(settings_, feedPath_, password.toStdString(), prompts, withFeed_);
         } catch (const std::exception& error) {
             outcome.Result = TResult::Because(error.what());
         }
@@ -140,6 +140,8 @@ void TPublishRunner::Done(const TPublishOutcome& outcome, const QString& passwor
     }
     if (!outcome.Result) return Finish(end, message);
     message = u"公開しました: "_s + Utf8(outcome.Address);
+    for (const std::string& address : outcome.WithFeedAddresses)
+        message += u", "_s + Utf8(address);
     // A typed password goes into the keyring once it has worked, never before.
     if (fromKeyring || password.isEmpty()) return Finish(TPublishEnd::Published, message);
     WriteKeyringPassword(settings_, password, this, [this, message](const TResult& kept) {

@@ -20,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QProgressDialog;
 class QThread;
@@ -36,10 +37,12 @@ class TPublishRunner : public QObject {
     Q_OBJECT
 
 public:
-    // Publishes the feed at `feedPath` (the file system's bytes) with the settings of the table
-    // file at `tablePath`, stored in `iniPath`. `window` owns the runner and the boxes it shows.
+    // Publishes the feed at `feedPath` (the file system's bytes), and the files `withFeed` beside
+    // it, with the settings of the table file at `tablePath`, stored in `iniPath`. `window` owns
+    // the runner and the boxes it shows.
     TPublishRunner(QWidget* window, const std::string& tablePath, const std::string& iniPath,
-                   const TPublishSettings& settings, const std::string& feedPath);
+                   const TPublishSettings& settings, const std::string& feedPath,
+                   std::vector<TPublishedFile> withFeed = {});
     ~TPublishRunner() override;
 
     void Start();
@@ -61,6 +64,7 @@ private:
     QWidget* window_;
     std::string tablePath_, iniPath_, feedPath_;
     TPublishSettings settings_;
+    std::vector<TPublishedFile> withFeed_;
     QPointer<QProgressDialog> progress_;
     QThread* thread_ = nullptr;
     std::atomic<bool> cancelled_ = false;

@@ -4,6 +4,7 @@
 #include "document/FeedCheck.h"
 #include "document/FileNames.h"
 #include "document/Messages.h"
+#include "document/NewsPageSettings.h"
 #include "document/SaveDocument.h"
 #include "document/TableFile.h"
 #include "publish/PublishKeyring.h"
@@ -36,13 +37,17 @@ enum ExitCode {
 constexpr const char* Program = "orvanix-feed";
 
 constexpr const char* Usage =
-    "Usage: orvanix-feed [--stdout | -o FILE | --publish] [--check [--strict]] [--] TABLE.tbl\n"
+    "Usage: orvanix-feed [--stdout | -o FILE | --publish] [--check [--strict]] [--no-page] [--]\n"
+    "                    TABLE.tbl\n"
     "\n"
     "Builds the RSS 1.0 feed of an Orvane Lite table file.\n"
     "\n"
     "  (no option)  write the feed where a save in the editor writes it: named after the\n"
     "               table file with the extension .rdf or .xml, in the save folder or beside\n"
     "               the table file; print its path\n"
+    "               When the table file's settings (set in the editor) ask for a news page,\n"
+    "               the page and its list file are written beside the feed file too, and\n"
+    "               their paths printed after the feed's\n"
     "  --stdout     write the feed to standard output instead\n"
     "  -o FILE      write the feed to FILE instead (\"-\": standard output); its folder must "
     "exist\n"
@@ -50,22 +55,23 @@ constexpr const char* Usage =
     "               reject (errors) or may misread (warnings); print one finding per line,\n"
     "               to standard error with --stdout, else to standard output\n"
     "  --strict     --check, and warnings count as errors\n"
-    "  --publish    then upload the feed to the site with the table file's publish settings\n"
-    "               (set in the editor) and print where it went; with --check only when the\n"
-    "               check finds no error. Never asks: the password comes from the desktop's\n"
-    "               keyring, where the editor keeps it, or from ~/.netrc; SFTP also logs in\n"
-    "               with the SSH agent or ~/.ssh keys; the server's host key must be in\n"
-    "               ~/.ssh/known_hosts, a self-signed certificate and plain FTP must have\n"
-    "               been accepted in the editor\n"
+    "  --no-page    write no news page, whatever the table file's settings say\n"
+    "  --publish    then upload the feed (and the news page) to the site with the table\n"
+    "               file's publish settings (set in the editor) and print where they went;\n"
+    "               with --check only when the check finds no error. Never asks: the\n"
+    "               password comes from the desktop's keyring, where the editor keeps it, or\n"
+    "               from ~/.netrc; SFTP also logs in with the SSH agent or ~/.ssh keys; the\n"
+    "               server's host key must be in ~/.ssh/known_hosts, a self-signed\n"
+    "               certificate and plain FTP must have been accepted in the editor\n"
     "  --           end of options: what follows is the table file, even if it starts with \"-\"\n"
     "  -h, --help   show this help\n"
     "  --version    show the version\n"
     "\n"
     "The feed never replaces the table file it is built from.\n"
     "\n"
-    "Exit status: 0 done, 1 the table file could not be read or the feed not written, 2 wrong\n"
-    "usage, 3 the check found an error, 4 the feed could not be published (standard error says\n"
-    "why and what the site holds).\n";
+    "Exit status: 0 done, 1 the table file could not be read or the feed or the news page not\n"
+    "written, 2 wrong usage, 3 the check found an error, 4 the feed could not be published\n"
+    "(standard error says why and what the site holds).\n";
 
 enum class Destination { SaveLocation, StandardOutput, File };
 
@@ -76,6 +82,7 @@ struct Options {
     bool check = false;
     bool strict = false; // warnings of the check count as errors
     bool publish = false;
+    bool page = true; // the news page when the table file's settings ask for it
 };
 
 enum class Request { Help, Version };
@@ -127,6 +134,8 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
             options.check = true;
         } else if (!optionsEnded && arg == "--publish") {
             options.publish = true;
+        } else if (!optionsEnded && arg == "--no-page") {
+            options.page = false;
         } else if (!optionsEnded && arg == "--strict") {
             options.check = options.strict = true;
         } else if (!optionsEnded && arg.starts_with('-') && arg != "-") {
@@ -216,8 +225,32 @@ std::string NoKeyringAdvice() {
         .value();
 }
 
-// Uploads the feed at `feedPath` with the publish settings of `table`, asking nothing.
-int Publish(const std::string& table, const std::string& feedPath) {
+// The news page settings of `table`: none (Enabled false) when the settings file has none for it.
+// A settings file that cannot be read fails: whether a page was asked for cannot be known.
+TResult LoadNewsPageSettings(const std::string& table, TNewsPageSettings& settings) {
+    TIniFile ini(ProgramSettingsFile());
+    if (TResult loaded = ini.Load(); !loaded) return TResult::Because(loaded.Describe(ini.Path()));
+    settings = ReadNewsPageSettings(ini, table);
+    return {};
+}
+
+// Writes the news page beside the feed at `feedPath` when the settings ask for it; the files
+// written, page first, in `written`.
+int WriteNewsPage(const TFeedDocument& document, const std::string& feedPath,
+                  const TNewsPageSettings& settings, std::vector<TPageFile>& written) {
+    if (!settings.Enabled) return ExitSuccess;
+    const TNewsPageFiles page = BuildNewsPageFiles(document, feedPath, settings);
+    TResult result = page.Result;
+    if (result) result = WriteNewsPageFiles(document, feedPath, page);
+    if (!result) return Fail(result.Describe(MsgNewsPageFailed()), document.FileName);
+    written = page.Files;
+    return ExitSuccess;
+}
+
+// Uploads the feed at `feedPath`, and the news page's files `pages`, with the publish settings of
+// `table`, asking nothing.
+int Publish(const std::string& table, const std::string& feedPath,
+            const std::vector<TPageFile>& pages) {
     TIniFile ini(ProgramSettingsFile());
     if (const TResult loaded = ini.Load(); !loaded)
         return Report(loaded.Describe(MsgPublishFailed()), ini.Path()), ExitNotPublished;
@@ -233,13 +266,19 @@ int Publish(const std::string& table, const std::string& feedPath) {
     const bool withPassword = LogsInWithPassword(*settings);
     const std::string password =
         withPassword ? KeyringPassword(*settings, TKeyringUnlock::Never) : std::string();
-    const TPublishOutcome outcome = PublishFeed(*settings, feedPath, password, {});
+    std::vector<TPublishedFile> withFeed;
+    for (const TPageFile& page : pages)
+        withFeed.push_back({page.Path, page.What});
+    const TPublishOutcome outcome = PublishFeed(*settings, feedPath, password, {}, withFeed);
     if (!outcome.Result) {
         std::string message = outcome.Result.Describe(MsgPublishFailed());
         if (withPassword && !HasSessionBus()) message += "\r\n" + NoKeyringAdvice();
         return Report(message, table), ExitNotPublished;
     }
-    return WriteStandardOutput(outcome.Address + "\n") ? ExitSuccess : StandardOutputFailed();
+    std::string addresses = outcome.Address + "\n";
+    for (const std::string& address : outcome.WithFeedAddresses)
+        addresses += address + "\n";
+    return WriteStandardOutput(addresses) ? ExitSuccess : StandardOutputFailed();
 }
 
 int Run(const Options& options) {
@@ -254,16 +293,27 @@ int Run(const Options& options) {
         return ExitFailure;
     }
 
+    // Standard output carries the feed alone: no page goes with it.
+    TNewsPageSettings pageSettings;
+    if (options.page && options.destination != Destination::StandardOutput)
+        if (const TResult loaded = LoadNewsPageSettings(table, pageSettings); !loaded)
+            return Fail(loaded.Describe(MsgNewsPageFailed()), table);
     const TFeedFile feed = BuildFeedFile(document, CurrentFeedTime(), GetVersionText());
+    std::vector<TPageFile> pages;
     if (options.destination == Destination::StandardOutput) {
         if (!WriteStandardOutput(feed.Text)) return StandardOutputFailed();
     } else {
         const TSaveResult result = WriteFeedFile(document, feed, options.outputFile);
         if (result.Outcome == TSaveOutcome::InvalidSaveFolder) return Fail(result.Message, table);
         if (result.Outcome != TSaveOutcome::Saved) return Fail(result.Message, result.FeedPath);
-        // A script reads the path from here: a path it cannot read is a failure too.
-        if (options.destination == Destination::SaveLocation &&
-            !WriteStandardOutput(result.FeedPath + "\n"))
+        if (const int written = WriteNewsPage(document, result.FeedPath, pageSettings, pages);
+            written != ExitSuccess)
+            return written;
+        // A script reads the paths from here: a path it cannot read is a failure too.
+        std::string paths = result.FeedPath + "\n";
+        for (const TPageFile& page : pages)
+            paths += page.Path + "\n";
+        if (options.destination == Destination::SaveLocation && !WriteStandardOutput(paths))
             return StandardOutputFailed();
     }
     // Where standard output carries the feed, it carries nothing else.
@@ -272,7 +322,7 @@ int Run(const Options& options) {
                                              options.destination != Destination::StandardOutput)
                             : ExitSuccess;
     if (checked != ExitSuccess || !options.publish) return checked;
-    return Publish(table, feed.Path);
+    return Publish(table, feed.Path, pages);
 }
 
 // Standard output or error may have been closed by the caller. Holding their numbers with a file

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLayout>
@@ -658,4 +660,13 @@ void MoveCursorToDefaultButton(QWidget* control) {
     }
     if (button)
         QCursor::setPos(button->mapToGlobal(QPoint(button->width() / 2, button->height() / 2)));
+}
+
+QDialogButtonBox* OkCancelButtons(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }

@@ -176,6 +176,13 @@ enum class TSaveAnswer { Save, Discard, Cancel };
 // and キャンセル; Escape and the close button cancel.
 TSaveAnswer AskSaveChanges(const QString& documentName);
 
+class QDialog;
+class QDialogButtonBox;
+
+// The OK and キャンセル buttons of a dialog of the program's own, accepting and rejecting `dialog`;
+// the caller places them.
+QDialogButtonBox* OkCancelButtons(QDialog* dialog);
+
 // Moves the mouse pointer onto the centre of `control` when it is a push button, else onto its
 // first default push button, if SnapToDefaultButton is on.
 void MoveCursorToDefaultButton(QWidget* control);

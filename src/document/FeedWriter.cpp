@@ -173,13 +173,13 @@ std::string FeedNameText(const std::string& feedPath) {
     return name;
 }
 
-std::vector<int> PublishedRows(const TFeedDocument& document) {
-    return PublishedRows([&document](int row) { return !document.Row(row).Title.empty(); });
+std::vector<int> PublishedRows(const TFeedDocument& document, size_t limit) {
+    return PublishedRows([&document](int row) { return !document.Row(row).Title.empty(); }, limit);
 }
 
-std::vector<int> PublishedRows(const std::function<bool(int row)>& hasTitle) {
+std::vector<int> PublishedRows(const std::function<bool(int row)>& hasTitle, size_t limit) {
     std::vector<int> rows;
-    for (int row = MaxItemRows; row >= 1 && rows.size() < MaxFeedItems; --row) {
+    for (int row = MaxItemRows; row >= 1 && rows.size() < limit; --row) {
         if (hasTitle(row)) rows.push_back(row);
     }
     return rows;

@@ -47,10 +47,12 @@ std::string FeedOwnAddress(const std::string& folderAddress, const std::string& 
 std::string AddressHost(const std::string& address);
 
 // The grid rows of the entries the feed carries: rows with a title, from the bottom row up, at most
-// MaxFeedItems of them. Entries are entered oldest first, so these are the newest, newest first.
-std::vector<int> PublishedRows(const TFeedDocument& document);
+// `limit` of them. Entries are entered oldest first, so these are the newest, newest first. The
+// news page takes every entry (limit MaxItemRows) in the same order.
+std::vector<int> PublishedRows(const TFeedDocument& document, size_t limit = MaxFeedItems);
 // The same for a table that `hasTitle` tells about row by row, reading no more rows than it needs.
-std::vector<int> PublishedRows(const std::function<bool(int row)>& hasTitle);
+std::vector<int> PublishedRows(const std::function<bool(int row)>& hasTitle,
+                               size_t limit = MaxFeedItems);
 
 // The identifiers of the entries, unescaped, by grid row (index row - 1; empty for a row without a
 // title). An entry's identifier is its address and the fragment "#he" with its date without

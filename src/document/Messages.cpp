@@ -30,6 +30,10 @@ ORVANIX_MESSAGE(MsgNotTableFile,
 ORVANIX_MESSAGE(MsgFeedIsTableFile, "RSSファイルがテーブルファイルそのものになってしまいます。")
 ORVANIX_MESSAGE(MsgNotRecoveryCopy,
                 "復元用のコピーではありません(元のファイル名を記した最後の行がありません)。")
+ORVANIX_MESSAGE(MsgNewsPageFailed, "お知らせページが作成できません。")
+ORVANIX_MESSAGE(MsgNewsPageNamed, "\r\nお知らせページの名前 : ")
+ORVANIX_MESSAGE(MsgNewsPageIsOwnFile,
+                "お知らせページのファイル名がRSSファイルかテーブルファイルと同じです。")
 ORVANIX_MESSAGE(UnresolvedFeedName, "[ファイル名未解決]")
 ORVANIX_MESSAGE(MsgPreviewHeading, "構文のチェックを目的としますので以下の点に注意してください。")
 ORVANIX_MESSAGE(MsgPreviewXmlExtension, "●拡張子は\"xml\"でテストデータを生成します。")

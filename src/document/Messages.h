@@ -14,6 +14,9 @@ const std::string& MsgNotTableFile();        // reason: the first line is no for
 const std::string& MsgFeedIsTableFile();     // reason: the feed would replace its own table file
 const std::string& MsgNotRecoveryCopy();     // reason: a recovery copy without its last line
 const std::string& UnresolvedFeedName();     // stands for a feed path that cannot be derived
+const std::string& MsgNewsPageFailed();      // the news page cannot be written
+const std::string& MsgNewsPageNamed();       // precedes the news page's name after a save
+const std::string& MsgNewsPageIsOwnFile();   // reason: the page would replace the feed or table
 const std::string& MsgPreviewHeading();      // heads the preview's notice lines
 const std::string& MsgPreviewXmlExtension(); // the test copy is named .xml
 const std::string& MsgPreviewNoStyleSheet(); // the style sheet cannot be found

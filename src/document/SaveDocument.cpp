@@ -4,8 +4,11 @@
 
 #include "document/FileNames.h"
 #include "document/Messages.h"
+#include "document/NewsPage.h"
+#include "document/NewsTemplate.h"
 #include "document/TableFile.h"
 #include "text/CodePage.h"
+#include "text/S_string.h"
 #include "text/TextFile.h"
 
 #include <sys/stat.h>
@@ -17,8 +20,13 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-TSaveResult Failure(TSaveOutcome outcome, std::string message, std::string feedPath = {}) {
-    return {outcome, std::move(feedPath), std::move(message)};
+// The result of a save that ended with `outcome`, success included.
+TSaveResult Outcome(TSaveOutcome outcome, std::string message, std::string feedPath = {}) {
+    TSaveResult result;
+    result.Outcome = outcome;
+    result.FeedPath = std::move(feedPath);
+    result.Message = std::move(message);
+    return result;
 }
 
 // True when both paths lead to one file, through links or other names alike.
@@ -35,7 +43,55 @@ TResult WriteFeedText(const std::string& path, const std::string& tablePath,
     return WriteFileAtomic(path, text);
 }
 
+// The folder of the file at `path`, with its "/"; empty for a bare name.
+std::string FolderOf(const std::string& path) {
+    return path.substr(0, path.size() - ExtractFileName(path).size());
+}
+
+// Writes the news page when asked for, and adds what became of it to the save's result.
+void SaveNewsPage(const TFeedDocument& document, const TNewsPageSettings& settings,
+                  TSaveResult& result) {
+    if (!settings.Enabled) return;
+    const TNewsPageFiles page = BuildNewsPageFiles(document, result.FeedPath, settings);
+    result.Page = page.Result ? WriteNewsPageFiles(document, result.FeedPath, page) : page.Result;
+    if (!result.Page) {
+        result.Message += "\r\n\r\n" + result.Page.Describe(MsgNewsPageFailed());
+        return;
+    }
+    for (const TPageFile& file : page.Files)
+        result.PagePaths.push_back(file.Path);
+    result.Message += MsgNewsPageNamed() + Quoted(Utf8ToCp932Shown(result.PagePaths.front()));
+}
+
 } // namespace
+
+TNewsPageFiles BuildNewsPageFiles(const TFeedDocument& document, const std::string& feedPath,
+                                  const TNewsPageSettings& settings) {
+    TNewsPageFiles page;
+    if (page.Result = CheckNewsPageName(settings.PageName); !page.Result) return page;
+    const TNewsPageData data = NewsPageData(document, feedPath);
+    std::string text;
+    if (settings.Template.empty())
+        text = BuiltInNewsPage(data);
+    else if (page.Result = RenderNewsTemplate(settings.Template, data, text); !page.Result)
+        return page;
+    const std::string folder = FolderOf(feedPath);
+    page.Files.push_back({folder + settings.PageName, std::move(text), "お知らせページ"});
+    page.Files.push_back(
+        {folder + NewsListName(settings.PageName), NewsListText(data), "お知らせの一覧"});
+    return page;
+}
+
+TResult WriteNewsPageFiles(const TFeedDocument& document, const std::string& feedPath,
+                           const TNewsPageFiles& page) {
+    for (const TPageFile& file : page.Files)
+        if (file.Path == feedPath || SameFile(file.Path, feedPath) ||
+            SameFile(file.Path, document.FileName))
+            return TResult::Because(MsgNewsPageIsOwnFile());
+    for (const TPageFile& file : page.Files)
+        if (TResult written = WriteFileAtomic(file.Path, file.Text); !written) return written;
+    return {};
+}
 
 TFeedFile BuildFeedFile(const TFeedDocument& document, const TFeedTime& now,
                         const std::string& versionText) {
@@ -54,26 +110,28 @@ TSaveResult WriteFeedFile(const TFeedDocument& document, const TFeedFile& feed,
         std::string message = MsgInvalidSaveFolder();
         if (!document.Channel.SaveFolder.empty())
             message += MsgSaveFolderNamed() + Quoted(document.Channel.SaveFolder);
-        return Failure(TSaveOutcome::InvalidSaveFolder, message);
+        return Outcome(TSaveOutcome::InvalidSaveFolder, message);
     }
     if (const TResult written = WriteFeedText(path, document.FileName, feed.Text); !written)
-        return Failure(TSaveOutcome::FeedFailed, written.Describe(MsgFeedCreateFailed()), path);
+        return Outcome(TSaveOutcome::FeedFailed, written.Describe(MsgFeedCreateFailed()), path);
 
-    return {TSaveOutcome::Saved, path, MsgSaveComplete() + Quoted(Utf8ToCp932Shown(path))};
+    return Outcome(TSaveOutcome::Saved, MsgSaveComplete() + Quoted(Utf8ToCp932Shown(path)), path);
 }
 
 TSaveResult SaveDocumentFiles(TFeedDocument& document, const std::string& target,
-                              const TFeedTime& now, const std::string& versionText) {
+                              const TFeedTime& now, const std::string& versionText,
+                              const TNewsPageSettings& page) {
     std::string name;
     if (const TResult named = FileNameText(target, name); !named)
-        return Failure(TSaveOutcome::TableFailed, named.Describe(MsgTableSaveFailed()));
+        return Outcome(TSaveOutcome::TableFailed, named.Describe(MsgTableSaveFailed()));
     if (const TResult written = WriteTableFile(document, target); !written)
-        return Failure(TSaveOutcome::TableFailed, written.Describe(MsgTableSaveFailed()));
+        return Outcome(TSaveOutcome::TableFailed, written.Describe(MsgTableSaveFailed()));
 
     TSaveResult result = WriteFeedFile(document, BuildFeedFile(document, now, versionText));
     if (result.Outcome != TSaveOutcome::Saved) return result;
     document.Modified = false;
     result.CheckErrors = CountFindings(CheckFeed(document), TFindingSeverity::Error);
     if (result.CheckErrors > 0) result.Message += MsgCheckErrors(result.CheckErrors);
+    SaveNewsPage(document, page, result);
     return result;
 }

@@ -1,10 +1,7 @@
 #include "publish/PublishSettings.h"
 
-#include "text/PercentEncode.h"
-
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <utility>
 
 namespace {
@@ -17,12 +14,8 @@ const std::array<std::pair<TPublishProtocol, const char*>, 3> ProtocolNames{{
 
 constexpr std::string_view SectionPrefix = "Publish:";
 
-// The editor and the command line may name one table file by different paths; the absolute,
-// normalised one is the key both use.
 std::string SectionOf(const std::string& tablePath) {
-    return std::string(SectionPrefix) +
-           PercentEncode(std::filesystem::absolute(tablePath).lexically_normal().string(),
-                         TPercentEncoding::FoldedPath);
+    return FileSectionName(SectionPrefix, tablePath);
 }
 
 const char* ProtocolName(TPublishProtocol protocol) {

@@ -1,14 +1,8 @@
 #pragma once
 
 // Where a table file's feed is published: kept per table file in the settings file, in a section
-// of its own named after the table file's path, never in the table file. Passwords are never
-// part of these settings.
-//
-// The section's name holds the absolute, normalised path (a relative one taken from the current
-// folder) with every byte other than small letters, digits and "/._-"
-// written as "%" and two small hexadecimal digits, so that two paths differing only in letter case
-// (which the settings file's section names do not tell apart) keep two sections, and any path
-// reads back as written.
+// of its own named after the table file's path ("Publish:" and FileSectionName), never in the
+// table file. Passwords are never part of these settings.
 
 #include "text/IniFile.h"
 

@@ -1,6 +1,9 @@
 #pragma once
 
-// Publishing a feed file to the site over SFTP, FTPS (explicit TLS) or plain FTP.
+// Publishing a feed file to the site over SFTP, FTPS (explicit TLS) or plain FTP, with the files
+// that go up with it (the news page). Each file goes up as the feed does, below; all of them are
+// uploaded and checked before the first published one is replaced, so a failure until then leaves
+// every published file as it was, and the message of a later failure names which were replaced.
 //
 // The published feed is never removed before its replacement is whole on the server:
 // - The feed goes up under a temporary name of its own, new at each publish and hard to guess
@@ -35,6 +38,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // What the user is told of an FTPS server's certificate that the system does not trust.
 struct TCertificateFacts {
@@ -67,17 +71,26 @@ struct TPublishPrompts {
 struct TPublishOutcome {
     TResult Result;      // success, or the cause in the user's words
     std::string Address; // where the feed went, "sftp://example.jp/public_html/news.rdf"
+    std::vector<std::string> WithFeedAddresses; // where the files that went with it went
     // The settings with what the user accepted during this run (a certificate, plain FTP);
     // SettingsChanged says they differ from the ones given and should be stored.
     TPublishSettings Settings;
     bool SettingsChanged = false;
 };
 
-// Publishes the file at `feedPath` under its own name into the settings' remote folder.
-// `password` empty: the password comes from ~/.netrc, or SFTP logs in with the SSH agent or
-// the user's keys (TSftpLogin::Keys).
+// A file that goes up with the feed, into the same folder under its own name, and what the user
+// calls it in messages (UTF-8: "お知らせページ").
+struct TPublishedFile {
+    std::string Path;
+    std::string What;
+};
+
+// Publishes the file at `feedPath` under its own name into the settings' remote folder, and the
+// files `withFeed` beside it. `password` empty: the password comes from ~/.netrc, or SFTP logs in
+// with the SSH agent or the user's keys (TSftpLogin::Keys).
 TPublishOutcome PublishFeed(const TPublishSettings& settings, const std::string& feedPath,
-                            const std::string& password, const TPublishPrompts& prompts);
+                            const std::string& password, const TPublishPrompts& prompts,
+                            const std::vector<TPublishedFile>& withFeed = {});
 
 // The address shown for a feed named `feedName` published with `settings`.
 std::string PublishAddress(const TPublishSettings& settings, const std::string& feedName);

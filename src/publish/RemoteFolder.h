@@ -59,12 +59,12 @@ public:
     TProgressReport(std::function<bool(uint64_t sent, uint64_t total)> progress, uint64_t total)
         : progress_(std::move(progress)), total_(total) {}
 
-    // Reports `sent` bytes of the feed sent (at most the whole; less than before keeps the
-    // last); false once the user has stopped the publish.
+    // Reports `sent` bytes of the file under way sent (at most the whole; less than before keeps
+    // the last); false once the user has stopped the publish.
     bool Report(uint64_t sent) {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (concluded_) return true;
-        sent_ = std::max(sent_, std::min(sent, total_));
+        sent_ = std::max(sent_, std::min(before_ + sent, total_));
         try {
             if (!stopped_ && progress_) stopped_ = !progress_(sent_, total_);
         } catch (const std::exception&) {
@@ -74,6 +74,11 @@ public:
     }
     // The last report again, for a connection that waits on the server.
     bool Repeat() { return Report(0); }
+    // The files sent before the one now under way hold `before` bytes of the total.
+    void StartFile(uint64_t before) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        before_ = before;
+    }
     bool Stopped() {
         const std::lock_guard<std::mutex> lock(mutex_);
         return stopped_ && !concluded_;
@@ -88,6 +93,7 @@ private:
     std::mutex mutex_;
     std::function<bool(uint64_t, uint64_t)> progress_;
     uint64_t total_;
+    uint64_t before_ = 0;
     uint64_t sent_ = 0;
     bool stopped_ = false;
     bool concluded_ = false;

@@ -1,5 +1,6 @@
 #include "text/IniFile.h"
 
+#include "text/PercentEncode.h"
 #include "text/S_string.h"
 #include "text/TextFile.h"
 
@@ -8,6 +9,7 @@
 #include <charconv>
 #include <climits>
 #include <cstddef>
+#include <filesystem>
 #include <string_view>
 
 namespace {
@@ -240,4 +242,10 @@ void TIniFile::EraseSection(const std::string& section) {
         for (auto& [lowerName, index] : sectionIndex_)
             if (index > s) --index;
     });
+}
+
+std::string FileSectionName(std::string_view prefix, const std::string& path) {
+    return std::string(prefix) +
+           PercentEncode(std::filesystem::absolute(path).lexically_normal().string(),
+                         TPercentEncoding::FoldedPath);
 }

@@ -20,6 +20,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -91,3 +92,11 @@ private:
     bool writeThrough_ = false;
     TResult writeThroughError_;
 };
+
+// The name of a section kept for one file (settings per table file): `prefix` and the file's
+// absolute, normalised path (a relative one taken from the current folder), with every byte other
+// than small letters, digits and "/._-" written as "%" and two hexadecimal digits, so that two
+// paths differing only in letter case (which section names do not tell apart) keep two sections,
+// and any path reads back as written. The editor and orvanix-feed may name one file by different
+// paths; this is the key both use.
+std::string FileSectionName(std::string_view prefix, const std::string& path);

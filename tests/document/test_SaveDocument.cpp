@@ -192,4 +192,52 @@ TEST_F(SaveDocumentTest, FeedNeverReplacesItsTableFile) {
     }
 }
 
+// The news page goes beside the feed (into the save folder), the table file and the feed are
+// saved whatever becomes of the page, and the page never replaces either of them.
+TEST_F(SaveDocumentTest, NewsPageBesideTheFeed) {
+    fs::create_directory(dir_ / "out");
+    WriteBytes(dir_ / "broken.mustache", "{{#entries}}\n");
+    const struct {
+        const char* name;
+        TNewsPageSettings page;
+        std::vector<std::string> written; // none: the page failed
+        std::string reason = {};
+    } cases[] = {
+        {"built-in", {true, "news.html", ""}, {"out/news.html", "out/news-list.html"}},
+        {"off", {false, "news.html", ""}, {}},
+        {"broken template",
+         {true, "news.html", Path("broken.mustache")},
+         {},
+         "テンプレート " + Path("broken.mustache") + " の 1 行目"},
+        {"named like the feed", {true, "n.rdf", ""}, {}, "お知らせページのファイル名がRSSファイル"},
+        {"a folder",
+         {true, "sub/news.html", ""},
+         {},
+         "お知らせページのファイル名には、フォルダを含まない"},
+    };
+    document_.Channel.SaveFolder = Path("out");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir_ / "out");
+        fs::create_directory(dir_ / "out");
+        document_.Modified = true;
+        const TSaveResult result = SaveDocumentFiles(document_, Path("n.tbl"), Time, "1", c.page);
+        EXPECT_EQ(result.Outcome, TSaveOutcome::Saved);
+        EXPECT_FALSE(document_.Modified);
+        EXPECT_TRUE(ReadBytes(dir_ / "out/n.rdf").ends_with("</rdf:RDF>\r\n"));
+        std::vector<std::string> written;
+        for (const std::string& path : result.PagePaths)
+            written.push_back(path.substr(dir_.string().size() + 1));
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(fs::exists(dir_ / "out/news.html"), !c.written.empty());
+        EXPECT_EQ(static_cast<bool>(result.Page), c.reason.empty());
+        if (!c.reason.empty()) {
+            EXPECT_NE(
+                Cp932ToUtf8(result.Message).find("お知らせページが作成できません。\r\n" + c.reason),
+                std::string::npos)
+                << Cp932ToUtf8(result.Message);
+        }
+    }
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "ProcessRun.h"
 #include "PublishTestSupport.h"
+#include "document/NewsPageSettings.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -25,13 +26,15 @@ protected:
                                 arguments,
                             dir_ / "stderr.txt");
     }
-    // A table file named `name` made from `source`, published with `settings`.
+    // A table file named `name` made from `source`, published with `settings`, with a news page
+    // as `page` asks.
     std::string Table(const std::string& name, const fs::path& source,
-                      const TPublishSettings& settings) {
+                      const TPublishSettings& settings, const TNewsPageSettings& page = {}) {
         fs::copy_file(source, dir_ / name, fs::copy_options::overwrite_existing);
         TIniFile ini(Path("config/orvanix/orvanix.ini"));
         EXPECT_TRUE(ini.Load());
         WritePublishSettings(ini, Path(name), settings);
+        WriteNewsPageSettings(ini, Path(name), page);
         EXPECT_TRUE(ini.Save());
         return Path(name);
     }
@@ -53,6 +56,7 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
         int exitCode;
         std::string published; // the remote feed's name; empty: nothing may change there
         std::string errorPart;
+        bool page = false; // the news page and its list go up with the feed
     } const cases[] = {
         {"--publish", "news.tbl", example, settings, 0, "news.rdf", ""},
         {"--check --publish", "news.tbl", example, settings, 0, "news.rdf", ""},
@@ -62,11 +66,12 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
         {"--publish", "news.tbl", example, noPassword, 4, "",
          "cron などデスクトップのセッションの外にはキーリングがありません"},
         {"--check --publish", "errors.tbl", errors, settings, 3, "", ""},
+        {"--publish", "news.tbl", example, settings, 0, "news.rdf", "", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options + " " + c.table);
         WriteBytes(Remote() / "news.rdf", "published before\n");
-        const std::string table = Table(c.table, c.source, c.settings);
+        const std::string table = Table(c.table, c.source, c.settings, {c.page, "news.html", ""});
         const RunResult result = Run(c.options + " '" + table + "'");
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
         EXPECT_NE(result.err.find(c.errorPart), std::string::npos) << result.err;
@@ -75,10 +80,58 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
             EXPECT_EQ(std::distance(fs::directory_iterator(Remote()), fs::directory_iterator()), 1);
             continue;
         }
-        const std::string local = Path(c.published);
-        EXPECT_EQ(ReadBytes(Remote() / c.published), ReadBytes(local));
-        EXPECT_EQ(result.out, local + "\n" + "sftp://127.0.0.1:" + std::to_string(settings.Port) +
-                                  "/www/" + c.published + "\n");
+        std::string out;
+        for (const char* name : {"news.rdf", "news.html", "news-list.html"}) {
+            if (!c.page && name != c.published) continue;
+            EXPECT_EQ(ReadBytes(Remote() / name), ReadBytes(dir_ / name));
+            out += Path(name) + "\n";
+        }
+        for (const char* name : {"news.rdf", "news.html", "news-list.html"})
+            if (c.page || name == c.published)
+                out += "sftp://127.0.0.1:" + std::to_string(settings.Port) + "/www/" + name + "\n";
+        EXPECT_EQ(result.out, out);
+    }
+}
+
+// The news page is written beside the feed when the table file's settings ask for it; a page that
+// cannot be made is reported after the feed was written, and nothing is published.
+TEST_F(TPublishCommandTest, NewsPageAsTheSettingsAsk) {
+    WriteBytes(dir_ / "own.mustache", "<p>{{site_title}}</p>\n{{#entries}}\n");
+    const fs::path example = fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl";
+    const struct {
+        std::string options;
+        TNewsPageSettings page;
+        int exitCode;
+        std::vector<std::string> written; // in the test's folder besides the table file
+        std::string errorPart = {};
+    } cases[] = {
+        {"", {true, "news.html", ""}, 0, {"news-list.html", "news.html", "news.rdf"}},
+        {"--no-page", {true, "news.html", ""}, 0, {"news.rdf"}},
+        {"", {false, "news.html", ""}, 0, {"news.rdf"}},
+        {"--stdout", {true, "news.html", ""}, 0, {}},
+        {"--publish",
+         {true, "news.html", Path("own.mustache")},
+         1,
+         {"news.rdf"},
+         "お知らせページが作成できません。 テンプレート " + Path("own.mustache") + " の 2 行目"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        for (const char* name : {"news.rdf", "news.html", "news-list.html"})
+            fs::remove(dir_ / name);
+        const std::string table = Table("news.tbl", example, {}, c.page);
+        const RunResult result = Run(c.options + " '" + table + "'");
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_NE(result.err.find(c.errorPart), std::string::npos) << result.err;
+        std::vector<std::string> written;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            if (entry.is_regular_file() &&
+                entry.path().string().find("news") != std::string::npos &&
+                entry.path().extension() != ".tbl")
+                written.push_back(entry.path().filename().string());
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(RemoteFeed(), "published before\n");
     }
 }
 

@@ -231,6 +231,69 @@ TEST_F(TPublishTest, FailuresLeaveThePublishedFeedAsItWas) {
     }
 }
 
+// The news page and its list go up with the feed over one connection. Each is checked on the
+// server before the first published file is replaced: a page that arrives damaged leaves the feed
+// as it was too.
+TEST_F(TPublishTest, PagesGoUpWithTheFeed) {
+    const std::vector<TPublishedFile> pages{{Path("news.html"), "お知らせページ"},
+                                            {Path("news-list.html"), "お知らせの一覧"}};
+    WriteBytes(dir_ / "news.rdf", Feed);
+    WriteBytes(dir_ / "news.html", "<!DOCTYPE html>\n<title>page</title>\n");
+    WriteBytes(dir_ / "news-list.html", "<article></article>\n");
+    const struct {
+        TPublishProtocol protocol;
+        const char* cut = nullptr; // the temporary files of this name arrive cut short
+        std::string subsystem = {};
+    } cases[] = {
+        {TPublishProtocol::Sftp},
+        {TPublishProtocol::Sftp, nullptr, NoPosixRename},
+        {TPublishProtocol::Ftp},
+        {TPublishProtocol::Sftp, ".news-list.html.orvanix-"},
+        {TPublishProtocol::Ftp, ".news.html.orvanix-"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.protocol)) + (c.cut ? c.cut : ""));
+        const TPublishSettings settings =
+            c.subsystem.empty() ? ServerSettings(c.protocol) : OtherSftpServer(c.subsystem);
+        TPublishPrompts prompts;
+        uint64_t reported = 0;
+        prompts.Progress = [&](uint64_t sent, uint64_t total) {
+            reported = sent;
+            if (c.cut && sent == total)
+                for (const auto& entry : fs::directory_iterator(Remote()))
+                    if (entry.path().filename().string().starts_with(c.cut))
+                        fs::resize_file(entry.path(), 2);
+            return true;
+        };
+        const TPublishOutcome outcome =
+            PublishFeed(settings, Path("news.rdf"), Account().Password(), prompts, pages);
+        if (c.cut) {
+            EXPECT_NE(Utf8(outcome.Result).find("が送ったものと違います (送ったのは "),
+                      std::string::npos)
+                << Utf8(outcome.Result);
+            EXPECT_NE(
+                Utf8(outcome.Result)
+                    .find("公開済みのフィード、お知らせページとお知らせの一覧は元のままです。"),
+                std::string::npos)
+                << Utf8(outcome.Result);
+            EXPECT_EQ(RemoteNames(), std::vector<std::string>{"news.rdf"});
+            EXPECT_EQ(RemoteFeed(), "published before\n");
+            continue;
+        }
+        ASSERT_TRUE(outcome.Result) << Utf8(outcome.Result);
+        EXPECT_EQ(RemoteNames(),
+                  (std::vector<std::string>{"news-list.html", "news.html", "news.rdf"}));
+        for (const char* name : {"news.rdf", "news.html", "news-list.html"})
+            EXPECT_EQ(ReadBytes(Remote() / name), ReadBytes(dir_ / name)) << name;
+        EXPECT_EQ(outcome.WithFeedAddresses.size(), 2u);
+        EXPECT_TRUE(outcome.WithFeedAddresses[0].ends_with("/www/news.html"));
+        EXPECT_EQ(reported, Feed.size() + 56); // progress counts every file
+        for (const char* name : {"news.rdf", "news.html", "news-list.html"})
+            fs::remove(Remote() / name);
+        WriteBytes(Remote() / "news.rdf", "published before\n");
+    }
+}
+
 // Links planted in the remote folder by someone else who may write there, at the temporary name
 // of old and at a name of the kind the publisher makes: neither is written through, nor has its
 // target's permissions changed, whether it leads to a file of the account's or nowhere.
