@@ -8,6 +8,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What lies beside the program where the publishing module belongs.
+enum class TModuleCopy { Built, Missing, Truncated };
+
 class TPublishCommandTest : public TPublishFixture {
 protected:
     void SetUp() override {
@@ -17,6 +20,15 @@ protected:
         fs::create_directories(dir_ / "bin");
         fs::create_directories(dir_ / "config/orvanix");
         fs::copy_file(ORVANIX_FEED_EXE, dir_ / "bin/orvanix-feed");
+    }
+    fs::path Module() const {
+        return dir_ / "bin" / fs::path(ORVANIX_PUBLISH_MODULE_FILE).filename();
+    }
+    void PlaceModule(TModuleCopy copy) {
+        fs::remove(Module());
+        const std::string built = ReadBytes(ORVANIX_PUBLISH_MODULE_FILE);
+        if (copy == TModuleCopy::Built) WriteBytes(Module(), built);
+        if (copy == TModuleCopy::Truncated) WriteBytes(Module(), built.substr(0, 4096));
     }
     // As a cron job runs it: without a desktop session, so without a keyring.
     RunResult Run(const std::string& arguments) {
@@ -53,6 +65,7 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
         int exitCode;
         std::string published; // the remote feed's name; empty: nothing may change there
         std::string errorPart;
+        TModuleCopy module = TModuleCopy::Built;
     } const cases[] = {
         {"--publish", "news.tbl", example, settings, 0, "news.rdf", ""},
         {"--check --publish", "news.tbl", example, settings, 0, "news.rdf", ""},
@@ -62,10 +75,16 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
         {"--publish", "news.tbl", example, noPassword, 4, "",
          "cron などデスクトップのセッションの外にはキーリングがありません"},
         {"--check --publish", "errors.tbl", errors, settings, 3, "", ""},
+        {"--publish", "news.tbl", example, settings, 4, "",
+         Module().string() + " を読み込めません (ファイルまたはフォルダが見つかりません)",
+         TModuleCopy::Missing},
+        {"--publish", "news.tbl", example, settings, 4, "",
+         Module().string() + " を読み込めません (", TModuleCopy::Truncated},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options + " " + c.table);
         WriteBytes(Remote() / "news.rdf", "published before\n");
+        PlaceModule(c.module);
         const std::string table = Table(c.table, c.source, c.settings);
         const RunResult result = Run(c.options + " '" + table + "'");
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
