@@ -58,15 +58,19 @@ bool SegmentsWithin(int fd, off_t size) {
 }
 
 // Why the file at `path` cannot be loaded, as far as can be told before loading it; empty when
-// nothing is wrong. The loader maps a module's segments as its headers say and would fault on a
-// file cut short (SIGBUS) rather than fail, so that is checked here.
+// nothing is wrong. Opening a FIFO there must not wait, and the loader maps a module's segments as
+// its headers say and would fault on a file cut short (SIGBUS) rather than fail.
 std::string FileFault(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return SystemReason(errno);
     struct stat info {};
-    const bool whole = fstat(fd, &info) == 0 && SegmentsWithin(fd, info.st_size);
+    std::string fault;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        fault = "ファイルではありません";
+    else if (!SegmentsWithin(fd, info.st_size))
+        fault = "ファイルが途中で切れています";
     close(fd);
-    return whole ? std::string() : "ファイルが途中で切れています";
+    return fault;
 }
 
 bool BuiltWithThisProgram(const TPublishModule& module) {

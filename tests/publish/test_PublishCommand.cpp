@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // What lies beside the program where the publishing module belongs.
-enum class TModuleCopy { Built, Missing, Truncated };
+enum class TModuleCopy { Built, Missing, Truncated, Fifo };
 
 class TPublishCommandTest : public TPublishFixture {
 protected:
@@ -29,6 +29,9 @@ protected:
         const std::string built = ReadBytes(ORVANIX_PUBLISH_MODULE_FILE);
         if (copy == TModuleCopy::Built) WriteBytes(Module(), built);
         if (copy == TModuleCopy::Truncated) WriteBytes(Module(), built.substr(0, 4096));
+        if (copy == TModuleCopy::Fifo) {
+            ASSERT_EQ(mkfifo(Module().c_str(), 0600), 0);
+        }
     }
     // As a cron job runs it: without a desktop session, so without a keyring.
     RunResult Run(const std::string& arguments) {
@@ -79,7 +82,10 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
          Module().string() + " を読み込めません (ファイルまたはフォルダが見つかりません)",
          TModuleCopy::Missing},
         {"--publish", "news.tbl", example, settings, 4, "",
-         Module().string() + " を読み込めません (", TModuleCopy::Truncated},
+         Module().string() + " を読み込めません (ファイルが途中で切れています)",
+         TModuleCopy::Truncated},
+        {"--publish", "news.tbl", example, settings, 4, "",
+         Module().string() + " を読み込めません (ファイルではありません)", TModuleCopy::Fifo},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options + " " + c.table);
