@@ -32,7 +32,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ORVANIX_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_ORVANIX_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/installed-size.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/finish-package.cmake)
 # The window's Japanese font, Qt's own dialogs in Japanese, the desktop's opener for the readme
 # and the preview, and Qt's Wayland platform, without which a Wayland desktop runs the editor
 # through XWayland.

@@ -5,21 +5,21 @@
 // here, so that what one stores the other finds. Each call blocks until the keyring answers: the
 // editor makes them off the GUI thread.
 //
-// An item is found by its attributes: "server" the service below, "user" the account's key and
-// "type" "plaintext", in the schema "org.qt.keychain", the ones earlier versions of the editor
-// stored passwords under, so that those are still found.
+// An item is found by its attributes: "server" the service "Orvane Lite publishing", "user" the
+// account's key and "type" "plaintext", in the schema "org.qt.keychain", the ones earlier versions
+// of the editor stored passwords under, so that those are still found.
 //
 // Without a D-Bus session bus (a cron job) there is no keyring: nothing is looked up, and D-Bus is
-// never asked to start a bus of its own. A failed call leaves the keyring as it was.
+// never asked to start a bus of its own. The keyring is reached through the publishing module
+// (PublishModule.h), opened at the first call that needs it; while it cannot be opened there is no
+// keyring either, and a call that changes it fails with the reason. A failed call leaves the
+// keyring as it was.
 
 #include "publish/PublishSettings.h"
 #include "text/IniFile.h"
 #include "text/Result.h"
 
 #include <string>
-
-// The keyring's service name for every publishing password.
-extern const char* const PublishKeyringService;
 
 // The account a password belongs to: "sftp://owner@example.jp:22".
 std::string PublishKeyringKey(const TPublishSettings& settings);

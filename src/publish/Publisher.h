@@ -30,8 +30,13 @@
 // used only when the user has accepted it (PlainFtpAccepted, or AcceptPlainFtp now). A prompt
 // that is not set counts as "no": the command line runs without prompts.
 //
+// The transfer is the publishing module's (PublishModule.h), opened at the first publish of the
+// process; when it cannot be opened, PublishFeed fails with the reason, naming the module's file,
+// before anything is read or sent.
+//
 // Blocks until done: run it off the GUI thread. Messages are code page 932 text.
 
+#include "publish/CertificateFacts.h"
 #include "publish/PublishSettings.h"
 #include "text/Result.h"
 
@@ -39,20 +44,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-// What the user is told of an FTPS server's certificate that the system does not trust.
-struct TCertificateFacts {
-    std::string Host;
-    // SHA-256 of the certificate as `openssl x509 -fingerprint -sha256` prints it ("3D:F7:…").
-    std::string Fingerprint;
-    bool SelfSigned = false;
-    std::string IssuedFor; // the names it was issued for, when the host is not among them
-    std::string ExpiredOn; // "2024-05-31" when it has expired
-    std::string ValidFrom; // when it is not valid yet
-};
-
-// Why such a certificate is not trusted, in the user's words (UTF-8): "自己署名の証明書です。…".
-std::string CertificateDoubts(const TCertificateFacts& facts);
 
 struct TPublishPrompts {
     // The host name and the SHA256 fingerprint of a host key nothing vouches for; true trusts it.

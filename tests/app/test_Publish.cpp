@@ -128,6 +128,8 @@ private:
         fs::create_directories(Dir() / "bin");
         fs::create_directories(Dir() / "config/orvanix");
         fs::copy_file(ORVANIX_FEED_EXE, Dir() / "bin/orvanix-feed");
+        fs::copy_file(ORVANIX_PUBLISH_MODULE_FILE,
+                      Dir() / "bin" / fs::path(ORVANIX_PUBLISH_MODULE_FILE).filename());
         fs::copy_file(IniFileName, Dir() / "config/orvanix/orvanix.ini");
         QProcess feed;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

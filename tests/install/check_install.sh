@@ -10,6 +10,8 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
+# The libraries only publishing needs, which no program maps before it publishes.
+publishing_libraries='libcurl|libssh|libsecret|libssl|libcrypto'
 
 fail() {
     echo "FAIL: $*" >&2
@@ -31,8 +33,9 @@ check_tree() {
     # The help menu looks for the readme beside the programs.
     [ "$(readlink "$prefix/lib/orvanix/orvanix.txt")" = ../../share/doc/orvanix/orvanix.txt ] ||
         fail "lib/orvanix/orvanix.txt does not lead to the readme in share/doc/orvanix"
-    [ "$(ls "$prefix/lib/orvanix")" = "$(printf 'orvanix\norvanix-feed\norvanix.txt')" ] ||
-        fail "lib/orvanix holds more than the programs and the readme: $(ls "$prefix/lib/orvanix")"
+    [ "$(ls "$prefix/lib/orvanix")" = "$(printf 'orvanix\norvanix-feed\norvanix-publish.so\norvanix.txt')" ] ||
+        fail "lib/orvanix holds other than the programs, the publishing module and the readme:" \
+            "$(ls "$prefix/lib/orvanix")"
     zcat "$prefix/share/doc/orvanix/changelog.gz" | head -n 1 | grep -q "^orvanix ($version) " ||
         fail "the changelog's newest entry is not $version"
     for program in orvanix orvanix-feed; do
@@ -57,6 +60,7 @@ check_tree() {
         done
     done
     check_editor_start "$prefix/bin/orvanix"
+    check_publishing_module "$prefix"
     for size in 16 22 24 32 48 64 128 256; do
         file "$prefix/share/icons/hicolor/${size}x$size/apps/orvanix.png" |
             grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon"
@@ -95,6 +99,51 @@ check_editor_start() {
 2 - offscreen --no-such-option unknown option --no-such-option
 STARTS
     [ -z "$(ls -A "$work/home")" ] || fail "a start that failed created $(ls -A "$work/home")"
+}
+
+# The settings file's section of the table file at PATH: "Publish:" and the path with every byte
+# but small letters, digits and "/._-" as "%xx".
+publish_section() {
+    printf 'Publish:'
+    printf '%s' "$1" | od -An -v -tx1 | xargs -n 1 | while read -r byte; do
+        case $byte in
+        2[def] | 3[0-9] | 5f | 6[1-9a-f] | 7[0-9a]) printf "\\$(printf %o "0x$byte")" ;;
+        *) printf '%%%s' "$byte" ;;
+        esac
+    done
+}
+
+# Publishing's libraries come with the publishing module beside the programs, which neither
+# program links: an installed orvanix-feed --publish reaches the server (here a port where none
+# listens) through the module, and without it says which file is missing.
+check_publishing_module() {
+    module=$1/lib/orvanix/orvanix-publish.so
+    { [ -f "$module" ] && [ ! -x "$module" ]; } ||
+        fail "lib/orvanix/orvanix-publish.so is missing or executable"
+    for program in orvanix orvanix-feed; do
+        linked=$(ldd "$1/lib/orvanix/$program" | grep -E "$publishing_libraries" || true)
+        [ -z "$linked" ] || fail "$program links publishing's libraries: $linked"
+    done
+    site=$work/publisher
+    mkdir -p "$site/.config/orvanix"
+    cp "$here/../../examples/news.tbl" "$site/news.tbl"
+    printf '[%s]\nProtocol=SFTP\nHost=127.0.0.1\nPort=1\nUser=nobody\nFolder=www\nLogin=Keys\n' \
+        "$(publish_section "$site/news.tbl")" >"$site/.config/orvanix/orvanix.ini"
+    while read -r place says; do
+        [ "$place" = beside ] || mv "$module" "$work/module-aside"
+        status=0
+        env -u DBUS_SESSION_BUS_ADDRESS -u XDG_CONFIG_HOME -u XDG_STATE_HOME HOME="$site" \
+            "$1/bin/orvanix-feed" --publish "$site/news.tbl" >/dev/null 2>"$site/publish.err" ||
+            status=$?
+        [ "$place" = beside ] || mv "$work/module-aside" "$module"
+        [ "$status" -eq 4 ] && grep -q -- "$says" "$site/publish.err" ||
+            fail "orvanix-feed --publish with the module $place: status $status," \
+                "$(cat "$site/publish.err")"
+    done <<PLACES
+beside ポート 1 に接続できません
+gone $module を読み込めません
+PLACES
+    rm -rf "$site"
 }
 
 # The desktop's databases, updated by the install, know table files by name and by their first
@@ -139,7 +188,8 @@ installed)
     XDG_DATA_DIRS=$work/prefix/share:/usr/share cmake --install "$2" --prefix "$work/prefix" >/dev/null
     check_tree "$work/prefix" "$3"
     check_mime_database "$work/prefix"
-    "$here/../desktop/with_window_manager.sh" "$here/use_installed.sh" "$work/prefix"
+    "$here/../desktop/with_window_manager.sh" "$here/use_installed.sh" "$work/prefix" \
+        "$publishing_libraries"
     ;;
 package)
     deb=$(echo "$2/orvanix_$3_"*.deb)

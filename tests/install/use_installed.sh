@@ -2,11 +2,13 @@
 # Uses the editor installed in PREFIX as a new user on a plain window manager would: a table file
 # in the home folder is opened with xdg-open, and the window is closed again. Then the settings
 # are in the user's configuration folder and nothing was written beside the program, whoever
-# runs it (root included). Runs inside with_window_manager.sh.
-# Usage: use_installed.sh PREFIX
+# runs it (root included). The editor on screen maps none of the libraries only publishing needs
+# (an extended regular expression of their names). Runs inside with_window_manager.sh.
+# Usage: use_installed.sh PREFIX PUBLISHING_LIBRARIES
 set -eu
 
 prefix=$1
+publishing_libraries=$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/x_session.sh"
 
@@ -36,6 +38,8 @@ xdg-open "$home/news.tbl" >"$home/xdg-open.log" 2>&1 &
 opener=$!
 window=$(timeout 60 xdotool search --sync --name '\[news\]' | head -n 1) ||
     fail "no editor window with news.tbl: $(cat "$home/xdg-open.log")"
+mapped=$(grep -E "$publishing_libraries" "/proc/$(xdotool getwindowpid "$window")/maps" || true)
+[ -z "$mapped" ] || fail "the editor maps publishing's libraries before it publishes: $mapped"
 
 # Closed from the window manager, as a user closes it; the settings are written then. On a busy
 # machine the activation can be lost, and xdotool would wait for it for ever: it is asked again.

@@ -9,6 +9,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What lies beside the program where the publishing module belongs.
+enum class TModuleCopy { Built, Missing, Truncated, Fifo };
+
 class TPublishCommandTest : public TPublishFixture {
 protected:
     void SetUp() override {
@@ -18,6 +21,18 @@ protected:
         fs::create_directories(dir_ / "bin");
         fs::create_directories(dir_ / "config/orvanix");
         fs::copy_file(ORVANIX_FEED_EXE, dir_ / "bin/orvanix-feed");
+    }
+    fs::path Module() const {
+        return dir_ / "bin" / fs::path(ORVANIX_PUBLISH_MODULE_FILE).filename();
+    }
+    void PlaceModule(TModuleCopy copy) {
+        fs::remove(Module());
+        const std::string built = ReadBytes(ORVANIX_PUBLISH_MODULE_FILE);
+        if (copy == TModuleCopy::Built) WriteBytes(Module(), built);
+        if (copy == TModuleCopy::Truncated) WriteBytes(Module(), built.substr(0, 4096));
+        if (copy == TModuleCopy::Fifo) {
+            ASSERT_EQ(mkfifo(Module().c_str(), 0600), 0);
+        }
     }
     // As a cron job runs it: without a desktop session, so without a keyring.
     RunResult Run(const std::string& arguments) {
@@ -57,6 +72,7 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
         std::string published; // the remote feed's name; empty: nothing may change there
         std::string errorPart;
         bool page = false; // the news page and its list go up with the feed
+        TModuleCopy module = TModuleCopy::Built;
     } const cases[] = {
         {"--publish", "news.tbl", example, settings, 0, "news.rdf", ""},
         {"--check --publish", "news.tbl", example, settings, 0, "news.rdf", ""},
@@ -66,11 +82,22 @@ TEST_F(TPublishCommandTest, PublishesTheBuiltFeedOrSaysWhyNot) {
         {"--publish", "news.tbl", example, noPassword, 4, "",
          "cron などデスクトップのセッションの外にはキーリングがありません"},
         {"--check --publish", "errors.tbl", errors, settings, 3, "", ""},
+        {"--publish", "news.tbl", example, settings, 4, "",
+         Module().string() + " を読み込めません (ファイルまたはフォルダが見つかりません)", false,
+         TModuleCopy::Missing},
+        {"--publish", "news.tbl", example, settings, 4, "",
+         Module().string() + " を読み込めません (ファイルが途中で切れています)", false,
+         TModuleCopy::Truncated},
+        {"--publish", "news.tbl", example, settings, 4, "",
+         Module().string() + " を読み込めません (ファイルではありません)", false,
+         TModuleCopy::Fifo},
+        // Last: the page and its list stay in the remote folder.
         {"--publish", "news.tbl", example, settings, 0, "news.rdf", "", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options + " " + c.table);
         WriteBytes(Remote() / "news.rdf", "published before\n");
+        PlaceModule(c.module);
         const std::string table = Table(c.table, c.source, c.settings, {c.page, "news.html", ""});
         const RunResult result = Run(c.options + " '" + table + "'");
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
