@@ -17,6 +17,7 @@
 #include "widgets/L_CCmbo.h"
 #include "widgets/SHBFFEX.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
 #include <QFile>
@@ -100,6 +101,14 @@ inline void OpenMenu(const QObject& form, const QString& menu) {
 inline void ShowPage(const QObject& form, TMiniForm::TPage page) {
     QTabBar& tabs = *Child<QTabWidget>(form, QStringLiteral("PageControl")).tabBar();
     QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(page).center());
+}
+
+// Clicks the feed file's extension on the channel page: 0 rdf, 1 xml.
+inline void ClickExtension(const QObject& form, int index) {
+    ShowPage(form, TMiniForm::pgChannel);
+    QTest::mouseClick(
+        Child(form, QStringLiteral("RadioGroup_Ext")).findChildren<QAbstractButton*>().at(index),
+        Qt::LeftButton);
 }
 
 inline int CurrentPage(const QObject& form) {

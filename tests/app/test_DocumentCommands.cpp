@@ -204,10 +204,7 @@ private slots:
         TMiniForm& form = Form();
         if (named) QVERIFY(OpenWritten(u"Site.tbl"_s));
         TypeDocument(duplicate);
-        ShowPage(form, TMiniForm::pgChannel);
-        QTest::mouseClick(
-            Control(u"RadioGroup_Ext"_s).findChildren<QAbstractButton*>().at(extension),
-            Qt::LeftButton);
+        ClickExtension(form, extension);
         if (!saveFolder.isEmpty()) Type(Field(form, u"Edit_RssSave"_s), TempPath(saveFolder));
         QueueFileAnswer(answer);
         if (!message.isEmpty()) TMsgDlg::QueueAnswer(mrOk);

@@ -1016,8 +1016,7 @@ private slots:
         } else if (how == u"check"_s) {
             Control<QCheckBox>(u"CB_AutoData"_s).click();
         } else if (how == u"radio"_s) {
-            QTest::mouseClick(Control(u"RadioGroup_Ext"_s).findChildren<QAbstractButton*>().at(1),
-                              Qt::LeftButton);
+            ClickExtension(Form(), 1);
         } else {
             Press(how);
         }
