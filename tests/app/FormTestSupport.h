@@ -101,14 +101,16 @@ inline void OpenMenu(const QObject& form, const QString& menu) {
 inline void ShowPage(const QObject& form, TMiniForm::TPage page) {
     QTabBar& tabs = *Child<QTabWidget>(form, QStringLiteral("PageControl")).tabBar();
     QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(page).center());
+    QCOMPARE(tabs.currentIndex(), int(page));
 }
 
 // Clicks the feed file's extension on the channel page: 0 rdf, 1 xml.
 inline void ClickExtension(const QObject& form, int index) {
     ShowPage(form, TMiniForm::pgChannel);
-    QTest::mouseClick(
-        Child(form, QStringLiteral("RadioGroup_Ext")).findChildren<QAbstractButton*>().at(index),
-        Qt::LeftButton);
+    Child(form, QStringLiteral("RadioGroup_Ext"))
+        .findChildren<QAbstractButton*>()
+        .at(index)
+        ->click();
 }
 
 inline int CurrentPage(const QObject& form) {
