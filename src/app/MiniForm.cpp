@@ -318,6 +318,7 @@ void TMiniForm::CreateRecoveryKeeper() {
             return TRecoveryCopy{DocumentAsShown(), tableFileState_};
         },
         this);
+    RecoveryKeeper->setObjectName(u"RecoveryKeeper"_s);
     connect(this, &TMiniForm::DocumentChanged, RecoveryKeeper, &TRecoveryKeeper::DocumentChanged);
     for (TComboCellEditor* editor : {ComboCellEditor_Title, ComboCellEditor_Date})
         connect(editor->ComboControl(), &QLineEdit::textEdited, RecoveryKeeper,

@@ -72,7 +72,9 @@ private slots:
         QFETCH(QString, settle);
         std::unique_ptr<TMiniForm> form;
         QVERIFY(StartForm(form));
-        form->FileName = FileSystemPath(dir_->filePath(u"news.tbl"_s));
+        const QString table = dir_->filePath(u"news.tbl"_s);
+        SaveAs(*form, table);
+        const QByteArray saved = ReadAll(table);
         QTRY_VERIFY(qobject_cast<TComboInplace*>(QApplication::focusWidget()));
         // Moving around changes nothing: it starts no copy.
         QSignalSpy changes(form.get(), &TMiniForm::DocumentChanged);
@@ -87,30 +89,32 @@ private slots:
             QTest::qWait(200);
         }
         QCOMPARE(CopiesOnDisk().size(), 1);
-        form->RecoveryKeeper->WaitForDisk();
+        auto& keeper = Child<TRecoveryKeeper>(*form, u"RecoveryKeeper"_s);
+        keeper.WaitForDisk();
 
         TRecoveryCopy copied;
-        QVERIFY(ReadRecoveryCopy(copied, form->RecoveryKeeper->CopyPath()));
+        QVERIFY(ReadRecoveryCopy(copied, keeper.CopyPath()));
         const QString copiedTitle = QString::fromStdString(copied.Document.Row(1).Title);
         QVERIFY(!copiedTitle.isEmpty() && typed.startsWith(copiedTitle));
-        QCOMPARE(copied.Document.FileName, form->FileName);
-        QVERIFY(!QFile::exists(dir_->filePath(u"news.tbl"_s)));
+        QCOMPARE(copied.Document.FileName, FileSystemPath(table));
+        QCOMPARE(ReadAll(table), saved);
 
         if (settle == u"save") {
             TMsgDlg::QueueAnswer(mrOk);
-            QVERIFY(form->SaveDocument(false));
+            Trigger(*form, u"Save2"_s);
+            QVERIFY(!form->Modified);
         } else if (settle == u"erase") {
             while (keys-- > 0)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
         } else if (settle == u"undo") {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QVERIFY(form->Modified);
-            form->Mn_LineUndo2->trigger();
+            Trigger(*form, u"Mn_LineUndo2"_s);
             QVERIFY(!form->Modified);
         } else {
             TMsgDlg::QueueAnswer(mrNo);
             if (settle == u"new")
-                form->N2->trigger();
+                Trigger(*form, u"N2"_s);
             else
                 QVERIFY(form->close());
         }
@@ -189,12 +193,12 @@ private slots:
         QCOMPARE(form->Modified, restored);
         QCOMPARE(form->FileName, restored ? table : std::string());
         if (restored) {
-            QCOMPARE(TableFileText(form->DocumentFromControls()), TableFileText(left));
+            QCOMPARE(TableFileText(form->DocumentAsShown()), TableFileText(left));
             QCOMPARE(form->windowTitle(), u"Orvane Lite版 [*news]"_s);
         }
         if (savedElsewhere) {
             TMsgDlg::QueueAnswer(mrCancel);
-            QVERIFY(!form->SaveDocument(false));
+            Trigger(*form, u"Save2"_s);
             QCOMPARE(
                 AnsweredTexts(),
                 QStringList{u"ファイルが他のプログラムで変更されています。上書きしますか？"_s});
