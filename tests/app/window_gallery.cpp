@@ -89,11 +89,12 @@ int main(int argc, char** argv) {
     bool saved = true;
     const QStringList pages{u"channel"_s, u"items"_s, u"confirm"_s};
     for (int page = 0; page < pages.size(); ++page) {
-        form.PageControl->setCurrentIndex(page);
+        form.findChild<QTabWidget*>(u"PageControl"_s)->setCurrentIndex(page);
         QCoreApplication::processEvents();
         saved &= Save(form.grab(), output, u"window-%1-%2"_s.arg(look, pages[page]));
     }
-    for (QMenu* menu : {form.File1, form.Edit1, form.Commands1, form.Help1}) {
+    for (const QString& name : {u"File1"_s, u"Edit1"_s, u"Commands1"_s, u"Help1"_s}) {
+        auto* menu = form.findChild<QMenu*>(name);
         menu->popup(form.mapToGlobal(QPoint(20, 20)));
         QCoreApplication::processEvents();
         saved &= Save(menu->grab(), output, u"menu-%1-%2"_s.arg(look, menu->objectName()));
