@@ -107,10 +107,10 @@ inline void ShowPage(const QObject& form, TMiniForm::TPage page) {
 // Clicks the feed file's extension on the channel page: 0 rdf, 1 xml.
 inline void ClickExtension(const QObject& form, int index) {
     ShowPage(form, TMiniForm::pgChannel);
-    Child(form, QStringLiteral("RadioGroup_Ext"))
-        .findChildren<QAbstractButton*>()
-        .at(index)
-        ->click();
+    QAbstractButton& button =
+        *Child(form, QStringLiteral("RadioGroup_Ext")).findChildren<QAbstractButton*>().at(index);
+    button.setFocus(Qt::MouseFocusReason); // as the press of the mouse gives it
+    button.click();
 }
 
 inline int CurrentPage(const QObject& form) {
@@ -146,7 +146,7 @@ inline void Retype(QWidget& box, const QString& text) {
 inline bool OpenTable(TMiniForm& form, const QString& path) {
     TFileDialog::QueueAnswer(path);
     Trigger(form, QStringLiteral("R1"));
-    return form.FileName == QFile::encodeName(path).toStdString();
+    return form.FileName() == QFile::encodeName(path).toStdString();
 }
 
 // Saves `document` as the table file at `path` with its feed, as an earlier save left them, and

@@ -119,7 +119,7 @@ private slots:
         PressOnFocus(keys);
         QCOMPARE(AnsweredTexts(), asked.isEmpty() ? QStringList() : QStringList{asked});
         QVERIFY(Form().isVisible());
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
     }
 
     // Ctrl+S in a cell editor saves the text typed into it, as 上書き保存 from the menu does.
@@ -133,7 +133,7 @@ private slots:
         TFeedDocument saved;
         QVERIFY(LoadTableFile(saved, Cp(TablePath())));
         QCOMPARE(saved.Row(1).Cell(0), std::string("Opening"));
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
     }
 
     // Ctrl+Tab and Ctrl+PageDown go to the next page, with Shift or PageUp to the one before,
@@ -190,7 +190,7 @@ private slots:
         QTRY_VERIFY(menu.isVisible());
         QTest::keyClick(&menu, Qt::Key_N);
         QCOMPARE(AnsweredTexts(), QStringList{u"「%1」への変更を保存しますか？"_s.arg(
-                                      DocumentName(Form().FileName))});
+                                      DocumentName(Form().FileName()))});
         QTRY_COMPARE(Grid().Row(), 1);
         QCOMPARE(Grid().Col(), 0);
         const QRect current = Grid().CellRect(0, 1);

@@ -215,8 +215,8 @@ private slots:
         const QStringList expectedBoxes =
             message.isEmpty() ? QStringList() : QStringList{message.replace(u"%1"_s, dir_->path())};
         QCOMPARE(AnsweredTexts(), expectedBoxes);
-        QCOMPARE(form.FileName, fileName.isEmpty() ? std::string() : TempPathCp(fileName));
-        QTEST(form.Modified, "modified");
+        QCOMPARE(form.FileName(), fileName.isEmpty() ? std::string() : TempPathCp(fileName));
+        QTEST(form.Modified(), "modified");
         QTEST(form.windowTitle(), "caption");
         if (answer == Cancel && named)
             QCOMPARE(Control<TFileDialog>(u"SaveDialog"_s).FileName, TempPath(u"Site.tbl"_s));
@@ -354,8 +354,8 @@ private slots:
         if (command == u"new") QCOMPARE(Grid().Row(), outcome == u"reset" ? 1 : 40);
         QCOMPARE(Field(form, u"ED_Informer_Title"_s).text(), title);
         QCOMPARE(Grid().Cells(0, 1), cell);
-        QCOMPARE(form.FileName, fileName);
-        QCOMPARE(form.Modified, stillModified);
+        QCOMPARE(form.FileName(), fileName);
+        QCOMPARE(form.Modified(), stillModified);
         QCOMPARE(form.windowTitle(), caption);
     }
 
@@ -395,7 +395,7 @@ private slots:
                 QVERIFY(QDir(TempPath(u"missing"_s)).removeRecursively());
         }
         TypeDocument(false);
-        QVERIFY(form->Modified);
+        QVERIFY(form->Modified());
         const std::string before = TableFileText(form->DocumentAsShown());
         const QString target = TempPath(fileName.isEmpty() ? dialog : fileName);
 
@@ -419,7 +419,7 @@ private slots:
         if (goesOn) QCOMPARE(ReadAll(target).toStdString(), before);
         QCOMPARE(closed, command == u"close" && goesOn);
         if (!goesOn) {
-            QVERIFY(form->Modified);
+            QVERIFY(form->Modified());
             QCOMPARE(TableFileText(form->DocumentAsShown()), before);
         } else if (command == u"new") {
             QCOMPARE(Field(*form, u"ED_Informer_Title"_s).text(), QString());
@@ -498,7 +498,7 @@ private slots:
                  overwritten ? QByteArray::fromStdString(TableFileText(mine)) : before);
         if (answer == mrCancel) {
             QCOMPARE(boxes.size(), 1);
-            QVERIFY(form.Modified);
+            QVERIFY(form.Modified());
             QVERIFY(!QFile::exists(TempPath(u"news.rdf"_s)));
         }
     }
@@ -544,7 +544,7 @@ private slots:
                      : QStringList{u"このファイルは別のウィンドウで開かれています。\r\n"
                                    u"「%1」\r\n\r\nこのウィンドウでも開きますか？"_s.arg(
                                        QFileInfo(opened).completeBaseName())});
-        QCOMPARE(editorB->FileName, loaded ? TempPathCp(opened) : std::string());
+        QCOMPARE(editorB->FileName(), loaded ? TempPathCp(opened) : std::string());
         if (!loaded) QVERIFY(raised.wait(5000));
         QCOMPARE(raised.size(), loaded ? 0 : 1);
         // Ended editors leave no lock or socket behind.
@@ -597,7 +597,7 @@ private slots:
         QCOMPARE(picker.SelectFolderName, Cp(resolve(start)));
         QCOMPARE(picker.Caption, Cp(u"RSSファイルの保存先"_s));
         QCOMPARE(Field(form, u"Edit_RssSave"_s).text(), resolve(field));
-        QCOMPARE(form.Modified, modified);
+        QCOMPARE(form.Modified(), modified);
     }
 };
 

@@ -222,7 +222,7 @@ private slots:
         QTEST(AnsweredTexts().join(u'/'), "asked");
         TMsgDlg::ClearQueuedAnswers();
         CompareRows(rows);
-        QCOMPARE(Form().Modified, Rows() != before);
+        QCOMPARE(Form().Modified(), Rows() != before);
         QTEST(Grid().Row(), "current");
         QCOMPARE(Grid().Col(), 2);
     }
@@ -250,7 +250,7 @@ private slots:
         QVERIFY(GoTo(0, 2));
         Button(u"SB_LinePaste"_s).click();
         CompareRows(u"1=|||;2=a|b|c|d;3=e|f|g|h;4=a|b|c|d;5=e|f|g|h;6=|||"_s);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
     }
 
     void rowModeKeys_data() {
@@ -327,7 +327,7 @@ private slots:
         CompareRows(u"2=r2|||;3=r5|||;4=r6|||;5=|||"_s);
         QTEST(Clipboard().text(), "clipboard");
         QVERIFY(!RowsSelected());
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
         QCOMPARE(Grid().Row(), 3);
         QCOMPARE(Grid().Col(), 0);
         QTRY_VERIFY(CellEditor(u"ComboCellEditor_Title"_s).hasFocus());
@@ -440,7 +440,7 @@ private slots:
         QTest::keyClicks(editor, typed);
         QVERIFY(GoTo(col == 0 ? 1 : 0, 2));
         CompareRows("1=" + after);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
     }
 
     // Row 1 gets its title typed, which fills in its date and address; then a cell of that row
@@ -685,7 +685,7 @@ private slots:
 
         QCOMPARE(AnsweredTexts(), refuses ? QStringList{InsertRefused} : QStringList());
         QCOMPARE(Document(), pastes ? TableFileText(expected) : before);
-        QCOMPARE(Form().Modified, pastes);
+        QCOMPARE(Form().Modified(), pastes);
     }
 
     // A composition still open in a cell goes into that cell, whatever moves or ends the edit.
@@ -727,7 +727,7 @@ private slots:
             Press(how);
         }
         QTEST(Grid().CellQString(0, 5), "after");
-        QCOMPARE(Form().Modified, how != u"save"_s);
+        QCOMPARE(Form().Modified(), how != u"save"_s);
     }
 
     // A save reads a field's open conversion too: the menu that starts it does not end it.
@@ -859,7 +859,7 @@ private slots:
         QVERIFY(GoTo(icTitle, 1));
         QFETCH(QString, rows);
         CompareRows(rows);
-        QCOMPARE(Form().Modified, answer == u"paste"_s);
+        QCOMPARE(Form().Modified(), answer == u"paste"_s);
     }
 
     void keyboardMenuKeepsTheCellEditor() {
@@ -915,7 +915,7 @@ private slots:
             Press(key);
         QCOMPARE(Clipboard().text(), u"a\tb\tc\td\r\n"_s);
         CompareRows(u"4=a|b|c|d"_s);
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
     }
 
     void mousePressLeavesRowMode() {
@@ -1022,7 +1022,7 @@ private slots:
         }
         const std::string after = Document();
         QVERIFY(after != before);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
         QCOMPARE(Form().StatusText(1), status);
         OpenMenu(Form(), u"Edit1"_s);
         QCOMPARE(Action(u"Mn_LineUndo2"_s).text(), u"元に戻す: %1(&U)"_s.arg(step));
@@ -1031,12 +1031,12 @@ private slots:
         QVERIFY(GoTo(0, 1));
         Press(u"S-Down C-Z"_s);
         QCOMPARE(Document(), before);
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
         OpenMenu(Form(), u"PopupMenu"_s);
         QCOMPARE(Action(u"Mn_LineRedo"_s).text(), u"やり直し: %1(&R)"_s.arg(step));
         Press(u"C-Y"_s);
         QCOMPARE(Document(), after);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
         Press(u"C-Z CS-Z"_s);
         QCOMPARE(Document(), after);
         QCOMPARE(Control<QUndoStack>(u"UndoStack"_s).count(), 1);
@@ -1067,19 +1067,19 @@ private slots:
         Press(u"Return"_s);
         const QString path = TempPath(u"news.tbl"_s);
         SaveAs(Form(), path);
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
         QVERIFY(GoTo(0, 2));
         QTest::keyClicks(QApplication::focusWidget(), u"two"_s);
         Press(u"Return C-Z"_s);
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
         Press(u"C-Z"_s);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
         TMsgDlg::QueueAnswer(mrNo);
         QVERIFY(OpenTable(Form(), path));
         AnsweredTexts();
         const auto& history = Control<QUndoStack>(u"UndoStack"_s);
         QVERIFY(!history.canUndo() && !history.canRedo());
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
     }
 };
 

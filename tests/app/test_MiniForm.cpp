@@ -55,8 +55,7 @@ class TestMiniForm : public formtest::TWindowTest {
 
 private:
     // Shows the window and waits for the start-up timer to finish.
-    static bool StartUp(TMiniForm& form, const QStringList& params = {}) {
-        form.CommandLineParams = params;
+    static bool StartUp(TMiniForm& form) {
         QSignalSpy finished(&form, &TMiniForm::StartupFinished);
         form.show();
         return finished.wait(5000);
@@ -126,8 +125,8 @@ private slots:
             QCOMPARE(*field, std::string());
         QVERIFY(ItemRowsEmpty(form));
         QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
-        QVERIFY(!form.Modified);
-        QVERIFY(form.FileName.empty());
+        QVERIFY(!form.Modified());
+        QVERIFY(form.FileName().empty());
 
         const TXStringGrid& grid = GridOf(form);
         QCOMPARE(grid.RowCount(), 51);
@@ -196,7 +195,7 @@ private slots:
         edit->clear();
         Commit(*edit, QString(limit, u'新'));
         QCOMPARE(edit->text(), QString(limit / 2, u'新'));
-        QVERIFY(form.Modified);
+        QVERIFY(form.Modified());
     }
 
     void loadedTitleIsNotCut() {
@@ -205,7 +204,7 @@ private slots:
         QVERIFY(OpenTable(form, WriteTable(u"news.tbl"_s, document)));
         QCOMPARE(Field(form, u"ED_Informer_Title"_s).TextCp932(), document.Channel.Title);
         QVERIFY(document.Channel.Title.size() > 40);
-        QVERIFY(!form.Modified);
+        QVERIFY(!form.Modified());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
         QCOMPARE(Child<TRadioGroup>(form, u"RadioGroup_Ext"_s).ItemIndex(), 1);
         QVERIFY(!Child<QCheckBox>(form, u"CB_AutoData"_s).isChecked());
@@ -225,7 +224,7 @@ private slots:
         QCOMPARE(AnsweredTexts(), QStringList{u"テーブルファイルを読み込むことができません。\r\n"
                                               u"ファイルまたはフォルダが見つかりません。"_s});
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
-        QCOMPARE(form.FileName, path.toStdString());
+        QCOMPARE(form.FileName(), path.toStdString());
         QCOMPARE(form.DocumentAsShown().Row(3).Title, std::string("Autumn menu"));
     }
 
@@ -237,8 +236,8 @@ private slots:
         Trigger(form, u"N2"_s);
         QCOMPARE(AnsweredTexts(), QStringList{u"「news」への変更を保存しますか？"_s});
         QCOMPARE(TableFileText(form.DocumentAsShown()), TableFileText(TFeedDocument()));
-        QVERIFY(!form.Modified);
-        QVERIFY(form.FileName.empty());
+        QVERIFY(!form.Modified());
+        QVERIFY(form.FileName().empty());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
     }
 
@@ -260,7 +259,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         ShowPage(form, TMiniForm::pgChannel);
-        QVERIFY(!form.Modified);
+        QVERIFY(!form.Modified());
         auto* widget = form.findChild<QWidget*>(control);
         QVERIFY(widget);
         if (auto* edit = qobject_cast<TPaintEdit*>(widget); edit && control.contains("Informer"))
@@ -276,7 +275,7 @@ private slots:
             title.setFocus();
             QTRY_VERIFY(title.hasFocus());
         }
-        QCOMPARE(form.Modified, !erased);
+        QCOMPARE(form.Modified(), !erased);
         QCOMPARE(form.windowTitle().startsWith(u'*'), !erased);
     }
 
@@ -307,7 +306,7 @@ private slots:
         QVERIFY(feed.contains(u"http://hinata.example/news/news.rdf\""_s));
         QVERIFY(!feed.contains(u"[ファイル名未解決]"_s));
         QCOMPARE(GridOf(form).Cells(0, 1), std::string("Opening day"));
-        QVERIFY(form.Modified);
+        QVERIFY(form.Modified());
     }
 
     void wheel_data() {
@@ -363,7 +362,7 @@ private slots:
         QVERIFY(StartUp(form));
         QCOMPARE(CurrentPage(form), int(TMiniForm::pgItems));
         QVERIFY(ReopensLastFile(form));
-        QVERIFY(form.FileName.empty());
+        QVERIFY(form.FileName().empty());
         QVERIFY(ItemRowsEmpty(form));
         QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
         const QString version = Child<QLabel>(form, u"Version"_s).text();
@@ -394,10 +393,10 @@ private slots:
         TMiniForm form;
         QVERIFY(StartUp(form));
         QCOMPARE(ReopensLastFile(form), lastOpen);
-        QCOMPARE(form.FileName, loaded ? path.toStdString() : std::string());
+        QCOMPARE(form.FileName(), loaded ? path.toStdString() : std::string());
         QCOMPARE(Field(form, u"ED_Informer_Title"_s).TextCp932() == SampleDocument().Channel.Title,
                  loaded);
-        QVERIFY(!form.Modified);
+        QVERIFY(!form.Modified());
         QTEST(form.windowTitle(), "caption");
         QCOMPARE(AnsweredTexts(),
                  reported ? QStringList{u"前回編集したファイルが見つかりません。\r\n"_s + path}
@@ -425,11 +424,11 @@ private slots:
         if (page.startsWith(u"folder"_s)) QVERIFY(QDir().mkdir(path));
         WriteSettings(LastOpenSettings(true, WriteTable(u"last.tbl"_s, SampleDocument())));
         if (asked) TMsgDlg::QueueAnswer(mrCancel);
-        TMiniForm form;
-        QVERIFY(StartUp(form, {u"--verbose"_s, path}));
+        TMiniForm form({u"--verbose"_s, path});
+        QVERIFY(StartUp(form));
         QCOMPARE(AnsweredTexts(), asked ? QStringList{HtmlQuestion} : QStringList());
         const std::string defaultTable = UserPlaces().DefaultTableFile;
-        QCOMPARE(form.FileName, asked ? defaultTable : TempPath(u"last.tbl"_s).toStdString());
+        QCOMPARE(form.FileName(), asked ? defaultTable : TempPath(u"last.tbl"_s).toStdString());
     }
 
     // A file named on the command line (as the desktop entry's %f does) is opened instead of the
@@ -467,15 +466,15 @@ private slots:
         WriteSettings(LastOpenSettings(true, WriteTable(u"last.tbl"_s, last)));
         if (!reason.isEmpty()) TMsgDlg::QueueAnswer(mrOk);
 
-        TMiniForm form;
-        QVERIFY(StartUp(form, {u"--verbose"_s, path}));
+        TMiniForm form({u"--verbose"_s, path});
+        QVERIFY(StartUp(form));
 
         const bool loaded = reason.isEmpty();
         QCOMPARE(AnsweredTexts(),
                  loaded
                      ? QStringList()
                      : QStringList{u"テーブルファイルを読み込むことができません。\r\n"_s + reason});
-        QCOMPARE(form.FileName, loaded ? FileSystemPath(path) : std::string());
+        QCOMPARE(form.FileName(), loaded ? FileSystemPath(path) : std::string());
         QCOMPARE(TableFileText(form.DocumentAsShown()),
                  TableFileText(loaded ? SampleDocument() : TFeedDocument()));
         QCOMPARE(form.windowTitle(), loaded ? u"Orvane Lite版 [news]"_s : u"Orvane Lite版"_s);
@@ -501,12 +500,12 @@ private slots:
         if (QTest::currentTestFailed()) return;
         TMsgDlg::QueueAnswer(answer);
 
-        TMiniForm form;
-        QVERIFY(StartUp(form, {TempPath(u"news.html"_s)}));
+        TMiniForm form({TempPath(u"news.html"_s)});
+        QVERIFY(StartUp(form));
         QCOMPARE(AnsweredTexts(), QStringList{HtmlQuestion});
         QCOMPARE(Field(form, u"ED_Informer_Title"_s).TextCp932(), document.Channel.Title);
         QCOMPARE(ItemRowsEmpty(form), answer == mrYes);
-        QVERIFY(!form.Modified);
+        QVERIFY(!form.Modified());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [orvanix]"_s);
     }
 
@@ -517,7 +516,7 @@ private slots:
         const auto removeTable = qScopeGuard([] { QFile::remove(DefaultTable()); });
         WriteHtmlStart(SampleDocument(), true);
         if (QTest::currentTestFailed()) return;
-        TMiniForm form;
+        TMiniForm form({TempPath(u"news.html"_s)});
         QImage onScreen, painted;
         TMsgDlg::SetUnqueuedBoxHandler([&](const TMsgDlgRecord& box) {
             if (box.Text == HtmlQuestion) {
@@ -528,7 +527,7 @@ private slots:
         });
         const auto restoreHandler = qScopeGuard([] { formtest::FailOnUnexpectedBoxes(); });
 
-        QVERIFY(StartUp(form, {TempPath(u"news.html"_s)}));
+        QVERIFY(StartUp(form));
         QVERIFY(!painted.isNull());
         QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32),
                  painted.convertToFormat(QImage::Format_RGB32));
@@ -539,7 +538,7 @@ private slots:
         TMiniForm form;
         QVERIFY(StartUp(form));
         Type(Field(form, u"ED_Informer_Title"_s), u"変更"_s);
-        QVERIFY(form.Modified);
+        QVERIFY(form.Modified());
 
         TMsgDlg::QueueAnswer(mrCancel);
         QVERIFY(!form.close());
@@ -586,7 +585,7 @@ private slots:
         TMiniForm form;
         QVERIFY(StartUp(form));
         QCOMPARE(GridOf(form).ColWidths(3), 250);
-        QCOMPARE(form.FileName, table.toStdString());
+        QCOMPARE(form.FileName(), table.toStdString());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
     }
 
@@ -607,9 +606,9 @@ private slots:
         const QString working = QDir::currentPath();
         const auto restoreWorking = qScopeGuard([&] { QDir::setCurrent(working); });
         QDir::setCurrent(TempPath(QString()));
-        auto form = std::make_unique<TMiniForm>();
-        QVERIFY(StartUp(*form, how == u"command line"_s ? QStringList{u"site/news.tbl"_s}
-                                                        : QStringList()));
+        auto form = std::make_unique<TMiniForm>(
+            how == u"command line"_s ? QStringList{u"site/news.tbl"_s} : QStringList());
+        QVERIFY(StartUp(*form));
         const int before = RenamesOnto(IniFileName);
         if (how == u"open"_s) QVERIFY(OpenTable(*form, table));
         if (how == u"save as"_s) SaveAs(*form, table);
@@ -621,7 +620,7 @@ private slots:
         QDir::setCurrent(u"/"_s);
         TMiniForm next;
         QVERIFY(StartUp(next));
-        QCOMPARE(next.FileName, FileSystemPath(table));
+        QCOMPARE(next.FileName(), FileSystemPath(table));
         QCOMPARE(next.windowTitle(), u"Orvane Lite版 [news]"_s);
     }
 

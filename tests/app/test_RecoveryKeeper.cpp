@@ -102,15 +102,15 @@ private slots:
         if (settle == u"save") {
             TMsgDlg::QueueAnswer(mrOk);
             Trigger(*form, u"Save2"_s);
-            QVERIFY(!form->Modified);
+            QVERIFY(!form->Modified());
         } else if (settle == u"erase") {
             while (keys-- > 0)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
         } else if (settle == u"undo") {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QVERIFY(form->Modified);
+            QVERIFY(form->Modified());
             Trigger(*form, u"Mn_LineUndo2"_s);
-            QVERIFY(!form->Modified);
+            QVERIFY(!form->Modified());
         } else {
             TMsgDlg::QueueAnswer(mrNo);
             if (settle == u"new")
@@ -190,8 +190,8 @@ private slots:
             QCOMPARE(boxes[0], Offer.arg(u"news"_s));
         else
             QVERIFY(boxes[0].startsWith(u"復元用のコピーを読み込むことができません。"_s));
-        QCOMPARE(form->Modified, restored);
-        QCOMPARE(form->FileName, restored ? table : std::string());
+        QCOMPARE(form->Modified(), restored);
+        QCOMPARE(form->FileName(), restored ? table : std::string());
         if (restored) {
             QCOMPARE(TableFileText(form->DocumentAsShown()), TableFileText(left));
             QCOMPARE(form->windowTitle(), u"Orvane Lite版 [*news]"_s);

@@ -75,13 +75,12 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     IniFileName = settings.filePath(u"orvanix.ini"_s).toStdString();
 
-    TMiniForm form;
-    form.CommandLineParams.clear();
+    // The table file opens at start-up, as when it is named on the editor's command line.
+    TMiniForm form(args.mid(2, 1));
     QEventLoop loop;
     QObject::connect(&form, &TMiniForm::StartupFinished, &loop, &QEventLoop::quit);
     form.show();
     loop.exec();
-    if (args.size() > 2) form.LoadTableFile(args[2].toStdString());
 
     const QString look =
         QApplication::style()->name() + u'-' + font.families().value(0).remove(u' ') + u'-' +

@@ -72,7 +72,6 @@ private:
 
     // Shows the editor and waits until the window manager has framed it and its start-up is done.
     static bool StartEditor(TMiniForm& form) {
-        form.CommandLineParams.clear();
         QSignalSpy finished(&form, &TMiniForm::StartupFinished);
         form.show();
         return finished.wait(Patience) && QTest::qWaitForWindowExposed(&form, Patience) &&
