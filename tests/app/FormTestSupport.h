@@ -181,6 +181,20 @@ inline bool DoubleClickFinding(TFeedCheckList& list, const QString& place, const
     return false;
 }
 
+// Makes (col, row) on the items page current with its cell editor open and focused, as a click
+// does. False when the editor did not get the focus.
+inline bool GoToCell(TMiniForm& form, int col, int row) {
+    ShowPage(form, TMiniForm::pgItems);
+    TXStringGrid& grid = GridOf(form);
+    grid.EndCellEdit(true);
+    grid.FocusWithoutEditing();
+    if (!grid.FocusCell(col, row, true)) return false;
+    return QTest::qWaitFor([] {
+        auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
+        return editor && editor->isVisible();
+    });
+}
+
 // Makes `form` a new main window, shown, active and through its start-up timer, as a user finds
 // it. False when it did not get there in time.
 inline bool StartForm(std::unique_ptr<TMiniForm>& form) {
@@ -264,18 +278,7 @@ protected:
     TXStringGrid& Grid() { return GridOf(*form_); }
     template <class T = QWidget> T& Control(const QString& name) { return Child<T>(*form_, name); }
 
-    // Makes (col, row) on the items page current with its cell editor open and focused, as a
-    // click does.
-    bool GoTo(int col, int row) {
-        ShowPage(Form(), TMiniForm::pgItems);
-        Grid().EndCellEdit(true);
-        Grid().FocusWithoutEditing();
-        if (!Grid().FocusCell(col, row, true)) return false;
-        return QTest::qWaitFor([] {
-            auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
-            return editor && editor->isVisible();
-        });
-    }
+    bool GoTo(int col, int row) { return GoToCell(Form(), col, row); }
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<TMiniForm> form_;

@@ -264,22 +264,15 @@ private slots:
     }
 
     void openEditIsPreviewed() {
-        TMiniForm form;
-        QSignalSpy finished(&form, &TMiniForm::StartupFinished);
-        form.show();
-        QVERIFY(finished.wait(5000));
-        ClickExtension(form, 1);
-        ShowPage(form, TMiniForm::pgItems);
-        GridOf(form).FocusWithoutEditing();
-        QVERIFY(GridOf(form).FocusCell(0, 1, true));
-        QWidget* editor = Child<TComboCellEditor>(form, u"ComboCellEditor_Title"_s).ComboControl();
-        QTRY_VERIFY(editor->hasFocus());
-        QTest::keyClicks(editor, u"Opening day"_s);
+        QVERIFY(StartForm(form_));
+        ClickExtension(Form(), 1);
+        QVERIFY(GoTo(0, 1));
+        QTest::keyClicks(QApplication::focusWidget(), u"Opening day"_s);
 
-        Trigger(form, u"InternetExplorer1"_s);
+        Trigger(Form(), u"InternetExplorer1"_s);
 
         QVERIFY(ReadAll(TmpFolder() + u"/orvanetest.xml"_s).contains("<title>Opening day</title>"));
-        QCOMPARE(GridOf(form).Cells(0, 1), std::string("Opening day"));
+        QCOMPARE(Grid().Cells(0, 1), std::string("Opening day"));
     }
 
     void validation_data() {
