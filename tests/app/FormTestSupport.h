@@ -13,6 +13,7 @@
 #include "app/MiniForm.h"
 #include "dialogs/L_Dialog.h"
 #include "document/SaveDocument.h"
+#include "document/TableFile.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/L_CCmbo.h"
 #include "widgets/SHBFFEX.h"
@@ -274,6 +275,11 @@ protected:
     }
 
     QString TempPath(const QString& name) const { return dir_->filePath(name); }
+    // Writes `document` as the table file `name` in the case's folder, without its feed; the path.
+    QString WriteTable(const QString& name, const TFeedDocument& document = {}) const {
+        WriteAll(TempPath(name), QByteArray::fromStdString(TableFileText(document)));
+        return TempPath(name);
+    }
     TMiniForm& Form() { return *form_; }
     TXStringGrid& Grid() { return GridOf(*form_); }
     template <class T = QWidget> T& Control(const QString& name) { return Child<T>(*form_, name); }

@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QStyleOption>
 #include <QTabWidget>
 #include <QTemporaryDir>

@@ -11,7 +11,6 @@
 #include "widgets/L_CCmbo.h"
 #include "widgets/XStringGrid.h"
 
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>

@@ -6,7 +6,6 @@
 #include "app/FileDialog.h"
 #include "app/FilePaths.h"
 #include "app/MiniForm.h"
-#include "app/RadioGroup.h"
 #include "app/Settings.h"
 #include "app/UserPlaces.h"
 #include "document/TableFile.h"
@@ -18,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -65,12 +63,6 @@ private:
     static void CheckDialogShown(const QString& answer) {
         QCOMPARE(TFileDialog::QueuedAnswerCount(), answer.isEmpty() ? 1 : 0);
         TFileDialog::ClearQueuedAnswers();
-    }
-
-    // Opens a table file of `document` written without its feed.
-    bool OpenWritten(const QString& name, const TFeedDocument& document = {}) {
-        return WriteAll(TempPath(name), QByteArray::fromStdString(TableFileText(document))) &&
-               OpenTable(Form(), TempPath(name));
     }
 
     // Types the channel's title, home page, description and feed folder, and the entry "Open" in
@@ -202,7 +194,7 @@ private slots:
         if (answer.contains(u'/')) QVERIFY(QDir(dir_->path()).mkdir(QFileInfo(answer).path()));
 
         TMiniForm& form = Form();
-        if (named) QVERIFY(OpenWritten(u"Site.tbl"_s));
+        if (named) QVERIFY(OpenTable(Form(), WriteTable(u"Site.tbl"_s)));
         TypeDocument(duplicate);
         ClickExtension(form, extension);
         if (!saveFolder.isEmpty()) Type(Field(form, u"Edit_RssSave"_s), TempPath(saveFolder));
@@ -313,8 +305,7 @@ private slots:
         TFeedDocument saved;
         saved.Channel.Title = Cp(u"保存済み"_s);
         saved.Row(1) = {"Saved entry", "2005-04-01", "", ""};
-        QVERIFY(
-            WriteAll(TempPath(u"Saved.tbl"_s), QByteArray::fromStdString(TableFileText(saved))));
+        WriteTable(u"Saved.tbl"_s, saved);
         QVERIFY(WriteAll(TempPath(u"logo.png"_s), QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)));
         QVERIFY(WriteAll(TempPath(u"memo.txt"_s), u"買い物メモ\n牛乳\n"_s.toUtf8()));
         QVERIFY(WriteAll(TempPath(u"empty.tbl"_s), QByteArray()));
@@ -324,7 +315,7 @@ private slots:
         TFeedDocument current;
         current.Channel.Title = Cp(u"編集中"_s);
         current.Row(1).Title = "Draft";
-        QVERIFY(OpenWritten(u"Current.tbl"_s, current));
+        QVERIFY(OpenTable(Form(), WriteTable(u"Current.tbl"_s, current)));
         if (modified) QTest::keyClicks(&Field(form, u"ED_Informer_Setumei"_s), u"x"_s);
         QVERIFY(GoTo(2, 40));
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
@@ -389,7 +380,7 @@ private slots:
         TMiniForm* form = &Form();
         if (!fileName.isEmpty()) {
             QVERIFY(QDir().mkpath(QFileInfo(TempPath(fileName)).path()));
-            QVERIFY(OpenWritten(fileName));
+            QVERIFY(OpenTable(Form(), WriteTable(fileName)));
             // The folder is gone by the time the document is saved.
             if (fileName.startsWith(u"missing/"_s))
                 QVERIFY(QDir(TempPath(u"missing"_s)).removeRecursively());
@@ -456,10 +447,9 @@ private slots:
         QFETCH(QString, saveAs);
         QFETCH(int, answer);
         QFETCH(bool, overwritten);
-        const QString path = TempPath(u"news.tbl"_s);
         TFeedDocument original;
         original.Row(1) = {"first", "2005-04-01", "", ""};
-        QVERIFY(WriteAll(path, QByteArray::fromStdString(TableFileText(original))));
+        const QString path = WriteTable(u"news.tbl"_s, original);
 
         TMiniForm& form = Form();
         QVERIFY(OpenTable(form, path));
@@ -526,7 +516,7 @@ private slots:
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
         const auto restoreRuntime = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(TempPath(u"run"_s)));
-        QVERIFY(WriteAll(TempPath(u"news.tbl"_s), QByteArray::fromStdString(TableFileText({}))));
+        WriteTable(u"news.tbl"_s);
         QVERIFY(QFile::link(TempPath(u"news.tbl"_s), TempPath(u"link.tbl"_s)));
         auto editorA = std::make_unique<TMiniForm>();
         QVERIFY(OpenTable(*editorA, TempPath(u"news.tbl"_s)));
@@ -585,7 +575,7 @@ private slots:
         TMiniForm& form = Form();
         TFeedDocument document;
         document.Channel.SaveFolder = Cp(resolve(saveFolder));
-        QVERIFY(OpenWritten(u"news.tbl"_s, document));
+        QVERIFY(OpenTable(Form(), WriteTable(u"news.tbl"_s, document)));
         if (answer == Cancel)
             TSHBrowseForFolderEx::QueueCancel();
         else

@@ -4,15 +4,12 @@
 #include "FormTestSupport.h"
 #include "app/FeedCheckList.h"
 #include "app/FileDialog.h"
-#include "app/FilePaths.h"
 #include "app/MiniForm.h"
-#include "app/RadioGroup.h"
 #include "app/Settings.h"
 #include "widgets/L_CCmbo.h"
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>

@@ -3,12 +3,10 @@
 #include "app/GridMessages.h"
 #include "app/L_Sizeing.h"
 #include "app/MiniForm.h"
-#include "app/RadioGroup.h"
 #include "dialogs/L_Dialog.h"
 #include "document/TableFile.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/L_CCmbo.h"
-#include "widgets/L_EdtPos.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -16,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStyleFactory>
-#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QUndoStack>

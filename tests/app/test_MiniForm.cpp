@@ -8,9 +8,7 @@
 #include "dialogs/L_Dialog.h"
 #include "document/TableFile.h"
 #include "text/CodePage.h"
-#include "widgets/Cp932Text.h"
 #include "widgets/L_CCmbo.h"
-#include "widgets/L_EdtPos.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -19,9 +17,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTabWidget>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -59,12 +55,6 @@ private:
         QSignalSpy finished(&form, &TMiniForm::StartupFinished);
         form.show();
         return finished.wait(5000);
-    }
-
-    QString WriteTable(const QString& name, const TFeedDocument& document) const {
-        const QString path = TempPath(name);
-        WriteAll(path, QByteArray::fromStdString(TableFileText(document)));
-        return path;
     }
 
     void WriteSettings(const QByteArray& text) const {

@@ -4,11 +4,9 @@
 #include "FormTestSupport.h"
 #include "app/FilePaths.h"
 #include "app/MiniForm.h"
-#include "app/RadioGroup.h"
 #include "app/Settings.h"
 #include "document/MakerPages.h"
 #include "text/Platform.h"
-#include "widgets/L_CCmbo.h"
 #include "widgets/L_Theme.h"
 
 #include <QDialog>
@@ -18,8 +16,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
-#include <QSignalSpy>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
