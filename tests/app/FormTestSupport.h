@@ -158,12 +158,12 @@ inline bool OpenDocument(TMiniForm& form, const QString& path, TFeedDocument doc
     return saved.Outcome != TSaveOutcome::TableFailed && OpenTable(form, path);
 }
 
-// Saves the document as the table file at `path` with 名前を付けて保存, the dialog answered with
-// it and the save's report with OK; the texts of the boxes answered.
-inline QStringList SaveAs(const QObject& form, const QString& path) {
-    TFileDialog::QueueAnswer(path);
+// Saves with 上書き保存, or given a path with 名前を付けて保存 and the dialog answered with it;
+// the save's report is answered with OK. The texts of the boxes answered.
+inline QStringList Save(const QObject& form, const QString& path = {}) {
+    if (!path.isEmpty()) TFileDialog::QueueAnswer(path);
     TMsgDlg::QueueAnswer(mrOk);
-    Trigger(form, QStringLiteral("Save1"));
+    Trigger(form, path.isEmpty() ? QStringLiteral("Save2") : QStringLiteral("Save1"));
     return AnsweredTexts();
 }
 

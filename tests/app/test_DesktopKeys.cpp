@@ -123,7 +123,7 @@ private slots:
 
     // Ctrl+S in a cell editor saves the text typed into it, as 上書き保存 from the menu does.
     void saveKeyCommitsTheCellEditor() {
-        SaveAs(Form(), TablePath());
+        Save(Form(), TablePath());
         QVERIFY(GoTo(0, 1));
         QTest::keyClicks(QApplication::focusWidget(), u"Opening"_s);
         TMsgDlg::QueueAnswer(mrOk);

@@ -251,12 +251,9 @@ private slots:
         const QString savedChannel =
             u"<channel rdf:about=\"http://hinata.example/news/news.rdf\">"_s;
         QVERIFY(!memo.toPlainText().contains(savedChannel));
+        // 上書き保存 asks for the name of a new document.
         TFileDialog::QueueAnswer(TempPath(u"News.tbl"_s));
-        TMsgDlg::QueueAnswer(mrOk);
-
-        Trigger(Form(), u"Save2"_s);
-
-        QCOMPARE(AnsweredTexts().size(), 1);
+        QCOMPARE(Save(Form()).size(), 1);
         QVERIFY(memo.toPlainText().contains(savedChannel));
     }
 
@@ -456,9 +453,7 @@ private slots:
         if (change.startsWith(u"own save")) {
             if (change.endsWith(u"feed failed"))
                 Type(Field(form, u"Edit_RssSave"_s), TempPath(u"missing"_s));
-            TMsgDlg::QueueAnswer(mrOk);
-            Trigger(form, u"Save2"_s);
-            AnsweredTexts();
+            Save(form);
         }
         TFeedDocument other = original;
         other.Row(2) = {"added elsewhere", "2005-04-02", "", ""};

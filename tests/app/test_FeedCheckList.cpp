@@ -158,9 +158,7 @@ private slots:
         document.Row(2).Date = "2005/04/02";
         document.Channel.Title.clear();
         QVERIFY(Open(document));
-        TMsgDlg::QueueAnswer(mrOk);
-        Trigger(Form(), u"Save2"_s);
-        AnsweredTexts();
+        Save(Form());
         QCOMPARE(Form().StatusText(1), u"検査: エラー 2件"_s);
 
         TPaintEdit& title = Field(Form(), u"ED_Informer_Title"_s);
@@ -172,9 +170,7 @@ private slots:
         // A save without errors leaves the panel empty.
         TypeDate(u"2005-04-02"_s);
         Retype(title, u"ひなた"_s);
-        TMsgDlg::QueueAnswer(mrOk);
-        Trigger(Form(), u"Save2"_s);
-        AnsweredTexts();
+        Save(Form());
         QCOMPARE(Form().StatusText(1), QString());
     }
 

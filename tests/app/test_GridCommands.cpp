@@ -713,9 +713,7 @@ private slots:
         } else if (how == u"page"_s) {
             ShowPage(Form(), TMiniForm::pgChannel);
         } else if (how == u"save"_s) {
-            TMsgDlg::QueueAnswer(mrOk);
-            Trigger(Form(), u"Save2"_s);
-            AnsweredTexts();
+            Save(Form());
         } else if (how == u"close"_s) {
             TMsgDlg::QueueAnswer(mrCancel);
             QVERIFY(!Form().close());
@@ -731,7 +729,7 @@ private slots:
     void openCompositionInAFieldIsSaved() {
         FocusField(Field(Form(), u"ED_Informer_Title"_s));
         Compose(u"喫茶ひなた"_s);
-        SaveAs(Form(), TempPath(u"news.tbl"_s));
+        Save(Form(), TempPath(u"news.tbl"_s));
         TFeedDocument saved;
         QVERIFY(LoadTableFile(saved, FileSystemPath(TempPath(u"news.tbl"_s))));
         QCOMPARE(saved.Channel.Title, formtest::Cp(u"喫茶ひなた"_s));
@@ -1063,7 +1061,7 @@ private slots:
         QTest::keyClicks(QApplication::focusWidget(), u"one"_s);
         Press(u"Return"_s);
         const QString path = TempPath(u"news.tbl"_s);
-        SaveAs(Form(), path);
+        Save(Form(), path);
         QVERIFY(!Form().Modified());
         QVERIFY(GoTo(0, 2));
         QTest::keyClicks(QApplication::focusWidget(), u"two"_s);

@@ -276,7 +276,7 @@ private slots:
 
         // An edit still open in the grid is part of the feed.
         Retype(saveFolder, {});
-        SaveAs(form, TempPath(u"News.tbl"_s));
+        Save(form, TempPath(u"News.tbl"_s));
         QVERIFY(GoToCell(form, 0, 1));
         QTest::keyClicks(QApplication::focusWidget(), u"Opening day"_s);
         ShowPage(form, TMiniForm::pgConfirm);
@@ -590,7 +590,7 @@ private slots:
         QVERIFY(StartUp(*form));
         const int before = RenamesOnto(IniFileName);
         if (how == u"open"_s) QVERIFY(OpenTable(*form, table));
-        if (how == u"save as"_s) SaveAs(*form, table);
+        if (how == u"save as"_s) Save(*form, table);
         QCOMPARE(RenamesOnto(IniFileName) - before, how == u"command line"_s ? 0 : 1);
         QCOMPARE(Child<TFileDialog>(*form, u"OpenDialog"_s).InitialDir, TempPath(u"site"_s));
         QCOMPARE(Child<TFileDialog>(*form, u"SaveDialog"_s).InitialDir, TempPath(u"site"_s));
