@@ -99,10 +99,10 @@ inline void OpenMenu(const QObject& form, const QString& menu) {
 }
 
 // Turns to the page with a click on its tab.
-inline void ShowPage(const QObject& form, TMiniForm::TPage page) {
+inline void ShowPage(const QObject& form, int page) {
     QTabBar& tabs = *Child<QTabWidget>(form, QStringLiteral("PageControl")).tabBar();
     QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(page).center());
-    QCOMPARE(tabs.currentIndex(), int(page));
+    QCOMPARE(tabs.currentIndex(), page);
 }
 
 // Clicks the feed file's extension on the channel page: 0 rdf, 1 xml.

@@ -134,8 +134,7 @@ private slots:
             std::unique_ptr<TMiniForm> started;
             QVERIFY(StartWindow(started, settings));
             TMiniForm& form = *started;
-            for (const TMiniForm::TPage page :
-                 {TMiniForm::pgChannel, TMiniForm::pgItems, TMiniForm::pgConfirm}) {
+            for (int page = TMiniForm::pgChannel; page <= TMiniForm::pgConfirm; ++page) {
                 formtest::ShowPage(form, page);
                 QCoreApplication::processEvents();
                 for (const QWidget* widget : form.findChildren<QWidget*>()) {

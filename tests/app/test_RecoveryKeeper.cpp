@@ -33,29 +33,22 @@ TFeedDocument LeftDocument(const std::string& fileName) {
 
 } // namespace
 
-class TestRecoveryKeeper : public QObject {
+class TestRecoveryKeeper : public TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-
-    QString Folder() const { return dir_->filePath(u"orvanix/recovery"_s); }
+    QString Folder() const { return TempPath(u"orvanix/recovery"_s); }
     QStringList CopiesOnDisk() const {
         return QDir(Folder()).entryList({u"*.recovery"_s}, QDir::Files, QDir::Name);
     }
 
 private slots:
-    void initTestCase() { FailOnUnexpectedBoxes(); }
-
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(BeginCase(false));
         qputenv("XDG_STATE_HOME", dir_->path().toUtf8());
-        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
     }
 
-    void cleanup() { QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0); }
+    void cleanup() { EndCase(); }
 
     // Typing that never pauses is copied all the same, text still open in a cell included; a
     // save, 新規, the window's end, erasing the typing and undoing it remove the copy.
@@ -72,7 +65,7 @@ private slots:
         QFETCH(QString, settle);
         std::unique_ptr<TMiniForm> form;
         QVERIFY(StartForm(form));
-        const QString table = dir_->filePath(u"news.tbl"_s);
+        const QString table = TempPath(u"news.tbl"_s);
         Save(*form, table);
         const QByteArray saved = ReadAll(table);
         QTRY_VERIFY(qobject_cast<TComboInplace*>(QApplication::focusWidget()));
@@ -156,7 +149,7 @@ private slots:
         QFETCH(int, copiesLeft);
         QFETCH(bool, savedElsewhere);
         QFETCH(bool, olderCopy);
-        const std::string table = FileSystemPath(dir_->filePath(u"news.tbl"_s));
+        const std::string table = FileSystemPath(TempPath(u"news.tbl"_s));
         const TFeedDocument left = LeftDocument(table);
         std::optional<TDiskState> loaded;
         if (savedElsewhere) {

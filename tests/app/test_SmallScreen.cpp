@@ -46,8 +46,7 @@ private slots:
                                                          .arg(screen.height())));
         QStringList cut;
         const auto& pages = Control<QTabWidget>(u"PageControl"_s);
-        for (const TMiniForm::TPage page :
-             {TMiniForm::pgChannel, TMiniForm::pgItems, TMiniForm::pgConfirm}) {
+        for (int page = TMiniForm::pgChannel; page <= TMiniForm::pgConfirm; ++page) {
             formtest::ShowPage(Form(), page);
             QCoreApplication::processEvents();
             for (QWidget* widget : pages.widget(page)->findChildren<QWidget*>()) {
