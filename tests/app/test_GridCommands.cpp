@@ -87,8 +87,7 @@ private:
         for (const QString& entry : rows.split(u';', Qt::SkipEmptyParts)) {
             const QStringList cells = entry.section(u'=', 1).split(u'|');
             for (int col = 0; col < ItemColumns; ++col)
-                document.Row(entry.section(u'=', 0, 0).toInt()).Cell(col) =
-                    formtest::Cp(cells.value(col));
+                document.Row(entry.section(u'=', 0, 0).toInt()).Cell(col) = Cp(cells.value(col));
         }
         return OpenDocument(Form(), TempPath(u"news.tbl"_s), document);
     }
