@@ -70,7 +70,7 @@ void BM_EditorStartup(benchmark::State& state) {
     const int timerMs = int(state.range(0));
     for (auto _ : state) {
         auto* form = new TMiniForm;
-        form->Timer_Start->setInterval(timerMs);
+        form->findChild<QTimer*>(QStringLiteral("Timer_Start"))->setInterval(timerMs);
         WaitForStartup(*form);
         state.PauseTiming();
         delete form;

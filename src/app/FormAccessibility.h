@@ -5,6 +5,11 @@
 // their label), the grid's short description with the keys that act on its rows and the way out
 // of it, and the reason a date cell is marked wrong.
 
-class TMiniForm;
+#include <functional>
 
-void NameUnlabelledControls(TMiniForm& form);
+class QPlainTextEdit;
+class TXStringGrid;
+
+// `marksDate(row)` tells whether the date cell of `row` is drawn in the error colour.
+void NameUnlabelledControls(TXStringGrid& grid, QPlainTextEdit& feedText,
+                            std::function<bool(int row)> marksDate);

@@ -65,14 +65,14 @@ bool IsFile(const std::string& path) {
 
 } // namespace
 
-TMiniForm::TMiniForm(QWidget* parent) : QMainWindow(parent) {
+TMiniForm::TMiniForm(QStringList commandLineParams, QWidget* parent)
+    : QMainWindow(parent), commandLineParams_(std::move(commandLineParams)) {
     setObjectName(u"MiniForm"_s);
     setGeometry(184, 149, 819, 602);
     setFont(PixelFont(12));
-    CommandLineParams = QCoreApplication::arguments().mid(1);
     CreateComponents();
     CreateRecoveryKeeper();
-    NameUnlabelledControls(*this);
+    NameUnlabelledControls(*XStringGrid, *Memo, [this](int row) { return MarksDateCell(row); });
     FormCreate();
     ControlSize->OwnerCreated();
 }
@@ -115,8 +115,8 @@ TFeedDocument TMiniForm::DocumentAsShown() const {
     TFeedDocument document;
     document.Items = EntriesFromGrid();
     document.Channel = ChannelFromControls();
-    document.FileName = FileName;
-    document.Modified = Modified;
+    document.FileName = fileName_;
+    document.Modified = modified_;
     const auto* editor = qobject_cast<const TComboCellEditor*>(XStringGrid->ActiveCellEditor());
     const TGridCoord cell = XStringGrid->EditCell();
     if (editor && cell.Y >= 1 && cell.Y <= MaxItemRows && cell.X >= 0 && cell.X < ItemColumns) {
@@ -131,7 +131,7 @@ TFeedDocument TMiniForm::DocumentAsShown() const {
 void TMiniForm::DocumentToControls(const TFeedDocument& document) {
     ChannelToControls(document.Channel);
     ApplyItemRows(document);
-    FileName = document.FileName;
+    fileName_ = document.FileName;
     StartHistory(document.Modified);
 }
 
@@ -205,7 +205,7 @@ void TMiniForm::ResetDocument(bool keepTab) {
     CB_AutoAddress->setChecked(true);
     ClearItemRows();
     StartHistory(false);
-    FileName.clear();
+    fileName_.clear();
     FileClaim->Release();
     tableFileState_.reset();
     SetStatusText(1, {});
@@ -214,16 +214,16 @@ void TMiniForm::ResetDocument(bool keepTab) {
 }
 
 void TMiniForm::UpdateCaption() {
-    const QString changed = Modified ? u"*"_s : QString();
-    if (FileName.empty()) {
+    const QString changed = modified_ ? u"*"_s : QString();
+    if (fileName_.empty()) {
         setWindowTitle(changed + u"Orvane Lite版"_s);
         return;
     }
-    setWindowTitle(u"Orvane Lite版 ["_s + changed + DocumentName(FileName) + u']');
+    setWindowTitle(u"Orvane Lite版 ["_s + changed + DocumentName(fileName_) + u']');
 }
 
 void TMiniForm::SetModified(bool modified) {
-    Modified = modified;
+    modified_ = modified;
     // Back at the state on disk, however it got there: a copy would only bring back the past.
     if (!modified) RecoveryKeeper->DocumentSettled();
     UpdateCaption();
@@ -231,7 +231,7 @@ void TMiniForm::SetModified(bool modified) {
 
 void TMiniForm::CheckCommandLine() {
     QString tableFile;
-    for (const QString& param : std::as_const(CommandLineParams)) {
+    for (const QString& param : std::as_const(commandLineParams_)) {
         const QFileInfo info(param);
         if (!HtmlExtensions.contains(info.suffix(), Qt::CaseInsensitive)) {
             // Options of the toolkit or the desktop are no file names.
@@ -239,17 +239,17 @@ void TMiniForm::CheckCommandLine() {
             continue;
         }
         if (!info.exists() || info.isDir()) continue;
-        ImportFileName = FileSystemPath(param);
-        FileName = UserPlaces().DefaultTableFile;
+        importFileName_ = FileSystemPath(param);
+        fileName_ = UserPlaces().DefaultTableFile;
         return;
     }
     // Kept as the last file, the name must still lead to it from another working folder.
     if (!tableFile.isEmpty())
-        OpenFileName = FileSystemPath(QFileInfo(tableFile).absoluteFilePath());
+        openFileName_ = FileSystemPath(QFileInfo(tableFile).absoluteFilePath());
 }
 
 void TMiniForm::LoadSaveSettings(TIniMode mode) {
-    TEditorSettings settings{OpenLastFile, FileName, {}};
+    TEditorSettings settings{openLastFile_, fileName_, {}};
     for (int col = 0; col < XStringGrid->ColCount(); ++col)
         settings.ColWidths.push_back(XStringGrid->ColWidths(col));
     // The window's placement goes into the same save: closing writes the settings file once.
@@ -259,8 +259,8 @@ void TMiniForm::LoadSaveSettings(TIniMode mode) {
         ShowMsg(*message);
     recordedFileName_ = settings.FileName;
     if (mode != imRead) return;
-    OpenLastFile = settings.OpenLastFile;
-    FileName = settings.FileName;
+    openLastFile_ = settings.OpenLastFile;
+    fileName_ = settings.FileName;
     for (int col = 0; col < XStringGrid->ColCount(); ++col) {
         // A column of no width could not be found again to widen it.
         const int width = settings.ColWidths[static_cast<size_t>(col)];
@@ -318,6 +318,7 @@ void TMiniForm::CreateRecoveryKeeper() {
             return TRecoveryCopy{DocumentAsShown(), tableFileState_};
         },
         this);
+    RecoveryKeeper->setObjectName(u"RecoveryKeeper"_s);
     connect(this, &TMiniForm::DocumentChanged, RecoveryKeeper, &TRecoveryKeeper::DocumentChanged);
     for (TComboCellEditor* editor : {ComboCellEditor_Title, ComboCellEditor_Date})
         connect(editor->ComboControl(), &QLineEdit::textEdited, RecoveryKeeper,
@@ -330,9 +331,10 @@ void TMiniForm::CreateRecoveryKeeper() {
 // is open here, and the settings name it at once, so that the next start reopens it even when
 // this one does not end as it should.
 void TMiniForm::RememberFile() {
-    OpenDialog->InitialDir = SaveDialog->InitialDir = QFileInfo(ShownPath(FileName)).absolutePath();
-    FileClaim->Claim(FileName);
-    if (FileName != recordedFileName_) LoadSaveSettings(imWrite);
+    OpenDialog->InitialDir = SaveDialog->InitialDir =
+        QFileInfo(ShownPath(fileName_)).absolutePath();
+    FileClaim->Claim(fileName_);
+    if (fileName_ != recordedFileName_) LoadSaveSettings(imWrite);
 }
 
 bool TMiniForm::OpenClaimedFile(const std::string& path) {
@@ -359,7 +361,7 @@ void TMiniForm::RestoreDocument(const TRecoveryCopy& copy) {
         tableFileState_ = copy.TableFileState;
     else
         RecordTableFileState();
-    if (!FileName.empty()) FileClaim->Claim(FileName);
+    if (!fileName_.empty()) FileClaim->Claim(fileName_);
     UpdateGridStatus(-1);
     UpdateCaption();
     RefreshConfirmationPage();
@@ -433,7 +435,7 @@ void TMiniForm::showEvent(QShowEvent* event) {
 }
 
 void TMiniForm::FormShow() {
-    OpenLastFile = true;
+    openLastFile_ = true;
     LoadSaveSettings(imRead);
     PageControl->setCurrentIndex(pgItems);
     Version->setText(u"ver."_s + FromCp932(VersionText));
@@ -443,20 +445,20 @@ void TMiniForm::FormShow() {
 void TMiniForm::Timer_StartTimer() {
     Timer_Start->stop();
     CheckCommandLine();
-    if (!OpenFileName.empty()) {
+    if (!openFileName_.empty()) {
         // The file named on the command line takes the last file's place; when it cannot be read
         // the window starts empty, not on a name it did not load.
-        FileName.clear();
-        LoadTableFile(OpenFileName);
+        fileName_.clear();
+        LoadTableFile(openFileName_);
     } else {
         // Started for an HTML page, the program works on the default table file, so it is read
         // even when the last file is not reopened: a save must never replace it with a document
         // that did not come from it.
-        if (!ImportFileName.empty() && IsFile(FileName)) LoadTableFile(FileName);
-        if (ImportFileName.empty() && OpenLastFile && !FileName.empty()) ReopenLastFile();
+        if (!importFileName_.empty() && IsFile(fileName_)) LoadTableFile(fileName_);
+        if (importFileName_.empty() && openLastFile_ && !fileName_.empty()) ReopenLastFile();
     }
     RecoveryKeeper->OfferLeftCopies([this](const TRecoveryCopy& copy) { RestoreDocument(copy); });
-    if (ImportFileName.empty()) return FinishStartup();
+    if (importFileName_.empty()) return FinishStartup();
     // The window shows the loaded file for a moment before the question covers it.
     QTimer::singleShot(HtmlQuestionDelay, this, [this] {
         AskHtmlImport();
@@ -467,12 +469,12 @@ void TMiniForm::Timer_StartTimer() {
 // A last file that is gone or cannot be read is reported, and the window starts empty rather than
 // on a name whose file it does not show.
 void TMiniForm::ReopenLastFile() {
-    if (IsFile(FileName)) {
-        if (!LoadTableFile(FileName)) FileName.clear();
+    if (IsFile(fileName_)) {
+        if (!LoadTableFile(fileName_)) fileName_.clear();
         return;
     }
-    ShowMsg(u"前回編集したファイルが見つかりません。\r\n%1"_s.arg(ShownPath(FileName)));
-    FileName.clear();
+    ShowMsg(u"前回編集したファイルが見つかりません。\r\n%1"_s.arg(ShownPath(fileName_)));
+    fileName_.clear();
 }
 
 void TMiniForm::FinishStartup() {
@@ -598,21 +600,21 @@ bool TMiniForm::FormMouseWheel(const QWheelEvent& event) {
 }
 
 void TMiniForm::File1Click() {
-    Save2->setEnabled(!FileName.empty());
+    Save2->setEnabled(!fileName_.empty());
 }
 
 void TMiniForm::Commands1Click() {
-    Mn_LastOpen->setChecked(OpenLastFile);
+    Mn_LastOpen->setChecked(openLastFile_);
     TFeedDocument document;
     document.Channel = ChannelFromControls();
-    document.FileName = FileName;
+    document.FileName = fileName_;
     Mn_feedAnalyzer->setEnabled(!document.Channel.FeedAddress.empty() &&
                                 !FeedFileName(document).empty());
 }
 
 void TMiniForm::Mn_LastOpenClick() {
-    OpenLastFile = !OpenLastFile;
-    Mn_LastOpen->setChecked(OpenLastFile);
+    openLastFile_ = !openLastFile_;
+    Mn_LastOpen->setChecked(openLastFile_);
 }
 
 void TMiniForm::Exit1Click() {

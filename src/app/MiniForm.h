@@ -7,6 +7,10 @@
 // entries the cells of XStringGrid, and FileName and Modified are fields of the window.
 // DocumentFromControls and DocumentToControls move it between the controls and a TFeedDocument.
 //
+// Outside the window the document is read only (FileName, Modified, DocumentAsShown, the status
+// bar); everything else is private. The components keep the names they were designed with, which
+// are also their objectName: tests find them so and drive them as a user does.
+//
 // Every change to the document is a step of UndoStack (DocumentSteps.h). A committed cell, a row
 // command or a click on an option is a step at once; typing in a channel field becomes one when
 // the field is left (or the document is saved or undone). Modified follows the history: it is
@@ -70,26 +74,35 @@ public:
     // The pages of PageControl.
     enum TPage { pgChannel = 0, pgItems = 1, pgConfirm = 2 };
 
-    explicit TMiniForm(QWidget* parent = nullptr);
+    // `commandLineParams`: the parameters the program was started with, its name excluded. At
+    // start-up the window asks about an HTML page named there, or opens the first table file
+    // named (CheckCommandLine).
+    explicit TMiniForm(QStringList commandLineParams = {}, QWidget* parent = nullptr);
     ~TMiniForm() override;
 
-    // The document's file name and state; its contents live in the controls (see above).
-    // Paths are the file system's bytes (FilePaths.h).
-    std::string FileName;       // table file; empty for a new document
-    bool Modified = false;      // changed since it was loaded, saved or emptied
-    bool OpenLastFile = true;   // reopen the last table file at start-up
-    std::string ImportFileName; // the HTML file named on the command line
-    std::string OpenFileName;   // the table file named on the command line, opened at start-up
-
-    // The command line's parameters, program name excluded; read by CheckCommandLine.
-    QStringList CommandLineParams;
-
-    // The document in the controls, after the grid and the focused field have committed what is
-    // still open in them.
-    TFeedDocument DocumentFromControls();
+    // The document's table file, the file system's bytes (FilePaths.h); empty for a new document.
+    const std::string& FileName() const { return fileName_; }
+    // The document changed since it was loaded, saved or emptied.
+    bool Modified() const { return modified_; }
     // The document as the controls show it, without committing anything: an edit still open in a
     // cell counts, and Modified is also true when that edit changes its cell.
     TFeedDocument DocumentAsShown() const;
+    // The text of status bar panel 0 (the row counter) or 1 (messages).
+    QString StatusText(int panel) const;
+    // The date cell of `row` is drawn in the error colour: it holds no feed date, or it is empty in
+    // an entry the feed carries.
+    bool MarksDateCell(int row) const;
+
+signals:
+    // The start-up timer has done its work: last file, HTML question, focus and caption.
+    void StartupFinished();
+    // Something of the document changed: a cell, a channel field or option.
+    void DocumentChanged();
+
+private:
+    // The document in the controls, after the grid and the focused field have committed what is
+    // still open in them.
+    TFeedDocument DocumentFromControls();
     void DocumentToControls(const TFeedDocument& document);
     TChannelInfo ChannelFromControls() const;
 
@@ -110,8 +123,8 @@ public:
     void UpdateCaption();
     // Sets Modified and shows it in the caption.
     void SetModified(bool modified);
-    // Looks for an HTML file among CommandLineParams (see ImportFileName), else for a table file
-    // to open (the first other parameter that is no option, see OpenFileName).
+    // Looks for an HTML file among the command line's parameters, else for a table file to open
+    // (the first other parameter that is no option).
     void CheckCommandLine();
     // Reads the open-last-file option, the last file's name and the column widths from the
     // settings file, or writes them (and reports a settings file that cannot be written).
@@ -120,8 +133,6 @@ public:
     void ClearItemRows();
     // Shows the page and focuses the field or cell a finding of the feed check is about.
     void GoToFinding(const TFeedFinding& finding);
-    // The text of status bar panel 0 or 1.
-    QString StatusText(int panel) const;
     void SetStatusText(int panel, const QString& text);
 
     // The item grid's options while cells are edited (cell mode) and while whole rows are
@@ -132,7 +143,6 @@ public:
     static constexpr TGridOptions GridRowOptions = goFixedVertLine | goFixedHorzLine | goVertLine |
                                                    goHorzLine | goRangeSelect | goColSizing |
                                                    goRowSelect;
-    bool RowMode = false;
 
     // The edit commands of menus, toolbar and keys act on the focused text box, or on the
     // selected rows in row mode. False when the command did not apply.
@@ -145,9 +155,6 @@ public:
     // A paste would insert rows: the grid's cell editor has the focus and the clipboard holds
     // text with a TAB.
     bool RowPastePossible() const;
-    // The date cell of `row` is drawn in the error colour: it holds no feed date, or it is empty in
-    // an entry the feed carries.
-    bool MarksDateCell(int row) const;
     // Row commands on the item rows 1 .. MaxItemRows. They refuse (false) what does not apply;
     // InsertRows and PasteRows also refuse, with a message, to push text out at the bottom.
     // PasteRows asks before it pastes only the first rows of more than fit, or characters the
@@ -274,12 +281,6 @@ public:
     TFileClaim* FileClaim;                     // tells other editors this one has FileName open
     QUndoStack* UndoStack;                     // the document's history
 
-signals:
-    // The start-up timer has done its work: last file, HTML question, focus and caption.
-    void StartupFinished();
-    // Something of the document changed: a cell, a channel field or option.
-    void DocumentChanged();
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -292,6 +293,9 @@ private:
     void CreatePages();
     void CreateChannelPage();
     void CreateChannelFields();
+    // The text fields of the channel page with their labels, group by group.
+    struct TLabelledField;
+    static const TLabelledField ProviderFields[], LogoFields[], PageFields[];
     void CreateTitlePlate();
     void CreateChannelOptions();
     void CreateItemsPage();
@@ -420,7 +424,8 @@ private:
     // written before a publish; false, with the message shown, when it could not be written.
     void Mn_NewsPageClick();
     TNewsPageSettings NewsPageSettingsOf(const std::string& table) const;
-    bool StoreNewsPageSettings(const std::string& table, const TNewsPageSettings& settings);
+    // Keeps the page settings of `table`; a failure is shown to the user.
+    void StoreNewsPageSettings(const std::string& table, const TNewsPageSettings& settings);
     void CarryNewsPageSettings(const std::string& fromTable, const std::string& toTable);
     bool NewsPageInStep(const TFeedDocument& document, const TFeedFile& feed,
                         std::vector<TPublishedFile>& withFeed);
@@ -482,11 +487,18 @@ private:
     bool KeepChangedTableFile(const std::string& target) const;
     void RecordTableFileState();
 
+    std::string fileName_;
+    bool modified_ = false;
+    bool openLastFile_ = true;   // reopen the last table file at start-up
+    std::string importFileName_; // the HTML file named on the command line
+    std::string openFileName_;   // the table file named on the command line, opened at start-up
+    QStringList commandLineParams_;
+    bool rowMode_ = false; // whole rows are selected
     bool shown_ = false;
     // The clipboard held text with a TAB when it was last looked at.
     bool rowsOnClipboard_ = false;
     int wheelRemainder_ = 0;
-    // The table file FileName names, as it was on disk when it was last loaded or saved.
+    // The table file fileName_ names, as it was on disk when it was last loaded or saved.
     std::optional<TDiskState> tableFileState_;
     std::string recordedFileName_;             // the last file as the settings file names it
     QString checkStatus_;                      // what ShowCheckStatus put into status bar panel 1

@@ -38,9 +38,13 @@ QFont PlateFont(int pixels, bool bold) {
     return font;
 }
 
+const QPoint LabelAbove(0, 16); // from a field's top left corner to its label's
+
+} // namespace
+
 // A text field of the page and the label above it; its caption and limit are the field's own
 // (ChannelFields.h).
-struct TLabelledField {
+struct TMiniForm::TLabelledField {
     TChannelField field;
     TPaintEdit* TMiniForm::*edit;
     QString name;
@@ -51,10 +55,8 @@ struct TLabelledField {
     int labelPixels; // the label's font height; 0 for the window's font
 };
 
-const QPoint LabelAbove(0, 16); // from a field's top left corner to its label's
-
 // Each group's fields from the top; their order is the order of creation.
-const TLabelledField ProviderFields[] = {
+const TMiniForm::TLabelledField TMiniForm::ProviderFields[] = {
     {TChannelField::Title,
      &TMiniForm::ED_Informer_Title,
      u"ED_Informer_Title"_s,
@@ -88,7 +90,7 @@ const TLabelledField ProviderFields[] = {
      u"Label6"_s,
      0},
 };
-const TLabelledField LogoFields[] = {
+const TMiniForm::TLabelledField TMiniForm::LogoFields[] = {
     {TChannelField::LogoTitle,
      &TMiniForm::Edit_Logo_Title,
      u"Edit_Logo_Title"_s,
@@ -114,7 +116,7 @@ const TLabelledField LogoFields[] = {
      u"Label3"_s,
      0},
 };
-const TLabelledField PageFields[] = {
+const TMiniForm::TLabelledField TMiniForm::PageFields[] = {
     {TChannelField::StyleSheet,
      &TMiniForm::Edit_StyleSheet,
      u"Edit_StyleSheet"_s,
@@ -132,8 +134,6 @@ const TLabelledField PageFields[] = {
      u"Label4"_s,
      0},
 };
-
-} // namespace
 
 TPaintEdit* TMiniForm::AddField(QWidget* parent, const QString& name, const QRect& box,
                                 int maxLength, const QString& hint) {

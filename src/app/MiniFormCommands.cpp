@@ -83,7 +83,7 @@ void TMiniForm::N2Click() {
 void TMiniForm::R1Click() {
     XStringGrid->EndCellEdit(false);
     if (!ChangesMayGo()) return;
-    const std::optional<std::string> path = ChooseTableFile(*OpenDialog, this, FileName);
+    const std::optional<std::string> path = ChooseTableFile(*OpenDialog, this, fileName_);
     if (!path) return;
     LeaveRowMode(0);
     LoadTableFile(*path);
@@ -98,9 +98,9 @@ void TMiniForm::Save1Click() {
 }
 
 bool TMiniForm::SaveDocument(bool saveAs) {
-    std::string target = FileName;
-    if (saveAs || FileName.empty()) {
-        const std::optional<std::string> chosen = ChooseTableFile(*SaveDialog, this, FileName);
+    std::string target = fileName_;
+    if (saveAs || fileName_.empty()) {
+        const std::optional<std::string> chosen = ChooseTableFile(*SaveDialog, this, fileName_);
         if (!chosen) return false;
         target = *chosen;
     }
@@ -112,16 +112,16 @@ bool TMiniForm::SaveDocument(bool saveAs) {
     }
     if (KeepChangedTableFile(target)) return false;
     CommitEdits();
-    CarryNewsPageSettings(FileName, target);
+    CarryNewsPageSettings(fileName_, target);
     TFeedDocument document = DocumentFromControls();
     const TSaveResult result = SaveDocumentFiles(document, target, CurrentFeedTime(), VersionText,
                                                  NewsPageSettingsOf(target));
     // The save decides both: the table file names the document once it is written, and only a
     // complete save clears the modified flag.
-    const std::string before = std::exchange(FileName, document.FileName);
-    if (FileName != before) CarryPublishSettings(before);
+    const std::string before = std::exchange(fileName_, document.FileName);
+    if (fileName_ != before) CarryPublishSettings(before);
     SetModified(document.Modified);
-    if (!Modified) UndoStack->setClean();
+    if (!modified_) UndoStack->setClean();
     if (result.Outcome != TSaveOutcome::TableFailed) {
         RecordTableFileState();
         RememberFile();
@@ -140,8 +140,8 @@ bool TMiniForm::SaveDocument(bool saveAs) {
 }
 
 bool TMiniForm::ChangesMayGo() {
-    if (!Modified) return true;
-    switch (AskSaveChanges(DocumentName(FileName))) {
+    if (!modified_) return true;
+    switch (AskSaveChanges(DocumentName(fileName_))) {
     case TSaveAnswer::Save:
         return SaveDocument(false);
     case TSaveAnswer::Discard:
@@ -155,13 +155,13 @@ bool TMiniForm::ChangesMayGo() {
 // Another editor may have saved the same table file since this window read or wrote it; writing
 // over it unasked would undo that save.
 bool TMiniForm::KeepChangedTableFile(const std::string& target) const {
-    if (target != FileName || !tableFileState_) return false;
-    if (!ChangedOnDisk(*tableFileState_, ReadDiskState(FileName))) return false;
+    if (target != fileName_ || !tableFileState_) return false;
+    if (!ChangedOnDisk(*tableFileState_, ReadDiskState(fileName_))) return false;
     return !AskYesNo(u"ファイルが他のプログラムで変更されています。上書きしますか？"_s);
 }
 
 void TMiniForm::RecordTableFileState() {
-    tableFileState_ = ReadDiskState(FileName);
+    tableFileState_ = ReadDiskState(fileName_);
 }
 
 void TMiniForm::SB_SansyoClick() {

@@ -430,14 +430,14 @@ void TMiniForm::MoveCurrentRow(int step) {
 }
 
 void TMiniForm::SB_LineInsClick() {
-    if (RowMode)
+    if (rowMode_)
         EditCommand(TEditCommand::Copy);
     else
         InsertRows(XStringGrid->Row(), 1);
 }
 
 void TMiniForm::SB_LineDeleteClick() {
-    if (RowMode) {
+    if (rowMode_) {
         EditCommand(TEditCommand::Cut);
         return;
     }
@@ -458,16 +458,16 @@ void TMiniForm::SB_LineUpClick() {
 // Row mode and the toolbar
 
 bool TMiniForm::EnterRowMode() {
-    if (RowMode) return false;
-    RowMode = true;
+    if (rowMode_) return false;
+    rowMode_ = true;
     XStringGrid->SetOptions(GridRowOptions);
     UpdateGridStatus(-1);
     return true;
 }
 
 bool TMiniForm::LeaveRowMode(int where) {
-    if (!RowMode) return false;
-    RowMode = false;
+    if (!rowMode_) return false;
+    rowMode_ = false;
     const TGridRect selection = XStringGrid->Selection();
     XStringGrid->SetOptions(GridEditingOptions);
     TGridCoord cell{XStringGrid->Col(), XStringGrid->Row()};
@@ -483,15 +483,15 @@ bool TMiniForm::LeaveRowMode(int where) {
 
 void TMiniForm::UpdateGridStatus(int row) {
     if (row < 0) row = XStringGrid->Row();
-    SB_LineDown->setEnabled(!RowMode && row < MaxItemRows);
-    SB_LineUp->setEnabled(!RowMode && row > 1);
+    SB_LineDown->setEnabled(!rowMode_ && row < MaxItemRows);
+    SB_LineUp->setEnabled(!rowMode_ && row > 1);
     SetRowButtonCaptions();
     UpdatePasteButton();
     SetStatusText(0, u"%1 : %2"_s.arg(row).arg(MaxItemRows));
 }
 
 void TMiniForm::SetRowButtonCaptions() {
-    if (RowMode) {
+    if (rowMode_) {
         SB_LineIns->setText(u"コピー"_s);
         SB_LineIns->setToolTip(u"選択範囲をコピーします"_s);
         SB_LineDelete->setText(u"切り取り"_s);

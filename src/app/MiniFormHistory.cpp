@@ -81,7 +81,7 @@ void TMiniForm::ShowChange(const TDocumentChange& change) {
     const QScopedValueRollback showing(showingStep_, true);
     if (!change.Rows.Empty()) {
         PageControl->setCurrentIndex(pgItems);
-        ShowRows(change.Rows, RowMode ? TGridCoord{-1, 0} : ChangedCell(change.Rows));
+        ShowRows(change.Rows, rowMode_ ? TGridCoord{-1, 0} : ChangedCell(change.Rows));
     }
     if (change.Channel) {
         PageControl->setCurrentIndex(pgChannel);

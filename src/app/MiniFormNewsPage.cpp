@@ -17,14 +17,13 @@
 using namespace Qt::StringLiterals;
 
 void TMiniForm::Mn_NewsPageClick() {
-    if (FileName.empty()) {
+    if (fileName_.empty()) {
         ShowMsg(u"お知らせページはテーブルファイルごとに設定します。"
                 u"先にテーブルファイルを保存してください。"_s);
         return;
     }
-    TNewsPageDialog dialog(NewsPageSettingsOf(FileName), this);
-    if (dialog.exec() == QDialog::Accepted)
-        std::ignore = StoreNewsPageSettings(FileName, dialog.Settings());
+    TNewsPageDialog dialog(NewsPageSettingsOf(fileName_), this);
+    if (dialog.exec() == QDialog::Accepted) StoreNewsPageSettings(fileName_, dialog.Settings());
 }
 
 TNewsPageSettings TMiniForm::NewsPageSettingsOf(const std::string& table) const {
@@ -33,7 +32,7 @@ TNewsPageSettings TMiniForm::NewsPageSettingsOf(const std::string& table) const 
     return ReadNewsPageSettings(ini, table);
 }
 
-bool TMiniForm::StoreNewsPageSettings(const std::string& table, const TNewsPageSettings& settings) {
+void TMiniForm::StoreNewsPageSettings(const std::string& table, const TNewsPageSettings& settings) {
     TIniFile ini(IniFileName);
     TResult result = ini.Load();
     if (result) {
@@ -44,7 +43,6 @@ bool TMiniForm::StoreNewsPageSettings(const std::string& table, const TNewsPageS
         ShowMsg(FromCp932(result.Describe(ToCp932(u"お知らせページの設定を保存できません。"_s) +
                                           "\r\n" + ini.Path())),
                 mtError);
-    return result.Ok();
 }
 
 void TMiniForm::CarryNewsPageSettings(const std::string& fromTable, const std::string& toTable) {
@@ -52,12 +50,12 @@ void TMiniForm::CarryNewsPageSettings(const std::string& fromTable, const std::s
         NewsPageSettingsOf(toTable) != TNewsPageSettings{})
         return;
     const TNewsPageSettings settings = NewsPageSettingsOf(fromTable);
-    if (settings != TNewsPageSettings{}) std::ignore = StoreNewsPageSettings(toTable, settings);
+    if (settings != TNewsPageSettings{}) StoreNewsPageSettings(toTable, settings);
 }
 
 bool TMiniForm::NewsPageInStep(const TFeedDocument& document, const TFeedFile& feed,
                                std::vector<TPublishedFile>& withFeed) {
-    const TNewsPageSettings settings = NewsPageSettingsOf(FileName);
+    const TNewsPageSettings settings = NewsPageSettingsOf(fileName_);
     if (!settings.Enabled) return true;
     const TNewsPageFiles page = BuildNewsPageFiles(document, feed.Path, settings);
     const TResult written =

@@ -37,16 +37,16 @@ std::function<void(TResult)> ReportKeyringFailure(const QString& message) {
 } // namespace
 
 void TMiniForm::Mn_PublishToClick() {
-    if (FileName.empty()) {
+    if (fileName_.empty()) {
         ShowMsg(
             u"公開先はテーブルファイルごとに設定します。先にテーブルファイルを保存してください。"_s);
         return;
     }
-    const std::optional<TPublishSettings> stored = LoadPublishSettings(FileName, IniFileName);
+    const std::optional<TPublishSettings> stored = LoadPublishSettings(fileName_, IniFileName);
     TPublishDialog dialog(stored.value_or(TPublishSettings{}), this);
     if (dialog.exec() != QDialog::Accepted) return;
     const TPublishSettings chosen = dialog.Settings();
-    if (const auto failed = StorePublishSettings(FileName, chosen, IniFileName)) {
+    if (const auto failed = StorePublishSettings(fileName_, chosen, IniFileName)) {
         ShowMsg(*failed, mtError);
         return;
     }
@@ -66,11 +66,11 @@ void TMiniForm::Mn_PublishToClick() {
 void TMiniForm::Mn_PublishClick() {
     if (findChild<TPublishRunner*>()) return; // one publish at a time
     // Unsaved changes are saved first, so that the table file holds what goes up.
-    if ((Modified || FileName.empty()) && !SaveDocument(false)) return;
-    std::optional<TPublishSettings> settings = LoadPublishSettings(FileName, IniFileName);
+    if ((modified_ || fileName_.empty()) && !SaveDocument(false)) return;
+    std::optional<TPublishSettings> settings = LoadPublishSettings(fileName_, IniFileName);
     if (!settings) {
         Mn_PublishToClick();
-        settings = LoadPublishSettings(FileName, IniFileName);
+        settings = LoadPublishSettings(fileName_, IniFileName);
         if (!settings) return;
     }
     const TFeedDocument document = DocumentFromControls();
@@ -82,11 +82,11 @@ void TMiniForm::Mn_PublishClick() {
         return;
 
     auto* runner =
-        new TPublishRunner(this, FileName, IniFileName, *settings, feed.Path, std::move(withFeed));
+        new TPublishRunner(this, fileName_, IniFileName, *settings, feed.Path, std::move(withFeed));
     // Where the feed went, or that the user stopped, goes into the status bar; a failure into a
     // box, and the status bar no longer tells of an earlier success.
     connect(runner, &TPublishRunner::Finished, this,
-            [this, table = FileName, address](TPublishEnd end, const QString& text) {
+            [this, table = fileName_, address](TPublishEnd end, const QString& text) {
                 if (end == TPublishEnd::Published) RecordPublishedAddress(table, address);
                 SetStatusText(1, end == TPublishEnd::Failed ? QString() : text);
                 if (end == TPublishEnd::Failed) ShowMsg(text, mtError);
@@ -130,10 +130,10 @@ void TMiniForm::RecordPublishedAddress(const std::string& table, const std::stri
 }
 
 void TMiniForm::CarryPublishSettings(const std::string& fromTable) {
-    if (fromTable.empty() || LoadPublishSettings(FileName, IniFileName)) return;
+    if (fromTable.empty() || LoadPublishSettings(fileName_, IniFileName)) return;
     const std::optional<TPublishSettings> settings = LoadPublishSettings(fromTable, IniFileName);
     if (!settings) return;
-    if (const auto failed = StorePublishSettings(FileName, *settings, IniFileName))
+    if (const auto failed = StorePublishSettings(fileName_, *settings, IniFileName))
         ShowMsg(*failed, mtError);
 }
 

@@ -136,7 +136,7 @@ int RunProgram(int argc, char** argv) {
     InstallGridAccessibility();
     InstallComboEditAccessibility();
     try {
-        TMiniForm form;
+        TMiniForm form(QCoreApplication::arguments().mid(1));
         form.show();
         return application.exec();
     } catch (...) {

@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QStyleOption>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -78,9 +77,10 @@ struct TTextColours {
 // The colours of every enabled text on the window's pages and status bar.
 QList<TTextColours> TextColours(TMiniForm& form) {
     QList<TTextColours> found;
-    QList<QWidget*> widgets = form.StatusBar->findChildren<QWidget*>();
-    for (int page = 0; page < form.PageControl->count(); ++page)
-        widgets << form.PageControl->widget(page)->findChildren<QWidget*>();
+    QList<QWidget*> widgets = formtest::Child(form, u"StatusBar"_s).findChildren<QWidget*>();
+    const auto& pages = formtest::Child<QTabWidget>(form, u"PageControl"_s);
+    for (int page = 0; page < pages.count(); ++page)
+        widgets << pages.widget(page)->findChildren<QWidget*>();
     for (QWidget* widget : widgets) {
         if (!widget->isEnabled()) continue; // dimmed text need not be legible
         const QPalette colours = widget->palette();
@@ -98,8 +98,9 @@ QList<TTextColours> TextColours(TMiniForm& form) {
                                   colours.color(QPalette::Window)};
         }
     }
-    for (int col = 0; col < form.XStringGrid->ColCount(); ++col) {
-        const TXStringColumnItem& column = *form.XStringGrid->Columns()->Items(col);
+    const TXStringGrid& grid = formtest::GridOf(form);
+    for (int col = 0; col < grid.ColCount(); ++col) {
+        const TXStringColumnItem& column = *grid.Columns()->Items(col);
         found << TTextColours{u"grid column %1"_s.arg(col), column.FontColor(), column.Color()}
               << TTextColours{u"grid caption %1"_s.arg(col), column.HeaderFontColor(),
                               column.HeaderColor()};
@@ -133,8 +134,8 @@ private slots:
             std::unique_ptr<TMiniForm> started;
             QVERIFY(StartWindow(started, settings));
             TMiniForm& form = *started;
-            for (int page = 0; page < form.PageControl->count(); ++page) {
-                form.PageControl->setCurrentIndex(page);
+            for (int page = TMiniForm::pgChannel; page <= TMiniForm::pgConfirm; ++page) {
+                formtest::ShowPage(form, page);
                 QCoreApplication::processEvents();
                 for (const QWidget* widget : form.findChildren<QWidget*>()) {
                     if (!widget->isVisible()) continue;
@@ -174,9 +175,10 @@ private slots:
             TMiniForm& form = *started;
             QList<TTextColours> texts = TextColours(form);
             // A date that is none is marked in the error colour, under the column's text colour.
-            TXStringGrid& grid = *form.XStringGrid;
-            grid.SetCells(icTitle, 2, "news");
-            grid.SetCells(icDate, 2, "not a date");
+            TFeedDocument document;
+            document.Row(2) = {"news", "not a date", "", ""};
+            QVERIFY(formtest::OpenDocument(form, settings.filePath(u"news.tbl"_s), document));
+            TXStringGrid& grid = formtest::GridOf(form);
             const QRect cell = grid.CellRect(icDate, 2);
             const QImage painted = grid.viewport()->grab().toImage();
             const QColor marked =

@@ -11,7 +11,6 @@
 #include "widgets/L_CCmbo.h"
 #include "widgets/XStringGrid.h"
 
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
@@ -36,9 +35,8 @@ private:
     bool FocusPlace(const QString& place) {
         if (place == u"cell editor") return GoTo(0, 2);
         const bool channel = place == u"channel field";
-        Form().PageControl->setCurrentIndex(channel ? TMiniForm::pgChannel : TMiniForm::pgConfirm);
-        QWidget* target = channel ? static_cast<QWidget*>(Form().ED_Informer_Address)
-                                  : static_cast<QWidget*>(Form().Memo);
+        ShowPage(Form(), channel ? TMiniForm::pgChannel : TMiniForm::pgConfirm);
+        QWidget* target = &Control(channel ? u"ED_Informer_Address"_s : u"Memo"_s);
         target->setFocus();
         return QTest::qWaitFor([target] { return target->hasFocus(); });
     }
@@ -111,21 +109,21 @@ private slots:
         QFETCH(QString, asked);
         QFETCH(bool, saveDialog);
         // The file menu was opened once on the unnamed document, which greys 上書き保存 there.
-        Form().File1->popup({0, 0});
-        Form().File1->hide();
+        Control<QMenu>(u"File1"_s).popup({0, 0});
+        Control<QMenu>(u"File1"_s).hide();
+        QTest::keyClicks(&Field(Form(), u"ED_Informer_Setumei"_s), u"x"_s);
         QVERIFY(FocusPlace(place));
-        Form().Modified = true;
         if (!asked.isEmpty()) TMsgDlg::QueueAnswer(mrCancel);
         if (saveDialog) TFileDialog::QueueCancel();
         PressOnFocus(keys);
         QCOMPARE(AnsweredTexts(), asked.isEmpty() ? QStringList() : QStringList{asked});
         QVERIFY(Form().isVisible());
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
     }
 
     // Ctrl+S in a cell editor saves the text typed into it, as 上書き保存 from the menu does.
     void saveKeyCommitsTheCellEditor() {
-        Form().FileName = Cp(TablePath());
+        Save(Form(), TablePath());
         QVERIFY(GoTo(0, 1));
         QTest::keyClicks(QApplication::focusWidget(), u"Opening"_s);
         TMsgDlg::QueueAnswer(mrOk);
@@ -134,7 +132,7 @@ private slots:
         TFeedDocument saved;
         QVERIFY(LoadTableFile(saved, Cp(TablePath())));
         QCOMPARE(saved.Row(1).Cell(0), std::string("Opening"));
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
     }
 
     // Ctrl+Tab and Ctrl+PageDown go to the next page, with Shift or PageUp to the one before,
@@ -163,16 +161,17 @@ private slots:
         QVERIFY(FocusPlace(place));
         const int row = Grid().Row();
         PressOnFocus(keys);
-        QTEST(Form().PageControl->currentIndex(), "page");
+        QTEST(CurrentPage(Form()), "page");
         QCOMPARE(Grid().Row(), row);
     }
 
     // The page tab with the keyboard's focus looks different from the same tab without it.
     void focusedPageTabShowsAFocusMark() {
-        QTabBar* tabs = Form().PageControl->tabBar();
-        Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
-        Form().ED_Informer_Title->setFocus();
-        QTRY_VERIFY(Form().ED_Informer_Title->hasFocus());
+        QTabBar* tabs = Control<QTabWidget>(u"PageControl"_s).tabBar();
+        ShowPage(Form(), TMiniForm::pgChannel);
+        TPaintEdit& title = Field(Form(), u"ED_Informer_Title"_s);
+        title.setFocus();
+        QTRY_VERIFY(title.hasFocus());
         const QImage unfocused = tabs->grab().toImage();
         tabs->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(tabs->hasFocus());
@@ -186,10 +185,11 @@ private slots:
         QTest::keyClicks(QApplication::focusWidget(), u"2026/12/07"_s);
         TMsgDlg::QueueAnswer(mrNo);
         PressOnFocus(QKeySequence(Qt::ALT | Qt::Key_F));
-        QTRY_VERIFY(Form().File1->isVisible());
-        QTest::keyClick(Form().File1, Qt::Key_N);
+        auto& menu = Control<QMenu>(u"File1"_s);
+        QTRY_VERIFY(menu.isVisible());
+        QTest::keyClick(&menu, Qt::Key_N);
         QCOMPARE(AnsweredTexts(), QStringList{u"「%1」への変更を保存しますか？"_s.arg(
-                                      DocumentName(Form().FileName))});
+                                      DocumentName(Form().FileName()))});
         QTRY_COMPARE(Grid().Row(), 1);
         QCOMPARE(Grid().Col(), 0);
         const QRect current = Grid().CellRect(0, 1);

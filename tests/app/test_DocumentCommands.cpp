@@ -6,7 +6,6 @@
 #include "app/FileDialog.h"
 #include "app/FilePaths.h"
 #include "app/MiniForm.h"
-#include "app/RadioGroup.h"
 #include "app/Settings.h"
 #include "app/UserPlaces.h"
 #include "document/TableFile.h"
@@ -18,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -67,21 +65,23 @@ private:
         TFileDialog::ClearQueuedAnswers();
     }
 
-    static void FillDocument(TMiniForm& form, bool duplicate) {
-        form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
-        form.ED_Informer_Address->setText(u"http://hinata.example/"_s);
-        form.ED_Informer_Setumei->setText(u"喫茶店のお知らせ"_s);
-        form.ED_Informer_RssAddress->setText(u"http://hinata.example/news/"_s);
-        const std::array<std::string, ItemColumns> entry{"Open", "2005-04-01",
-                                                         "http://hinata.example/", ""};
-        for (int row = 1; row <= (duplicate ? 2 : 1); ++row) {
-            for (int col = 0; col < ItemColumns; ++col)
-                form.XStringGrid->SetCells(col, row, entry[static_cast<size_t>(col)]);
+    // Types the channel's title, home page, description and feed folder, and the entry "Open" in
+    // row 1 (and row 2 with `twice`), whose date and address fill in.
+    void TypeDocument(bool twice) {
+        ShowPage(Form(), TMiniForm::pgChannel);
+        Type(Field(Form(), u"ED_Informer_Title"_s), u"喫茶ひなた"_s);
+        Type(Field(Form(), u"ED_Informer_Address"_s), u"http://hinata.example/"_s);
+        Type(Field(Form(), u"ED_Informer_Setumei"_s), u"喫茶店のお知らせ"_s);
+        Type(Field(Form(), u"ED_Informer_RssAddress"_s), u"http://hinata.example/news/"_s);
+        for (int row = 1; row <= (twice ? 2 : 1); ++row) {
+            QVERIFY(GoTo(0, row));
+            QTest::keyClicks(QApplication::focusWidget(), u"Open"_s);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         }
     }
 
 private slots:
-    void init() { QVERIFY(BeginCase(false)); }
+    void init() { QVERIFY(BeginCase(true)); }
 
     void cleanup() {
         QCOMPARE(TSHBrowseForFolderEx::QueuedAnswerCount(), 0);
@@ -193,25 +193,25 @@ private slots:
         if (obstacle == u"folder named like the table") QVERIFY(QDir(dir_->path()).mkdir(answer));
         if (answer.contains(u'/')) QVERIFY(QDir(dir_->path()).mkdir(QFileInfo(answer).path()));
 
-        TMiniForm form;
-        if (named) form.FileName = TempPathCp(u"Site.tbl"_s);
-        form.UpdateCaption();
-        FillDocument(form, duplicate);
-        form.RadioGroup_Ext->SetItemIndex(extension);
-        if (!saveFolder.isEmpty()) form.Edit_RssSave->setText(TempPath(saveFolder));
+        TMiniForm& form = Form();
+        if (named) QVERIFY(OpenTable(Form(), WriteTable(u"Site.tbl"_s)));
+        TypeDocument(duplicate);
+        ClickExtension(form, extension);
+        if (!saveFolder.isEmpty()) Type(Field(form, u"Edit_RssSave"_s), TempPath(saveFolder));
         QueueFileAnswer(answer);
         if (!message.isEmpty()) TMsgDlg::QueueAnswer(mrOk);
 
-        (saveAs ? form.Save1 : form.Save2)->trigger();
+        Trigger(form, saveAs ? u"Save1"_s : u"Save2"_s);
 
         CheckDialogShown(answer);
         const QStringList expectedBoxes =
             message.isEmpty() ? QStringList() : QStringList{message.replace(u"%1"_s, dir_->path())};
         QCOMPARE(AnsweredTexts(), expectedBoxes);
-        QCOMPARE(form.FileName, fileName.isEmpty() ? std::string() : TempPathCp(fileName));
-        QTEST(form.Modified, "modified");
+        QCOMPARE(form.FileName(), fileName.isEmpty() ? std::string() : TempPathCp(fileName));
+        QTEST(form.Modified(), "modified");
         QTEST(form.windowTitle(), "caption");
-        if (answer == Cancel && named) QCOMPARE(form.SaveDialog->FileName, TempPath(u"Site.tbl"_s));
+        if (answer == Cancel && named)
+            QCOMPARE(Control<TFileDialog>(u"SaveDialog"_s).FileName, TempPath(u"Site.tbl"_s));
         // A table file is written whenever a box reports on the save; it is code page 932, the
         // feed UTF-8.
         if (!fileName.isEmpty() && !message.isEmpty())
@@ -245,19 +245,16 @@ private slots:
             QVERIFY(WriteAll(TempPath(u"news.rdf"_s), "old feed"));
             QVERIFY(QFile::setPermissions(TempPath(u"news.rdf"_s), QFile::ReadOwner));
         }
-        TMiniForm form;
-        FillDocument(form, false);
-        form.PageControl->setCurrentIndex(TMiniForm::pgConfirm);
+        TypeDocument(false);
+        ShowPage(Form(), TMiniForm::pgConfirm);
+        const auto& memo = Control<QPlainTextEdit>(u"Memo"_s);
         const QString savedChannel =
             u"<channel rdf:about=\"http://hinata.example/news/news.rdf\">"_s;
-        QVERIFY(!form.Memo->toPlainText().contains(savedChannel));
+        QVERIFY(!memo.toPlainText().contains(savedChannel));
+        // 上書き保存 asks for the name of a new document.
         TFileDialog::QueueAnswer(TempPath(u"News.tbl"_s));
-        TMsgDlg::QueueAnswer(mrOk);
-
-        form.Save2->trigger();
-
-        QCOMPARE(AnsweredTexts().size(), 1);
-        QVERIFY(form.Memo->toPlainText().contains(savedChannel));
+        QCOMPARE(Save(Form()).size(), 1);
+        QVERIFY(memo.toPlainText().contains(savedChannel));
     }
 
     void discardQuestions_data() {
@@ -305,32 +302,32 @@ private slots:
         TFeedDocument saved;
         saved.Channel.Title = Cp(u"保存済み"_s);
         saved.Row(1) = {"Saved entry", "2005-04-01", "", ""};
-        QVERIFY(
-            WriteAll(TempPath(u"Saved.tbl"_s), QByteArray::fromStdString(TableFileText(saved))));
+        WriteTable(u"Saved.tbl"_s, saved);
         QVERIFY(WriteAll(TempPath(u"logo.png"_s), QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)));
         QVERIFY(WriteAll(TempPath(u"memo.txt"_s), u"買い物メモ\n牛乳\n"_s.toUtf8()));
         QVERIFY(WriteAll(TempPath(u"empty.tbl"_s), QByteArray()));
         QVERIFY(QDir(dir_->path()).mkdir(u"folder.tbl"_s));
 
-        TMiniForm form;
-        form.FileName = TempPathCp(u"Current.tbl"_s);
-        form.UpdateCaption();
-        form.ED_Informer_Title->setText(u"編集中"_s);
-        form.XStringGrid->SetCells(0, 1, "Draft");
-        form.XStringGrid->FocusCell(2, 40, true);
-        form.SetModified(modified);
+        TMiniForm& form = Form();
+        TFeedDocument current;
+        current.Channel.Title = Cp(u"編集中"_s);
+        current.Row(1).Title = "Draft";
+        QVERIFY(OpenTable(Form(), WriteTable(u"Current.tbl"_s, current)));
+        if (modified) QTest::keyClicks(&Field(form, u"ED_Informer_Setumei"_s), u"x"_s);
+        QVERIFY(GoTo(2, 40));
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
         if (outcome != u"reset") QueueFileAnswer(dialog);
         if (boxes.size() > (answer != mrNone ? 1 : 0)) TMsgDlg::QueueAnswer(mrOk);
 
-        const std::string before = TableFileText(form.DocumentFromControls());
+        const std::string before = TableFileText(form.DocumentAsShown());
 
-        (command == u"new" ? form.N2 : form.R1)->trigger();
+        Trigger(form, command == u"new" ? u"N2"_s : u"R1"_s);
 
-        if (outcome == u"kept") QCOMPARE(TableFileText(form.DocumentFromControls()), before);
+        if (outcome == u"kept") QCOMPARE(TableFileText(form.DocumentAsShown()), before);
         if (outcome != u"reset") CheckDialogShown(dialog);
         QCOMPARE(AnsweredTexts(), boxes);
-        if (dialog == Cancel) QCOMPARE(form.OpenDialog->FileName, TempPath(u"Current.tbl"_s));
+        if (dialog == Cancel)
+            QCOMPARE(Control<TFileDialog>(u"OpenDialog"_s).FileName, TempPath(u"Current.tbl"_s));
         const std::map<QString, std::tuple<QString, std::string, std::string, bool, QString>>
             expected{
                 {u"kept"_s,
@@ -342,11 +339,11 @@ private slots:
                   u"Orvane Lite版 [Saved]"_s}},
             };
         const auto& [title, cell, fileName, stillModified, caption] = expected.at(outcome);
-        if (command == u"new") QCOMPARE(form.XStringGrid->Row(), outcome == u"reset" ? 1 : 40);
-        QCOMPARE(form.ED_Informer_Title->text(), title);
-        QCOMPARE(form.XStringGrid->Cells(0, 1), cell);
-        QCOMPARE(form.FileName, fileName);
-        QCOMPARE(form.Modified, stillModified);
+        if (command == u"new") QCOMPARE(Grid().Row(), outcome == u"reset" ? 1 : 40);
+        QCOMPARE(Field(form, u"ED_Informer_Title"_s).text(), title);
+        QCOMPARE(Grid().Cells(0, 1), cell);
+        QCOMPARE(form.FileName(), fileName);
+        QCOMPARE(form.Modified(), stillModified);
         QCOMPARE(form.windowTitle(), caption);
     }
 
@@ -377,11 +374,17 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QString, dialog);
         QFETCH(bool, goesOn);
-        auto form = std::make_unique<TMiniForm>();
-        if (!fileName.isEmpty()) form->FileName = TempPathCp(fileName);
-        FillDocument(*form, false);
-        QVERIFY(form->Modified);
-        const std::string before = TableFileText(form->DocumentFromControls());
+        TMiniForm* form = &Form();
+        if (!fileName.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(TempPath(fileName)).path()));
+            QVERIFY(OpenTable(Form(), WriteTable(fileName)));
+            // The folder is gone by the time the document is saved.
+            if (fileName.startsWith(u"missing/"_s))
+                QVERIFY(QDir(TempPath(u"missing"_s)).removeRecursively());
+        }
+        TypeDocument(false);
+        QVERIFY(form->Modified());
+        const std::string before = TableFileText(form->DocumentAsShown());
         const QString target = TempPath(fileName.isEmpty() ? dialog : fileName);
 
         TMsgDlg::QueueAnswer(mrYes);
@@ -392,7 +395,7 @@ private slots:
         if (command == u"close")
             closed = form->close();
         else
-            (command == u"new" ? form->N2 : form->R1)->trigger();
+            Trigger(*form, command == u"new" ? u"N2"_s : u"R1"_s);
 
         const QStringList boxes = AnsweredTexts();
         QCOMPARE(boxes.value(0),
@@ -404,10 +407,10 @@ private slots:
         if (goesOn) QCOMPARE(ReadAll(target).toStdString(), before);
         QCOMPARE(closed, command == u"close" && goesOn);
         if (!goesOn) {
-            QVERIFY(form->Modified);
-            QCOMPARE(TableFileText(form->DocumentFromControls()), before);
+            QVERIFY(form->Modified());
+            QCOMPARE(TableFileText(form->DocumentAsShown()), before);
         } else if (command == u"new") {
-            QCOMPARE(form->ED_Informer_Title->text(), QString());
+            QCOMPARE(Field(*form, u"ED_Informer_Title"_s).text(), QString());
         }
     }
 
@@ -441,18 +444,16 @@ private slots:
         QFETCH(QString, saveAs);
         QFETCH(int, answer);
         QFETCH(bool, overwritten);
-        const QString path = TempPath(u"news.tbl"_s);
         TFeedDocument original;
         original.Row(1) = {"first", "2005-04-01", "", ""};
-        QVERIFY(WriteAll(path, QByteArray::fromStdString(TableFileText(original))));
+        const QString path = WriteTable(u"news.tbl"_s, original);
 
-        TMiniForm form;
-        QVERIFY(form.LoadTableFile(FileSystemPath(path)));
+        TMiniForm& form = Form();
+        QVERIFY(OpenTable(form, path));
         if (change.startsWith(u"own save")) {
-            if (change.endsWith(u"feed failed")) form.Edit_RssSave->setText(TempPath(u"missing"_s));
-            TMsgDlg::QueueAnswer(mrOk);
-            form.Save2->trigger();
-            AnsweredTexts();
+            if (change.endsWith(u"feed failed"))
+                Type(Field(form, u"Edit_RssSave"_s), TempPath(u"missing"_s));
+            Save(form);
         }
         TFeedDocument other = original;
         other.Row(2) = {"added elsewhere", "2005-04-02", "", ""};
@@ -460,17 +461,18 @@ private slots:
         if (change == u"row") QVERIFY(WriteAll(path, otherBytes));
         if (change == u"removed") QVERIFY(QFile::remove(path));
         const QByteArray before = ReadAll(path);
-        form.XStringGrid->SetCells(0, 3, "mine");
-        form.Modified = true;
-        const TFeedDocument mine = form.DocumentFromControls();
+        QVERIFY(GoTo(0, 3));
+        QTest::keyClicks(QApplication::focusWidget(), u"mine"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        const TFeedDocument mine = form.DocumentAsShown();
 
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
         if (answer != mrCancel) TMsgDlg::QueueAnswer(mrOk);
         if (saveAs.isEmpty()) {
-            form.Save2->trigger();
+            Trigger(form, u"Save2"_s);
         } else {
             TFileDialog::QueueAnswer(TempPath(saveAs));
-            form.Save1->trigger();
+            Trigger(form, u"Save1"_s);
         }
 
         QStringList expected;
@@ -481,7 +483,7 @@ private slots:
                  overwritten ? QByteArray::fromStdString(TableFileText(mine)) : before);
         if (answer == mrCancel) {
             QCOMPARE(boxes.size(), 1);
-            QVERIFY(form.Modified);
+            QVERIFY(form.Modified());
             QVERIFY(!QFile::exists(TempPath(u"news.rdf"_s)));
         }
     }
@@ -509,24 +511,25 @@ private slots:
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
         const auto restoreRuntime = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(TempPath(u"run"_s)));
-        QVERIFY(WriteAll(TempPath(u"news.tbl"_s), QByteArray::fromStdString(TableFileText({}))));
+        WriteTable(u"news.tbl"_s);
         QVERIFY(QFile::link(TempPath(u"news.tbl"_s), TempPath(u"link.tbl"_s)));
         auto editorA = std::make_unique<TMiniForm>();
-        QVERIFY(editorA->LoadTableFile(TempPathCp(u"news.tbl"_s)));
-        if (first == u"new"_s) editorA->N2->trigger();
-        QSignalSpy raised(editorA->FileClaim, &TFileClaim::RaiseRequested);
+        QVERIFY(OpenTable(*editorA, TempPath(u"news.tbl"_s)));
+        if (first == u"new"_s) Trigger(*editorA, u"N2"_s);
+        QSignalSpy raised(&Child<TFileClaim>(*editorA, u"FileClaim"_s),
+                          &TFileClaim::RaiseRequested);
 
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
         auto editorB = std::make_unique<TMiniForm>();
         const bool loaded = answer != mrCancel;
-        QCOMPARE(editorB->LoadTableFile(TempPathCp(opened)), loaded);
+        QCOMPARE(OpenTable(*editorB, TempPath(opened)), loaded);
         QCOMPARE(AnsweredTexts(),
                  answer == mrNone
                      ? QStringList()
                      : QStringList{u"このファイルは別のウィンドウで開かれています。\r\n"
                                    u"「%1」\r\n\r\nこのウィンドウでも開きますか？"_s.arg(
                                        QFileInfo(opened).completeBaseName())});
-        QCOMPARE(editorB->FileName, loaded ? TempPathCp(opened) : std::string());
+        QCOMPARE(editorB->FileName(), loaded ? TempPathCp(opened) : std::string());
         if (!loaded) QVERIFY(raised.wait(5000));
         QCOMPARE(raised.size(), loaded ? 0 : 1);
         // Ended editors leave no lock or socket behind.
@@ -564,20 +567,22 @@ private slots:
             const QString user = QString::fromStdString(UserPlaces().DialogFolder);
             return text.replace(u"<dir>"_s, dir_->path()).replace(u"<user>"_s, user);
         };
-        TMiniForm form;
-        form.Edit_RssSave->setText(resolve(saveFolder));
-        form.Modified = false;
+        TMiniForm& form = Form();
+        TFeedDocument document;
+        document.Channel.SaveFolder = Cp(resolve(saveFolder));
+        QVERIFY(OpenTable(Form(), WriteTable(u"news.tbl"_s, document)));
         if (answer == Cancel)
             TSHBrowseForFolderEx::QueueCancel();
         else
             TSHBrowseForFolderEx::QueueAnswer(Cp(resolve(answer)));
 
-        form.SB_Sansyo->click();
+        Control<QToolButton>(u"SB_Sansyo"_s).click();
 
-        QCOMPARE(form.SHBrowseForFolderEx->SelectFolderName, Cp(resolve(start)));
-        QCOMPARE(form.SHBrowseForFolderEx->Caption, Cp(u"RSSファイルの保存先"_s));
-        QCOMPARE(form.Edit_RssSave->text(), resolve(field));
-        QCOMPARE(form.Modified, modified);
+        const auto& picker = Control<TSHBrowseForFolderEx>(u"SHBrowseForFolderEx"_s);
+        QCOMPARE(picker.SelectFolderName, Cp(resolve(start)));
+        QCOMPARE(picker.Caption, Cp(u"RSSファイルの保存先"_s));
+        QCOMPARE(Field(form, u"Edit_RssSave"_s).text(), resolve(field));
+        QCOMPARE(form.Modified(), modified);
     }
 };
 

@@ -4,15 +4,12 @@
 #include "FormTestSupport.h"
 #include "app/FeedCheckList.h"
 #include "app/FileDialog.h"
-#include "app/FilePaths.h"
 #include "app/MiniForm.h"
-#include "app/RadioGroup.h"
 #include "app/Settings.h"
 #include "widgets/L_CCmbo.h"
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,48 +24,44 @@ class TestFeedCheckList : public formtest::TWindowTest {
 
 private:
     // A document the check has nothing to say about.
-    static void FillCleanDocument(TMiniForm& form) {
-        form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
-        form.ED_Informer_Address->setText(u"https://hinata.example/"_s);
-        form.ED_Informer_Setumei->setText(u"小さな喫茶店です"_s);
-        form.ED_Informer_RssAddress->setText(u"https://hinata.example/news/"_s);
+    static TFeedDocument CleanDocument() {
+        TFeedDocument document;
+        document.Channel.Title = Cp(u"喫茶ひなた"_s);
+        document.Channel.HomeAddress = "https://hinata.example/";
+        document.Channel.Description = Cp(u"小さな喫茶店です"_s);
+        document.Channel.FeedAddress = "https://hinata.example/news/";
         for (int row = 1; row <= 4; ++row) {
             const std::string number = std::to_string(row);
-            form.XStringGrid->SetCells(0, row, "News " + number);
-            form.XStringGrid->SetCells(1, row, "2005-04-0" + number);
-            form.XStringGrid->SetCells(2, row, "https://hinata.example/" + number + ".html");
+            document.Row(row) = {"News " + number, "2005-04-0" + number,
+                                 "https://hinata.example/" + number + ".html", ""};
         }
+        return document;
     }
 
-    // Double-clicks the list's line of the finding at `place` ("3行目", "チャンネル") whose field
-    // is `field`.
-    static bool DoubleClickFinding(TFeedCheckList& list, const QString& place,
-                                   const QString& field) {
-        QTableWidget& table = *list.List;
-        for (int line = 0; line < table.rowCount(); ++line) {
-            if (table.item(line, 1)->text() != place || table.item(line, 2)->text() != field)
-                continue;
-            const QRect cell = table.visualItemRect(table.item(line, 3));
-            // A widget gets a double click as press, release, then the double click itself.
-            QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell.center());
-            QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, cell.center());
-            return true;
-        }
-        return false;
+    bool Open(const TFeedDocument& document) {
+        return OpenDocument(Form(), TempPath(u"Site.tbl"_s), document);
+    }
+
+    TFeedCheckList& List() { return Control<TFeedCheckList>(u"FeedCheckList"_s); }
+
+    // Types the date of row 2 as the user does.
+    void TypeDate(const QString& date) {
+        QVERIFY(GoTo(icDate, 2));
+        Retype(*QApplication::focusWidget(), date);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
 
 private slots:
-    void init() { QVERIFY(BeginCase(false)); }
+    void init() { QVERIFY(BeginCase(true)); }
 
     void cleanup() { EndCase(); }
 
     void cleanDocumentHasNoFindings() {
-        TMiniForm form;
-        FillCleanDocument(form);
+        QVERIFY(Open(CleanDocument()));
         TMsgDlg::QueueAnswer(mrOk);
-        form.Mn_FeedCheck->trigger();
+        Trigger(Form(), u"Mn_FeedCheck"_s);
         QCOMPARE(AnsweredTexts(), QStringList{u"問題は見つかりませんでした。"_s});
-        QVERIFY(!form.FeedCheckList->isVisible());
+        QVERIFY(!List().isVisible());
     }
 
     // Each finding takes the lines its message needs at the width the window gives it.
@@ -123,33 +116,31 @@ private slots:
         QFETCH(QString, place);
         QFETCH(QString, field);
         QFETCH(int, page);
-        TMiniForm form;
-        FillCleanDocument(form);
-        form.ED_Informer_Setumei->clear();
-        form.Edit_Logo_Address->setText(u"https://hinata.example/logo.png"_s);
-        form.Edit_Logo_Title->setText(u"ひなた"_s);
-        form.XStringGrid->SetCells(1, 3, "");
-        form.XStringGrid->SetCells(2, 4, "/4.html");
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.XStringGrid->FocusCell(0, 1, true);
+        TFeedDocument document = CleanDocument();
+        document.Channel.Description.clear();
+        document.Channel.LogoImageAddress = "https://hinata.example/logo.png";
+        document.Channel.LogoTitle = Cp(u"ひなた"_s);
+        document.Row(3).Date.clear();
+        document.Row(4).Address = "/4.html";
+        QVERIFY(Open(document));
+        QVERIFY(GoTo(0, 1));
 
-        form.Mn_FeedCheck->trigger();
+        Trigger(Form(), u"Mn_FeedCheck"_s);
 
-        TFeedCheckList& list = *form.FeedCheckList;
+        TFeedCheckList& list = List();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         QCOMPARE(list.List->rowCount(), 4);
         QVERIFY(list.Summary->text().startsWith(u"エラー 4件、警告 0件"_s));
         QVERIFY(DoubleClickFinding(list, place, field));
         QVERIFY(!list.isVisible());
-        QCOMPARE(form.PageControl->currentIndex(), page);
+        QCOMPARE(CurrentPage(Form()), page);
         if (page == TMiniForm::pgItems) {
-            QTEST(form.XStringGrid->Row(), "row");
-            QTEST(form.XStringGrid->Col(), "col");
+            QTEST(Grid().Row(), "row");
+            QTEST(Grid().Col(), "col");
         } else {
             QFETCH(QString, focus);
-            QVERIFY(form.focusWidget());
-            QCOMPARE(form.focusWidget()->objectName(), focus);
+            QVERIFY(Form().focusWidget());
+            QCOMPARE(Form().focusWidget()->objectName(), focus);
         }
     }
 
@@ -163,47 +154,40 @@ private slots:
 
     void saveShowsErrorCountUntilNextChange() {
         QFETCH(QString, change);
-        TMiniForm form;
-        FillCleanDocument(form);
-        form.FileName = FileSystemPath(dir_->filePath(u"Site.tbl"_s));
-        form.XStringGrid->SetCells(1, 2, "2005/04/02");
-        form.ED_Informer_Title->clear();
-        TMsgDlg::QueueAnswer(mrOk);
-        form.Save2->trigger();
-        AnsweredTexts();
-        QCOMPARE(form.StatusText(1), u"検査: エラー 2件"_s);
+        TFeedDocument document = CleanDocument();
+        document.Row(2).Date = "2005/04/02";
+        document.Channel.Title.clear();
+        QVERIFY(Open(document));
+        Save(Form());
+        QCOMPARE(Form().StatusText(1), u"検査: エラー 2件"_s);
 
-        if (change == u"cell") form.XStringGrid->SetCells(1, 2, "2005-04-02");
-        if (change == u"channel field") form.ED_Informer_Title->setText(u"ひなた"_s);
-        if (change == u"extension") form.RadioGroup_Ext->SetItemIndex(1);
-        QCOMPARE(form.StatusText(1), QString());
+        TPaintEdit& title = Field(Form(), u"ED_Informer_Title"_s);
+        if (change == u"cell") TypeDate(u"2005-04-02"_s);
+        if (change == u"channel field") Type(title, u"ひなた"_s);
+        if (change == u"extension") ClickExtension(Form(), 1);
+        QCOMPARE(Form().StatusText(1), QString());
 
         // A save without errors leaves the panel empty.
-        form.XStringGrid->SetCells(1, 2, "2005-04-02");
-        form.ED_Informer_Title->setText(u"ひなた"_s);
-        TMsgDlg::QueueAnswer(mrOk);
-        form.Save2->trigger();
-        AnsweredTexts();
-        QCOMPARE(form.StatusText(1), QString());
+        TypeDate(u"2005-04-02"_s);
+        Retype(title, u"ひなた"_s);
+        Save(Form());
+        QCOMPARE(Form().StatusText(1), QString());
     }
 
     // A save that leaves errors in the feed says so under its message and offers the list.
     void saveWithErrorsOffersTheList() {
-        TMiniForm form;
-        FillCleanDocument(form);
-        form.FileName = FileSystemPath(dir_->filePath(u"Site.tbl"_s));
-        form.XStringGrid->SetCells(1, 2, "");
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TFeedDocument document = CleanDocument();
+        document.Row(2).Date.clear();
+        QVERIFY(Open(document));
         TMsgDlg::QueueAnswer(mrList);
-        form.Save2->trigger();
+        Trigger(Form(), u"Save2"_s);
         const std::vector<TMsgDlgRecord> boxes = TMsgDlg::TakeAnsweredBoxes();
         QCOMPARE(boxes.size(), size_t(1));
         QVERIFY(boxes[0].Text.endsWith(
             u"\r\n\r\nただし、フィードの検査でエラーが1件見つかりました。"_s));
         QCOMPARE(boxes[0].Buttons, (TMsgDlgButtons{mbOK, mbList}));
-        QVERIFY(QTest::qWaitForWindowExposed(form.FeedCheckList));
-        QCOMPARE(form.FeedCheckList->List->rowCount(), 1);
+        QVERIFY(QTest::qWaitForWindowExposed(&List()));
+        QCOMPARE(List().List->rowCount(), 1);
     }
 };
 

@@ -1,13 +1,12 @@
 #include "FormTestSupport.h"
+#include "app/FilePaths.h"
 #include "app/GridMessages.h"
 #include "app/L_Sizeing.h"
 #include "app/MiniForm.h"
-#include "app/RadioGroup.h"
 #include "dialogs/L_Dialog.h"
 #include "document/TableFile.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/L_CCmbo.h"
-#include "widgets/L_EdtPos.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -15,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStyleFactory>
-#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QUndoStack>
@@ -25,6 +23,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using namespace formtest;
 
 namespace {
 
@@ -34,8 +33,6 @@ const QString& DeleteQuestion = MsgDeleteRowQuestion;
 QClipboard& Clipboard() {
     return *QGuiApplication::clipboard();
 }
-
-using formtest::AnsweredTexts;
 
 QString Today() {
     return QDate::currentDate().toString(u"yyyy-MM-dd"_s);
@@ -85,13 +82,21 @@ class TestGridCommands : public formtest::TWindowTest {
     Q_OBJECT
 
 private:
-    // A row's cells as "title|date|address|description". The open cell editor shows the new
-    // text, as after a command, so that it does not commit its old one.
-    void SetRow(int row, const QString& cells) {
-        const QStringList parts = cells.split(u'|');
-        for (int col = 0; col < ItemColumns; ++col)
-            Grid().SetCellQString(col, row, parts.value(col));
-        Grid().RestartCellEdit();
+    // Opens a table file of `document` with the rows "n=title|date|address|description;m=…".
+    bool OpenRows(const QString& rows, TFeedDocument document = {}) {
+        for (const QString& entry : rows.split(u';', Qt::SkipEmptyParts)) {
+            const QStringList cells = entry.section(u'=', 1).split(u'|');
+            for (int col = 0; col < ItemColumns; ++col)
+                document.Row(entry.section(u'=', 0, 0).toInt()).Cell(col) = Cp(cells.value(col));
+        }
+        return OpenDocument(Form(), TempPath(u"news.tbl"_s), document);
+    }
+    // Rows "n=rn" for the titles of rows first .. last.
+    static QString Titles(int first, int last) {
+        QStringList rows;
+        for (int row = first; row <= last; ++row)
+            rows << u"%1=r%1"_s.arg(row);
+        return rows.join(u';');
     }
     QString Row(int row) {
         QStringList parts;
@@ -115,30 +120,34 @@ private:
             rows << Row(row);
         return rows.join(u';');
     }
-    void FillTitles(int first, int last) {
-        for (int row = first; row <= last; ++row)
-            SetRow(row, u"r%1"_s.arg(row));
+    // Whole rows are selected: the row mode.
+    bool RowsSelected() { return Grid().Options().testFlag(goRowSelect); }
+
+    QToolButton& Button(const QString& name) { return Control<QToolButton>(name); }
+    QAction& Action(const QString& name) { return Control<QAction>(name); }
+    TComboInplace& CellEditor(const QString& name) {
+        return *Control<TComboCellEditor>(name).ComboControl();
     }
 
-    void FocusField(QWidget* field) {
-        Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
-        field->setFocus();
-        QTRY_VERIFY(field->hasFocus());
+    void FocusField(QWidget& field) {
+        ShowPage(Form(), TMiniForm::pgChannel);
+        field.setFocus();
+        QTRY_VERIFY(field.hasFocus());
     }
 
     // The whole document as its table file, for comparing before and after.
-    std::string Document() { return TableFileText(Form().DocumentFromControls()); }
+    std::string Document() { return TableFileText(Form().DocumentAsShown()); }
 
     // Runs a paste by key, toolbar button or menu item, each menu set as it opens.
     void RunPaste(const QString& how) {
         if (how == u"button"_s) {
-            Form().SB_LinePaste->click();
+            Button(u"SB_LinePaste"_s).click();
         } else if (how == u"main menu"_s) {
-            emit Form().Edit1->aboutToShow();
-            Form().Mn_LinePaste2->trigger();
+            OpenMenu(Form(), u"Edit1"_s);
+            Trigger(Form(), u"Mn_LinePaste2"_s);
         } else if (how == u"popup menu"_s) {
-            emit Form().PopupMenu->aboutToShow();
-            Form().Mn_LinePaste->trigger();
+            OpenMenu(Form(), u"PopupMenu"_s);
+            Trigger(Form(), u"Mn_LinePaste"_s);
         } else {
             Press(how);
         }
@@ -194,52 +203,50 @@ private slots:
         QFETCH(QString, command);
         QFETCH(int, answer);
         QFETCH(QString, rows);
-        FillTitles(1, 5);
-        if (bottomFilled) SetRow(50, u"last"_s);
+        QVERIFY(OpenRows(Titles(1, 5) + (bottomFilled ? u";50=last"_s : QString())));
         QVERIFY(GoTo(2, row));
         const QString before = Rows();
         TMsgDlg::QueueAnswer(answer);
-        const std::map<QString, QToolButton*> buttons{{u"ins"_s, Form().SB_LineIns},
-                                                      {u"del"_s, Form().SB_LineDelete},
-                                                      {u"down"_s, Form().SB_LineDown},
-                                                      {u"up"_s, Form().SB_LineUp}};
+        const std::map<QString, QString> buttons{{u"ins"_s, u"SB_LineIns"_s},
+                                                 {u"del"_s, u"SB_LineDelete"_s},
+                                                 {u"down"_s, u"SB_LineDown"_s},
+                                                 {u"up"_s, u"SB_LineUp"_s}};
         if (buttons.contains(command))
-            buttons.at(command)->click();
+            Button(buttons.at(command)).click();
         else
             Press(command);
         QTEST(AnsweredTexts().join(u'/'), "asked");
         TMsgDlg::ClearQueuedAnswers();
         CompareRows(rows);
-        QCOMPARE(Form().Modified, Rows() != before);
+        QCOMPARE(Form().Modified(), Rows() != before);
         QTEST(Grid().Row(), "current");
         QCOMPARE(Grid().Col(), 2);
     }
 
     void insertWorksAgainAfterADelete() {
-        SetRow(50, u"last"_s);
+        QVERIFY(OpenRows(u"50=last"_s));
         QVERIFY(GoTo(0, 3));
         TMsgDlg::QueueAnswer(mrOk);
-        QVERIFY(!Form().InsertRows(3, 1));
+        Button(u"SB_LineIns"_s).click();
         TMsgDlg::QueueAnswer(mrYes);
-        Form().SB_LineDelete->click();
-        Form().SB_LineIns->click();
+        Button(u"SB_LineDelete"_s).click();
+        Button(u"SB_LineIns"_s).click();
         QCOMPARE(AnsweredTexts(), QStringList({InsertRefused, DeleteQuestion}));
         CompareRows(u"50=last|||"_s);
     }
 
     void copyRowsAndPasteThemBack() {
-        SetRow(2, u"a|b|c|d"_s);
-        SetRow(3, u"e|f|g|h"_s);
+        QVERIFY(OpenRows(u"2=a|b|c|d;3=e|f|g|h"_s));
         QVERIFY(GoTo(0, 2));
         Press(u"S-Down S-Down"_s);
-        Form().SB_LineIns->click();
+        Button(u"SB_LineIns"_s).click();
         QCOMPARE(Clipboard().text(), u"a\tb\tc\td\r\ne\tf\tg\th\r\n"_s);
-        QVERIFY(Form().RowMode);
+        QVERIFY(RowsSelected());
         Press(u"Esc"_s);
         QVERIFY(GoTo(0, 2));
-        Form().SB_LinePaste->click();
+        Button(u"SB_LinePaste"_s).click();
         CompareRows(u"1=|||;2=a|b|c|d;3=e|f|g|h;4=a|b|c|d;5=e|f|g|h;6=|||"_s);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
     }
 
     void rowModeKeys_data() {
@@ -267,22 +274,22 @@ private slots:
         QFETCH(int, col);
         QVERIFY(GoTo(1, 3));
         Press(keys);
-        QCOMPARE(Form().RowMode, rowMode);
+        QCOMPARE(RowsSelected(), rowMode);
         const TGridRect selection = Grid().Selection();
         QCOMPARE(selection.Top, top);
         QCOMPARE(selection.Bottom, bottom);
         QCOMPARE(Form().StatusText(0), u"%1 : 50"_s.arg(Grid().Row()));
-        QCOMPARE(Form().SB_LineIns->text(), rowMode ? u"コピー"_s : u"１行挿入"_s);
-        QCOMPARE(Form().SB_LineIns->toolTip(),
+        QCOMPARE(Button(u"SB_LineIns"_s).text(), rowMode ? u"コピー"_s : u"１行挿入"_s);
+        QCOMPARE(Button(u"SB_LineIns"_s).toolTip(),
                  rowMode ? u"選択範囲をコピーします"_s : u"現在の行に１行挿入します"_s);
-        QCOMPARE(Form().SB_LineDelete->text(), rowMode ? u"切り取り"_s : u"１行削除"_s);
-        QCOMPARE(Form().SB_LineDelete->toolTip(),
+        QCOMPARE(Button(u"SB_LineDelete"_s).text(), rowMode ? u"切り取り"_s : u"１行削除"_s);
+        QCOMPARE(Button(u"SB_LineDelete"_s).toolTip(),
                  rowMode ? u"選択範囲を切り取ります"_s : u"現在の行を削除します"_s);
         if (rowMode) {
             QCOMPARE(QApplication::focusWidget(), &Grid());
         } else {
             QCOMPARE(Grid().Col(), col);
-            QTRY_VERIFY(Form().ComboCellEditor_Date->ComboControl()->hasFocus());
+            QTRY_VERIFY(CellEditor(u"ComboCellEditor_Date"_s).hasFocus());
         }
         if (keys.contains(u"Insert"_s)) QCOMPARE(Clipboard().text(), u"\t\t\t\r\n"_s);
     }
@@ -299,27 +306,27 @@ private slots:
 
     void removeSelectedRows() {
         QFETCH(QString, command);
-        FillTitles(1, 6);
+        QVERIFY(OpenRows(Titles(1, 6)));
         Clipboard().setText(u"kept"_s);
         QVERIFY(GoTo(1, 3));
         Press(u"S-Down S-Down"_s);
         // A question would take this answer.
         TMsgDlg::QueueAnswer(mrCancel);
         if (command == u"button"_s)
-            Form().SB_LineDelete->click();
+            Button(u"SB_LineDelete"_s).click();
         else if (command == u"menu"_s)
-            Form().Mn_LineDelete2->trigger();
+            Trigger(Form(), u"Mn_LineDelete2"_s);
         else
             Press(command);
         QCOMPARE(TMsgDlg::QueuedAnswerCount(), 1);
         TMsgDlg::ClearQueuedAnswers();
         CompareRows(u"2=r2|||;3=r5|||;4=r6|||;5=|||"_s);
         QTEST(Clipboard().text(), "clipboard");
-        QVERIFY(!Form().RowMode);
-        QVERIFY(Form().Modified);
+        QVERIFY(!RowsSelected());
+        QVERIFY(Form().Modified());
         QCOMPARE(Grid().Row(), 3);
         QCOMPARE(Grid().Col(), 0);
-        QTRY_VERIFY(Form().ComboCellEditor_Title->ComboControl()->hasFocus());
+        QTRY_VERIFY(CellEditor(u"ComboCellEditor_Title"_s).hasFocus());
     }
 
     void toolbarStates_data() {
@@ -338,9 +345,9 @@ private slots:
         QFETCH(bool, rowMode);
         if (row == 1) QCOMPARE(Form().StatusText(0), u"1 : 50"_s);
         QVERIFY(GoTo(0, row));
-        if (rowMode) QVERIFY(Form().EnterRowMode());
-        QTEST(Form().SB_LineDown->isEnabled(), "down");
-        QTEST(Form().SB_LineUp->isEnabled(), "up");
+        if (rowMode) Press(u"S-Down"_s);
+        QTEST(Button(u"SB_LineDown"_s).isEnabled(), "down");
+        QTEST(Button(u"SB_LineUp"_s).isEnabled(), "up");
         QCOMPARE(Form().StatusText(0), u"%1 : 50"_s.arg(row));
         QCOMPARE(Form().StatusText(1), QString());
     }
@@ -356,9 +363,11 @@ private slots:
     void pasteButtonFollowsTheClipboard() {
         QFETCH(QString, clipboard);
         QFETCH(bool, enabled);
-        Form().SB_LinePaste->setEnabled(!enabled);
+        QToolButton& paste = Button(u"SB_LinePaste"_s);
+        Clipboard().setText(enabled ? u"ab"_s : u"a\tb"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(paste.isEnabled(), !enabled, 1500);
         Clipboard().setText(clipboard);
-        QTRY_COMPARE_WITH_TIMEOUT(Form().SB_LinePaste->isEnabled(), enabled, 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(paste.isEnabled(), enabled, 1500);
     }
 
     void pickList_data() {
@@ -374,18 +383,20 @@ private slots:
     void pickList() {
         QFETCH(int, col);
         QFETCH(QStringList, cells);
+        TFeedDocument document;
         for (int row = 1; row <= cells.size(); ++row)
-            Grid().SetCellQString(col, row, cells[row - 1]);
-        Grid().RestartCellEdit();
+            document.Row(row).Cell(col) = formtest::Cp(cells[row - 1]);
+        QVERIFY(OpenDocument(Form(), TempPath(u"news.tbl"_s), document));
         QVERIFY(GoTo(col, 1));
-        TComboInplace* combo = Form().ComboCellEditor_Title->ComboControl();
+        TComboInplace* combo = &CellEditor(u"ComboCellEditor_Title"_s);
         combo->DropDown();
         QStringList items;
         for (const std::string& item : combo->Items())
             items << FromCp932(item);
         combo->CloseUp(false);
         QTEST(items, "items");
-        QCOMPARE(Form().ComboCellEditor_Title->Items(), std::vector<std::string>{std::string()});
+        QCOMPARE(Control<TComboCellEditor>(u"ComboCellEditor_Title"_s).Items(),
+                 std::vector<std::string>{std::string()});
     }
 
     void autoFill_data() {
@@ -413,11 +424,11 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, typed);
         QFETCH(QString, after);
-        Form().CB_AutoData->setChecked(autoDate);
-        Form().CB_AutoAddress->setChecked(autoAddress);
-        Form().ED_Informer_Address->setText(home);
-        SetRow(1, before);
-        Form().Modified = false;
+        TFeedDocument document;
+        document.Channel.AutoDate = autoDate;
+        document.Channel.AutoAddress = autoAddress;
+        document.Channel.HomeAddress = home.toStdString();
+        QVERIFY(OpenRows("1=" + before, document));
         QVERIFY(GoTo(col, 1));
         auto* editor = qobject_cast<TComboInplace*>(QApplication::focusWidget());
         editor->selectAll();
@@ -425,7 +436,7 @@ private slots:
         QTest::keyClicks(editor, typed);
         QVERIFY(GoTo(col == 0 ? 1 : 0, 2));
         CompareRows("1=" + after);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
     }
 
     // Row 1 gets its title typed, which fills in its date and address; then a cell of that row
@@ -468,19 +479,16 @@ private slots:
         QFETCH(int, col);
         QFETCH(QString, typed);
         QFETCH(QString, pasted);
-        Form().ED_Informer_Address->setText(u"http://hinata.example/"_s);
+        TFeedDocument document;
+        document.Channel.HomeAddress = "http://hinata.example/";
+        QVERIFY(OpenDocument(Form(), TempPath(u"news.tbl"_s), document));
         QVERIFY(GoTo(0, 1));
         QTest::keyClicks(QApplication::focusWidget(), u"News"_s);
         QVERIFY(GoTo(col, 1));
-        Form().SetStatusText(1, {});
-        if (typed == u"<BS>"_s) {
+        if (typed == u"<BS>"_s)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-        } else if (!typed.isEmpty()) {
-            // Japanese text comes committed by the input method.
-            QInputMethodEvent commit;
-            commit.setCommitString(typed);
-            QCoreApplication::sendEvent(QApplication::focusWidget(), &commit);
-        }
+        else if (!typed.isEmpty())
+            Commit(*QApplication::focusWidget(), typed);
         if (!pasted.isEmpty()) {
             Clipboard().setText(pasted);
             Press(u"C-V"_s);
@@ -491,52 +499,53 @@ private slots:
         QTEST(Form().StatusText(1), "status");
     }
 
+    // An item of the edit menu on the channel title "abcd", typed into or with a part selected.
     void editCommandsOnAField_data() {
-        QTest::addColumn<TMiniForm::TEditCommand>("command");
+        QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("selectionStart");
         QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<bool>("result");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("selected");
         QTest::addColumn<QString>("clipboardAfter");
-        QTest::newRow("cut") << TMiniForm::TEditCommand::Cut << u""_s << 1 << u""_s << true
-                             << u"ad"_s << u""_s << u"bc"_s;
-        QTest::newRow("copy") << TMiniForm::TEditCommand::Copy << u""_s << 1 << u""_s << true
-                              << u"abcd"_s << u"bc"_s << u"bc"_s;
-        QTest::newRow("delete") << TMiniForm::TEditCommand::Delete << u""_s << 1 << u"k"_s << true
-                                << u"ad"_s << u""_s << u"k"_s;
-        QTest::newRow("paste") << TMiniForm::TEditCommand::Paste << u""_s << 1 << u"xy"_s << true
-                               << u"axyd"_s << u""_s << u"xy"_s;
+        const QString paste = u"Mn_LinePaste2"_s;
+        QTest::newRow("cut") << u"Mn_LineCut2"_s << u""_s << 1 << u""_s << u"ad"_s << u""_s
+                             << u"bc"_s;
+        QTest::newRow("copy") << u"Mn_LineCopy2"_s << u""_s << 1 << u""_s << u"abcd"_s << u"bc"_s
+                              << u"bc"_s;
+        QTest::newRow("delete") << u"Mn_LineDelete2"_s << u""_s << 1 << u"k"_s << u"ad"_s << u""_s
+                                << u"k"_s;
+        QTest::newRow("paste") << paste << u""_s << 1 << u"xy"_s << u"axyd"_s << u""_s << u"xy"_s;
         QTest::newRow("paste rows as one line")
-            << TMiniForm::TEditCommand::Paste << u""_s << 1 << u"x\ty\r\nz"_s << true << u"ax yd"_s
-            << u""_s << u"x\ty\r\nz"_s;
-        QTest::newRow("paste, empty clipboard") << TMiniForm::TEditCommand::Paste << u""_s << 1
-                                                << u""_s << false << u"abcd"_s << u"bc"_s << u""_s;
+            << paste << u""_s << 1 << u"x\ty\r\nz"_s << u"ax yd"_s << u""_s << u"x\ty\r\nz"_s;
+        QTest::newRow("paste, empty clipboard")
+            << paste << u""_s << 1 << u""_s << u"abcd"_s << u"bc"_s << u""_s;
         QTest::newRow("paste outside the code page")
-            << TMiniForm::TEditCommand::Paste << u""_s << 1 << u"😀"_s << true << u"abcd"_s
-            << u"bc"_s << u"😀"_s;
-        QTest::newRow("select all") << TMiniForm::TEditCommand::SelectAll << u""_s << 1 << u""_s
-                                    << true << u"abcd"_s << u"abcd"_s << u""_s;
-        QTest::newRow("undo") << TMiniForm::TEditCommand::Undo << u"z"_s << 4 << u""_s << true
-                              << u"abcd"_s << u""_s << u""_s;
+            << paste << u""_s << 1 << u"😀"_s << u"abcd"_s << u"bc"_s << u"😀"_s;
+        QTest::newRow("select all")
+            << u"Mn_LineSelect2"_s << u""_s << 1 << u""_s << u"abcd"_s << u"abcd"_s << u""_s;
+        QTest::newRow("undo") << u"Mn_LineUndo2"_s << u"z"_s << 4 << u""_s << u"abcd"_s << u""_s
+                              << u""_s;
     }
 
     void editCommandsOnAField() {
-        QFETCH(TMiniForm::TEditCommand, command);
+        QFETCH(QString, item);
         QFETCH(QString, typed);
         QFETCH(int, selectionStart);
         QFETCH(QString, clipboard);
-        TPaintEdit* field = Form().ED_Informer_Title;
+        TFeedDocument document;
+        document.Channel.Title = "abcd";
+        QVERIFY(OpenDocument(Form(), TempPath(u"news.tbl"_s), document));
+        TPaintEdit& field = Field(Form(), u"ED_Informer_Title"_s);
         FocusField(field);
-        field->setText(u"abcd"_s);
-        field->setCursorPosition(4);
-        QTest::keyClicks(field, typed);
-        field->setSelection(selectionStart, typed.isEmpty() ? 2 : 0);
+        QTest::keyClick(&field, Qt::Key_End);
+        QTest::keyClicks(&field, typed);
+        field.setSelection(selectionStart, typed.isEmpty() ? 2 : 0);
         Clipboard().setText(clipboard);
-        QTEST(Form().EditCommand(command), "result");
-        QTEST(field->text(), "text");
-        QTEST(field->selectedText(), "selected");
+        OpenMenu(Form(), u"Edit1"_s);
+        Trigger(Form(), item);
+        QTEST(field.text(), "text");
+        QTEST(field.selectedText(), "selected");
         QTEST(Clipboard().text(), "clipboardAfter");
     }
 
@@ -558,51 +567,52 @@ private slots:
     void editMenuStates() {
         QFETCH(QString, focus);
         QFETCH(QString, clipboard);
-        TPaintEdit* field = Form().ED_Informer_Title;
+        TPaintEdit& field = Field(Form(), u"ED_Informer_Title"_s);
+        if (focus == u"part"_s || focus == u"all"_s) {
+            TFeedDocument document;
+            document.Channel.Title = "abcd";
+            QVERIFY(OpenDocument(Form(), TempPath(u"news.tbl"_s), document));
+        }
         if (focus == u"rows"_s) {
             QVERIFY(GoTo(0, 3));
             Press(u"S-Down"_s);
         } else if (focus == u"check"_s) {
-            FocusField(Form().CB_AutoData);
+            FocusField(Control(u"CB_AutoData"_s));
         } else if (focus == u"memo"_s) {
-            Form().PageControl->setCurrentIndex(TMiniForm::pgConfirm);
-            Form().Memo->setFocus();
-            QTRY_VERIFY(Form().Memo->hasFocus());
-            QTextCursor cursor = Form().Memo->textCursor();
+            ShowPage(Form(), TMiniForm::pgConfirm);
+            auto& memo = Control<QPlainTextEdit>(u"Memo"_s);
+            memo.setFocus();
+            QTRY_VERIFY(memo.hasFocus());
+            QTextCursor cursor = memo.textCursor();
             cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 5);
-            Form().Memo->setTextCursor(cursor);
+            memo.setTextCursor(cursor);
         } else if (focus == u"cell"_s) {
-            SetRow(1, u"abc"_s);
+            QVERIFY(OpenRows(u"1=abc"_s));
             QVERIFY(GoTo(0, 1));
         } else {
             FocusField(field);
-            if (focus == u"typed"_s)
-                QTest::keyClicks(field, u"x"_s);
-            else if (focus != u"empty"_s)
-                field->setText(u"abcd"_s);
-            if (focus == u"part"_s) field->setSelection(1, 2);
-            if (focus == u"all"_s) field->selectAll();
+            if (focus == u"typed"_s) QTest::keyClicks(&field, u"x"_s);
+            if (focus == u"part"_s) field.setSelection(1, 2);
+            if (focus == u"all"_s) field.selectAll();
         }
         Clipboard().setText(clipboard);
         // Each menu sets its items as it opens.
-        for (QMenu* menu : {Form().Edit1, Form().PopupMenu}) {
-            menu->popup(Form().mapToGlobal(QPoint(20, 20)));
-            QTRY_VERIFY(menu->isVisible());
-            menu->close();
+        for (const QString& name : {u"Edit1"_s, u"PopupMenu"_s}) {
+            auto& menu = Control<QMenu>(name);
+            menu.popup(Form().mapToGlobal(QPoint(20, 20)));
+            QTRY_VERIFY(menu.isVisible());
+            menu.close();
         }
-        const auto states = [](const std::array<QAction*, 6>& items) {
+        // The edit menu's items end in 2, their twins in the grid's context menu do not.
+        const auto states = [this](const QString& suffix) {
             QString flags;
-            for (const QAction* item : items)
-                flags += item->isEnabled() ? u'1' : u'0';
+            for (const char* item : {"Mn_LineUndo", "Mn_LineCut", "Mn_LineCopy", "Mn_LinePaste",
+                                     "Mn_LineDelete", "Mn_LineSelect"})
+                flags += Action(QLatin1String(item) + suffix).isEnabled() ? u'1' : u'0';
             return flags;
         };
-        TMiniForm& form = Form();
-        QTEST(states({form.Mn_LineUndo2, form.Mn_LineCut2, form.Mn_LineCopy2, form.Mn_LinePaste2,
-                      form.Mn_LineDelete2, form.Mn_LineSelect2}),
-              "states");
-        QTEST(states({form.Mn_LineUndo, form.Mn_LineCut, form.Mn_LineCopy, form.Mn_LinePaste,
-                      form.Mn_LineDelete, form.Mn_LineSelect}),
-              "states");
+        QTEST(states(u"2"_s), "states");
+        QTEST(states(QString()), "states");
     }
 
     void rowPasteKeys_data() {
@@ -615,17 +625,16 @@ private slots:
 
     void rowPasteKeys() {
         QFETCH(QString, key);
-        FillTitles(1, 3);
+        QVERIFY(OpenRows(Titles(1, 3)));
         Clipboard().setText(u"a\tb\r\nc\td"_s);
         QVERIFY(GoTo(0, 2));
-        if (key == u"button"_s) {
-            Form().SB_LinePaste->click();
-        } else {
+        if (key == u"button"_s)
+            Button(u"SB_LinePaste"_s).click();
+        else
             Press(key);
-        }
         CompareRows(u"1=r1|||;2=a|b||;3=c|d||;4=r2|||;5=r3|||"_s);
         // A key that pasted rows is used up: no pick list drops down over the result.
-        QVERIFY(!Form().ComboCellEditor_Title->ComboControl()->DroppedDown());
+        QVERIFY(!CellEditor(u"ComboCellEditor_Title"_s).DroppedDown());
     }
 
     // Every paste command in cell and row mode, with room for the rows and with row 50 filled: a
@@ -650,15 +659,14 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, rowMode);
         QFETCH(bool, full);
-        Form().ED_Informer_Title->setText(u"喫茶ひなた"_s);
-        FillTitles(1, 3);
-        if (full) SetRow(50, u"last"_s);
+        TFeedDocument document;
+        document.Channel.Title = formtest::Cp(u"喫茶ひなた"_s);
+        QVERIFY(OpenRows(Titles(1, 3) + (full ? u";50=last"_s : QString()), document));
         Clipboard().setText(u"a\tb\r\nc\td\r\n"_s);
         QVERIFY(GoTo(0, 3));
         if (rowMode) Press(u"S-Down"_s);
         const std::string before = Document();
-        TFeedDocument expected = Form().DocumentFromControls();
-        Form().Modified = false;
+        TFeedDocument expected = Form().DocumentAsShown();
         const bool pastes = !rowMode && !full;
         const bool refuses = !rowMode && full;
         if (pastes) {
@@ -673,7 +681,7 @@ private slots:
 
         QCOMPARE(AnsweredTexts(), refuses ? QStringList{InsertRefused} : QStringList());
         QCOMPARE(Document(), pastes ? TableFileText(expected) : before);
-        QCOMPARE(Form().Modified, pastes);
+        QCOMPARE(Form().Modified(), pastes);
     }
 
     // A composition still open in a cell goes into that cell, whatever moves or ends the edit.
@@ -687,14 +695,14 @@ private slots:
         QTest::newRow("Tab") << u"Tab"_s << u""_s << spring;
         QTest::newRow("Down") << u"Down"_s << u""_s << spring;
         QTest::newRow("page change") << u"page"_s << u""_s << spring;
-        QTest::newRow("document read for a save") << u"save"_s << u""_s << spring;
+        QTest::newRow("save") << u"save"_s << u""_s << spring;
         QTest::newRow("closing the window") << u"close"_s << u""_s << spring;
     }
 
     void openCompositionStaysInItsCell() {
         QFETCH(QString, how);
         QFETCH(QString, before);
-        SetRow(5, before);
+        QVERIFY(OpenRows(u"5="_s + before));
         QVERIFY(GoTo(0, 5));
         Compose(u"桜の季節"_s);
         if (how == u"click"_s) {
@@ -702,9 +710,9 @@ private slots:
                               Grid().CellRect(0, 7).center());
             QCOMPARE(Grid().Row(), 7);
         } else if (how == u"page"_s) {
-            Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
+            ShowPage(Form(), TMiniForm::pgChannel);
         } else if (how == u"save"_s) {
-            Form().DocumentFromControls();
+            Save(Form());
         } else if (how == u"close"_s) {
             TMsgDlg::QueueAnswer(mrCancel);
             QVERIFY(!Form().close());
@@ -713,15 +721,18 @@ private slots:
             Press(how);
         }
         QTEST(Grid().CellQString(0, 5), "after");
-        QVERIFY(Form().Modified);
+        QCOMPARE(Form().Modified(), how != u"save"_s);
     }
 
     // A save reads a field's open conversion too: the menu that starts it does not end it.
     void openCompositionInAFieldIsSaved() {
-        FocusField(Form().ED_Informer_Title);
+        FocusField(Field(Form(), u"ED_Informer_Title"_s));
         Compose(u"喫茶ひなた"_s);
-        QCOMPARE(Form().DocumentFromControls().Channel.Title, formtest::Cp(u"喫茶ひなた"_s));
-        QCOMPARE(Form().ED_Informer_Title->text(), u"喫茶ひなた"_s);
+        Save(Form(), TempPath(u"news.tbl"_s));
+        TFeedDocument saved;
+        QVERIFY(LoadTableFile(saved, FileSystemPath(TempPath(u"news.tbl"_s))));
+        QCOMPARE(saved.Channel.Title, formtest::Cp(u"喫茶ひなた"_s));
+        QCOMPARE(Field(Form(), u"ED_Informer_Title"_s).text(), u"喫茶ひなた"_s);
     }
 
     // What an edit box or the row paste leaves out is named in the status bar.
@@ -748,20 +759,15 @@ private slots:
         QFETCH(QString, kept);
         const bool limitCase = input == u"東京都"_s;
         if (where == u"field"_s) {
-            FocusField(Form().ED_Informer_Title);
-            if (limitCase) Form().ED_Informer_Title->setText(QString(36, u'x'));
-            QInputMethodEvent commit;
-            commit.setCommitString(input);
-            QCoreApplication::sendEvent(Form().ED_Informer_Title, &commit);
-            QCOMPARE(Form().ED_Informer_Title->text(),
-                     (limitCase ? QString(36, u'x') : QString()) + kept);
+            TPaintEdit& field = Field(Form(), u"ED_Informer_Title"_s);
+            FocusField(field);
+            if (limitCase) QTest::keyClicks(&field, QString(36, u'x'));
+            Commit(field, input);
+            QCOMPARE(field.text(), (limitCase ? QString(36, u'x') : QString()) + kept);
         } else {
             QVERIFY(GoTo(0, 1));
-            QInputMethodEvent commit;
-            commit.setCommitString(input);
-            QCoreApplication::sendEvent(QApplication::focusWidget(), &commit);
-            Grid().EndCellEdit(false);
-            QCOMPARE(Grid().CellQString(0, 1), kept);
+            Commit(*QApplication::focusWidget(), input);
+            QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), kept);
         }
         QCOMPARE(Form().StatusText(1), message);
         // The next edit clears the message.
@@ -816,10 +822,9 @@ private slots:
         QFETCH(QString, where);
         QFETCH(QString, clipboard);
         QFETCH(QString, answer);
-        FillTitles(1, 16);
+        QVERIFY(OpenRows(Titles(1, 16)));
         QVERIFY(GoTo(where == u"cell"_s ? icDescription : icTitle, 17));
         Clipboard().setText(clipboard);
-        Form().Modified = false;
         QStringList buttons;
         if (answer == u"Enter"_s) {
             // The box as the user meets it, Enter pressed as soon as it is up.
@@ -834,7 +839,7 @@ private slots:
                 QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
             });
             poll.start(10);
-            Form().EditCommand(TMiniForm::TEditCommand::Paste);
+            Press(u"C-V"_s);
             formtest::FailOnUnexpectedBoxes();
             buttons.sort();
             QCOMPARE(buttons, QStringList({u"キャンセル"_s, u"貼り付ける"_s}));
@@ -842,41 +847,42 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(&Form()));
         } else {
             TMsgDlg::QueueAnswer(answer == u"paste"_s ? mrOk : mrCancel);
-            Form().EditCommand(TMiniForm::TEditCommand::Paste);
+            Press(u"C-V"_s);
             QTEST(AnsweredTexts().join(u'/'), "asked");
         }
         QVERIFY(GoTo(icTitle, 1));
         QFETCH(QString, rows);
         CompareRows(rows);
-        QCOMPARE(Form().Modified, answer == u"paste"_s);
+        QCOMPARE(Form().Modified(), answer == u"paste"_s);
     }
 
     void keyboardMenuKeepsTheCellEditor() {
         QVERIFY(GoTo(0, 2));
         QWidget* editor = QApplication::focusWidget();
         QVERIFY(editor && editor->isVisible());
+        auto& menu = Control<QMenu>(u"Edit1"_s);
         QTest::keyClick(editor, Qt::Key_E, Qt::AltModifier);
-        QTRY_VERIFY(Form().Edit1->isVisible());
-        QTest::keyClick(Form().Edit1, Qt::Key_Escape);
+        QTRY_VERIFY(menu.isVisible());
+        QTest::keyClick(&menu, Qt::Key_Escape);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QTRY_VERIFY(!Form().Edit1->isVisible());
+        QTRY_VERIFY(!menu.isVisible());
         QVERIFY(editor->isVisible());
         QTRY_COMPARE(QApplication::focusWidget(), editor);
 
         // A command chosen from the menu by keys works on the cell editor it came from.
-        FillTitles(1, 3);
+        QVERIFY(OpenRows(Titles(1, 3)));
         Clipboard().setText(u"a\tb\r\n"_s);
         QVERIFY(GoTo(0, 2));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
-        QTRY_VERIFY(Form().Edit1->isVisible());
-        QTest::keyClick(Form().Edit1, Qt::Key_P);
+        QTRY_VERIFY(menu.isVisible());
+        QTest::keyClick(&menu, Qt::Key_P);
         CompareRows(u"1=r1|||;2=a|b||;3=r2|||;4=r3|||"_s);
     }
 
     void itemsPageTakesTheKeyboard() {
-        Form().PageControl->setCurrentIndex(TMiniForm::pgChannel);
+        ShowPage(Form(), TMiniForm::pgChannel);
         QTRY_VERIFY(!Grid().isAncestorOf(QApplication::focusWidget()));
-        Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
+        ShowPage(Form(), TMiniForm::pgItems);
         QTRY_VERIFY(Grid().isAncestorOf(QApplication::focusWidget()) ||
                     QApplication::focusWidget() == &Grid());
     }
@@ -890,21 +896,20 @@ private slots:
 
     void copyKeysInRowMode() {
         QFETCH(QString, key);
-        SetRow(4, u"a|b|c|d"_s);
+        QVERIFY(OpenRows(u"4=a|b|c|d"_s));
         // The edit menu last opened over an empty field, where copy is off.
-        FocusField(Form().ED_Informer_Title);
-        emit Form().Edit1->aboutToShow();
-        QVERIFY(!Form().Mn_LineCopy2->isEnabled());
-        Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
+        FocusField(Field(Form(), u"ED_Informer_Title"_s));
+        OpenMenu(Form(), u"Edit1"_s);
+        QVERIFY(!Action(u"Mn_LineCopy2"_s).isEnabled());
         QVERIFY(GoTo(0, 4));
         Press(u"S-Down"_s);
         if (key == u"button"_s)
-            Form().SB_LineIns->click();
+            Button(u"SB_LineIns"_s).click();
         else
             Press(key);
         QCOMPARE(Clipboard().text(), u"a\tb\tc\td\r\n"_s);
         CompareRows(u"4=a|b|c|d"_s);
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
     }
 
     void mousePressLeavesRowMode() {
@@ -912,9 +917,9 @@ private slots:
         Press(u"S-Down S-Down"_s);
         const QRect cell = Grid().CellRect(1, 5);
         QTest::mouseClick(Grid().viewport(), Qt::RightButton, {}, cell.center());
-        QVERIFY(Form().RowMode);
+        QVERIFY(RowsSelected());
         QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, cell.center());
-        QVERIFY(!Form().RowMode);
+        QVERIFY(!RowsSelected());
         QCOMPARE(Grid().Row(), 5);
         QCOMPARE(Grid().Col(), 1);
         QCOMPARE(Grid().Selection(), (TGridRect{1, 5, 1, 5}));
@@ -927,9 +932,9 @@ private slots:
             lines += u"t%1\t2005/1/%1\r\n"_s.arg(row);
         Clipboard().setText(lines);
         QApplication::processEvents(); // what the clipboard's change repaints
-        TPaintCounter counter(*Form().ComboCellEditor_Title->ComboControl());
+        TPaintCounter counter(CellEditor(u"ComboCellEditor_Title"_s));
         Grid().viewport()->installEventFilter(&counter);
-        QVERIFY(Form().EditCommand(TMiniForm::TEditCommand::Paste));
+        Press(u"C-V"_s);
         QTRY_VERIFY(counter.Count > 0);
         QApplication::processEvents(); // a second paint would have been asked for by now
         QCOMPARE(counter.Count, 1);
@@ -982,7 +987,7 @@ private slots:
         QFETCH(QString, how);
         QFETCH(QString, step);
         QFETCH(QString, status);
-        FillTitles(1, 5);
+        QVERIFY(OpenRows(Titles(1, 5)));
         Clipboard().setText(u"p\t2024/7/8"_s);
         const std::string before = Document();
         QVERIFY(GoTo(0, 2));
@@ -992,42 +997,44 @@ private slots:
             QTest::keyClicks(QApplication::focusWidget(), u"new"_s);
             Press(u"Return"_s);
         } else if (how == u"finding"_s) {
-            Form().GoToFinding({TFindingSeverity::Warning, 2, icDate, {}, {}});
+            Trigger(Form(), u"Mn_FeedCheck"_s);
+            QVERIFY(DoubleClickFinding(Control<TFeedCheckList>(u"FeedCheckList"_s), u"2行目"_s,
+                                       u"日付"_s));
             QTRY_VERIFY(qobject_cast<TComboInplace*>(QApplication::focusWidget()));
             QTest::keyClicks(QApplication::focusWidget(), u"2024-01-02"_s);
             Press(u"Return"_s);
         } else if (how == u"field"_s) {
-            FocusField(Form().ED_Informer_Setumei);
-            QTest::keyClicks(Form().ED_Informer_Setumei, u"x"_s);
-            Form().PageControl->setCurrentIndex(TMiniForm::pgItems);
+            TPaintEdit& field = Field(Form(), u"ED_Informer_Setumei"_s);
+            FocusField(field);
+            QTest::keyClicks(&field, u"x"_s);
+            ShowPage(Form(), TMiniForm::pgItems);
         } else if (how == u"check"_s) {
-            Form().CB_AutoData->click();
+            Control<QCheckBox>(u"CB_AutoData"_s).click();
         } else if (how == u"radio"_s) {
-            QTest::mouseClick(Form().RadioGroup_Ext->findChildren<QAbstractButton*>().at(1),
-                              Qt::LeftButton);
+            ClickExtension(Form(), 1);
         } else {
             Press(how);
         }
         const std::string after = Document();
         QVERIFY(after != before);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
         QCOMPARE(Form().StatusText(1), status);
-        emit Form().Edit1->aboutToShow();
-        QCOMPARE(Form().Mn_LineUndo2->text(), u"元に戻す: %1(&U)"_s.arg(step));
+        OpenMenu(Form(), u"Edit1"_s);
+        QCOMPARE(Action(u"Mn_LineUndo2"_s).text(), u"元に戻す: %1(&U)"_s.arg(step));
 
         // Undo works in row mode too.
         QVERIFY(GoTo(0, 1));
         Press(u"S-Down C-Z"_s);
         QCOMPARE(Document(), before);
-        QVERIFY(!Form().Modified);
-        emit Form().PopupMenu->aboutToShow();
-        QCOMPARE(Form().Mn_LineRedo->text(), u"やり直し: %1(&R)"_s.arg(step));
+        QVERIFY(!Form().Modified());
+        OpenMenu(Form(), u"PopupMenu"_s);
+        QCOMPARE(Action(u"Mn_LineRedo"_s).text(), u"やり直し: %1(&R)"_s.arg(step));
         Press(u"C-Y"_s);
         QCOMPARE(Document(), after);
-        QVERIFY(Form().Modified);
+        QVERIFY(Form().Modified());
         Press(u"C-Z CS-Z"_s);
         QCOMPARE(Document(), after);
-        QCOMPARE(Form().UndoStack->count(), 1);
+        QCOMPARE(Control<QUndoStack>(u"UndoStack"_s).count(), 1);
     }
 
     // Ctrl+Z first takes back what the cell editor holds and has not committed, then the
@@ -1045,7 +1052,7 @@ private slots:
         QCOMPARE(Grid().CellQString(0, 1), u"one"_s);
         Press(u"C-Z"_s);
         QCOMPARE(Grid().CellQString(0, 1), QString());
-        QVERIFY(Form().UndoStack->canRedo());
+        QVERIFY(Control<QUndoStack>(u"UndoStack"_s).canRedo());
     }
 
     // Loading a file and 新規 start a new history; undoing back to the save clears Modified.
@@ -1053,20 +1060,21 @@ private slots:
         QVERIFY(GoTo(0, 1));
         QTest::keyClicks(QApplication::focusWidget(), u"one"_s);
         Press(u"Return"_s);
-        const QString path = dir_->filePath(u"news.tbl"_s);
-        Form().FileName = path.toStdString();
-        TMsgDlg::QueueAnswer(mrOk);
-        Form().SaveDocument(false);
-        QVERIFY(!Form().Modified);
+        const QString path = TempPath(u"news.tbl"_s);
+        Save(Form(), path);
+        QVERIFY(!Form().Modified());
         QVERIFY(GoTo(0, 2));
         QTest::keyClicks(QApplication::focusWidget(), u"two"_s);
         Press(u"Return C-Z"_s);
-        QVERIFY(!Form().Modified);
+        QVERIFY(!Form().Modified());
         Press(u"C-Z"_s);
-        QVERIFY(Form().Modified);
-        QVERIFY(Form().LoadTableFile(path.toStdString()));
-        QVERIFY(!Form().UndoStack->canUndo() && !Form().UndoStack->canRedo());
-        QVERIFY(!Form().Modified);
+        QVERIFY(Form().Modified());
+        TMsgDlg::QueueAnswer(mrNo);
+        QVERIFY(OpenTable(Form(), path));
+        AnsweredTexts();
+        const auto& history = Control<QUndoStack>(u"UndoStack"_s);
+        QVERIFY(!history.canUndo() && !history.canRedo());
+        QVERIFY(!Form().Modified());
     }
 };
 

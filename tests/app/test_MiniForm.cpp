@@ -8,9 +8,7 @@
 #include "dialogs/L_Dialog.h"
 #include "document/TableFile.h"
 #include "text/CodePage.h"
-#include "widgets/Cp932Text.h"
 #include "widgets/L_CCmbo.h"
-#include "widgets/L_EdtPos.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -19,30 +17,15 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTabWidget>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using namespace formtest;
 
 namespace {
-
-std::string Cp(const QString& text) {
-    return ToCp932(text);
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A document with a channel title longer than its field's limit and two entries around a gap.
 TFeedDocument SampleDocument() {
@@ -59,20 +42,6 @@ TFeedDocument SampleDocument() {
     return document;
 }
 
-QStringList AnsweredTexts() {
-    QStringList texts;
-    for (const TMsgDlgRecord& box : TMsgDlg::TakeAnsweredBoxes())
-        texts << box.Text;
-    return texts;
-}
-
-// Types committed text as an input method does, which is how Japanese reaches a box.
-void CommitText(QWidget* widget, const QString& text) {
-    QInputMethodEvent event;
-    event.setCommitString(text);
-    QApplication::sendEvent(widget, &event);
-}
-
 const QString HtmlQuestion = u"HTMLファイルから新着情報を抽出しますか？"_s;
 
 } // namespace
@@ -82,17 +51,10 @@ class TestMiniForm : public formtest::TWindowTest {
 
 private:
     // Shows the window and waits for the start-up timer to finish.
-    static bool StartUp(TMiniForm& form, const QStringList& params = {}) {
-        form.CommandLineParams = params;
+    static bool StartUp(TMiniForm& form) {
         QSignalSpy finished(&form, &TMiniForm::StartupFinished);
         form.show();
         return finished.wait(5000);
-    }
-
-    QString WriteTable(const QString& name, const TFeedDocument& document) const {
-        const QString path = TempPath(name);
-        WriteAll(path, QByteArray::fromStdString(TableFileText(document)));
-        return path;
     }
 
     void WriteSettings(const QByteArray& text) const {
@@ -104,17 +66,16 @@ private:
                "\r\nDefFileName=" + QFile::encodeName(fileName) + "\r\n";
     }
 
-    // Moves the grid's current cell as a click does: the open editor ends, the cell's starts.
-    static bool MoveToCell(TMiniForm& form, int col, int row) {
-        form.XStringGrid->EndCellEdit(true);
-        form.XStringGrid->FocusWithoutEditing();
-        return form.XStringGrid->FocusCell(col, row, true);
-    }
-
     static bool ItemRowsEmpty(TMiniForm& form) {
-        const TFeedDocument document = form.DocumentFromControls();
+        const TFeedDocument document = form.DocumentAsShown();
         return std::all_of(document.Items.begin(), document.Items.end(),
                            [](const TFeedItem& item) { return item.IsEmpty(); });
+    }
+
+    // 機能 > 起動時に最後に編集したファイルを開く is checked, as the menu shows it.
+    static bool ReopensLastFile(TMiniForm& form) {
+        OpenMenu(form, u"Commands1"_s);
+        return Child<QAction>(form, u"Mn_LastOpen"_s).isChecked();
     }
 
     static QString DefaultTable() { return QString::fromStdString(UserPlaces().DefaultTableFile); }
@@ -134,10 +95,10 @@ private slots:
 
     void freshWindow() {
         TMiniForm form;
-        const TFeedDocument document = form.DocumentFromControls();
-        QVERIFY(form.CB_AutoData->isChecked());
-        QVERIFY(form.CB_AutoAddress->isChecked());
-        QCOMPARE(form.RadioGroup_Ext->ItemIndex(), 0);
+        const TFeedDocument document = form.DocumentAsShown();
+        QVERIFY(Child<QCheckBox>(form, u"CB_AutoData"_s).isChecked());
+        QVERIFY(Child<QCheckBox>(form, u"CB_AutoAddress"_s).isChecked());
+        QCOMPARE(Child<TRadioGroup>(form, u"RadioGroup_Ext"_s).ItemIndex(), 0);
         for (const std::string* field :
              {&document.Channel.Title, &document.Channel.HomeAddress, &document.Channel.Description,
               &document.Channel.FeedAddress, &document.Channel.LogoTitle,
@@ -146,49 +107,41 @@ private slots:
             QCOMPARE(*field, std::string());
         QVERIFY(ItemRowsEmpty(form));
         QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
-        QVERIFY(!form.Modified);
-        QVERIFY(form.FileName.empty());
+        QVERIFY(!form.Modified());
+        QVERIFY(form.FileName().empty());
 
-        QCOMPARE(form.XStringGrid->RowCount(), 51);
-        QCOMPARE(form.XStringGrid->ColCount(), 4);
+        const TXStringGrid& grid = GridOf(form);
+        QCOMPARE(grid.RowCount(), 51);
+        QCOMPARE(grid.ColCount(), 4);
         const QStringList captions{u"タイトル(必須 100バイト以内)"_s, u"日付(任意)"_s,
                                    u"アドレス(必須 http://から入力)"_s,
                                    u"説明文(任意 400バイト以内)"_s};
         const std::array widths{400, 90, 400, 400};
         for (int col = 0; col < 4; ++col) {
-            QCOMPARE(form.XStringGrid->CellQString(col, 0), captions[col]);
-            QCOMPARE(form.XStringGrid->ColWidths(col), widths[static_cast<size_t>(col)]);
+            QCOMPARE(grid.CellQString(col, 0), captions[col]);
+            QCOMPARE(grid.ColWidths(col), widths[static_cast<size_t>(col)]);
         }
     }
 
     void caption_data() {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QString>("change"); // "flag" sets Modified, "typing" edits the title
+        QTest::addColumn<QString>("fileName"); // the table file opened; empty: none
+        QTest::addColumn<bool>("typed");       // into the title
         QTest::addColumn<QString>("caption");
-        QTest::newRow("new") << ""
-                             << "" << u"Orvane Lite版"_s;
-        QTest::newRow("new, modified") << ""
-                                       << "flag" << u"*Orvane Lite版"_s;
-        QTest::newRow("named") << "/site/news.tbl"
-                               << "" << u"Orvane Lite版 [news]"_s;
-        QTest::newRow("named, modified") << "/site/news.tbl"
-                                         << "flag" << u"Orvane Lite版 [*news]"_s;
-        QTest::newRow("named, typed into") << "/site/news.tbl"
-                                           << "typing" << u"Orvane Lite版 [*news]"_s;
+        QTest::newRow("new") << "" << false << u"Orvane Lite版"_s;
+        QTest::newRow("new, typed into") << "" << true << u"*Orvane Lite版"_s;
+        QTest::newRow("named") << "news.tbl" << false << u"Orvane Lite版 [news]"_s;
+        QTest::newRow("named, typed into") << "news.tbl" << true << u"Orvane Lite版 [*news]"_s;
         QTest::newRow("Japanese name")
-            << u"/サイト/ニュース.tbl"_s << "" << u"Orvane Lite版 [ニュース]"_s;
-        QTest::newRow("two dots") << "/site/news.old.tbl"
-                                  << "" << u"Orvane Lite版 [news.old]"_s;
+            << u"ニュース.tbl"_s << false << u"Orvane Lite版 [ニュース]"_s;
+        QTest::newRow("two dots") << "news.old.tbl" << false << u"Orvane Lite版 [news.old]"_s;
     }
 
     void caption() {
         QFETCH(QString, fileName);
-        QFETCH(QString, change);
+        QFETCH(bool, typed);
         TMiniForm form;
-        form.FileName = FileSystemPath(fileName);
-        form.UpdateCaption();
-        if (change == u"flag") form.SetModified(true);
-        if (change == u"typing") QTest::keyClicks(form.ED_Informer_Title, u"a"_s);
+        if (!fileName.isEmpty()) QVERIFY(OpenDocument(form, TempPath(fileName), {}));
+        if (typed) QTest::keyClicks(&Field(form, u"ED_Informer_Title"_s), u"a"_s);
         QTEST(form.windowTitle(), "caption");
     }
 
@@ -217,29 +170,27 @@ private slots:
         edit->setFocus();
         QTest::keyClicks(edit, QString(limit + 5, u'a'));
         QCOMPARE(int(edit->TextCp932().size()), limit);
-        const QByteArray table =
-            QByteArray::fromStdString(TableFileText(form.DocumentFromControls()));
+        const QByteArray table = QByteArray::fromStdString(TableFileText(form.DocumentAsShown()));
         QCOMPARE(table.split('\n').at(line - 1), QByteArray(limit, 'a') + '\r');
 
         // Double-byte characters: only whole ones that fit, and an odd limit leaves a byte free.
         edit->clear();
-        CommitText(edit, QString(limit, u'新'));
+        Commit(*edit, QString(limit, u'新'));
         QCOMPARE(edit->text(), QString(limit / 2, u'新'));
-        QVERIFY(form.Modified);
+        QVERIFY(form.Modified());
     }
 
     void loadedTitleIsNotCut() {
         TMiniForm form;
         const TFeedDocument document = SampleDocument();
-        const QString path = WriteTable(u"news.tbl"_s, document);
-        QVERIFY(form.LoadTableFile(path.toStdString()));
-        QCOMPARE(form.ED_Informer_Title->TextCp932(), document.Channel.Title);
+        QVERIFY(OpenTable(form, WriteTable(u"news.tbl"_s, document)));
+        QCOMPARE(Field(form, u"ED_Informer_Title"_s).TextCp932(), document.Channel.Title);
         QVERIFY(document.Channel.Title.size() > 40);
-        QVERIFY(!form.Modified);
+        QVERIFY(!form.Modified());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
-        QCOMPARE(form.RadioGroup_Ext->ItemIndex(), 1);
-        QVERIFY(!form.CB_AutoData->isChecked());
-        const TFeedDocument shown = form.DocumentFromControls();
+        QCOMPARE(Child<TRadioGroup>(form, u"RadioGroup_Ext"_s).ItemIndex(), 1);
+        QVERIFY(!Child<QCheckBox>(form, u"CB_AutoData"_s).isChecked());
+        const TFeedDocument shown = form.DocumentAsShown();
         QCOMPARE(shown.Row(1).Title, document.Row(1).Title);
         QVERIFY(shown.Row(2).IsEmpty());
         QCOMPARE(shown.Row(3).Description, std::string("Chestnuts"));
@@ -249,24 +200,26 @@ private slots:
     void missingFileLeavesWindowAsItWas() {
         TMiniForm form;
         const QString path = WriteTable(u"news.tbl"_s, SampleDocument());
-        QVERIFY(form.LoadTableFile(path.toStdString()));
+        QVERIFY(OpenTable(form, path));
         TMsgDlg::QueueAnswer(mrOk);
-        QVERIFY(!form.LoadTableFile(TempPath(u"gone.tbl"_s).toStdString()));
+        QVERIFY(!OpenTable(form, TempPath(u"gone.tbl"_s)));
         QCOMPARE(AnsweredTexts(), QStringList{u"テーブルファイルを読み込むことができません。\r\n"
                                               u"ファイルまたはフォルダが見つかりません。"_s});
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
-        QCOMPARE(form.FileName, path.toStdString());
-        QCOMPARE(form.DocumentFromControls().Row(3).Title, std::string("Autumn menu"));
+        QCOMPARE(form.FileName(), path.toStdString());
+        QCOMPARE(form.DocumentAsShown().Row(3).Title, std::string("Autumn menu"));
     }
 
-    void resetEmptiesEverything() {
+    void newEmptiesEverything() {
         TMiniForm form;
-        QVERIFY(form.LoadTableFile(WriteTable(u"news.tbl"_s, SampleDocument()).toStdString()));
-        form.Modified = true;
-        form.ResetDocument(false);
-        QCOMPARE(TableFileText(form.DocumentFromControls()), TableFileText(TFeedDocument()));
-        QVERIFY(!form.Modified);
-        QVERIFY(form.FileName.empty());
+        QVERIFY(OpenTable(form, WriteTable(u"news.tbl"_s, SampleDocument())));
+        QTest::keyClicks(&Field(form, u"ED_Informer_Setumei"_s), u"x"_s);
+        TMsgDlg::QueueAnswer(mrNo);
+        Trigger(form, u"N2"_s);
+        QCOMPARE(AnsweredTexts(), QStringList{u"「news」への変更を保存しますか？"_s});
+        QCOMPARE(TableFileText(form.DocumentAsShown()), TableFileText(TFeedDocument()));
+        QVERIFY(!form.Modified());
+        QVERIFY(form.FileName().empty());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
     }
 
@@ -286,9 +239,9 @@ private slots:
         QFETCH(bool, erased);
         TMiniForm form;
         form.show();
-        form.PageControl->setCurrentIndex(TMiniForm::pgChannel);
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(!form.Modified);
+        ShowPage(form, TMiniForm::pgChannel);
+        QVERIFY(!form.Modified());
         auto* widget = form.findChild<QWidget*>(control);
         QVERIFY(widget);
         if (auto* edit = qobject_cast<TPaintEdit*>(widget); edit && control.contains("Informer"))
@@ -300,10 +253,11 @@ private slots:
         if (erased) {
             QTest::keyClick(widget, Qt::Key_Backspace);
             QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
-            form.ED_Informer_Title->setFocus();
-            QTRY_VERIFY(form.ED_Informer_Title->hasFocus());
+            TPaintEdit& title = Field(form, u"ED_Informer_Title"_s);
+            title.setFocus();
+            QTRY_VERIFY(title.hasFocus());
         }
-        QCOMPARE(form.Modified, !erased);
+        QCOMPARE(form.Modified(), !erased);
         QCOMPARE(form.windowTitle().startsWith(u'*'), !erased);
     }
 
@@ -311,28 +265,27 @@ private slots:
         TMiniForm form;
         QVERIFY(StartUp(form));
         // A save folder that does not exist leaves the feed without a name.
-        form.ED_Informer_RssAddress->setText(u"http://hinata.example/news/"_s);
-        form.Edit_RssSave->setText(TempPath(u"missing"_s));
-        form.PageControl->setCurrentIndex(TMiniForm::pgConfirm);
-        QVERIFY(form.Memo->toPlainText().contains(u"news/[ファイル名未解決]\""_s));
-        QVERIFY(form.Memo->toPlainText().startsWith(u"<?xml"_s));
-        QCOMPARE(form.Memo->textCursor().position(), 0);
+        TPaintEdit& saveFolder = Field(form, u"Edit_RssSave"_s);
+        const auto& memo = Child<QPlainTextEdit>(form, u"Memo"_s);
+        Type(Field(form, u"ED_Informer_RssAddress"_s), u"http://hinata.example/news/"_s);
+        Type(saveFolder, TempPath(u"missing"_s));
+        ShowPage(form, TMiniForm::pgConfirm);
+        QVERIFY(memo.toPlainText().contains(u"news/[ファイル名未解決]\""_s));
+        QVERIFY(memo.toPlainText().startsWith(u"<?xml"_s));
+        QCOMPARE(memo.textCursor().position(), 0);
 
         // An edit still open in the grid is part of the feed.
-        form.Edit_RssSave->clear();
-        form.FileName = TempPath(u"News.tbl"_s).toStdString();
-        form.PageControl->setCurrentIndex(TMiniForm::pgItems);
-        QVERIFY(MoveToCell(form, 0, 1));
-        QWidget* editor = form.ComboCellEditor_Title->ComboControl();
-        QTRY_VERIFY(editor->hasFocus());
-        QTest::keyClicks(editor, u"Opening day"_s);
-        form.PageControl->setCurrentIndex(TMiniForm::pgConfirm);
-        const QString feed = form.Memo->toPlainText();
+        Retype(saveFolder, {});
+        Save(form, TempPath(u"News.tbl"_s));
+        QVERIFY(GoToCell(form, 0, 1));
+        QTest::keyClicks(QApplication::focusWidget(), u"Opening day"_s);
+        ShowPage(form, TMiniForm::pgConfirm);
+        const QString feed = memo.toPlainText();
         QVERIFY(feed.contains(u"<title>Opening day</title>"_s));
         QVERIFY(feed.contains(u"http://hinata.example/news/news.rdf\""_s));
         QVERIFY(!feed.contains(u"[ファイル名未解決]"_s));
-        QCOMPARE(form.XStringGrid->Cells(0, 1), std::string("Opening day"));
-        QVERIFY(form.Modified);
+        QCOMPARE(GridOf(form).Cells(0, 1), std::string("Opening day"));
+        QVERIFY(form.Modified());
     }
 
     void wheel_data() {
@@ -356,13 +309,13 @@ private slots:
         QFETCH(int, delta);
         TMiniForm form;
         QVERIFY(StartUp(form));
-        TXStringGrid* grid = form.XStringGrid;
-        QVERIFY(MoveToCell(form, 1, startRow));
+        TXStringGrid* grid = &GridOf(form);
+        QVERIFY(GoToCell(form, 1, startRow));
         // Column 0 of the top body row: never under the cell editor, which is in column 1.
         QWidget* target = grid->viewport();
         QPoint at(10, 10);
         if (over == "editor") {
-            target = form.ComboCellEditor_Date->ComboControl();
+            target = Child<TComboCellEditor>(form, u"ComboCellEditor_Date"_s).ComboControl();
             QTRY_VERIFY(target->isVisible());
             at = target->rect().center();
         } else if (over == "header") {
@@ -371,7 +324,7 @@ private slots:
             QVERIFY(target && target != grid->viewport());
             at = target->mapFrom(grid, at);
         } else if (over == "toolbar") {
-            target = form.Label9;
+            target = &Child(form, u"Label9"_s);
             at = target->rect().center();
         }
         QCursor::setPos(target->mapToGlobal(at));
@@ -386,13 +339,14 @@ private slots:
     void startWithoutSettingsFile() {
         TMiniForm form;
         QVERIFY(StartUp(form));
-        QCOMPARE(form.PageControl->currentIndex(), int(TMiniForm::pgItems));
-        QVERIFY(form.OpenLastFile);
-        QVERIFY(form.FileName.empty());
+        QCOMPARE(CurrentPage(form), int(TMiniForm::pgItems));
+        QVERIFY(ReopensLastFile(form));
+        QVERIFY(form.FileName().empty());
         QVERIFY(ItemRowsEmpty(form));
         QCOMPARE(form.windowTitle(), u"Orvane Lite版"_s);
-        QVERIFY(form.Version->text().startsWith(u"ver."_s));
-        QVERIFY(form.Version->text() != u"ver.0.00"_s);
+        const QString version = Child<QLabel>(form, u"Version"_s).text();
+        QVERIFY(version.startsWith(u"ver."_s));
+        QVERIFY(version != u"ver.0.00"_s);
         QCOMPARE(AnsweredTexts(), QStringList());
     }
 
@@ -417,15 +371,16 @@ private slots:
         if (reported) TMsgDlg::QueueAnswer(mrOk);
         TMiniForm form;
         QVERIFY(StartUp(form));
-        QCOMPARE(form.OpenLastFile, lastOpen);
-        QCOMPARE(form.FileName, loaded ? path.toStdString() : std::string());
-        QCOMPARE(form.ED_Informer_Title->TextCp932() == SampleDocument().Channel.Title, loaded);
-        QVERIFY(!form.Modified);
+        QCOMPARE(ReopensLastFile(form), lastOpen);
+        QCOMPARE(form.FileName(), loaded ? path.toStdString() : std::string());
+        QCOMPARE(Field(form, u"ED_Informer_Title"_s).TextCp932() == SampleDocument().Channel.Title,
+                 loaded);
+        QVERIFY(!form.Modified());
         QTEST(form.windowTitle(), "caption");
         QCOMPARE(AnsweredTexts(),
                  reported ? QStringList{u"前回編集したファイルが見つかりません。\r\n"_s + path}
                           : QStringList());
-        QVERIFY(form.XStringGrid->hasFocus() || form.XStringGrid->ActiveCellEditor());
+        QVERIFY(GridOf(form).hasFocus() || GridOf(form).ActiveCellEditor());
     }
 
     void htmlOnCommandLine_data() {
@@ -448,12 +403,11 @@ private slots:
         if (page.startsWith(u"folder"_s)) QVERIFY(QDir().mkdir(path));
         WriteSettings(LastOpenSettings(true, WriteTable(u"last.tbl"_s, SampleDocument())));
         if (asked) TMsgDlg::QueueAnswer(mrCancel);
-        TMiniForm form;
-        QVERIFY(StartUp(form, {u"--verbose"_s, path}));
+        TMiniForm form({u"--verbose"_s, path});
+        QVERIFY(StartUp(form));
         QCOMPARE(AnsweredTexts(), asked ? QStringList{HtmlQuestion} : QStringList());
         const std::string defaultTable = UserPlaces().DefaultTableFile;
-        QCOMPARE(form.FileName, asked ? defaultTable : TempPath(u"last.tbl"_s).toStdString());
-        QCOMPARE(form.ImportFileName, asked ? path.toStdString() : std::string());
+        QCOMPARE(form.FileName(), asked ? defaultTable : TempPath(u"last.tbl"_s).toStdString());
     }
 
     // A file named on the command line (as the desktop entry's %f does) is opened instead of the
@@ -491,16 +445,16 @@ private slots:
         WriteSettings(LastOpenSettings(true, WriteTable(u"last.tbl"_s, last)));
         if (!reason.isEmpty()) TMsgDlg::QueueAnswer(mrOk);
 
-        TMiniForm form;
-        QVERIFY(StartUp(form, {u"--verbose"_s, path}));
+        TMiniForm form({u"--verbose"_s, path});
+        QVERIFY(StartUp(form));
 
         const bool loaded = reason.isEmpty();
         QCOMPARE(AnsweredTexts(),
                  loaded
                      ? QStringList()
                      : QStringList{u"テーブルファイルを読み込むことができません。\r\n"_s + reason});
-        QCOMPARE(form.FileName, loaded ? FileSystemPath(path) : std::string());
-        QCOMPARE(TableFileText(form.DocumentFromControls()),
+        QCOMPARE(form.FileName(), loaded ? FileSystemPath(path) : std::string());
+        QCOMPARE(TableFileText(form.DocumentAsShown()),
                  TableFileText(loaded ? SampleDocument() : TFeedDocument()));
         QCOMPARE(form.windowTitle(), loaded ? u"Orvane Lite版 [news]"_s : u"Orvane Lite版"_s);
     }
@@ -525,12 +479,12 @@ private slots:
         if (QTest::currentTestFailed()) return;
         TMsgDlg::QueueAnswer(answer);
 
-        TMiniForm form;
-        QVERIFY(StartUp(form, {TempPath(u"news.html"_s)}));
+        TMiniForm form({TempPath(u"news.html"_s)});
+        QVERIFY(StartUp(form));
         QCOMPARE(AnsweredTexts(), QStringList{HtmlQuestion});
-        QCOMPARE(form.ED_Informer_Title->TextCp932(), document.Channel.Title);
+        QCOMPARE(Field(form, u"ED_Informer_Title"_s).TextCp932(), document.Channel.Title);
         QCOMPARE(ItemRowsEmpty(form), answer == mrYes);
-        QVERIFY(!form.Modified);
+        QVERIFY(!form.Modified());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [orvanix]"_s);
     }
 
@@ -541,7 +495,7 @@ private slots:
         const auto removeTable = qScopeGuard([] { QFile::remove(DefaultTable()); });
         WriteHtmlStart(SampleDocument(), true);
         if (QTest::currentTestFailed()) return;
-        TMiniForm form;
+        TMiniForm form({TempPath(u"news.html"_s)});
         QImage onScreen, painted;
         TMsgDlg::SetUnqueuedBoxHandler([&](const TMsgDlgRecord& box) {
             if (box.Text == HtmlQuestion) {
@@ -552,7 +506,7 @@ private slots:
         });
         const auto restoreHandler = qScopeGuard([] { formtest::FailOnUnexpectedBoxes(); });
 
-        QVERIFY(StartUp(form, {TempPath(u"news.html"_s)}));
+        QVERIFY(StartUp(form));
         QVERIFY(!painted.isNull());
         QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32),
                  painted.convertToFormat(QImage::Format_RGB32));
@@ -562,8 +516,8 @@ private slots:
         const QString ini = QString::fromStdString(IniFileName);
         TMiniForm form;
         QVERIFY(StartUp(form));
-        form.ED_Informer_Title->setText(u"変更"_s);
-        QVERIFY(form.Modified);
+        Type(Field(form, u"ED_Informer_Title"_s), u"変更"_s);
+        QVERIFY(form.Modified());
 
         TMsgDlg::QueueAnswer(mrCancel);
         QVERIFY(!form.close());
@@ -571,7 +525,7 @@ private slots:
         QVERIFY(form.isVisible());
         QVERIFY(!QFile::exists(ini));
 
-        form.XStringGrid->SetColWidths(1, 120);
+        GridOf(form).SetColWidths(1, 120);
         TMsgDlg::QueueAnswer(mrNo);
         QVERIFY(form.close());
         AnsweredTexts();
@@ -600,17 +554,17 @@ private slots:
         {
             TMiniForm form;
             QVERIFY(StartUp(form));
-            QVERIFY(form.LoadTableFile(table.toStdString()));
-            form.XStringGrid->SetColWidths(3, 250);
-            form.Mn_LastOpen->trigger();
-            QVERIFY(!form.OpenLastFile);
-            form.Mn_LastOpen->trigger();
+            QVERIFY(OpenTable(form, table));
+            GridOf(form).SetColWidths(3, 250);
+            Trigger(form, u"Mn_LastOpen"_s);
+            QVERIFY(!ReopensLastFile(form));
+            Trigger(form, u"Mn_LastOpen"_s);
             QVERIFY(form.close());
         }
         TMiniForm form;
         QVERIFY(StartUp(form));
-        QCOMPARE(form.XStringGrid->ColWidths(3), 250);
-        QCOMPARE(form.FileName, table.toStdString());
+        QCOMPARE(GridOf(form).ColWidths(3), 250);
+        QCOMPARE(form.FileName(), table.toStdString());
         QCOMPARE(form.windowTitle(), u"Orvane Lite版 [news]"_s);
     }
 
@@ -631,28 +585,21 @@ private slots:
         const QString working = QDir::currentPath();
         const auto restoreWorking = qScopeGuard([&] { QDir::setCurrent(working); });
         QDir::setCurrent(TempPath(QString()));
-        auto form = std::make_unique<TMiniForm>();
-        QVERIFY(StartUp(*form, how == u"command line"_s ? QStringList{u"site/news.tbl"_s}
-                                                        : QStringList()));
+        auto form = std::make_unique<TMiniForm>(
+            how == u"command line"_s ? QStringList{u"site/news.tbl"_s} : QStringList());
+        QVERIFY(StartUp(*form));
         const int before = RenamesOnto(IniFileName);
-        if (how == u"open"_s) {
-            TFileDialog::QueueAnswer(table);
-            form->R1->trigger();
-        } else if (how == u"save as"_s) {
-            TFileDialog::QueueAnswer(table);
-            TMsgDlg::QueueAnswer(mrOk);
-            form->Save1->trigger();
-            AnsweredTexts();
-        }
+        if (how == u"open"_s) QVERIFY(OpenTable(*form, table));
+        if (how == u"save as"_s) Save(*form, table);
         QCOMPARE(RenamesOnto(IniFileName) - before, how == u"command line"_s ? 0 : 1);
-        QCOMPARE(form->OpenDialog->InitialDir, TempPath(u"site"_s));
-        QCOMPARE(form->SaveDialog->InitialDir, TempPath(u"site"_s));
+        QCOMPARE(Child<TFileDialog>(*form, u"OpenDialog"_s).InitialDir, TempPath(u"site"_s));
+        QCOMPARE(Child<TFileDialog>(*form, u"SaveDialog"_s).InitialDir, TempPath(u"site"_s));
         form.reset(); // as a crash would: never closed
 
         QDir::setCurrent(u"/"_s);
         TMiniForm next;
         QVERIFY(StartUp(next));
-        QCOMPARE(next.FileName, FileSystemPath(table));
+        QCOMPARE(next.FileName(), FileSystemPath(table));
         QCOMPARE(next.windowTitle(), u"Orvane Lite版 [news]"_s);
     }
 
@@ -670,42 +617,35 @@ private slots:
     }
 
     void menuStates_data() {
-        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("named");
         QTest::addColumn<QString>("feedAddress");
         QTest::addColumn<QString>("saveFolder");
         QTest::addColumn<bool>("saveEnabled");
         QTest::addColumn<bool>("validatorEnabled");
-        const QString missing = u"/no/such/folder"_s;
-        QTest::newRow("new, no address") << ""
-                                         << ""
+        const QString address = u"http://a.example/"_s;
+        QTest::newRow("new, no address") << false << ""
                                          << "" << false << false;
-        QTest::newRow("new, address") << ""
-                                      << "http://a.example/"
-                                      << "" << false << true;
-        QTest::newRow("named, no address") << "/site/news.tbl"
-                                           << ""
+        QTest::newRow("new, address") << false << address << "" << false << true;
+        QTest::newRow("named, no address") << true << ""
                                            << "" << true << false;
-        QTest::newRow("named, address") << "/site/news.tbl"
-                                        << "http://a.example/"
-                                        << "" << true << true;
+        QTest::newRow("named, address") << true << address << "" << true << true;
         QTest::newRow("named, address, missing save folder")
-            << "/site/news.tbl"
-            << "http://a.example/" << missing << true << false;
+            << true << address << "/no/such/folder" << true << false;
     }
 
     void menuStates() {
-        QFETCH(QString, fileName);
+        QFETCH(bool, named);
         QFETCH(QString, feedAddress);
         QFETCH(QString, saveFolder);
         TMiniForm form;
-        form.FileName = FileSystemPath(fileName);
-        form.Edit_RssSave->setText(saveFolder);
-        form.ED_Informer_RssAddress->setText(feedAddress);
-        emit form.File1->aboutToShow();
-        emit form.Commands1->aboutToShow();
-        QTEST(form.Save2->isEnabled(), "saveEnabled");
-        QTEST(form.Mn_feedAnalyzer->isEnabled(), "validatorEnabled");
-        QVERIFY(form.Mn_LastOpen->isChecked());
+        if (named) QVERIFY(OpenDocument(form, TempPath(u"news.tbl"_s), {}));
+        Type(Field(form, u"Edit_RssSave"_s), saveFolder);
+        Type(Field(form, u"ED_Informer_RssAddress"_s), feedAddress);
+        OpenMenu(form, u"File1"_s);
+        OpenMenu(form, u"Commands1"_s);
+        QTEST(Child<QAction>(form, u"Save2"_s).isEnabled(), "saveEnabled");
+        QTEST(Child<QAction>(form, u"Mn_feedAnalyzer"_s).isEnabled(), "validatorEnabled");
+        QVERIFY(ReopensLastFile(form));
     }
 
     void menuAccelerators_data() {
@@ -732,22 +672,17 @@ private slots:
     void tabOrderOfTheChannelPage() {
         TMiniForm form;
         form.show();
-        form.PageControl->setCurrentIndex(TMiniForm::pgChannel);
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        const QList<QWidget*> expected{form.ED_Informer_Title,
-                                       form.ED_Informer_Address,
-                                       form.ED_Informer_Setumei,
-                                       form.ED_Informer_RssAddress,
-                                       form.Edit_Logo_Title,
-                                       form.Edit_Logo_Address,
-                                       form.Edit_Logo_Setumei,
-                                       form.Edit_StyleSheet,
-                                       form.RadioGroup_Ext->findChildren<QAbstractButton*>().at(0),
-                                       form.CB_AutoData,
-                                       form.CB_AutoAddress,
-                                       form.Edit_RssSave,
-                                       form.SB_Sansyo};
-        form.ED_Informer_Title->setFocus();
+        ShowPage(form, TMiniForm::pgChannel);
+        QList<QWidget*> expected;
+        for (const char* name : {"ED_Informer_Title", "ED_Informer_Address", "ED_Informer_Setumei",
+                                 "ED_Informer_RssAddress", "Edit_Logo_Title", "Edit_Logo_Address",
+                                 "Edit_Logo_Setumei", "Edit_StyleSheet", "RadioGroup_Ext",
+                                 "CB_AutoData", "CB_AutoAddress", "Edit_RssSave", "SB_Sansyo"})
+            expected << &Child(form, QString::fromLatin1(name));
+        // The radio group takes the focus on its first button.
+        expected[8] = expected[8]->findChildren<QAbstractButton*>().at(0);
+        expected[0]->setFocus();
         for (QWidget* next : expected.mid(1)) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);

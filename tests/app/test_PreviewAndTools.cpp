@@ -4,11 +4,9 @@
 #include "FormTestSupport.h"
 #include "app/FilePaths.h"
 #include "app/MiniForm.h"
-#include "app/RadioGroup.h"
 #include "app/Settings.h"
 #include "document/MakerPages.h"
 #include "text/Platform.h"
-#include "widgets/L_CCmbo.h"
 #include "widgets/L_Theme.h"
 
 #include <QDialog>
@@ -18,8 +16,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
-#include <QSignalSpy>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -170,28 +166,29 @@ private slots:
         });
 
         TMiniForm form;
-        form.FileName = FileSystemPath(TempPath(u"Site News.TBL"_s));
-        form.ED_Informer_Title->setText(u"喫茶ひなた"_s);
-        form.RadioGroup_Ext->SetItemIndex(extension);
-        form.Edit_StyleSheet->setText(styleSheet);
-        form.ED_Informer_RssAddress->setText(feedAddress);
-        form.Edit_RssSave->setText(Resolve(saveFolder));
-        form.PageControl->setCurrentIndex(TMiniForm::pgChannel);
+        TFeedDocument document;
+        document.Channel.Title = Cp(u"喫茶ひなた"_s);
+        document.Channel.ExtensionIndex = extension;
+        document.Channel.StyleSheet = Cp(styleSheet);
+        document.Channel.FeedAddress = Cp(feedAddress);
+        document.Channel.SaveFolder = Cp(Resolve(saveFolder));
+        QVERIFY(OpenDocument(form, TempPath(u"Site News.TBL"_s), document));
+        ShowPage(form, TMiniForm::pgChannel);
         if (answer != mrNone) TMsgDlg::QueueAnswer(answer);
 
-        form.InternetExplorer1->trigger();
+        Trigger(form, u"InternetExplorer1"_s);
 
         QCOMPARE(AnsweredTexts(), question.isEmpty() ? QStringList() : QStringList{question});
         const QString copy = TmpFolder() + u"/site news.xml"_s;
         if (answer == mrCancel) {
-            QCOMPARE(form.PageControl->currentIndex(), int(TMiniForm::pgChannel));
+            QCOMPARE(CurrentPage(form), int(TMiniForm::pgChannel));
             QVERIFY(!QFile::exists(copy));
             QVERIFY(recorder_.handOvers.isEmpty());
             return;
         }
-        QCOMPARE(form.PageControl->currentIndex(), int(TMiniForm::pgConfirm));
+        QCOMPARE(CurrentPage(form), int(TMiniForm::pgConfirm));
         const QByteArray written = ReadAll(copy);
-        QCOMPARE(written, WithCrLf(form.Memo->toPlainText()));
+        QCOMPARE(written, WithCrLf(Child<QPlainTextEdit>(form, u"Memo"_s).toPlainText()));
         QVERIFY(written.contains("<title>喫茶ひなた</title>"));
         if (href.isEmpty())
             QVERIFY(!written.contains("<?xml-stylesheet"));
@@ -244,11 +241,12 @@ private slots:
         if (tmp == u"missing") TMsgDlg::QueueAnswer(mrOk);
 
         TMiniForm form;
-        if (!fileName.isEmpty()) form.FileName = FileSystemPath(TempPath(fileName));
-        form.RadioGroup_Ext->SetItemIndex(1);
-        form.InternetExplorer1->trigger();
+        if (!fileName.isEmpty()) QVERIFY(OpenDocument(form, TempPath(fileName), {}));
+        ClickExtension(form, 1);
+        Trigger(form, u"InternetExplorer1"_s);
 
-        QVERIFY(form.Memo->toPlainText().startsWith(u"<?xml"_s));
+        const auto& memo = Child<QPlainTextEdit>(form, u"Memo"_s);
+        QVERIFY(memo.toPlainText().startsWith(u"<?xml"_s));
         if (tmp == u"missing") {
             QCOMPARE(AnsweredTexts(), QStringList{u"RSSファイルが作成できません。\r\n"
                                                   u"ファイルまたはフォルダが見つかりません。"_s});
@@ -256,27 +254,21 @@ private slots:
             return;
         }
         QCOMPARE(AnsweredTexts(), QStringList());
-        QCOMPARE(ReadAll(copy), WithCrLf(form.Memo->toPlainText()));
+        QCOMPARE(ReadAll(copy), WithCrLf(memo.toPlainText()));
         QCOMPARE(recorder_.handOvers.size(), 1);
         QCOMPARE(recorder_.handOvers[0].arguments, QStringList{copy});
     }
 
     void openEditIsPreviewed() {
-        TMiniForm form;
-        QSignalSpy finished(&form, &TMiniForm::StartupFinished);
-        form.show();
-        QVERIFY(finished.wait(5000));
-        form.RadioGroup_Ext->SetItemIndex(1);
-        form.XStringGrid->FocusWithoutEditing();
-        QVERIFY(form.XStringGrid->FocusCell(0, 1, true));
-        QWidget* editor = form.ComboCellEditor_Title->ComboControl();
-        QTRY_VERIFY(editor->hasFocus());
-        QTest::keyClicks(editor, u"Opening day"_s);
+        QVERIFY(StartForm(form_));
+        ClickExtension(Form(), 1);
+        QVERIFY(GoTo(0, 1));
+        QTest::keyClicks(QApplication::focusWidget(), u"Opening day"_s);
 
-        form.InternetExplorer1->trigger();
+        Trigger(Form(), u"InternetExplorer1"_s);
 
         QVERIFY(ReadAll(TmpFolder() + u"/orvanetest.xml"_s).contains("<title>Opening day</title>"));
-        QCOMPARE(form.XStringGrid->Cells(0, 1), std::string("Opening day"));
+        QCOMPARE(Grid().Cells(0, 1), std::string("Opening day"));
     }
 
     void validation_data() {
@@ -286,21 +278,20 @@ private slots:
         QTest::addColumn<QString>("query");
         QTest::newRow("folder without slash")
             << "http://s.example/news"
-            << "/site/News.tbl" << 0 << "http%3A%2F%2Fs.example%2Fnews%2Fnews.rdf";
+            << "News.tbl" << 0 << "http%3A%2F%2Fs.example%2Fnews%2Fnews.rdf";
         QTest::newRow("folder with slash")
             << "http://s.example/news/"
-            << "/site/News.tbl" << 1 << "http%3A%2F%2Fs.example%2Fnews%2Fnews.xml";
+            << "News.tbl" << 1 << "http%3A%2F%2Fs.example%2Fnews%2Fnews.xml";
         QTest::newRow("query and fragment characters")
             << "http://s.example/a?b=1&c=2#top/"
-            << "/site/news.tbl" << 0
-            << "http%3A%2F%2Fs.example%2Fa%3Fb%3D1%26c%3D2%23top%2Fnews.rdf";
+            << "news.tbl" << 0 << "http%3A%2F%2Fs.example%2Fa%3Fb%3D1%26c%3D2%23top%2Fnews.rdf";
         QTest::newRow("Japanese folder")
             << "http://s.example/ニュース"
-            << "/site/news.tbl" << 0
+            << "news.tbl" << 0
             << "http%3A%2F%2Fs.example%2F%E3%83%8B%E3%83%A5%E3%83%BC%E3%82%B9%2Fnews.rdf";
         QTest::newRow("Japanese file name")
             << "http://s.example/"
-            << "/site/お知らせ.tbl" << 0
+            << "お知らせ.tbl" << 0
             << "http%3A%2F%2Fs.example%2F%E3%81%8A%E7%9F%A5%E3%82%89%E3%81%9B.rdf";
     }
 
@@ -310,10 +301,11 @@ private slots:
         QFETCH(int, extension);
         QFETCH(QString, query);
         TMiniForm form;
-        form.FileName = FileSystemPath(fileName);
-        form.ED_Informer_RssAddress->setText(feedAddress);
-        form.RadioGroup_Ext->SetItemIndex(extension);
-        form.Mn_feedAnalyzer->trigger();
+        TFeedDocument document;
+        document.Channel.FeedAddress = Cp(feedAddress);
+        document.Channel.ExtensionIndex = extension;
+        QVERIFY(OpenDocument(form, TempPath(fileName), document));
+        Trigger(form, u"Mn_feedAnalyzer"_s);
         QCOMPARE(recorder_.handOvers.size(), 1);
         QCOMPARE(recorder_.handOvers[0].url.toString(QUrl::FullyEncoded), Validator + query);
         QVERIFY(recorder_.handOvers[0].busyCursor);
@@ -381,7 +373,7 @@ private slots:
         QFETCH(bool, readmeWindow);
         recorder_.programsStart = false;
         TMiniForm form;
-        form.RadioGroup_Ext->SetItemIndex(1);
+        ClickExtension(form, 1);
         if (!box.isEmpty()) TMsgDlg::QueueAnswer(mrOk);
         form.findChild<QAction*>(command)->trigger();
         QCOMPARE(AnsweredTexts(), box.isEmpty() ? QStringList() : QStringList{box});

@@ -91,7 +91,7 @@ private:
         const std::string table = (Dir() / "news.tbl").string();
         fs::copy_file(fs::path(ORVANIX_SOURCE_DIR) / "examples/news.tbl", table);
         if (change && !ChangeTableFile(table, change)) return {};
-        return form->LoadTableFile(table) ? table : std::string();
+        return OpenTable(*form, QString::fromStdString(table)) ? table : std::string();
     }
     static bool ChangeTableFile(const std::string& table,
                                 const std::function<void(TFeedDocument&)>& change) {
@@ -118,7 +118,7 @@ private:
     }
     // Publishes and waits until it has ended.
     static void Publish(TMiniForm& form) {
-        form.Mn_Publish->trigger();
+        Trigger(form, u"Mn_Publish"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!form.findChild<TPublishRunner*>(), 30000);
     }
 
@@ -160,18 +160,18 @@ private:
         QVERIFY(!table.empty());
         AnswerPublishDialog(u"127.0.0.1"_s, server.Port(), QString::fromStdString(account.Name()),
                             u"www"_s);
-        form->Mn_PublishTo->trigger();
+        Trigger(*form, u"Mn_PublishTo"_s);
         const TPublishSettings settings = *LoadPublishSettings(table, IniFileName);
 
         const QString published =
             u"公開しました: sftp://127.0.0.1:%1/www/news.rdf"_s.arg(server.Port());
+        TPaintEdit& title = Field(*form, u"ED_Informer_Title"_s);
         for (const bool firstTime : {true, false}) {
-            form->ED_Informer_Title->setText(firstTime ? u"初回"_s : u"二回目"_s);
-            form->Modified = true;
-            form->SetStatusText(1, {});
+            // Typing also clears what the status bar said.
+            Retype(title, firstTime ? u"初回"_s : u"二回目"_s);
             TMsgDlg::QueueAnswer(mrOk);                 // the save's message
             if (firstTime) TMsgDlg::QueueAnswer(mrYes); // the unknown host key
-            form->SB_Publish->click();
+            Child<QToolButton>(*form, u"SB_Publish"_s).click();
             // Without a keyring the status bar also says that the password was not kept.
             QTRY_VERIFY_WITH_TIMEOUT(form->StatusText(1).startsWith(published), 30000);
             if (keyring) QCOMPARE(form->StatusText(1), published);
@@ -208,12 +208,12 @@ private:
             QCOMPARE(dialog->SE_Port->value(), server.Port());
             dialog->reject();
         });
-        form->Mn_PublishTo->trigger();
+        Trigger(*form, u"Mn_PublishTo"_s);
         if (keyring) {
             // A password the server refuses is not kept.
             QVERIFY(ForgetKeyringPassword(settings));
             SetPasswordPrompter([](QWidget*, const QString&) { return std::optional(u"wrong"_s); });
-            form->Modified = true;
+            Retype(title, u"三回目"_s);
             TMsgDlg::QueueAnswer(mrOk); // the save's message
             TMsgDlg::QueueAnswer(mrOk); // why nothing was published
             Publish(*form);
@@ -221,10 +221,12 @@ private:
             QCOMPARE(KeptPassword(settings), QString());
         }
         // What the status bar said of the document before goes with it.
-        QVERIFY(form->LoadTableFile(table));
+        Commit(title, u"😀"_s); // refused, and said so
+        QVERIFY(!form->StatusText(1).isEmpty());
+        QVERIFY(OpenTable(*form, QString::fromStdString(table)));
         QCOMPARE(form->StatusText(1), QString());
-        form->SetStatusText(1, published);
-        form->N2->trigger();
+        Commit(title, u"😀"_s);
+        Trigger(*form, u"N2"_s);
         QCOMPARE(form->StatusText(1), QString());
         form.reset();
         server.Stop();
@@ -349,9 +351,9 @@ private slots:
         settings.Login = TSftpLogin::Keys;
         QVERIFY(!StorePublishSettings(table, settings, IniFileName));
 
-        form->Modified = true;
+        Type(Field(*form, u"ED_Informer_Setumei"_s), u"x"_s);
         TMsgDlg::QueueAnswer(mrOk); // the save's message
-        form->Mn_Publish->trigger();
+        Trigger(*form, u"Mn_Publish"_s);
         QProgressDialog* progress = nullptr;
         QTRY_VERIFY((progress = form->findChild<QProgressDialog*>(u"PublishProgress"_s)));
         QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
@@ -411,15 +413,14 @@ private slots:
             Publish(*form); // records where the feed went
             TFileDialog::QueueAnswer(QString::fromStdString((Dir() / "news2026.tbl").string()));
             TMsgDlg::QueueAnswer(mrOk); // the save's message
-            form->Save1->trigger();
+            Trigger(*form, u"Save1"_s);
         } else if (setup == u"stale"_s) {
             // Killed between the table file and the feed: the new table file, the old feed.
-            TMsgDlg::QueueAnswer(mrOk); // the save's message
-            form->Save2->trigger();
+            Save(*form);
             QVERIFY(ChangeTableFile(table, [](TFeedDocument& document) {
                 document.Row(20).Title = Cp(u"途中で止まった保存"_s);
             }));
-            QVERIFY(form->LoadTableFile(table));
+            QVERIFY(OpenTable(*form, QString::fromStdString(table)));
             QVERIFY2(form->StatusText(1).contains(u"news.rdf がテーブルファイルと合っていません"_s),
                      qPrintable(form->StatusText(1)));
         }
@@ -434,7 +435,7 @@ private slots:
             QVERIFY2(boxes[0].Text.contains(question), qPrintable(boxes[0].Text));
             QCOMPARE(boxes[0].DefaultButton, mbCancel);
         }
-        QCOMPARE(form->FeedCheckList->isVisible(), answer == mrList);
+        QCOMPARE(Child<TFeedCheckList>(*form, u"FeedCheckList"_s).isVisible(), answer == mrList);
         if (uploaded.isEmpty()) {
             QCOMPARE(ReadAll(QString::fromStdString(RemoteFeed())), before);
             QVERIFY(!fs::exists(Dir() / "home/www/news2026.rdf"));
@@ -486,7 +487,7 @@ private slots:
             dialog->ED_Password->setText(typed);
             dialog->accept();
         });
-        form->Mn_PublishTo->trigger();
+        Trigger(*form, u"Mn_PublishTo"_s);
         QTEST(KeptPassword(settings), "kept");
         QVERIFY(ForgetKeyringPassword(settings));
         form.reset();

@@ -33,29 +33,22 @@ TFeedDocument LeftDocument(const std::string& fileName) {
 
 } // namespace
 
-class TestRecoveryKeeper : public QObject {
+class TestRecoveryKeeper : public TWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-
-    QString Folder() const { return dir_->filePath(u"orvanix/recovery"_s); }
+    QString Folder() const { return TempPath(u"orvanix/recovery"_s); }
     QStringList CopiesOnDisk() const {
         return QDir(Folder()).entryList({u"*.recovery"_s}, QDir::Files, QDir::Name);
     }
 
 private slots:
-    void initTestCase() { FailOnUnexpectedBoxes(); }
-
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(BeginCase(false));
         qputenv("XDG_STATE_HOME", dir_->path().toUtf8());
-        IniFileName = dir_->filePath(u"orvanix.ini"_s).toStdString();
-        TMsgDlg::ClearQueuedAnswers();
-        TMsgDlg::TakeAnsweredBoxes();
     }
 
-    void cleanup() { QCOMPARE(TMsgDlg::QueuedAnswerCount(), 0); }
+    void cleanup() { EndCase(); }
 
     // Typing that never pauses is copied all the same, text still open in a cell included; a
     // save, 新規, the window's end, erasing the typing and undoing it remove the copy.
@@ -72,7 +65,9 @@ private slots:
         QFETCH(QString, settle);
         std::unique_ptr<TMiniForm> form;
         QVERIFY(StartForm(form));
-        form->FileName = FileSystemPath(dir_->filePath(u"news.tbl"_s));
+        const QString table = TempPath(u"news.tbl"_s);
+        Save(*form, table);
+        const QByteArray saved = ReadAll(table);
         QTRY_VERIFY(qobject_cast<TComboInplace*>(QApplication::focusWidget()));
         // Moving around changes nothing: it starts no copy.
         QSignalSpy changes(form.get(), &TMiniForm::DocumentChanged);
@@ -87,30 +82,31 @@ private slots:
             QTest::qWait(200);
         }
         QCOMPARE(CopiesOnDisk().size(), 1);
-        form->RecoveryKeeper->WaitForDisk();
+        auto& keeper = Child<TRecoveryKeeper>(*form, u"RecoveryKeeper"_s);
+        keeper.WaitForDisk();
 
         TRecoveryCopy copied;
-        QVERIFY(ReadRecoveryCopy(copied, form->RecoveryKeeper->CopyPath()));
+        QVERIFY(ReadRecoveryCopy(copied, keeper.CopyPath()));
         const QString copiedTitle = QString::fromStdString(copied.Document.Row(1).Title);
         QVERIFY(!copiedTitle.isEmpty() && typed.startsWith(copiedTitle));
-        QCOMPARE(copied.Document.FileName, form->FileName);
-        QVERIFY(!QFile::exists(dir_->filePath(u"news.tbl"_s)));
+        QCOMPARE(copied.Document.FileName, FileSystemPath(table));
+        QCOMPARE(ReadAll(table), saved);
 
         if (settle == u"save") {
-            TMsgDlg::QueueAnswer(mrOk);
-            QVERIFY(form->SaveDocument(false));
+            Save(*form);
+            QVERIFY(!form->Modified());
         } else if (settle == u"erase") {
             while (keys-- > 0)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
         } else if (settle == u"undo") {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QVERIFY(form->Modified);
-            form->Mn_LineUndo2->trigger();
-            QVERIFY(!form->Modified);
+            QVERIFY(form->Modified());
+            Trigger(*form, u"Mn_LineUndo2"_s);
+            QVERIFY(!form->Modified());
         } else {
             TMsgDlg::QueueAnswer(mrNo);
             if (settle == u"new")
-                form->N2->trigger();
+                Trigger(*form, u"N2"_s);
             else
                 QVERIFY(form->close());
         }
@@ -153,7 +149,7 @@ private slots:
         QFETCH(int, copiesLeft);
         QFETCH(bool, savedElsewhere);
         QFETCH(bool, olderCopy);
-        const std::string table = FileSystemPath(dir_->filePath(u"news.tbl"_s));
+        const std::string table = FileSystemPath(TempPath(u"news.tbl"_s));
         const TFeedDocument left = LeftDocument(table);
         std::optional<TDiskState> loaded;
         if (savedElsewhere) {
@@ -186,15 +182,15 @@ private slots:
             QCOMPARE(boxes[0], Offer.arg(u"news"_s));
         else
             QVERIFY(boxes[0].startsWith(u"復元用のコピーを読み込むことができません。"_s));
-        QCOMPARE(form->Modified, restored);
-        QCOMPARE(form->FileName, restored ? table : std::string());
+        QCOMPARE(form->Modified(), restored);
+        QCOMPARE(form->FileName(), restored ? table : std::string());
         if (restored) {
-            QCOMPARE(TableFileText(form->DocumentFromControls()), TableFileText(left));
+            QCOMPARE(TableFileText(form->DocumentAsShown()), TableFileText(left));
             QCOMPARE(form->windowTitle(), u"Orvane Lite版 [*news]"_s);
         }
         if (savedElsewhere) {
             TMsgDlg::QueueAnswer(mrCancel);
-            QVERIFY(!form->SaveDocument(false));
+            Trigger(*form, u"Save2"_s);
             QCOMPARE(
                 AnsweredTexts(),
                 QStringList{u"ファイルが他のプログラムで変更されています。上書きしますか？"_s});

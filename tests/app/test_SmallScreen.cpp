@@ -45,10 +45,11 @@ private slots:
                                                          .arg(screen.width())
                                                          .arg(screen.height())));
         QStringList cut;
-        for (int page = 0; page < Form().PageControl->count(); ++page) {
-            Form().PageControl->setCurrentIndex(page);
+        const auto& pages = Control<QTabWidget>(u"PageControl"_s);
+        for (int page = TMiniForm::pgChannel; page <= TMiniForm::pgConfirm; ++page) {
+            formtest::ShowPage(Form(), page);
             QCoreApplication::processEvents();
-            for (QWidget* widget : Form().PageControl->widget(page)->findChildren<QWidget*>()) {
+            for (QWidget* widget : pages.widget(page)->findChildren<QWidget*>()) {
                 const bool control = widget->focusPolicy() != Qt::NoFocus;
                 if (!control || !widget->isVisible() || widget->objectName().isEmpty()) continue;
                 if (QScrollArea* area = ScrollAreaAround(widget)) ScrollToWhole(*area, *widget);

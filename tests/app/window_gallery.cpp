@@ -75,13 +75,12 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     IniFileName = settings.filePath(u"orvanix.ini"_s).toStdString();
 
-    TMiniForm form;
-    form.CommandLineParams.clear();
+    // The table file opens at start-up, as when it is named on the editor's command line.
+    TMiniForm form(args.mid(2, 1));
     QEventLoop loop;
     QObject::connect(&form, &TMiniForm::StartupFinished, &loop, &QEventLoop::quit);
     form.show();
     loop.exec();
-    if (args.size() > 2) form.LoadTableFile(args[2].toStdString());
 
     const QString look =
         QApplication::style()->name() + u'-' + font.families().value(0).remove(u' ') + u'-' +
@@ -89,11 +88,12 @@ int main(int argc, char** argv) {
     bool saved = true;
     const QStringList pages{u"channel"_s, u"items"_s, u"confirm"_s};
     for (int page = 0; page < pages.size(); ++page) {
-        form.PageControl->setCurrentIndex(page);
+        form.findChild<QTabWidget*>(u"PageControl"_s)->setCurrentIndex(page);
         QCoreApplication::processEvents();
         saved &= Save(form.grab(), output, u"window-%1-%2"_s.arg(look, pages[page]));
     }
-    for (QMenu* menu : {form.File1, form.Edit1, form.Commands1, form.Help1}) {
+    for (const QString& name : {u"File1"_s, u"Edit1"_s, u"Commands1"_s, u"Help1"_s}) {
+        auto* menu = form.findChild<QMenu*>(name);
         menu->popup(form.mapToGlobal(QPoint(20, 20)));
         QCoreApplication::processEvents();
         saved &= Save(menu->grab(), output, u"menu-%1-%2"_s.arg(look, menu->objectName()));

@@ -72,7 +72,6 @@ private:
 
     // Shows the editor and waits until the window manager has framed it and its start-up is done.
     static bool StartEditor(TMiniForm& form) {
-        form.CommandLineParams.clear();
         QSignalSpy finished(&form, &TMiniForm::StartupFinished);
         form.show();
         return finished.wait(Patience) && QTest::qWaitForWindowExposed(&form, Patience) &&
@@ -205,14 +204,13 @@ private slots:
         ShowMsg(text);
         QVERIFY2(offset.manhattanLength() <= 24,
                  qPrintable(u"off centre by %1,%2"_s.arg(offset.x()).arg(offset.y())));
-        form.Modified = false;
     }
 
     // After 新規 from the keyboard the screen shows no editor of the old current cell.
     void newLeavesNoEditorOnScreen() {
         TMiniForm form;
         QVERIFY(StartEditor(form));
-        TXStringGrid& grid = *form.XStringGrid;
+        TXStringGrid& grid = *form.findChild<TXStringGrid*>(u"XStringGrid"_s);
         QVERIFY(grid.FocusCell(1, 24, true));
         QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<TComboInplace*>(QApplication::focusWidget()),
                                  Patience);
@@ -223,7 +221,7 @@ private slots:
         const QRect oldCell = grid.CellRect(1, 24);
         // The edit is committed, so 新規 asks first: the user answers the real box.
         XKeys({u"alt+f"_s});
-        QTRY_VERIFY_WITH_TIMEOUT(form.File1->isVisible(), Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(form.findChild<QMenu*>(u"File1"_s)->isVisible(), Patience);
         WhenBoxIsFramed([](QWidget* box) {
             const QPointer<QWidget> open(box);
             XKeys({u"Return"_s});
