@@ -40,14 +40,11 @@ class TestNewsPageWindow : public TWindowTest {
     Q_OBJECT
 
 private:
-    void Trigger(const QString& action) { Form().findChild<QAction*>(action)->trigger(); }
+    void Trigger(const QString& action) { formtest::Trigger(Form(), action); }
 
-    // Saves (under `name` when it is given) and answers the save's report; its text.
+    // Saves (under `name` when it is given); the text of the save's report.
     QString Save(const QString& name = {}) {
-        if (!name.isEmpty()) TFileDialog::QueueAnswer(TempPath(name));
-        TMsgDlg::QueueAnswer(mrOk);
-        Trigger(name.isEmpty() ? u"Save2"_s : u"Save1"_s);
-        const QStringList texts = AnsweredTexts();
+        const QStringList texts = formtest::Save(Form(), name.isEmpty() ? name : TempPath(name));
         return texts.isEmpty() ? QString() : texts.back();
     }
 
@@ -57,7 +54,7 @@ private slots:
     void cleanup() { EndCase(); }
 
     void savesWriteThePageTheTableFileAsksFor() {
-        Form().findChild<TCp932Edit*>(u"ED_Informer_Title"_s)->setText(u"ひなた珈琲 <店>"_s);
+        Retype(Field(Form(), u"ED_Informer_Title"_s), u"ひなた珈琲 <店>"_s);
         TMsgDlg::QueueAnswer(mrOk);
         Trigger(u"Mn_NewsPage"_s); // before the first save: the settings need a table file
         QVERIFY(AnsweredTexts().back().contains(u"先にテーブルファイルを保存してください"_s));
